@@ -21,7 +21,7 @@ if(SONORIX_BENCH)
 endif()
 
 if(SONORIX_GUI)
-  find_package(Qt6 QUIET COMPONENTS Core Gui Widgets OpenGL OpenGLWidgets Test)
+  find_package(Qt6 QUIET COMPONENTS Core Gui Widgets PrintSupport OpenGL OpenGLWidgets Test)
   sonorix_require(Qt6Widgets_FOUND qt6-base-dev "Qt 6 Widgets")
   sonorix_require(Qt6OpenGLWidgets_FOUND libqt6opengl6-dev "Qt 6 OpenGL widgets")
   sonorix_require(Qt6Test_FOUND qt6-base-dev "Qt 6 Test")
