@@ -1,7 +1,6 @@
-#include <QApplication>
+#include "SonorixApplication.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    return 0;
+    return RunSonorix(argc, argv);
 }

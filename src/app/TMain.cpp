@@ -1,0 +1,143 @@
+#include "TMain.h"
+#include "ui_TMain.h"
+
+#include "Artwork.h"
+#include "ClickableLabels.h"
+#include "SettingsStore.h"
+#include "TS_Wait.h"
+#include "Twww.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QToolButton>
+
+namespace {
+QToolButton* makeSpeedButton(QWidget* parent, const char* name, Glyph glyph, const QString& hint)
+{
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setIcon(ToolbarGlyph(glyph));
+    b->setIconSize(QSize(32, 32));
+    b->setFixedSize(40, 40);
+    b->setToolTip(hint);
+    b->setAutoRaise(true);
+    return b;
+}
+}  // namespace
+
+TMain::TMain(QWidget* parent, WindowLauncher launcher)
+    : QMainWindow(parent), ui(new Ui::TMain), launcher_(std::move(launcher))
+{
+    ui->setupUi(this);
+    setWindowIcon(SonorixIcon());
+
+    SpeedButton2 = makeSpeedButton(this, "SpeedButton2", Glyph::Open, QStringLiteral("Открыть файл"));
+    SpeedButton1 = makeSpeedButton(this, "SpeedButton1", Glyph::Settings, QStringLiteral("Установки"));
+    SpeedButton3 = makeSpeedButton(this, "SpeedButton3", Glyph::Channels, QStringLiteral("Каналы"));
+    ui->ToolBar1->addWidget(SpeedButton2);
+    ui->ToolBar1->addWidget(SpeedButton1);
+    ui->ToolBar1->addWidget(SpeedButton3);
+
+    connect(SpeedButton2, &QToolButton::clicked, this, &TMain::SpeedButton2Click);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TMain::SpeedButton1Click);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TMain::SpeedButton3Click);
+    // The menu items perform the click of their toolbar buttons.
+    connect(ui->N2, &QAction::triggered, SpeedButton2, &QToolButton::click);
+    connect(ui->N6, &QAction::triggered, SpeedButton1, &QToolButton::click);
+    connect(ui->N5, &QAction::triggered, SpeedButton3, &QToolButton::click);
+    connect(ui->N7, &QAction::triggered, this, &TMain::N7Click);
+    connect(ui->N3, &QAction::triggered, this, &TMain::N3Click);
+    connect(ui->N8, &QAction::triggered, this, &TMain::N8Click);
+
+    ui->Label1->setText(MakerWebAddress());
+    ui->ProgramIcon->setPixmap(SonorixLogo(QSize(104, 58)));
+    OnClick(ui->Label1, [this] { Label1Click(); });
+    OnClick(ui->ProgramIcon, [this] { Label1Click(); });
+
+    FormCreate();
+}
+
+TMain::~TMain()
+{
+    PublishSettings(nullptr);
+    delete ui;
+}
+
+void TMain::FormCreate()
+{
+    LoadSettings(Settings_);
+    PublishSettings(&Settings_);
+    lastOpenKind_ = -1;
+}
+
+void TMain::closeEvent(QCloseEvent* event)
+{
+    SaveMainCloseSettings(Settings_);
+    QMainWindow::closeEvent(event);
+}
+
+void TMain::SpeedButton2Click()
+{
+    const QString name = launcher_.chooseFile ? launcher_.chooseFile(this) : QString();
+    if (name.isEmpty())
+        return;
+
+    auto* wait = new TS_Wait(this);
+    wait->showAndPaint();
+
+    // The kind follows the name, case-sensitively, and a segment name wins when both occur.
+    if (name.contains(QLatin1String(".dat")))
+        lastOpenKind_ = 0;
+    if (name.contains(QLatin1String(".kvnb")))
+        lastOpenKind_ = 1;
+    SetTestSignalFlag(false);
+
+    if (lastOpenKind_ == 0 && launcher_.openPlayback)
+        launcher_.openPlayback(this, name);
+    else if (lastOpenKind_ == 1 && launcher_.openProcessing)
+        launcher_.openProcessing(this, name, Settings_.S_PA_OR_VOLT);
+
+    delete wait;
+}
+
+void TMain::N7Click()
+{
+    if (!launcher_.runTestSignalDialog || !launcher_.runTestSignalDialog(this))
+        return;
+    SetTestSignalFlag(true);
+    if (launcher_.openProcessing)
+        launcher_.openProcessing(this, QString(), Settings_.S_PA_OR_VOLT);
+}
+
+void TMain::SpeedButton1Click()
+{
+    if (launcher_.runSettingsDialog)
+        launcher_.runSettingsDialog(this);
+    SaveSettingsDialogKeys(Settings_);
+}
+
+void TMain::SpeedButton3Click()
+{
+    if (launcher_.runChannelDialog)
+        launcher_.runChannelDialog(this);
+    SaveChannelOrderKeys(Settings_);
+}
+
+void TMain::N3Click()
+{
+    // Ends the loop at once: no close event, so the close-time save does not run.
+    QCoreApplication::exit(0);
+}
+
+void TMain::N8Click()
+{
+    if (launcher_.runAboutBox)
+        launcher_.runAboutBox(this);
+}
+
+void TMain::Label1Click()
+{
+    // Each click opens another window; they live until the main window goes.
+    auto* www = new Twww(this);
+    www->show();
+}

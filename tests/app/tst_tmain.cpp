@@ -1,0 +1,283 @@
+// The main window and the settings store as a user meets them: first start, the stored
+// record after each kind of ending, and where the open command sends each file name.
+#include "SettingsStore.h"
+#include "TAboutBox.h"
+#include "TMain.h"
+#include "TS_Wait.h"
+#include "Twww.h"
+
+#include <QSettings>
+#include <QToolButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+class TestTMain : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString storeFile_;
+
+    struct Opened {
+        QStringList playback, processing;
+        QList<bool> flagAtProcessing;
+        int waitNoticesDuringOpen = 0;
+    };
+
+    // A launcher that records instead of opening windows, answering the open dialog with `next`.
+    static WindowLauncher recordingLauncher(Opened& o, QString& next, bool demoAccepted = true)
+    {
+        WindowLauncher l;
+        l.chooseFile = [&next](QWidget*) { return next; };
+        l.openPlayback = [&o](QWidget*, const QString& n) {
+            o.playback << n;
+            o.waitNoticesDuringOpen = TS_Wait::liveCount();
+        };
+        l.openProcessing = [&o](QWidget*, const QString& n, int) {
+            o.processing << n;
+            o.flagAtProcessing << TestSignalFlag();
+        };
+        l.runTestSignalDialog = [demoAccepted](QWidget*) { return demoAccepted; };
+        return l;
+    }
+
+    QSettings raw() const { return QSettings(storeFile_, QSettings::IniFormat); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir_.isValid());
+        storeFile_ = dir_.filePath(QStringLiteral("store.ini"));
+        SettingsStore::SetFileName(storeFile_);
+    }
+
+    void init()
+    {
+        QFile::remove(storeFile_);
+        SetTestSignalFlag(false);
+    }
+
+    void firstStartGivesEveryDefault()
+    {
+        TMain w;
+        const Settings& s = w.settings();
+        QCOMPARE(s.Chs, (std::array<int32_t, 6>{0, 1, 2, 3, 4, 5}));
+        QCOMPARE(s.VOLT, 0.00263);
+        QCOMPARE(s.NULL_ADC, 1120);
+        QCOMPARE(s.plotnost, 1.4);
+        QCOMPARE(s.freq_ocifr, 100000);
+        QCOMPARE(s.G_Color[3], 0xFF0000);
+        QCOMPARE(s.G_Min[5], -5.0f);
+        QCOMPARE(s.impuls, 1);
+        QCOMPARE(w.lastOpenKind(), -1);
+        QCOMPARE(&CurrentSettings(), &w.settings());
+        QVERIFY(!QFile::exists(storeFile_));   // loading writes nothing
+    }
+
+    void sensitivitiesFollowTheChannelOrder()
+    {
+        {
+            QSettings st = raw();
+            const int order[6] = {4, 5, 2, 3, 0, 1};
+            for (int n = 1; n <= 6; ++n) {
+                st.setValue(QStringLiteral("Chs/Chs%1").arg(n), order[n - 1]);
+                st.setValue(QStringLiteral("Mag/Chuv%1").arg(n), 10.0 * n);
+            }
+        }
+        Settings s;
+        LoadSettings(s);
+        QCOMPARE(s.Chuv[0], 50.0);   // slot 1 feeds channel 5
+        QCOMPARE(s.Chuv[4], 10.0);
+        QCOMPARE(s.Chuv[2], 30.0);
+        s.Chuv[0] = 55.5;
+        SaveSettingsDialogKeys(s);
+        QSettings st = raw();
+        QCOMPARE(st.value("Mag/Chuv5").toDouble(), 55.5);
+        QCOMPARE(st.value("Mag/Chuv1").toDouble(), 10.0);
+    }
+
+    void foreignValuesReadAsTheProgramExpects_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("impuls 7 is true") << "Sav/impuls" << "7" << "impuls" << 1.0;
+        QTest::newRow("impuls 0") << "Sav/impuls" << "0" << "impuls" << 0.0;
+        QTest::newRow("bool as word") << "Mag/G_Auto2" << "false" << "G_Auto2" << 0.0;
+        QTest::newRow("wrong type gives default") << "Mag/NULL_ADC" << "abc" << "NULL_ADC" << 1120.0;
+        QTest::newRow("float with comma is not a float") << "Sav/VOLT" << "0,5" << "VOLT" << 0.00263;
+        QTest::newRow("integer as float text") << "Mag/LCADR" << "2.5" << "LCADR" << 1.0;
+    }
+
+    void foreignValuesReadAsTheProgramExpects()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        QFETCH(QString, field);
+        QFETCH(double, expected);
+        raw().setValue(key, stored);
+        Settings s;
+        LoadSettings(s);
+        const double got = field == "impuls" ? s.impuls
+                         : field == "G_Auto2" ? s.G_Auto[1]
+                         : field == "NULL_ADC" ? s.NULL_ADC
+                         : field == "VOLT" ? s.VOLT
+                                           : s.LCADR;
+        QCOMPARE(got, expected);
+    }
+
+    void impulsIsWrittenBackAsZeroOrOne()
+    {
+        raw().setValue("Sav/impuls", "7");
+        {
+            TMain w;
+            w.close();
+        }
+        QCOMPARE(raw().value("Sav/impuls").toString(), QStringLiteral("1"));
+    }
+
+    void chartLimitsAreSinglePrecision()
+    {
+        raw().setValue("Mag/G_Max1", "0.1");
+        Settings s;
+        LoadSettings(s);
+        QCOMPARE(s.G_Max[0], 0.1f);
+        SaveChartAppearance(s, 0);
+        QCOMPARE(raw().value("Mag/G_Max1").toDouble(), static_cast<double>(0.1f));
+    }
+
+    void exitWritesNothingWhileClosingSaves()
+    {
+        {
+            TMain w;
+            w.settings().PA_OR_VOLT = 1;
+            w.N3Click();
+        }
+        QVERIFY(!raw().contains("Mag/PA_OR_VOLT"));
+        {
+            TMain w;
+            QCOMPARE(w.settings().PA_OR_VOLT, 0);
+            w.settings().PA_OR_VOLT = 1;
+            w.settings().freq_sig = 77;
+            w.settings().G_Vis[2] = false;
+            w.close();
+        }
+        QSettings st = raw();
+        QCOMPARE(st.value("Mag/PA_OR_VOLT").toInt(), 1);
+        QCOMPARE(st.value("Demo/freq_sig").toInt(), 77);
+        QCOMPARE(st.value("Mag/G_Vis3").toString(), QStringLiteral("0"));
+        // Keys saved only by the dialogs stay out of the close-time save.
+        QVERIFY(!st.contains("Sav/VOLT"));
+        QVERIFY(!st.contains("Chs/Chs1"));
+    }
+
+    void dialogCommandsSaveHoweverTheDialogClosed()
+    {
+        TMain w;
+        w.launcher().runSettingsDialog = [](QWidget*) {};   // closed without accepting
+        w.launcher().runChannelDialog = [&w](QWidget*) { w.settings().Chs = {1, 0, 2, 3, 4, 5}; };
+        w.SpeedButton1->click();
+        QCOMPARE(raw().value("Sav/VOLT").toDouble(), 0.00263);
+        QCOMPARE(raw().value("Mag/NULL_ADC").toInt(), 1120);
+        w.SpeedButton3->click();
+        QCOMPARE(raw().value("Chs/Chs1").toInt(), 1);
+        QCOMPARE(raw().value("Chs/Chs2").toInt(), 0);
+    }
+
+    void openCommandChoosesTheWindowByName()
+    {
+        Opened o;
+        QString next;
+        TMain w(nullptr, recordingLauncher(o, next));
+
+        next = "/data/REC.DAT";   // the search is case-sensitive: nothing chosen before, nothing opens
+        w.SpeedButton2->click();
+        QCOMPARE(w.lastOpenKind(), -1);
+        QVERIFY(o.playback.isEmpty() && o.processing.isEmpty());
+
+        next = "/data/x.dat_old";
+        w.SpeedButton2->click();
+        QCOMPARE(o.playback, QStringList{"/data/x.dat_old"});
+        QCOMPARE(o.waitNoticesDuringOpen, 1);   // the notice stays up while the window is open
+
+        next = "/data/x.dat.kvnb";   // both occur: the segment wins
+        w.SpeedButton2->click();
+        QCOMPARE(o.processing, QStringList{"/data/x.dat.kvnb"});
+
+        next = "/data/notes.txt";   // neither: the previous kind again
+        w.SpeedButton2->click();
+        QCOMPARE(o.processing.size(), 2);
+        QCOMPARE(TS_Wait::liveCount(), 0);
+    }
+
+    void cancellingTheOpenDialogShowsNothing()
+    {
+        Opened o;
+        QString next;
+        WindowLauncher l = recordingLauncher(o, next);
+        int noticesSeen = 0;
+        l.chooseFile = [&noticesSeen](QWidget*) {
+            noticesSeen = TS_Wait::liveCount();
+            return QString();
+        };
+        TMain w(nullptr, l);
+        w.SpeedButton2->click();
+        QCOMPARE(noticesSeen, 0);
+        QCOMPARE(TS_Wait::liveCount(), 0);
+        QCOMPARE(w.lastOpenKind(), -1);
+        QVERIFY(o.playback.isEmpty() && o.processing.isEmpty());
+    }
+
+    void testSignalFlagLifecycle()
+    {
+        Opened o;
+        QString next;
+        {
+            TMain w(nullptr, recordingLauncher(o, next, /*demoAccepted=*/false));
+            w.N7Click();   // the parameter dialog closed without "Принять"
+            QVERIFY(!TestSignalFlag());
+            QVERIFY(o.processing.isEmpty());
+        }
+        TMain w(nullptr, recordingLauncher(o, next));
+        w.N7Click();
+        QCOMPARE(o.processing, QStringList{QString()});
+        QCOMPARE(o.flagAtProcessing, QList<bool>{true});
+        QVERIFY(TestSignalFlag());
+
+        next = "/data/seg.kvnb";   // the next file is read from disk, not synthesised
+        w.SpeedButton2->click();
+        QCOMPARE(o.flagAtProcessing.last(), false);
+        QVERIFY(!TestSignalFlag());
+    }
+
+    void everyLinkClickOpensAnotherSiteWindow()
+    {
+        TMain w;
+        for (int i = 0; i < 3; ++i)
+            w.Label1Click();
+        QCOMPARE(w.findChildren<Twww*>().size(), 3);
+        Twww* site = w.findChildren<Twww*>().first();
+        QCOMPARE(site->windowTitle(), QStringLiteral("Сайт ООО \"Кварнис\""));
+        site->close();   // closing hides; the window lives on with its owner
+        QCOMPARE(w.findChildren<Twww*>().size(), 3);
+    }
+
+    void aboutBoxTakesItsSiteWindowWithIt()
+    {
+        QPointer<Twww> site;
+        {
+            TAboutBox box(nullptr);
+            box.Label1Click();
+            site = box.findChild<Twww*>();
+            QVERIFY(site);
+            QCOMPARE(box.findChild<QWidget*>("ProductName")->property("text").toString(),
+                     QStringLiteral("Программа Sonorix"));
+        }
+        QVERIFY(site.isNull());
+    }
+};
+
+QTEST_MAIN(TestTMain)
+#include "tst_tmain.moc"
