@@ -1,0 +1,64 @@
+// Read-only file with a large read-ahead buffer and 64-bit positions. The raw reader walks
+// a recording 16 bytes at a time and jumps by whole seconds; going through the buffer keeps
+// each record a few compares away from the page cache instead of a system call.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+class BufferedFile {
+public:
+    explicit BufferedFile(size_t bufferBytes = size_t{1} << 20);
+
+    // Opens for reading and takes the size. On failure returns false with the system's reason.
+    bool Open(const std::string& path, std::error_code& error);
+    // Returns false when the file could not be closed cleanly (or none was open).
+    bool Close();
+    bool IsOpen() const { return file_.is_open(); }
+
+    int64_t Size() const { return size_; }
+    int64_t Position() const { return pos_; }
+    // Any position is accepted, also past the end; reads there find nothing.
+    void Seek(int64_t position) { pos_ = position; }
+    void Skip(int64_t delta) { pos_ += delta; }
+
+    // Makes up to n bytes at the current position readable at data without moving.
+    // Returns how many: fewer than n at the end of the file or after a read failure
+    // (ReadFailed() tells which). n must not exceed the buffer size.
+    size_t Peek(size_t n, const uint8_t*& data) { return PeekAt(pos_, n, data); }
+    // As Peek, at any position; the current position does not change. A later Peek may
+    // move the buffer, so data is valid until the next Peek or PeekAt.
+    size_t PeekAt(int64_t position, size_t n, const uint8_t*& data)
+    {
+        if (position >= bufStart_ && position + static_cast<int64_t>(n) <= bufStart_ + bufLen_) {
+            data = buffer_.data() + (position - bufStart_);
+            return n;
+        }
+        return refill(position, n, data);
+    }
+    bool ReadFailed() const { return readFailed_; }
+    // The bytes already buffered from the current position on, without reading: lets a
+    // caller walk many records per buffer fill. 0 when the position is outside the buffer.
+    size_t Buffered(const uint8_t*& data) const
+    {
+        if (pos_ < bufStart_ || pos_ >= bufStart_ + bufLen_)
+            return 0;
+        data = buffer_.data() + (pos_ - bufStart_);
+        return static_cast<size_t>(bufStart_ + bufLen_ - pos_);
+    }
+
+private:
+    size_t refill(int64_t position, size_t n, const uint8_t*& data);
+
+    std::filebuf file_;
+    std::vector<uint8_t> buffer_;
+    int64_t bufStart_ = 0;   // file offset of buffer_[0]
+    int64_t bufLen_ = 0;     // valid bytes in buffer_
+    int64_t pos_ = 0;
+    int64_t size_ = 0;
+    bool readFailed_ = false;
+};

@@ -1,0 +1,353 @@
+#include "ReadWriteMyFile.h"
+
+#include "MessageBox.h"
+
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace {
+const char* const kDamagedCaption = "ВНИМАНИЕ";
+
+void showSystemError(int error)
+{
+    if (error == 0)
+        error = EIO;
+    ShowMessageBox("GetLastError", std::generic_category().message(error),
+                   MB_OK | MB_ICONINFORMATION);
+}
+
+void showDamaged(const std::string& text)
+{
+    ShowMessageBox(kDamagedCaption, text, MB_OK | MB_ICONWARNING);
+}
+
+const char* const kTooShortText =
+    "Файл сегмента поврежден: он короче, чем требует его заголовок. Файл не может быть открыт.";
+
+constexpr bool kLittleEndianHost = std::endian::native == std::endian::little;
+
+template <typename T>
+T fromLittleEndian(const unsigned char* bytes)
+{
+    unsigned char ordered[sizeof(T)];
+    for (size_t i = 0; i < sizeof(T); ++i)
+        ordered[i] = bytes[kLittleEndianHost ? i : sizeof(T) - 1 - i];
+    T value;
+    std::memcpy(&value, ordered, sizeof(T));
+    return value;
+}
+
+template <typename T>
+void toLittleEndian(T value, unsigned char* bytes)
+{
+    unsigned char raw[sizeof(T)];
+    std::memcpy(raw, &value, sizeof(T));
+    for (size_t i = 0; i < sizeof(T); ++i)
+        bytes[i] = raw[kLittleEndianHost ? i : sizeof(T) - 1 - i];
+}
+
+bool positiveFinite(double v)
+{
+    return std::isfinite(v) && v > 0.0;
+}
+}  // namespace
+
+TReadWriteMyFile::TReadWriteMyFile(std::string path) : path_(std::move(path)) {}
+
+TReadWriteMyFile::~TReadWriteMyFile()
+{
+    if (mode_ == Mode::Writing)
+        discardWrite();
+    else if (file_)
+        std::fclose(file_);
+}
+
+bool TReadWriteMyFile::OpenForReading()
+{
+    if (file_)
+        Close();
+    errno = 0;
+    file_ = std::fopen(path_.c_str(), "rb");
+    if (!file_) {
+        showSystemError(errno);
+        return true;
+    }
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path_, error);
+    if (error) {
+        std::fclose(file_);
+        file_ = nullptr;
+        showSystemError(error.value());
+        return true;
+    }
+    fileSize_ = static_cast<int64_t>(size);
+    mode_ = Mode::Reading;
+    return false;
+}
+
+bool TReadWriteMyFile::OpenForWriting(bool replaceExisting)
+{
+    if (file_)
+        Close();
+    std::error_code error;
+    if (std::filesystem::exists(path_, error) && !replaceExisting) {
+        showSystemError(EEXIST);
+        return true;
+    }
+    // Exclusive creation, so a stale or foreign temporary file is never overwritten.
+    for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
+        tempPath_ = path_ + ".part" + (attempt ? std::to_string(attempt) : std::string());
+        errno = 0;
+        file_ = std::fopen(tempPath_.c_str(), "wbx");
+        if (!file_ && errno != EEXIST) {
+            showSystemError(errno);
+            tempPath_.clear();
+            return true;
+        }
+    }
+    if (!file_) {
+        showSystemError(EEXIST);
+        tempPath_.clear();
+        return true;
+    }
+    mode_ = Mode::Writing;
+    writeFailed_ = false;
+    writeErrno_ = 0;
+    return false;
+}
+
+void TReadWriteMyFile::discardWrite()
+{
+    if (file_)
+        std::fclose(file_);
+    file_ = nullptr;
+    if (!tempPath_.empty())
+        std::remove(tempPath_.c_str());
+    tempPath_.clear();
+    mode_ = Mode::None;
+}
+
+bool TReadWriteMyFile::Close()
+{
+    if (!file_) {
+        mode_ = Mode::None;
+        return true;
+    }
+    if (mode_ == Mode::Reading) {
+        const bool failed = std::fclose(file_) != 0;
+        file_ = nullptr;
+        mode_ = Mode::None;
+        return failed;
+    }
+    errno = 0;
+    if (std::fflush(file_) != 0 || std::ferror(file_)) {
+        writeFailed_ = true;
+        if (writeErrno_ == 0)
+            writeErrno_ = errno;
+    }
+    errno = 0;
+    const bool closeFailed = std::fclose(file_) != 0;
+    file_ = nullptr;
+    if (closeFailed && writeErrno_ == 0)
+        writeErrno_ = errno;
+    if (writeFailed_ || closeFailed) {
+        const int error = writeErrno_;
+        discardWrite();
+        showSystemError(error);
+        return true;
+    }
+    std::error_code error;
+    std::filesystem::rename(tempPath_, path_, error);
+    if (error) {
+        discardWrite();
+        showSystemError(error.value());
+        return true;
+    }
+    tempPath_.clear();
+    mode_ = Mode::None;
+    return false;
+}
+
+void TReadWriteMyFile::WriteHeader(uint32_t rate, double duration)
+{
+    unsigned char bytes[12];
+    toLittleEndian(rate, bytes);
+    toLittleEndian(duration, bytes + 4);
+    errno = 0;
+    if (mode_ != Mode::Writing || std::fwrite(bytes, 1, sizeof bytes, file_) != sizeof bytes) {
+        if (!writeFailed_)
+            writeErrno_ = errno;
+        writeFailed_ = true;
+    }
+}
+
+void TReadWriteMyFile::WriteDoubles(size_t count, const double* values)
+{
+    if (mode_ != Mode::Writing || (count > 0 && values == nullptr)) {
+        writeFailed_ = true;
+        return;
+    }
+    errno = 0;
+    bool ok = true;
+    if constexpr (kLittleEndianHost) {
+        ok = std::fwrite(values, sizeof(double), count, file_) == count;
+    } else {
+        unsigned char bytes[8];
+        for (size_t i = 0; i < count && ok; ++i) {
+            toLittleEndian(values[i], bytes);
+            ok = std::fwrite(bytes, 1, 8, file_) == 8;
+        }
+    }
+    if (!ok) {
+        if (!writeFailed_)
+            writeErrno_ = errno;
+        writeFailed_ = true;
+    }
+}
+
+bool TReadWriteMyFile::WriteSegment(uint32_t rate, double duration,
+                                    const std::array<double, 6>& sensitivities,
+                                    const std::array<const double*, 6>& channels, int64_t available)
+{
+    const int64_t n = SegmentSampleCount(rate, duration);
+    if (n < 0 || n > available)
+        return true;
+    for (const double* c : channels)
+        if (n > 0 && c == nullptr)
+            return true;
+    WriteHeader(rate, duration);
+    WriteDoubles(sensitivities.size(), sensitivities.data());
+    for (const double* c : channels)
+        WriteDoubles(static_cast<size_t>(n), c);
+    return writeFailed_;
+}
+
+bool TReadWriteMyFile::readExactly(void* data, size_t bytes)
+{
+    errno = 0;
+    if (std::fread(data, 1, bytes, file_) == bytes)
+        return true;
+    if (std::ferror(file_))
+        showSystemError(errno);
+    else
+        showDamaged(kTooShortText);   // the file shrank after its size was checked
+    return false;
+}
+
+bool TReadWriteMyFile::readDoubles(double* values, size_t count)
+{
+    if (!readExactly(values, count * sizeof(double)))
+        return false;
+    if constexpr (!kLittleEndianHost) {
+        for (size_t i = 0; i < count; ++i) {
+            unsigned char bytes[8];
+            std::memcpy(bytes, &values[i], 8);
+            values[i] = fromLittleEndian<double>(bytes);
+        }
+    }
+    return true;
+}
+
+bool TReadWriteMyFile::ReadHeader(uint32_t& rate, double& duration)
+{
+    rate = 0;
+    duration = 0.0;
+    if (mode_ != Mode::Reading)
+        return true;
+    if (fileSize_ < kSegmentHeaderBytes) {
+        showDamaged(kTooShortText);
+        return true;
+    }
+    unsigned char bytes[12];
+    if (std::fseek(file_, 0, SEEK_SET) != 0 || !readExactly(bytes, sizeof bytes))
+        return true;
+    const auto storedRate = fromLittleEndian<uint32_t>(bytes);
+    const auto storedDuration = fromLittleEndian<double>(bytes + 4);
+    const int64_t n = SegmentSampleCount(storedRate, storedDuration);
+    if (!positiveFinite(storedDuration) || n < 2) {
+        showDamaged("Файл сегмента поврежден: в заголовке неверная частота дискретизации (" +
+                    std::to_string(storedRate) + ") или длительность. Файл не может быть открыт.");
+        return true;
+    }
+    if (fileSize_ < SegmentFileBytes(n)) {
+        showDamaged(kTooShortText);
+        return true;
+    }
+    rate = storedRate;
+    duration = storedDuration;
+    return false;
+}
+
+bool TReadWriteMyFile::ReadBody(uint32_t evenRate, double duration,
+                                const std::array<double*, 6>& channels, double* time,
+                                std::array<double, 6>& paPerVolt)
+{
+    if (mode_ != Mode::Reading)
+        return true;
+    const int64_t n = SegmentSampleCount(evenRate, duration);
+    if (n < 0 || fileSize_ < SegmentFileBytes(n)) {
+        showDamaged(kTooShortText);
+        return true;
+    }
+    if (n > 0) {
+        if (time == nullptr)
+            return true;
+        for (double* c : channels)
+            if (c == nullptr)
+                return true;
+    }
+    unsigned char bytes[48];
+    if (std::fseek(file_, 12, SEEK_SET) != 0 || !readExactly(bytes, sizeof bytes))
+        return true;
+    std::array<double, 6> sensitivity{};
+    for (int c = 0; c < 6; ++c) {
+        sensitivity[c] = fromLittleEndian<double>(bytes + 8 * c);
+        if (!positiveFinite(sensitivity[c])) {
+            showDamaged("Файл сегмента поврежден: неверная чувствительность микрофона канала " +
+                        std::to_string(c + 1) + ". Файл не может быть открыт.");
+            return true;
+        }
+    }
+    // The block of 48 N bytes holds the channels one after another, so each goes straight
+    // into its own array.
+    for (int c = 0; c < 6 && n > 0; ++c)
+        if (!readDoubles(channels[c], static_cast<size_t>(n)))
+            return true;
+    for (int c = 0; c < 6; ++c)
+        paPerVolt[c] = 1000.0 / sensitivity[c];
+    const uint32_t even = SegmentEvenRate(evenRate);
+    for (int64_t j = 0; j < n; ++j)
+        time[j] = static_cast<double>(j) / even;
+    return false;
+}
+
+bool TReadWriteMyFile::ReadSegment(Segment& segment)
+{
+    segment.Clear();
+    uint32_t rate = 0;
+    double duration = 0.0;
+    if (ReadHeader(rate, duration))
+        return true;
+    const uint32_t even = SegmentEvenRate(rate);
+    segment.Allocate(static_cast<int32_t>(SegmentSampleCount(even, duration)));
+    segment.sampleRate = even;
+    std::array<double*, 6> channels{};
+    for (int c = 0; c < 6; ++c)
+        channels[c] = segment.channels[c].data();
+    if (ReadBody(even, duration, channels, segment.time.data(), segment.paPerVolt)) {
+        segment.Clear();
+        return true;
+    }
+    return false;
+}
+
+void TReadWriteMyFile::TestSignalHeader(const Settings& settings, uint32_t& rate, double& duration)
+{
+    rate = static_cast<uint32_t>(settings.freq_ocifr);
+    duration = settings.dlit;
+}
