@@ -1,0 +1,63 @@
+// Amplitude spectra of the six channels for the processing window's spectrum command.
+#include "Spectra.h"
+
+#include "RealDft.h"
+#include "Settings.h"
+#include "Windows.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <new>
+
+namespace {
+
+// The setting `impuls` is 1 for a periodic signal and 0 for an impulse.
+constexpr int32_t kImpulsPeriodic = 1;
+
+}   // namespace
+
+bool ComputeAmplitudeSpectra(int N, int windowItem, double scale, const double* const channels[6],
+                             double* const spectra[6])
+{
+    if (N <= 1) {
+        return false;
+    }
+    const bool periodic = CurrentSettings().impuls == kImpulsPeriodic;
+    const size_t n = static_cast<size_t>(N);
+    const size_t bins = n / 2;
+
+    std::unique_ptr<double[]> re(new (std::nothrow) double[n]);
+    std::unique_ptr<double[]> im(new (std::nothrow) double[n]);
+    bool failed = !re || !im;
+
+    AnalysisStatus windowStatus = kAnalysisOk;
+    const double factor = 2.0 * (periodic ? 1.0 : scale) / static_cast<double>(N);
+    for (int k = 0; k < 6 && !failed; ++k) {
+        std::copy(channels[k], channels[k] + n, re.get());
+        if (periodic && windowItem != kWindowItemNone) {
+            WindowConstants constants;
+            windowStatus = ApplyWindowListItem(re.get(), N, windowItem, constants);
+        }
+        if (RealDft(re.get(), im.get(), N) != kAnalysisOk) {
+            failed = true;
+            break;
+        }
+        if (periodic) {
+            re[0] = 0.0;
+            im[0] = 0.0;
+        }
+        double* out = spectra[k];
+        for (size_t i = 0; i < bins; ++i) {
+            out[i] = std::sqrt(re[i] * re[i] + im[i] * im[i]) * factor;
+        }
+    }
+    if (failed) {
+        for (int k = 0; k < 6; ++k) {
+            std::fill(spectra[k], spectra[k] + bins, 0.0);
+        }
+        return true;
+    }
+    return windowStatus != kAnalysisOk;
+}
