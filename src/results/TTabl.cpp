@@ -1,0 +1,127 @@
+#include "TTabl.h"
+#include "ui_TTabl.h"
+
+#include "MessageBox.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+
+namespace {
+
+constexpr int kColumnWidth = 160;
+constexpr int kRowHeight = 24;
+
+}  // namespace
+
+TTabl::TTabl(QWidget* owner)
+    : QDialog(owner), ui(new Ui::TTabl)
+{
+    ui->setupUi(this);
+    SD = new QFileDialog(this, QString(), QString(), QStringLiteral("CSV файл (*.csv)"));
+    SD->setObjectName(QStringLiteral("SD"));
+    SD->setAcceptMode(QFileDialog::AcceptSave);
+    SD->setFileMode(QFileDialog::AnyFile);
+    SD->setDefaultSuffix(QStringLiteral("csv"));
+    // The window asks its own question before it replaces a file.
+    SD->setOption(QFileDialog::DontConfirmOverwrite, true);
+    connect(ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui->Button2, &QPushButton::clicked, this, &TTabl::Button2Click);
+    FormCreate();
+}
+
+TTabl::~TTabl()
+{
+    delete ui;
+}
+
+void TTabl::FormCreate()
+{
+    QTableWidget* grid = ui->GRID;
+    // The header row and column are cells of the grid (they are exported with it), so the
+    // view's own headers stay hidden.
+    grid->horizontalHeader()->setVisible(false);
+    grid->verticalHeader()->setVisible(false);
+    grid->horizontalHeader()->setDefaultSectionSize(kColumnWidth);
+    grid->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    grid->verticalHeader()->setMinimumSectionSize(kRowHeight);
+    QFont gridFont(QStringLiteral("Tahoma"));
+    gridFont.setPixelSize(12);
+    grid->setFont(gridFont);
+    const int frame = 2 * grid->frameWidth();
+    grid->setFixedSize(kTableColumns * kColumnWidth + frame, kTableRows * kRowHeight + frame);
+    for (int row = 0; row < kTableRows; ++row)
+        for (int column = 0; column < kTableColumns; ++column) {
+            auto* item = new QTableWidgetItem;
+            if (row == 0 || column == 0) {
+                item->setBackground(palette().button());
+                item->setFlags(Qt::ItemIsEnabled);
+            } else {
+                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            }
+            grid->setItem(row, column, item);
+        }
+    setValues(TableHeaders());
+    setFixedSize(sizeHint());
+}
+
+void TTabl::setTitle(const QString& text)
+{
+    ui->Label1->setText(text);
+}
+
+QString TTabl::title() const
+{
+    return ui->Label1->text();
+}
+
+void TTabl::setCellText(int column, int row, const QString& text)
+{
+    ui->GRID->item(row, column)->setText(text);
+}
+
+QString TTabl::cellText(int column, int row) const
+{
+    const QTableWidgetItem* item = ui->GRID->item(row, column);
+    return item ? item->text() : QString();
+}
+
+void TTabl::setValues(const TableCells& cells)
+{
+    for (int row = 0; row < kTableRows; ++row)
+        for (int column = 0; column < kTableColumns; ++column)
+            setCellText(column, row, cells[row][column]);
+}
+
+TableCells TTabl::cells() const
+{
+    TableCells cells;
+    for (int row = 0; row < kTableRows; ++row)
+        for (int column = 0; column < kTableColumns; ++column)
+            cells[row][column] = cellText(column, row);
+    return cells;
+}
+
+bool TTabl::SaveToCsv(const QString& fileName)
+{
+    if (QFileInfo::exists(fileName)
+        && ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION)
+               != IDYES)
+        return false;
+    // The old file is not deleted first: the new one is renamed over it only once it is
+    // complete, so a failed write keeps what was there.
+    if (!WriteFileReplacing(fileName, EncodeCsvLines(TableCsvLines(title(), cells())))) {
+        ShowPlainMessage("Не удалось записать файл "
+                         + QDir::toNativeSeparators(fileName).toStdString());
+        return false;
+    }
+    return true;
+}
+
+void TTabl::Button2Click()
+{
+    if (SD->exec() != QDialog::Accepted || SD->selectedFiles().isEmpty())
+        return;
+    SaveToCsv(SD->selectedFiles().constFirst());
+}

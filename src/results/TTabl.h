@@ -1,0 +1,40 @@
+// The calculation table: moduli, components and direction angles of the four vectors of one
+// band result in a grid, with export of the grid as a CSV file. Its creator fills it.
+#pragma once
+
+#include "ResultText.h"
+
+#include <QDialog>
+#include <QString>
+
+class QFileDialog;
+namespace Ui { class TTabl; }
+
+class TTabl : public QDialog {
+    Q_OBJECT
+public:
+    explicit TTabl(QWidget* owner);
+    ~TTabl() override;
+
+    // The title above the grid (the band text of the result).
+    void setTitle(const QString& text);
+    QString title() const;
+    // Every cell, headers included; cells are addressed (column, row).
+    void setValues(const TableCells& cells);
+    QString cellText(int column, int row) const;
+    TableCells cells() const;
+
+    // The export behind "Записать в CSV файл", without the file dialog: asks before it replaces
+    // an existing file and reports a failed write. Returns true when the file was written.
+    bool SaveToCsv(const QString& fileName);
+
+private slots:
+    void Button2Click();
+
+private:
+    void FormCreate();
+    void setCellText(int column, int row, const QString& text);
+
+    Ui::TTabl* ui;
+    QFileDialog* SD;
+};

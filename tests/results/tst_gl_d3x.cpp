@@ -1,0 +1,163 @@
+// The 3-D view on a real (virtual) display: the first picture is the tilted one and shows the
+// vector in its colour, held buttons turn the scene and stop at release, and the rotation step
+// outlives the window in the settings store.
+#include "TD3x.h"
+
+#include "D3xView.h"
+#include "ModalDriver.h"
+#include "RecordingPresenter.h"
+#include "ResultMath.h"
+#include "SettingsStore.h"
+
+#include <QImage>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// Pixels where one primary clearly dominates: the lit vector is a shade of pure red or blue,
+// while grid, axes, ticks and labels are black on white.
+int countDominant(const QImage& image, bool red)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const int main = red ? c.red() : c.blue();
+            const int other = red ? c.blue() : c.red();
+            if (main > 100 && c.green() < 40 && other < 40)
+                ++count;
+        }
+    return count;
+}
+
+int countDark(const QImage& image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 64)
+                ++count;
+    return count;
+}
+
+bool sameMatrix(const Matrix4& a, const Matrix4& b)
+{
+    for (int i = 0; i < 16; ++i)
+        if (std::fabs(a[i] - b[i]) > 1e-12)
+            return false;
+    return true;
+}
+
+const std::array<double, 6> kBlock = {2, -2, 2, -1, 1, 0.5};
+
+}  // namespace
+
+class TestD3x : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        QVERIFY(storeDir.isValid());
+        SettingsStore::SetFileName(storeDir.filePath("store.ini"));
+    }
+
+    void firstPictureIsTiltedAndShowsTheVector_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<double>("scale");
+        QTest::newRow("active") << 1 << 2.0;
+        QTest::newRow("reactive") << 2 << 1.0;
+        QTest::newRow("zero scale") << 1 << 0.0;
+    }
+
+    void firstPictureIsTiltedAndShowsTheVector()
+    {
+        QFETCH(int, kind);
+        QFETCH(double, scale);
+        SettingsStore().WriteInteger("D3D", "tgrad", 3);
+        RecordingPresenter presenter;
+        TD3x view(nullptr, kBlock, scale, kind);
+        QVERIFY(view.drawingReady());
+        QCOMPARE(view.windowTitle(), QString("3-х мерный график"));
+        QImage picture;
+        OnNextModal([&](QWidget*) {
+            QTRY_VERIFY(view.view()->hasPicture() && !view.timer()->isActive());
+            picture = view.view()->grabFramebuffer();
+        });
+        view.exec();
+        QVERIFY(presenter.messages.empty());
+        QVERIFY(std::isfinite(view.view()->scale()) && view.view()->scale() > 0);
+
+        // Drawn with -60 degrees about x and -30 about z; the second draw of the first tick
+        // has added its +3 degrees about x for the next picture.
+        const Matrix4 tilted = ApplyViewRotation(ViewBoxMatrix(), 0, 3);
+        QVERIFY(sameMatrix(view.view()->pictureProjection(), tilted));
+        QVERIFY(sameMatrix(view.view()->projection(), ApplyViewRotation(tilted, 1, 3)));
+
+        QVERIFY(!picture.isNull());
+        QVERIFY(countDominant(picture, kind == 1) > 50);
+        QCOMPARE(countDominant(picture, kind != 1), 0);
+        QVERIFY(countDark(picture) > 1000);   // grid, axes, ticks and labels
+    }
+
+    void heldButtonTurnsAndReleaseStops()
+    {
+        SettingsStore().WriteInteger("D3D", "tgrad", 2);
+        TD3x view(nullptr, kBlock, 2.0, 1);
+        QCOMPARE(view.step(), 2);
+        OnNextModal([&](QWidget*) {
+            QTRY_VERIFY(view.view()->hasPicture() && !view.timer()->isActive());
+            const Matrix4 start = view.view()->projection();
+            auto* zMinus = view.findChild<QPushButton*>("Button6");
+            QTest::mousePress(zMinus, Qt::LeftButton);
+            QCOMPARE(view.pressed(), 6);
+            QVERIFY(view.timer()->isActive());
+            QTRY_VERIFY(!sameMatrix(view.view()->projection(), start));
+            QTest::mouseRelease(zMinus, Qt::LeftButton);
+            QCOMPARE(view.pressed(), 0);
+            QVERIFY(!view.timer()->isActive());
+            // Every draw while held turned the scene by -2 degrees about z from where it was.
+            const Matrix4 after = view.view()->projection();
+            Matrix4 expected = start;
+            int steps = 0;
+            while (!sameMatrix(expected, after) && steps < 10000) {
+                expected = ApplyViewRotation(expected, 6, 2);
+                ++steps;
+            }
+            QVERIFY(steps > 0 && steps < 10000);
+            QTest::qWait(50);
+            QVERIFY(sameMatrix(view.view()->projection(), after));
+        });
+        view.exec();
+    }
+
+    void stepIsKeptForTheNextWindow()
+    {
+        SettingsStore().WriteInteger("D3D", "tgrad", 3);
+        {
+            TD3x view(nullptr, kBlock, 2.0, 1);
+            QCOMPARE(view.findChild<QSpinBox*>("CSpinEdit1")->value(), 3);
+            OnNextModal([&](QWidget*) { view.findChild<QSpinBox*>("CSpinEdit1")->setValue(7); });
+            view.exec();
+        }
+        QCOMPARE(SettingsStore().ReadInteger("D3D", "tgrad", 3), 7);
+        TD3x next(nullptr, kBlock, 2.0, 1);
+        QCOMPARE(next.step(), 7);
+
+        // A stored step outside 1 ... 10 is brought into range.
+        SettingsStore().WriteInteger("D3D", "tgrad", 40);
+        TD3x clamped(nullptr, kBlock, 2.0, 1);
+        QCOMPARE(clamped.step(), 10);
+    }
+
+private:
+    QTemporaryDir storeDir;
+};
+
+QTEST_MAIN(TestD3x)
+#include "tst_gl_d3x.moc"

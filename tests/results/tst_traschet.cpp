@@ -1,0 +1,266 @@
+// The intensity-vector window and the calculation table it opens: projections, chart ranges
+// (with half-widths that do not fit the vector), label texts under a Russian locale, the
+// table's cells and title, its CSV export with the overwrite question, and the 3-D view's
+// refusal to open where no OpenGL context can be had (the offscreen platform).
+#include "TRaschet.h"
+#include "TTabl.h"
+
+#include "ModalDriver.h"
+#include "RecordingPresenter.h"
+#include "SettingsStore.h"
+
+#include <qcustomplot.h>
+
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStringDecoder>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+IntensityResult unitResult()
+{
+    IntensityResult r;
+    r.I = {1, 0, 0};
+    r.J = {-0.5, 0.25, 2};
+    r.K = {0, 0, 0};
+    r.P = {-1, 1, 0};
+    r.maxI = 1.5;
+    r.maxJ = 3;
+    r.bandText = "Суммирование гармоник в диапазоне, Гц (50 : 400)";
+    return r;
+}
+
+QCustomPlot* chart(const QWidget& w, int n)
+{
+    auto* c = w.findChild<QCustomPlot*>(QStringLiteral("Chart%1").arg(n));
+    if (!c)
+        qFatal("no chart %d", n);
+    return c;
+}
+
+// The points of a chart's one series, as (x, y) pairs in order.
+QList<QPointF> points(const QWidget& w, int n, const char* seriesName)
+{
+    auto* curve = chart(w, n)->findChild<QCPCurve*>(seriesName);
+    if (!curve)
+        qFatal("no series %s", seriesName);
+    QList<QPointF> result;
+    for (auto it = curve->data()->constBegin(); it != curve->data()->constEnd(); ++it)
+        result << QPointF(it->key, it->value);
+    return result;
+}
+
+QString labelText(const QWidget& w, const char* name)
+{
+    return w.findChild<QLabel*>(name)->text();
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+}  // namespace
+
+class TestResultWindows : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        QVERIFY(storeDir.isValid());
+        SettingsStore::SetFileName(storeDir.filePath("store.ini"));
+    }
+
+    void projectionsLabelsAndStartingSheet()
+    {
+        TRaschet w(nullptr, unitResult());
+        QCOMPARE(w.windowTitle(), QString("Расчет интенсивности (Вт/м2)"));
+        QCOMPARE(w.findChild<QTabWidget*>("PageControl1")->currentIndex(), 0);
+        QCOMPARE(labelText(w, "Label1"), QString("Ir= {1,00000; 0,00000; 0,00000}"));
+        QCOMPARE(labelText(w, "Label4"), QString("Jr= {-0,50000; 0,25000; 2,00000}"));
+        QCOMPARE(labelText(w, "Label5"), QString("Суммирование гармоник в диапазоне, Гц (50 : 400)"));
+
+        // Each projection runs from the origin to the tip.
+        const auto line = [](double x, double y) { return QList<QPointF>{{0, 0}, {x, y}}; };
+        QCOMPARE(points(w, 1, "Series1"), line(1, 0));
+        QCOMPARE(points(w, 2, "Series2"), line(1, 0));
+        QCOMPARE(points(w, 3, "Series3"), line(0, 0));
+        QCOMPARE(points(w, 4, "LineSeries1"), line(-0.5, 0.25));
+        QCOMPARE(points(w, 5, "LineSeries3"), line(-0.5, 2));
+        QCOMPARE(points(w, 6, "LineSeries5"), line(0.25, 2));
+        for (int n = 1; n <= 6; ++n) {
+            const double half = n <= 3 ? 1.5 : 3.0;
+            QCOMPARE(chart(w, n)->xAxis->range(), QCPRange(-half, half));
+            QCOMPARE(chart(w, n)->yAxis->range(), QCPRange(-half, half));
+            auto* curve = chart(w, n)->findChild<QCPCurve*>();
+            QCOMPARE(curve->pen().color(), n <= 3 ? QColor(Qt::red) : QColor(Qt::blue));
+            QCOMPARE(curve->pen().width(), 3);
+        }
+        // Drawing again gives the same picture, not a second line.
+        w.setBandText("other");
+        w.DrawResult();
+        QCOMPARE(points(w, 1, "Series1").size(), 2);
+        QCOMPARE(labelText(w, "Label5"), QString("other"));
+    }
+
+    void halfWidthsThatDoNotFit_data()
+    {
+        QTest::addColumn<double>("maxI");
+        QTest::addColumn<double>("expected");
+        // A signed maximum of an all-negative vector, a zero half-width for a zero vector is
+        // handled below, and a too small one: the charts always hold the whole vector.
+        QTest::newRow("signed maximum") << -0.5 << 2.0;
+        QTest::newRow("too small") << 1.0 << 2.0;
+        QTest::newRow("wider than the vector") << 3.0 << 3.0;
+    }
+
+    void halfWidthsThatDoNotFit()
+    {
+        QFETCH(double, maxI);
+        QFETCH(double, expected);
+        IntensityResult r = unitResult();
+        r.I = {-2, -0.5, -1};
+        r.maxI = maxI;
+        TRaschet w(nullptr, r);
+        for (int n = 1; n <= 3; ++n)
+            QCOMPARE(chart(w, n)->xAxis->range(), QCPRange(-expected, expected));
+    }
+
+    void zeroVectorGetsAPositiveRange()
+    {
+        IntensityResult r;
+        TRaschet w(nullptr, r);
+        for (int n = 1; n <= 6; ++n) {
+            const QCPRange range = chart(w, n)->yAxis->range();
+            QVERIFY(range.upper > 0 && std::isfinite(range.upper));
+            QCOMPARE(range.lower, -range.upper);
+        }
+    }
+
+    void tableOpensWithTheResult()
+    {
+        TRaschet w(nullptr, unitResult());
+        bool seen = false;
+        OnNextModal([&](QWidget* modal) {
+            auto* table = qobject_cast<TTabl*>(modal);
+            QVERIFY(table);
+            seen = true;
+            QCOMPARE(table->windowTitle(), QString("Расчетная таблица"));
+            QCOMPARE(table->title(), QString("Суммирование гармоник в диапазоне, Гц (50 : 400)"));
+            QCOMPARE(table->cellText(0, 3), QString("Акт.интенсив.,Вт/м^2"));
+            QCOMPARE(table->cellText(1, 3), QString("1,00000"));
+            QCOMPARE(table->cellText(2, 7), QString("0,0"));
+            QCOMPARE(table->cellText(3, 7), QString("90,0"));
+            QCOMPARE(table->cellText(2, 6), QString("-45,0"));   // П = (-1, 1, 0)
+            QCOMPARE(table->cellText(2, 5), QString("90,0"));    // K = 0
+            QCOMPARE(table->cellText(1, 5), QString());
+            QTest::mouseClick(table->findChild<QPushButton*>("Button1"), Qt::LeftButton);
+        });
+        QTest::mouseClick(w.findChild<QPushButton*>("Button4"), Qt::LeftButton);
+        QVERIFY(seen);
+    }
+
+    void csvAsksBeforeReplacing()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("table.csv");
+        writeBytes(path, "old\r\n");
+        TTabl table(nullptr);
+        table.setTitle("Band");
+        {
+            RecordingPresenter presenter;
+            presenter.answers = {IDNO};
+            QVERIFY(!table.SaveToCsv(path));
+            QCOMPARE(presenter.messages.size(), size_t(1));
+            QCOMPARE(presenter.messages[0].caption, std::string("Внимание!"));
+            QCOMPARE(presenter.messages[0].text, std::string("Файл существует.Переписать?"));
+            QVERIFY(presenter.messages[0].flags & MB_YESNO);
+            QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
+        }
+        {
+            RecordingPresenter presenter;
+            presenter.answers = {IDYES};
+            QVERIFY(table.SaveToCsv(path));
+            const QByteArray bytes = fileBytes(path);
+            QVERIFY(bytes.startsWith("Band\r\n;\r\n\xCF\xE0\xF0\xE0\xEC\xE5\xF2\xF0;"));
+            QCOMPARE(bytes.count("\r\n"), 11);
+        }
+        {
+            // A new file is written without a question.
+            RecordingPresenter presenter;
+            QVERIFY(table.SaveToCsv(dir.filePath("new.csv")));
+            QVERIFY(presenter.messages.empty());
+        }
+        {
+            // A name that cannot be written is reported, and the window stays usable.
+            RecordingPresenter presenter;
+            presenter.defaultAnswer = IDYES;
+            QVERIFY(!table.SaveToCsv(dir.path()));
+            QCOMPARE(presenter.messages.size(), size_t(2));
+            QCOMPARE(presenter.messages[1].kind, MessageKind::Plain);
+        }
+    }
+
+    void csvThroughTheSaveDialog()
+    {
+        QTemporaryDir dir;
+        TRaschet w(nullptr, unitResult());
+        TTabl table(&w);
+        table.setTitle("T");
+        table.setValues(CalculationTable(unitResult()));
+        OnNextModal([&](QWidget* modal) {
+            auto* fd = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(fd);
+            QCOMPARE(fd->objectName(), QString("SD"));
+            QCOMPARE(fd->defaultSuffix(), QString("csv"));
+            fd->setDirectory(dir.path());
+            auto* name = fd->findChild<QLineEdit*>("fileNameEdit");
+            QVERIFY(name);
+            name->setText("result");
+            static_cast<QDialog*>(fd)->accept();
+        });
+        QTest::mouseClick(table.findChild<QPushButton*>("Button2"), Qt::LeftButton);
+        const QByteArray bytes = fileBytes(dir.filePath("result.csv"));
+        const QString text = QStringDecoder("windows-1251").decode(bytes);
+        const QStringList lines = text.split("\r\n");
+        QCOMPARE(lines.size(), 12);   // 11 lines, each ended
+        QCOMPARE(lines[0], QString("T"));
+        QCOMPARE(lines[5], QString("Акт.интенсив.,Вт/м^2;1,00000;1,00000;0,00000;0,00000;"));
+    }
+
+    void viewWithoutOpenGlSaysSoAndCloses()
+    {
+        // The offscreen platform has no OpenGL: the view must report it, not take the
+        // process down, and leave the step in the store alone.
+        SettingsStore().WriteInteger("D3D", "tgrad", 7);
+        TRaschet w(nullptr, unitResult());
+        RecordingPresenter presenter;
+        QTest::mouseClick(w.findChild<QPushButton*>("Button3"), Qt::LeftButton);
+        QCOMPARE(presenter.messages.size(), size_t(1));
+        QCOMPARE(presenter.messages[0].caption, std::string("Ошибка"));
+        QCOMPARE(presenter.messages[0].text, std::string("Выбран неверный формат"));
+        QCOMPARE(SettingsStore().ReadInteger("D3D", "tgrad", 3), 7);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+private:
+    QTemporaryDir storeDir;
+};
+
+QTEST_MAIN(TestResultWindows)
+#include "tst_traschet.moc"
