@@ -1,0 +1,360 @@
+#include "ChartBands.h"
+
+#include "ChartColorButton.h"
+
+#include <qcustomplot.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+// Draws the two cursor lines; lives on its own buffered layer above everything else.
+class ChartBands::CursorLayerable : public QCPLayerable {
+public:
+    CursorLayerable(QCustomPlot* plot, const QString& layer, const ChartBands* owner)
+        : QCPLayerable(plot, layer), owner_(owner)
+    {
+    }
+
+protected:
+    void applyDefaultAntialiasingHint(QCPPainter* painter) const override
+    {
+        painter->setAntialiasing(false);
+    }
+
+    void draw(QCPPainter* painter) override
+    {
+        if (!owner_->cursorsOn_)
+            return;
+        const int height = parentPlot()->height();
+        painter->setPen(QPen(Qt::red, 2));
+        painter->drawLine(QLineF(owner_->cursor1_, 0, owner_->cursor1_, height));
+        painter->setPen(QPen(Qt::blue, 2));
+        painter->drawLine(QLineF(owner_->cursor2_, 0, owner_->cursor2_, height));
+    }
+
+private:
+    const ChartBands* owner_;
+};
+
+ChartBands::ChartBands(QCustomPlot* plot) : QObject(plot), plot_(plot)
+{
+    // The default axis rect goes, and with it the legend it holds: the chart shows none.
+    plot_->plotLayout()->clear();
+    plot_->plotLayout()->setRowSpacing(0);
+    plot_->setPlottingHint(QCP::phFastPolylines, true);
+    plot_->setNoAntialiasingOnDrag(true);
+    plot_->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+
+    auto* margins = new QCPMarginGroup(plot_);
+    const QFont titleFont(plot_->font().family(), 10);
+    // Band heights in the proportions the bands have always had: 28 %, 28 % and 29 % of
+    // the plot with 5 % gaps.
+    const int stretch[kBands] = {28, 28, 29};
+    for (int m = 0; m < kBands; ++m) {
+        auto* rect = new QCPAxisRect(plot_);
+        plot_->plotLayout()->addElement(m, 0, rect);
+        plot_->plotLayout()->setRowStretchFactor(m, stretch[m]);
+        rect->setMarginGroup(QCP::msLeft | QCP::msRight, margins);
+        rect->setRangeDrag(Qt::Horizontal);
+        rect->setRangeZoom(Qt::Horizontal);
+        QCPAxis* bottom = rect->axis(QCPAxis::atBottom);
+        rect->setRangeDragAxes(bottom, nullptr);
+        rect->setRangeZoomAxes(bottom, nullptr);
+        rect->axis(QCPAxis::atTop)->setVisible(false);
+        if (m < kBands - 1)
+            bottom->setTickLabels(false);   // one set of x labels, under the lowest band
+        QCPAxis* left = rect->axis(QCPAxis::atLeft);
+        QCPAxis* right = rect->axis(QCPAxis::atRight);
+        right->setVisible(true);
+        right->setTickLabels(true);
+        bands_[static_cast<size_t>(m)] = rect;
+        axes_[static_cast<size_t>(2 * m)] = left;
+        axes_[static_cast<size_t>(2 * m + 1)] = right;
+        connect(bottom, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
+                [this, bottom](const QCPRange&) { onBottomRangeChanged(bottom); });
+    }
+    for (int c = 0; c < kChannels; ++c) {
+        QCPAxis* axis = axes_[static_cast<size_t>(c)];
+        axis->setLabelFont(titleFont);
+        axis->setRange(0, 100);
+        QCPGraph* graph = plot_->addGraph(bands_[static_cast<size_t>(c / 2)]->axis(QCPAxis::atBottom), axis);
+        graph->setName(QStringLiteral("Series%1").arg(c + 1));
+        series_[static_cast<size_t>(c)] = graph;
+    }
+
+    // The cursors on a buffered layer of their own above the whole chart.
+    plot_->addLayer(QStringLiteral("cursors"), plot_->layer(QStringLiteral("overlay")), QCustomPlot::limAbove);
+    cursorLayer_ = plot_->layer(QStringLiteral("cursors"));
+    cursorLayer_->setMode(QCPLayer::lmBuffered);
+    cursorItem_ = new CursorLayerable(plot_, QStringLiteral("cursors"), this);
+
+    connect(plot_, &QCustomPlot::axisClick, this,
+            [this](QCPAxis* axis, QCPAxis::SelectablePart, QMouseEvent*) { onAxisClick(axis); });
+    connect(plot_, &QCustomPlot::mouseDoubleClick, this, [this](QMouseEvent*) {
+        if (zoomPan_)
+            undoZoom();
+    });
+    connect(plot_, &QCustomPlot::beforeReplot, this, &ChartBands::beforeDraw);
+    connect(plot_, &QCustomPlot::afterReplot, this, [this] {
+        rendered_ = true;
+        emit afterDraw();
+    });
+    connect(plot_, &QCustomPlot::mousePress, this, &ChartBands::mousePressed);
+    connect(plot_, &QCustomPlot::mouseMove, this, &ChartBands::mouseMoved);
+    connect(plot_, &QCustomPlot::mouseRelease, this, &ChartBands::mouseReleased);
+}
+
+ChartBands::~ChartBands() = default;
+
+QCPAxis* ChartBands::bottomAxis() const
+{
+    return bands_[kBands - 1]->axis(QCPAxis::atBottom);
+}
+
+void ChartBands::applyChannelSettings(int target, const Settings& s, int source)
+{
+    if (target < 0 || target >= kChannels || source < 0 || source >= kChannels)
+        return;
+    const auto src = static_cast<size_t>(source);
+    const QColor color = ColorFromWord(s.G_Color[src]);
+    QCPGraph* graph = series(target);
+    graph->setPen(QPen(color, std::max(1, s.G_Tol[src])));
+    QCPAxis* axis = valueAxis(target);
+    axis->setLabelColor(color);
+    setAxisLimits(target, s.G_Min[src], s.G_Max[src]);
+    setAxisAutomatic(target, s.G_Auto[src]);
+    setAxisGrid(target, s.G_Setka[src]);
+}
+
+void ChartBands::applyAxisDialogResult(int k, const Settings& s)
+{
+    if (k < 0 || k >= kChannels)
+        return;
+    if (s.applyAxisToAll) {
+        for (int c = 0; c < kChannels; ++c)
+            applyChannelSettings(c, s, k);
+    } else {
+        applyChannelSettings(k, s, k);
+    }
+}
+
+void ChartBands::setSeriesVisible(int channel, bool visible)
+{
+    series(channel)->setVisible(visible);
+}
+
+bool ChartBands::seriesVisible(int channel) const
+{
+    return series(channel)->visible();
+}
+
+void ChartBands::setAxisTitle(int channel, const QString& title)
+{
+    valueAxis(channel)->setLabel(title);
+}
+
+QString ChartBands::axisTitle(int channel) const
+{
+    return valueAxis(channel)->label();
+}
+
+void ChartBands::setAxisLimits(int channel, double lower, double upper)
+{
+    if (lower < upper)
+        valueAxis(channel)->setRange(lower, upper);
+}
+
+void ChartBands::setAxisAutomatic(int channel, bool automatic)
+{
+    automatic_[static_cast<size_t>(channel)] = automatic;
+    if (automatic)
+        fitAxisToData(channel);
+}
+
+void ChartBands::setAxisGrid(int channel, bool visible)
+{
+    valueAxis(channel)->grid()->setVisible(visible);
+}
+
+void ChartBands::setSeriesData(int channel, const double* x, const double* y, int count, double factor)
+{
+    const auto ch = static_cast<size_t>(channel);
+    QSharedPointer<QCPGraphDataContainer> container = series(channel)->data();
+    double lo = std::numeric_limits<double>::infinity();
+    double hi = -lo;
+    // The value range is gathered in the same pass, so an automatic axis needs no second
+    // sweep over millions of points (NaN compares false and is left out).
+    if (container->size() == count) {
+        // Same length as before (a redraw): overwrite in place, no allocation.
+        auto it = container->begin();
+        for (int i = 0; i < count; ++i, ++it) {
+            const double v = factor * y[i];
+            it->key = x[i];
+            it->value = v;
+            lo = v < lo ? v : lo;
+            hi = v > hi ? v : hi;
+        }
+    } else {
+        QVector<QCPGraphData> points;
+        points.reserve(std::max(0, count));
+        for (int i = 0; i < count; ++i) {
+            const double v = factor * y[i];
+            points.append(QCPGraphData(x[i], v));
+            lo = v < lo ? v : lo;
+            hi = v > hi ? v : hi;
+        }
+        container->set(points, true);
+    }
+    dataValid_[ch] = lo <= hi;
+    dataLow_[ch] = lo;
+    dataHigh_[ch] = hi;
+    if (automatic_[ch])
+        fitAxisToData(channel);
+}
+
+void ChartBands::fitAxisToData(int channel)
+{
+    const auto ch = static_cast<size_t>(channel);
+    if (!dataValid_[ch])
+        return;
+    QCPAxis* axis = valueAxis(channel);
+    if (dataLow_[ch] < dataHigh_[ch]) {
+        axis->setRange(dataLow_[ch], dataHigh_[ch]);
+    } else {
+        // A flat curve keeps the axis' extent, centred on its value.
+        const double half = axis->range().size() / 2;
+        axis->setRange(dataLow_[ch] - half, dataLow_[ch] + half);
+    }
+}
+
+void ChartBands::clearSeries(int channel)
+{
+    series(channel)->data()->clear();
+    dataValid_[static_cast<size_t>(channel)] = false;
+}
+
+void ChartBands::setXRange(double lower, double upper)
+{
+    if (lower < upper)
+        bottomAxis()->setRange(lower, upper);
+}
+
+double ChartBands::xMinimum() const
+{
+    return bottomAxis()->range().lower;
+}
+
+double ChartBands::xMaximum() const
+{
+    return bottomAxis()->range().upper;
+}
+
+void ChartBands::setLabelIncrement(double step)
+{
+    if (!(step > 0) || !std::isfinite(step))
+        return;
+    labelStep_ = step;
+    for (QCPAxisRect* rect : bands_) {
+        QCPAxis* bottom = rect->axis(QCPAxis::atBottom);
+        auto fixed = bottom->ticker().dynamicCast<QCPAxisTickerFixed>();
+        if (!fixed) {
+            fixed = QSharedPointer<QCPAxisTickerFixed>(new QCPAxisTickerFixed);
+            fixed->setScaleStrategy(QCPAxisTickerFixed::ssNone);
+            bottom->setTicker(fixed);
+        }
+        fixed->setTickStep(step);
+    }
+}
+
+void ChartBands::setZoomPanEnabled(bool enabled)
+{
+    zoomPan_ = enabled;
+    plot_->setInteraction(QCP::iRangeDrag, enabled);
+    plot_->setInteraction(QCP::iRangeZoom, enabled);
+}
+
+double ChartBands::pixelToX(double pixel) const
+{
+    return series(0)->keyAxis()->pixelToCoord(pixel);
+}
+
+double ChartBands::xToPixel(double x) const
+{
+    return series(0)->keyAxis()->coordToPixel(x);
+}
+
+int ChartBands::xPixelStart() const
+{
+    return bottomAxis()->axisRect()->left();
+}
+
+int ChartBands::xPixelEnd() const
+{
+    return bottomAxis()->axisRect()->right();
+}
+
+void ChartBands::setCursorsVisible(bool visible)
+{
+    cursorsOn_ = visible;
+    redrawCursors();
+}
+
+void ChartBands::setCursorPixels(int pixel1, int pixel2)
+{
+    cursor1_ = pixel1;
+    cursor2_ = pixel2;
+}
+
+void ChartBands::redrawCursors()
+{
+    if (!rendered_) {
+        replot();
+        return;
+    }
+    cursorLayer_->replot();
+}
+
+void ChartBands::replot()
+{
+    plot_->replot(QCustomPlot::rpImmediateRefresh);
+}
+
+void ChartBands::onAxisClick(QCPAxis* axis)
+{
+    const auto it = std::find(axes_.begin(), axes_.end(), axis);
+    emit axisClicked(it == axes_.end() ? -1 : static_cast<int>(it - axes_.begin()));
+}
+
+void ChartBands::onBottomRangeChanged(QCPAxis* source)
+{
+    if (syncing_)
+        return;
+    syncing_ = true;
+    const QCPRange range = source->range();
+    for (QCPAxisRect* rect : bands_) {
+        QCPAxis* bottom = rect->axis(QCPAxis::atBottom);
+        if (bottom != source)
+            bottom->setRange(range);
+    }
+    syncing_ = false;
+    emit xRangeChanged(range.lower, range.upper);
+}
+
+void ChartBands::undoZoom()
+{
+    bool found = false;
+    QCPRange extent;
+    for (QCPGraph* graph : series_) {
+        bool ok = false;
+        const QCPRange r = graph->getKeyRange(ok);
+        if (!ok)
+            continue;
+        extent = found ? QCPRange(std::min(extent.lower, r.lower), std::max(extent.upper, r.upper)) : r;
+        found = true;
+    }
+    if (found)
+        setXRange(extent.lower, extent.upper);
+    emit zoomUndone();
+    replot();
+}

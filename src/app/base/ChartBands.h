@@ -1,0 +1,130 @@
+// The six-channel line chart shared by the playback and processing windows: three stacked
+// bands over one x range, channels 1, 3, 5 on the left axes and 2, 4, 6 on the right axes,
+// one curve per channel. Dragging pans and the wheel zooms, both horizontally only; a
+// double click returns to the whole x extent of the data. Two measuring cursors live on a
+// buffered layer of their own, so moving one repaints that layer over the last rendered
+// chart image instead of re-rendering millions of points.
+#pragma once
+
+#include "Settings.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+
+class QCustomPlot;
+class QCPAxis;
+class QCPAxisRect;
+class QCPGraph;
+class QCPLayer;
+class QMouseEvent;
+
+class ChartBands : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kChannels = 6;
+    static constexpr int kBands = 3;
+
+    // Builds the bands, axes and curves on an empty chart (which keeps ownership of them).
+    explicit ChartBands(QCustomPlot* plot);
+    ~ChartBands() override;
+
+    QCustomPlot* plot() const { return plot_; }
+    QCPGraph* series(int channel) const { return series_[static_cast<size_t>(channel)]; }
+    QCPAxis* valueAxis(int channel) const { return axes_[static_cast<size_t>(channel)]; }
+    QCPAxisRect* band(int m) const { return bands_[static_cast<size_t>(m)]; }
+    // The axis that carries the x labels (under the lowest band); the others follow it.
+    QCPAxis* bottomAxis() const;
+
+    // Appearance of curve and axis `target` from the settings of channel `source`: colour,
+    // pen width, title colour, limits, automatic scaling and grid. Visibility is separate.
+    void applyChannelSettings(int target, const Settings& s, int source);
+    // What a window does after the chart-axis dialog for channel k has closed: channel k's
+    // settings to curve k, or to all six curves when the dialog's apply-to-all is set.
+    void applyAxisDialogResult(int k, const Settings& s);
+    void setSeriesVisible(int channel, bool visible);
+    bool seriesVisible(int channel) const;
+    void setAxisTitle(int channel, const QString& title);
+    QString axisTitle(int channel) const;
+    // Fixed limits (ignored unless lower < upper), or automatic scaling to the curve's data.
+    void setAxisLimits(int channel, double lower, double upper);
+    void setAxisAutomatic(int channel, bool automatic);
+    bool axisAutomatic(int channel) const { return automatic_[static_cast<size_t>(channel)]; }
+    void setAxisGrid(int channel, bool visible);
+
+    // Replaces a curve's points with (x[i], factor * y[i]), every sample, x ascending. An
+    // automatic axis is rescaled to the new values.
+    void setSeriesData(int channel, const double* x, const double* y, int count, double factor);
+    void clearSeries(int channel);
+
+    // The shared x range, and the label step of the bottom axis.
+    void setXRange(double lower, double upper);
+    double xMinimum() const;
+    double xMaximum() const;
+    void setLabelIncrement(double step);
+    double labelIncrement() const { return labelStep_; }
+
+    // Horizontal panning and zooming by mouse.
+    void setZoomPanEnabled(bool enabled);
+    bool zoomPanEnabled() const { return zoomPan_; }
+
+    // Pixel <-> x through the first curve, and the pixel span of the x axis (inclusive).
+    double pixelToX(double pixel) const;
+    double xToPixel(double x) const;
+    int xPixelStart() const;
+    int xPixelEnd() const;
+
+    // Measuring cursors: vertical lines over the full chart height at pixel positions,
+    // cursor 1 red, cursor 2 blue, 2 pixels wide.
+    void setCursorsVisible(bool visible);
+    bool cursorsVisible() const { return cursorsOn_; }
+    void setCursorPixels(int pixel1, int pixel2);
+    int cursorPixel(int which) const { return which == 1 ? cursor1_ : cursor2_; }
+    // Repaints the cursor layer alone over the last rendered chart (falls back to a full
+    // replot while none has been rendered yet).
+    void redrawCursors();
+
+    // Full re-render.
+    void replot();
+    bool hasRendered() const { return rendered_; }
+
+signals:
+    // A click on a channel axis (0..5), or on the x axis (-1).
+    void axisClicked(int channel);
+    // The x range changed by panning, zooming or from code.
+    void xRangeChanged(double lower, double upper);
+    // The user asked for the whole x extent back (double click).
+    void zoomUndone();
+    void beforeDraw();
+    void afterDraw();
+    void mousePressed(QMouseEvent* event);
+    void mouseMoved(QMouseEvent* event);
+    void mouseReleased(QMouseEvent* event);
+
+private:
+    class CursorLayerable;
+
+    void onAxisClick(QCPAxis* axis);
+    void onBottomRangeChanged(QCPAxis* source);
+    void undoZoom();
+    void fitAxisToData(int channel);
+
+    QCustomPlot* plot_;
+    std::array<QCPAxisRect*, kBands> bands_{};
+    std::array<QCPAxis*, kChannels> axes_{};
+    std::array<QCPGraph*, kChannels> series_{};
+    std::array<bool, kChannels> automatic_{};
+    std::array<bool, kChannels> dataValid_{};   // value range of the curve's points
+    std::array<double, kChannels> dataLow_{};
+    std::array<double, kChannels> dataHigh_{};
+    QCPLayer* cursorLayer_ = nullptr;
+    CursorLayerable* cursorItem_ = nullptr;
+    double labelStep_ = 0.0;
+    bool zoomPan_ = true;
+    bool cursorsOn_ = false;
+    int cursor1_ = 0;
+    int cursor2_ = 0;
+    bool rendered_ = false;
+    bool syncing_ = false;
+};

@@ -1,0 +1,65 @@
+// Command-line plumbing of sonorix-cli: option parsing, numbers and times as a user types
+// them, the settings record built from the store, an INI file and options, and the two output
+// forms (machine text with a dot decimal, or the program's own locale CSV form).
+#pragma once
+
+#include "Settings.h"
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+struct ParsedArgs {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> values;   // option -> its value
+    std::set<std::string> flags;                 // options given without a value
+
+    bool has(const std::string& option) const { return values.count(option) || flags.count(option); }
+    const std::string* value(const std::string& option) const;
+};
+
+// Splits args into positionals, options that take a value ("--x V" or "--x=V") and flags.
+// "--locale" is a flag that may carry a value in the "--locale=NAME" form. "--" ends the
+// options. Returns an error text, empty on success.
+std::string ParseArgs(const std::vector<std::string>& args, const std::set<std::string>& valueOptions,
+                      const std::set<std::string>& flagOptions, ParsedArgs& out);
+
+// A number as a user types it: a dot or a comma as the decimal separator, nothing else around
+// it. Not-a-number and infinities are refused.
+std::optional<double> ParseNumber(const std::string& text);
+std::optional<int> ParseInteger(const std::string& text);
+// Comma-separated list of exactly `count` numbers ("0.5,0.5,0.25"); a comma cannot be the
+// decimal separator here.
+std::optional<std::vector<double>> ParseNumberList(const std::string& text, size_t count);
+// Seconds: "12.5", "1:02.5" (minutes:seconds) or "0:01:02.500" (hours:minutes:seconds).
+std::optional<double> ParseTime(const std::string& text);
+
+// The options every analysing command accepts for its constants.
+extern const std::set<std::string> kSettingsValueOptions;
+// Help text of those options.
+extern const char kSettingsHelp[];
+
+// The record the program would use: the per-user store (or the one `--store` names), then the
+// "Ust" keys an INI file of the settings dialog's form holds (`--settings`), then each option
+// given. Returns an error text, empty on success.
+std::string BuildSettings(const ParsedArgs& args, Settings& s);
+
+// Window list items of the processing window, by name ("none", "hanning", ...) or number.
+std::optional<int> WindowItemFromName(const std::string& name);
+std::string WindowItemName(int item);
+extern const char kWindowNamesHelp[];
+
+// Machine number text: the shortest text that reads back as the same double, dot decimal;
+// "nan", "inf", "-inf" for the special values.
+std::string MachineNumber(double value);
+// A CSV field, quoted when it holds the separator, a quote or a line break.
+std::string CsvField(const std::string& text, char separator);
+// A JSON string literal, and a JSON number (null for a value JSON cannot hold).
+std::string JsonString(const std::string& text);
+std::string JsonNumber(double value);
+
+// Writes bytes to a new file, or over an existing one only when replace is set; the bytes go
+// beside the target first, so a failed write leaves an old file as it was.
+std::string WriteOutputFile(const std::string& path, const std::string& bytes, bool replace);

@@ -1,0 +1,248 @@
+// Intensity spectra of the three microphone pairs and their band values.
+#include "Intensity.h"
+
+#include "MessageBox.h"
+#include "PeakDetector.h"
+#include "RealDft.h"
+#include "Settings.h"
+#include "SignalUtils.h"
+#include "Windows.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace {
+
+// Values of the setting `impuls`.
+constexpr int32_t kImpulsPeriodic = 1;
+
+constexpr double kFourPi = 12.566370614359172;
+constexpr double kEightPi = 25.132741228718345;
+// 16 pi^2 and 16 (not 8 pi^2 and 32): with peak amplitudes these give the time-averaged
+// kinetic and potential energy densities, equal to each other in a plane wave.
+constexpr double kSixteenPiSquared = 157.91367041742973;
+constexpr double kPotentialDenominator = 16.0;
+
+constexpr int kDetectorAttempts = 10;
+
+void ZeroResults(size_t bins, double* const I[3], double* const J[3], double* const K[3],
+                 double* const P[3])
+{
+    for (int a = 0; a < 3; ++a) {
+        std::fill(I[a], I[a] + bins, 0.0);
+        std::fill(J[a], J[a] + bins, 0.0);
+        std::fill(K[a], K[a] + bins, 0.0);
+        std::fill(P[a], P[a] + bins, 0.0);
+    }
+}
+
+// Why a band request is refused, or 0 when bins first ... end - 1 all lie in the spectrum.
+AnalysisStatus CheckBand(int first, int end, int bins)
+{
+    if (end <= first) {
+        return kBandEmpty;
+    }
+    if (first < 0 || end > bins) {
+        return kBandOutsideSpectrum;
+    }
+    return kAnalysisOk;
+}
+
+}   // namespace
+
+AnalysisStatus ComputeIntensitySpectra(int windowItem, int N, const double* const channels[6],
+                                       const double* t, double* const I[3], double* const J[3],
+                                       double* const K[3], double* const P[3])
+{
+    if (N < 4) {
+        // Bin 0 borrows from bin 1, which does not exist below four samples.
+        ZeroResults(N > 0 ? static_cast<size_t>(N) / 2 : 0, I, J, K, P);
+        return kIntensityTooFewSamples;
+    }
+    const Settings& settings = CurrentSettings();
+    const bool periodic = settings.impuls == kImpulsPeriodic;
+    const double g = TestSignalFlag() ? settings.VOLT * kTestSignalPascalPerVolt : kFilePascalPerStep;
+    const double rho = settings.plotnost;
+    const double c = settings.skorost;
+    const double duration = t[N - 1];
+    const double df = 1.0 / duration;
+    const double S = periodic ? 1.0 : duration;
+    const double amplitudeFactor = 2.0 * S / static_cast<double>(N);
+
+    const size_t n = static_cast<size_t>(N);
+    const size_t bins = n / 2;
+    // The transforms of the pair's two channels.
+    std::unique_ptr<double[]> buffers[4];
+    for (auto& buffer : buffers) {
+        buffer.reset(new (std::nothrow) double[n]);
+        if (!buffer) {
+            ZeroResults(bins, I, J, K, P);
+            return kIntensityNoMemory;
+        }
+    }
+    double* const reP = buffers[0].get();
+    double* const imP = buffers[1].get();
+    double* const reQ = buffers[2].get();
+    double* const imQ = buffers[3].get();
+
+    // Pascals, windowed for a periodic signal, transformed; false when the transform could
+    // not get its work memory.
+    auto transform = [&](const double* x, double* re, double* im) {
+        for (size_t j = 0; j < n; ++j) {
+            re[j] = g * x[j];
+        }
+        if (periodic && windowItem != kWindowItemNone) {
+            WindowConstants constants;
+            ApplyWindowListItem(re, N, windowItem, constants);
+        }
+        return RealDft(re, im, N) == kAnalysisOk;
+    };
+
+    // Every result is quadratic in the amplitudes P_k = amplitudeFactor * X_k, so the
+    // factor's square goes into the constants and the loop works on the transforms as they
+    // are; the frequency f_i = i df enters as its reciprocal, one division per bin.
+    const double power = amplitudeFactor * amplitudeFactor;
+    for (int a = 0; a < 3; ++a) {
+        if (!transform(channels[2 * a], reP, imP) || !transform(channels[2 * a + 1], reQ, imQ)) {
+            ZeroResults(bins, I, J, K, P);
+            return kIntensityNoMemory;
+        }
+        const double dr = settings.lmic[a];
+        const double activeScale = -power / (kFourPi * df * rho * dr);
+        const double reactiveScale = power / (kEightPi * df * rho * dr);
+        const double kineticScale = power / (kSixteenPiSquared * df * df * rho * dr * dr);
+        const double potentialScale = power / (kPotentialDenominator * rho * c * c);
+        double* const Ia = I[a];
+        double* const Ja = J[a];
+        double* const Ka = K[a];
+        double* const Pa = P[a];
+        // Bin 0 (f = 0) is skipped and takes the values of bin 1 below.
+        for (size_t i = 1; i < bins; ++i) {
+            const double rp = reP[i];
+            const double qp = imP[i];
+            const double rq = reQ[i];
+            const double qq = imQ[i];
+            const double wp = rp * rp + qp * qp;
+            const double wq = rq * rq + qq * qq;
+            const double cross = qp * rq - rp * qq;   // Im(P_p conj P_q)
+            // |P_p -+ P_q|^2 from the differences and sums themselves, not W_p + W_q -+ 2D:
+            // at low frequencies the pair's spectra nearly coincide and that form cancels.
+            const double dRe = rp - rq;
+            const double dIm = qp - qq;
+            const double sRe = rp + rq;
+            const double sIm = qp + qq;
+            const double inverseI = 1.0 / static_cast<double>(i);
+            Ia[i] = cross * activeScale * inverseI;
+            Ja[i] = (wq - wp) * reactiveScale * inverseI;
+            Ka[i] = (dRe * dRe + dIm * dIm) * kineticScale * (inverseI * inverseI);
+            Pa[i] = (sRe * sRe + sIm * sIm) * potentialScale;
+        }
+        Ia[0] = Ia[1];
+        Ja[0] = Ja[1];
+        Ka[0] = Ka[1];
+        Pa[0] = Pa[1];
+    }
+    return kAnalysisOk;
+}
+
+AnalysisStatus IntegrateBand(int first, int end, int bins, double df, const double* const I[3],
+                             const double* const J[3], const double* const K[3],
+                             const double* const P[3], std::array<double, 3>& bandI,
+                             std::array<double, 3>& bandJ, std::array<double, 3>& bandK,
+                             std::array<double, 3>& bandP, double& maxI, double& maxJ)
+{
+    bandI = bandJ = bandK = bandP = {0.0, 0.0, 0.0};
+    maxI = 0.0;
+    maxJ = 0.0;
+    AnalysisStatus status = CheckBand(first, end, bins);
+    if (status == kAnalysisOk && !(df > 0.0)) {
+        status = kBandBadBinWidth;
+    }
+    if (status != kAnalysisOk) {
+        return status;
+    }
+
+    const int len = end - first;
+    std::vector<double> work;
+    try {
+        work.resize(static_cast<size_t>(len));
+    } catch (const std::bad_alloc&) {
+        return kIntensityNoMemory;
+    }
+    auto integrate = [&](const double* spectrum) {
+        std::copy(spectrum + first, spectrum + end, work.begin());
+        IntegrateSeries(work.data(), len, df, 0.0, 0.0, work.data());
+        return work[static_cast<size_t>(len) - 1];
+    };
+    for (int a = 0; a < 3; ++a) {
+        bandI[a] = integrate(I[a]);
+        bandJ[a] = integrate(J[a]);
+        bandK[a] = integrate(K[a]);
+        bandP[a] = integrate(P[a]);
+    }
+    for (int a = 0; a < 3; ++a) {
+        maxI = std::max(maxI, std::fabs(bandI[a]));
+        maxJ = std::max(maxJ, std::fabs(bandJ[a]));
+    }
+    maxI = maxI * 3.0 * 0.5;
+    maxJ = maxJ * 3.0 * 0.5;
+    return kAnalysisOk;
+}
+
+AnalysisStatus SumBandHarmonics(int first, int end, int bins, const double* spectrum,
+                                const double* /*frequencies*/, double& bandValue)
+{
+    bandValue = 0.0;
+    const AnalysisStatus bandStatus = CheckBand(first, end, bins);
+    if (bandStatus != kAnalysisOk) {
+        return bandStatus;
+    }
+    const int len = end - first;
+    std::vector<double> magnitude;
+    try {
+        magnitude.resize(static_cast<size_t>(len));
+    } catch (const std::bad_alloc&) {
+        return kIntensityNoMemory;
+    }
+    // The detector finds maxima only: a negative line would show up as two false peaks of
+    // an eighth of its height on either side. So lines are found on the magnitude and take
+    // their sign back from the spectrum.
+    for (int j = 0; j < len; ++j) {
+        magnitude[static_cast<size_t>(j)] = std::fabs(spectrum[first + j]);
+    }
+    double smallest = 0.0;
+    double largest = 0.0;
+    FindMinMax(len, magnitude.data(), smallest, largest);
+    if (largest == 0.0) {
+        return kAnalysisOk;
+    }
+    // Relative only: an absolute floor would silently zero every line of a quiet measurement.
+    const double threshold = 0.01 * largest;
+
+    PeakList peaks;
+    int status = kAnalysisOk;
+    for (int attempt = 0; attempt < kDetectorAttempts; ++attempt) {
+        status = DetectPeaks(magnitude.data(), len, threshold, 3, kPeaks, false, peaks);
+        if (status == kAnalysisOk) {
+            break;
+        }
+    }
+    if (status != kAnalysisOk) {
+        ShowMessageBox("Ошибка", "Невозможно выполнить пик-детектор", MB_OK);
+        return status;
+    }
+
+    double sum = 0.0;
+    for (int p = 0; p < peaks.count; ++p) {
+        const long nearest = std::lround(peaks.locations[p]);
+        const int bin = static_cast<int>(std::clamp<long>(nearest, 0, len - 1));
+        const double height = peaks.amplitudes[p];
+        sum += spectrum[first + bin] < 0.0 ? -height : height;
+    }
+    ReleasePeakList(peaks);
+    bandValue = sum;
+    return kAnalysisOk;
+}

@@ -1,0 +1,68 @@
+#include "PlaybackFrame.h"
+
+#include "Segment.h"
+
+#include <algorithm>
+#include <cmath>
+
+int PlaybackFrameCount(int frameSeconds, uint32_t rate, int decimation)
+{
+    if (frameSeconds <= 0 || rate == 0 || decimation <= 0)
+        return 0;
+    const int64_t records = static_cast<int64_t>(frameSeconds) * rate;
+    int64_t n = records / decimation;
+    if (records > n * decimation)
+        ++n;
+    return static_cast<int>(std::min<int64_t>(n, INT32_MAX));
+}
+
+std::array<double, 6> PlaybackScaleFactors(const Settings& s, int unit)
+{
+    std::array<double, 6> factors{};
+    for (size_t i = 0; i < factors.size(); ++i) {
+        if (unit == kPlaybackVolts) {
+            factors[i] = s.VOLT;
+            continue;
+        }
+        const int32_t slot = s.Chs[i];
+        const double sensitivity = (slot >= 0 && slot < 6) ? s.Chuv[static_cast<size_t>(slot)] : 0.0;
+        factors[i] = (sensitivity > 0.0 && std::isfinite(sensitivity)) ? 1000.0 * s.VOLT / sensitivity : 0.0;
+    }
+    return factors;
+}
+
+ExportStretch SelectExportStretch(const double* time, int total, double visibleMin,
+                                  double visibleMax, uint32_t rate)
+{
+    ExportStretch out;
+    if (!time || total <= 0 || rate < 2 || !std::isfinite(visibleMin) || !std::isfinite(visibleMax))
+        return out;
+    const double t0 = time[0];
+    // A window wholly past the frame has no first sample: nothing of it can be written.
+    int i0 = 0;
+    while (i0 < total && time[i0] - t0 < visibleMin)
+        ++i0;
+    int i1 = i0;
+    while (i1 < total && !(time[i1] - t0 > visibleMax))
+        ++i1;
+    if (i1 == total && i0 < total)
+        i1 = total - 1;
+    out.first = i0;
+    if (i1 - i0 < kMinimumExportSamples)
+        return out;
+
+    const int64_t available = total - i0;
+    double duration = visibleMax - std::max(visibleMin, 0.0);
+    if (SegmentSampleCount(rate, duration) > available) {
+        duration = static_cast<double>(available) / SegmentEvenRate(rate);
+        while (SegmentSampleCount(rate, duration) > available)
+            duration = std::nextafter(duration, 0.0);
+    }
+    const int64_t count = SegmentSampleCount(rate, duration);
+    if (count < 2)   // nothing a segment reader would accept
+        return out;
+    out.refused = false;
+    out.duration = duration;
+    out.count = count;
+    return out;
+}

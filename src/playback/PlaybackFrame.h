@@ -1,0 +1,41 @@
+// The arithmetic of the playback window that needs no screen: the size of a frame, the scale
+// factors of the display units and the choice of the stretch an export writes.
+#pragma once
+
+#include "Settings.h"
+
+#include <array>
+#include <cstdint>
+
+// Display units of the playback window's unit choice (the record's PA_OR_VOLT).
+constexpr int kPlaybackPascals = 0;
+constexpr int kPlaybackVolts = 1;
+
+// Samples per channel in a frame of frameSeconds seconds read with one record out of every
+// decimation: ceil(frameSeconds * rate / decimation). 0 when an argument is not positive.
+int PlaybackFrameCount(int frameSeconds, uint32_t rate, int decimation);
+
+// Factor from ADC steps to the displayed unit, per logical channel. Volts: VOLT. Pascals:
+// 1000 * VOLT / sensitivity, the sensitivity of channel i being Chuv[Chs[i]]; a channel whose
+// sensitivity is not a positive number (or whose map entry is out of range) shows 0.
+std::array<double, 6> PlaybackScaleFactors(const Settings& s, int unit);
+
+// Smallest number of samples an export writes.
+constexpr int kMinimumExportSamples = 100;
+
+struct ExportStretch {
+    bool refused = true;     // fewer than kMinimumExportSamples samples in the visible window
+    int first = 0;           // index of the first sample written (i0)
+    int64_t count = 0;       // samples per channel the file will hold (N)
+    double duration = 0.0;   // D written in the header; N = SegmentSampleCount(rate, D)
+};
+
+// Picks the stretch of a full-rate frame that lies in the visible window [visibleMin,
+// visibleMax] (seconds after the frame's first sample). time holds the absolute time of each
+// of the total samples. The first sample is the first at or after visibleMin; the window is
+// refused when fewer than kMinimumExportSamples samples start before the first one past
+// visibleMax. The duration is that of the visible window, but a window reaching before the
+// frame starts counts from the frame's start, and one reaching past the samples read is
+// shortened so that N never asks for a sample that was not read.
+ExportStretch SelectExportStretch(const double* time, int total, double visibleMin,
+                                  double visibleMax, uint32_t rate);

@@ -1,0 +1,634 @@
+#include "TMagnit.h"
+#include "ui_TMagnit.h"
+
+#include "ChartBands.h"
+#include "Filters.h"
+#include "MessageBox.h"
+#include "PlaybackFrame.h"
+#include "ReadWriteMyFile.h"
+#include "Settings.h"
+#include "SignalUtils.h"
+#include "TReGR.h"
+#include "TS_Wait.h"
+
+#include <QButtonGroup>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPointer>
+#include <QStyle>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+std::string LocalPath(const QString& name)
+{
+    return QFile::encodeName(name).toStdString();
+}
+
+QString DefaultSaveFileChooser(QWidget* owner)
+{
+    QFileDialog SD(owner);
+    SD.setAcceptMode(QFileDialog::AcceptSave);
+    SD.setDefaultSuffix(QStringLiteral("kvnb"));
+    SD.setNameFilter(QStringLiteral("Файл *kvnb (*.kvnb)"));
+    // The window asks "Файл существует.Переписать?" itself.
+    SD.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (SD.exec() != QDialog::Accepted || SD.selectedFiles().isEmpty())
+        return {};
+    return SD.selectedFiles().constFirst();
+}
+
+}   // namespace
+
+TMagnit::TMagnit(QWidget* owner, const QString& fileName)
+    : QDialog(owner), ui(new Ui::TMagnit), path_(fileName), chooseSaveFile_(DefaultSaveFileChooser)
+{
+    ui->setupUi(this);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    bands_ = new ChartBands(ui->GR);
+    units_ = new QButtonGroup(this);
+    units_->addButton(ui->RadioButton1, kPlaybackPascals);
+    units_->addButton(ui->RadioButton2, kPlaybackVolts);
+
+    const std::pair<QAbstractButton*, QStyle::StandardPixmap> icons[] = {
+        {ui->BitBtn6, QStyle::SP_MediaSkipBackward}, {ui->BitBtn4, QStyle::SP_MediaSeekBackward},
+        {ui->BitBtn3, QStyle::SP_ArrowLeft},         {ui->BitBtn2, QStyle::SP_MediaPause},
+        {ui->BitBtn1, QStyle::SP_ArrowRight},        {ui->SpeedButton1, QStyle::SP_MediaPlay},
+        {ui->BitBtn5, QStyle::SP_MediaSkipForward},  {ui->BitBtn8, QStyle::SP_DialogSaveButton},
+    };
+    for (const auto& [button, pixmap] : icons)
+        button->setIcon(style()->standardIcon(pixmap));
+
+    FormCreate();
+    opened_ = readHeader();
+    connectControls();
+    // Ending the program must not leave a play loop spinning without an event loop under it.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { BitBtn2Click(); });
+}
+
+TMagnit::~TMagnit()
+{
+    if (reader_)
+        (void)reader_->Close();
+    delete ui;
+}
+
+int TMagnit::exec()
+{
+    if (!opened_)
+        return QDialog::Rejected;
+    return QDialog::exec();
+}
+
+void TMagnit::done(int result)
+{
+    if (playing_) {
+        // The loop runs further down this stack: it must see the stop and return before the
+        // window goes; it closes the window on its way out.
+        closePending_ = true;
+        closeResult_ = result;
+        BitBtn2Click();
+        return;
+    }
+    FormClose();
+    QDialog::done(result);
+}
+
+void TMagnit::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+QCheckBox* TMagnit::channelBox(int channel) const
+{
+    QCheckBox* const boxes[6] = {ui->CheckBox5, ui->CheckBox6, ui->CheckBox3,
+                                 ui->CheckBox4, ui->CheckBox1, ui->CheckBox2};
+    return boxes[std::clamp(channel, 0, 5)];
+}
+
+const std::vector<double>& TMagnit::rawChannel(int channel) const
+{
+    return raw_[static_cast<size_t>(std::clamp(channel, 0, 5))];
+}
+
+std::array<double*, 6> TMagnit::channelPointers(std::array<std::vector<double>, 6>& arrays)
+{
+    std::array<double*, 6> out{};
+    for (size_t c = 0; c < out.size(); ++c)
+        out[c] = arrays[c].data();
+    return out;
+}
+
+int TMagnit::unitIndex() const
+{
+    return units_->checkedId() == kPlaybackVolts ? kPlaybackVolts : kPlaybackPascals;
+}
+
+void TMagnit::FormCreate()
+{
+    Settings& s = CurrentSettings();
+    for (int i = 0; i < 6; ++i) {
+        QCheckBox* box = channelBox(i);
+        box->setProperty("tag", 100 + i);
+        box->setChecked(s.G_Vis[static_cast<size_t>(i)]);
+        bands_->setAxisAutomatic(i, false);
+        bands_->setAxisLimits(i, 0, 100);
+        bands_->applyChannelSettings(i, s, i);
+        bands_->setSeriesVisible(i, s.G_Vis[static_cast<size_t>(i)]);
+        bands_->setAxisTitle(i, QStringLiteral("Канал %1").arg(i + 1));
+    }
+    boundary_ = false;
+    reader_ = std::make_unique<TReadIshFile>(LocalPath(path_), s);
+}
+
+bool TMagnit::readHeader()
+{
+    if (reader_->Open() != 0) {
+        reader_.reset();
+        return false;
+    }
+    const int status = reader_->ReadHeader(hours_, minutes_, seconds_, rate_);
+    // Contradictory stamps and refused recordings close the window, not the program: the
+    // user may have other work open. A header that merely failed still gives a window when
+    // it yielded a rate to read frames with.
+    if (status == kRawHeaderContradictory || status == kRawHeaderRefused || rate_ == 0) {
+        (void)reader_->Close();
+        reader_.reset();
+        return false;
+    }
+    durationSeconds_ = hours_ * 3600u + minutes_ * 60u + seconds_;
+
+    Settings& s = CurrentSettings();
+    const QSignalBlocker b1(ui->CSpinEdit1), b2(ui->CSpinEdit2), b3(ui->CSpinEdit3),
+        b4(ui->CSpinEdit4), b5(ui->ComboBox1), b6(units_);
+    ui->CSpinEdit1->setValue(s.LCADR);
+    // The record keeps what the window can show: a frame of 1 to 10 s.
+    s.LCADR = ui->CSpinEdit1->value();
+    allocateFrame();
+    ui->Button1->setEnabled(false);
+    ui->Button2->setEnabled(false);
+    ui->Button3->setEnabled(false);
+    (s.PA_OR_VOLT == kPlaybackVolts ? ui->RadioButton2 : ui->RadioButton1)->setChecked(true);
+    ui->CSpinEdit2->setValue(s.Fmin);
+    ui->CSpinEdit3->setValue(s.Fmax);
+    ui->ComboBox1->setCurrentIndex(std::clamp(s.FOrder, 0, ui->ComboBox1->count() - 1));
+    ui->CSpinEdit4->setValue(s.zader);
+    ui->Label2->setText(QString::fromStdString(FormatClockTime(durationSeconds_, false)));
+    ui->TrackBar1->setMaximum(static_cast<int>(std::min<uint32_t>(durationSeconds_, INT32_MAX)));
+    return true;
+}
+
+void TMagnit::allocateFrame()
+{
+    const Settings& s = CurrentSettings();
+    frameSeconds_ = std::max(1, s.LCADR);
+    decimation_ = std::max(1, s.prorezM);
+    n_ = PlaybackFrameCount(frameSeconds_, rate_, decimation_);
+    const size_t n = static_cast<size_t>(n_);
+    for (auto& channel : raw_)
+        channel.assign(n, 0.0);
+    for (auto& channel : displayed_)
+        channel.assign(n, 0.0);
+    time_.assign(n, 0.0);
+    relativeTime_.assign(n, 0.0);
+    frameLoaded_ = false;
+}
+
+void TMagnit::connectControls()
+{
+    connect(ui->CSpinEdit1, &QSpinBox::valueChanged, this, &TMagnit::CSpinEdit1Change);
+    connect(ui->Button1, &QPushButton::clicked, this, &TMagnit::Button1Click);
+    connect(units_, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            RadioGroup1Click();
+    });
+    connect(ui->BitBtn1, &QToolButton::clicked, this, &TMagnit::BitBtn1Click);
+    connect(ui->SpeedButton1, &QToolButton::clicked, this, &TMagnit::SpeedButton1Click);
+    connect(ui->BitBtn2, &QToolButton::clicked, this, &TMagnit::BitBtn2Click);
+    connect(ui->BitBtn3, &QToolButton::clicked, this, &TMagnit::BitBtn3Click);
+    connect(ui->BitBtn4, &QToolButton::clicked, this, &TMagnit::BitBtn4Click);
+    connect(ui->BitBtn5, &QToolButton::clicked, this, &TMagnit::BitBtn5Click);
+    connect(ui->BitBtn6, &QToolButton::clicked, this, &TMagnit::BitBtn6Click);
+    connect(ui->TrackBar1, &QSlider::valueChanged, this, &TMagnit::TrackBar1Change);
+    connect(ui->Button2, &QPushButton::clicked, this, &TMagnit::Button2Click);
+    for (int i = 0; i < 6; ++i) {
+        QCheckBox* box = channelBox(i);
+        connect(box, &QCheckBox::clicked, this, [this, box] { CheckBoxClick(box); });
+    }
+    connect(ui->CSpinEdit4, &QSpinBox::valueChanged, this, &TMagnit::CSpinEdit4Change);
+    connect(bands_, &ChartBands::axisClicked, this, &TMagnit::GRClickAxis);
+    connect(ui->ComboBox1, &QComboBox::currentIndexChanged, this, &TMagnit::ComboBox1Change);
+    connect(ui->CSpinEdit2, &QSpinBox::valueChanged, this, &TMagnit::CSpinEdit2Change);
+    connect(ui->CSpinEdit3, &QSpinBox::valueChanged, this, &TMagnit::CSpinEdit3Change);
+    connect(ui->Button3, &QPushButton::clicked, this, &TMagnit::Button3Click);
+    connect(ui->BitBtn8, &QToolButton::clicked, this, &TMagnit::BitBtn8Click);
+}
+
+void TMagnit::FormShow()
+{
+    if (!opened_)
+        return;
+    (void)DisplayFrame(true);
+}
+
+void TMagnit::FormClose()
+{
+    if (formClosed_)
+        return;
+    formClosed_ = true;
+    BitBtn2Click();
+    if (!opened_)
+        return;
+    Settings& s = CurrentSettings();
+    s.LCADR = ui->CSpinEdit1->value();
+    s.PA_OR_VOLT = unitIndex();
+    s.Fmin = ui->CSpinEdit2->value();
+    s.Fmax = ui->CSpinEdit3->value();
+    s.FOrder = ui->ComboBox1->currentIndex();
+    if (reader_) {
+        (void)reader_->Close();
+        reader_.reset();
+    }
+}
+
+void TMagnit::resetPanel()
+{
+    ui->Panel2->setText(QString());
+    QPalette palette = ui->Panel2->palette();
+    palette.setColor(QPalette::Window, ui->Panel2->style()->standardPalette().color(QPalette::Button));
+    ui->Panel2->setPalette(palette);
+}
+
+bool TMagnit::DisplayFrame(bool read)
+{
+    if (!reader_ || n_ <= 0)
+        return true;
+    ui->Panel2->setText(QStringLiteral("Чтение"));
+    QPalette palette = ui->Panel2->palette();
+    palette.setColor(QPalette::Window, Qt::red);
+    ui->Panel2->setPalette(palette);
+    // Paint the indicator alone; processing all pending events here would let clicks run
+    // in the middle of a frame.
+    ui->Panel2->repaint();
+
+    const Settings& s = CurrentSettings();
+    factors_ = PlaybackScaleFactors(s, unitIndex());
+    if (read) {
+        if (reader_->ReadFrame(decimation_, n_, time_.data(), channelPointers(raw_), frameSeconds_) != 0)
+            return true;
+        frameLoaded_ = true;
+    }
+    if (!frameLoaded_) {
+        resetPanel();
+        return false;
+    }
+
+    // The raw frame stays as read (the export and every redraw start from it); the display
+    // gets a filtered copy, so redrawing in another unit filters the samples once, not again.
+    const int order = ui->ComboBox1->currentIndex();
+    const int displayRate = static_cast<int>(std::lround(static_cast<double>(rate_) / decimation_));
+    for (size_t c = 0; c < 6; ++c) {
+        std::copy(raw_[c].begin(), raw_[c].end(), displayed_[c].begin());
+        if (order != 0) {
+            (void)ApplyBandFilter(kFilterButterworth, order, ui->CSpinEdit2->value(),
+                                  ui->CSpinEdit3->value(), n_, displayRate, displayed_[c].data(),
+                                  displayed_[c].data());
+        }
+    }
+    for (int j = 0; j < n_; ++j)
+        relativeTime_[static_cast<size_t>(j)] = time_[static_cast<size_t>(j)] - time_[0];
+
+    ui->TrackBar1->setValue(static_cast<int>(std::min(std::trunc(time_[0]), double(INT32_MAX))));
+    for (int c = 0; c < 6; ++c) {
+        bands_->setSeriesData(c, relativeTime_.data(), displayed_[static_cast<size_t>(c)].data(), n_,
+                              factors_[static_cast<size_t>(c)]);
+    }
+    if (read && n_ > 1)
+        bands_->setXRange(0.0, relativeTime_.back());
+    bands_->replot();
+    resetPanel();
+    return false;
+}
+
+void TMagnit::TrackBar1Change()
+{
+    ui->Label3->setText(QString::fromStdString(FormatClockTime(ui->TrackBar1->value(), false)));
+    ui->Button2->setEnabled(true);
+}
+
+void TMagnit::BitBtn1Click()
+{
+    if (!reader_)
+        return;
+    if (!DisplayFrame(true))
+        return;
+    boundary_ = true;
+    ui->Button2->setVisible(true);
+    ui->Button2->setEnabled(false);
+    resetPanel();
+    ShowMessageBox("ВНИМАНИЕ", "Достигнут конец файла", MB_OK);
+}
+
+void TMagnit::BitBtn3Click()
+{
+    if (!reader_)
+        return;
+    // Back over the frame shown and over the one before it; every failed second has shown
+    // its box.
+    bool failed = false;
+    for (int i = 0; i < 2 * frameSeconds_; ++i)
+        failed |= reader_->BackOneSecond() != 0;
+    if (failed) {
+        ui->Button2->setVisible(true);
+        ui->Button2->setEnabled(false);
+        resetPanel();
+        reader_->ToStart();
+        BitBtn1Click();
+        ShowMessageBox("ВНИМАНИЕ", "Достигнуто начало файла", MB_OK);
+        boundary_ = true;
+        return;
+    }
+    reader_->SetBackward(true);
+    BitBtn1Click();
+    if (reader_)
+        reader_->SetBackward(false);
+}
+
+void TMagnit::SpeedButton1Click()
+{
+    playLoop(true);
+}
+
+void TMagnit::BitBtn4Click()
+{
+    playLoop(false);
+}
+
+void TMagnit::playLoop(bool forward)
+{
+    if (!reader_)
+        return;
+    if (playing_) {
+        // One loop at a time: a second play button turns the running loop round.
+        playForward_ = forward;
+        return;
+    }
+    ui->Button2->setVisible(false);
+    ui->CSpinEdit4->setEnabled(false);
+    stop_ = false;
+    playing_ = true;
+    playForward_ = forward;
+    const QPointer<TMagnit> self(this);
+    while (!stop_ && reader_) {
+        if (playForward_)
+            BitBtn1Click();
+        else
+            BitBtn3Click();
+        if (!self)
+            return;
+        if (boundary_) {
+            if (reader_) {
+                if (playForward_)
+                    reader_->ToEnd();
+                else
+                    reader_->ToStart();
+            }
+            boundary_ = false;
+            break;
+        }
+        waitBetweenFrames();
+        if (!self)
+            return;
+    }
+    playing_ = false;
+    ui->CSpinEdit4->setEnabled(true);
+    ui->Button2->setVisible(true);
+    emit playStopped();
+    if (closePending_) {
+        closePending_ = false;
+        done(closeResult_);
+    }
+}
+
+void TMagnit::waitBetweenFrames()
+{
+    QCoreApplication::processEvents();
+    const int delay = CurrentSettings().zader;
+    if (stop_ || delay <= 0)
+        return;
+    // The pause keeps the window responsive, and a pause click ends it at once.
+    QEventLoop loop;
+    QTimer::singleShot(delay, &loop, &QEventLoop::quit);
+    waitLoop_ = &loop;
+    loop.exec();
+    waitLoop_ = nullptr;
+}
+
+void TMagnit::BitBtn2Click()
+{
+    stop_ = true;
+    if (waitLoop_)
+        waitLoop_->quit();
+    ui->Button2->setVisible(true);
+    ui->Button2->setEnabled(false);
+    ui->CSpinEdit4->setEnabled(true);
+}
+
+void TMagnit::BitBtn6Click()
+{
+    if (!reader_)
+        return;
+    reader_->ToStart();
+    BitBtn1Click();
+}
+
+void TMagnit::BitBtn5Click()
+{
+    if (!reader_)
+        return;
+    reader_->ToEnd();
+    BitBtn3Click();
+}
+
+void TMagnit::Button2Click()
+{
+    if (!reader_)
+        return;
+    ui->Button2->setEnabled(false);
+    const uint32_t t = static_cast<uint32_t>(std::max(0, ui->TrackBar1->value()));
+    const uint32_t hours = t / 3600;
+    const uint32_t minutes = (t - 3600 * hours) / 60;
+    const uint32_t seconds = t - 3600 * hours - 60 * minutes;
+    if (reader_->SeekTo(hours, minutes, seconds) == 0)
+        BitBtn1Click();
+}
+
+void TMagnit::CSpinEdit1Change()
+{
+    ui->Button1->setEnabled(true);
+}
+
+void TMagnit::Button1Click()
+{
+    if (!reader_)
+        return;
+    {
+        TS_Wait wait(this);
+        wait.showAndPaint();
+        if (!reader_)   // the window was closed while the notice painted
+            return;
+        Settings& s = CurrentSettings();
+        s.prevLCADR = frameSeconds_;
+        s.LCADR = ui->CSpinEdit1->value();
+        allocateFrame();
+        // Back to the start of the frame shown, then show it at the new length.
+        for (int i = 0; i < s.prevLCADR; ++i)
+            (void)reader_->BackOneSecond();
+        BitBtn1Click();
+        ui->Button1->setEnabled(false);
+    }
+}
+
+void TMagnit::RadioGroup1Click()
+{
+    (void)DisplayFrame(false);
+}
+
+void TMagnit::CheckBoxClick(QCheckBox* sender)
+{
+    const int channel = sender->property("tag").toInt() - 100;
+    if (channel < 0 || channel > 5)
+        return;
+    const bool visible = sender->isChecked();
+    bands_->setSeriesVisible(channel, visible);
+    CurrentSettings().G_Vis[static_cast<size_t>(channel)] = visible;
+    bands_->replot();
+}
+
+void TMagnit::CSpinEdit4Change()
+{
+    CurrentSettings().zader = ui->CSpinEdit4->value();
+}
+
+void TMagnit::GRClickAxis(int channel)
+{
+    if (channel < 0 || channel > 5)
+        return;
+    {
+        TReGR dialog(this, channel);
+        dialog.setWindowTitle(QStringLiteral("Канал %1").arg(channel + 1));
+        dialog.exec();
+    }
+    bands_->applyAxisDialogResult(channel, CurrentSettings());
+    bands_->replot();
+}
+
+void TMagnit::ComboBox1Change()
+{
+    CurrentSettings().FOrder = ui->ComboBox1->currentIndex();
+    ui->Button3->setEnabled(true);
+}
+
+void TMagnit::CSpinEdit2Change()
+{
+    CurrentSettings().Fmin = ui->CSpinEdit2->value();
+    ui->Button3->setEnabled(true);
+}
+
+void TMagnit::CSpinEdit3Change()
+{
+    CurrentSettings().Fmax = ui->CSpinEdit3->value();
+    ui->Button3->setEnabled(true);
+}
+
+void TMagnit::Button3Click()
+{
+    if (!reader_)
+        return;
+    TS_Wait wait(this);
+    wait.setText(QStringLiteral("Идет фильтрация"));
+    wait.showAndPaint();
+    ui->Button3->setEnabled(false);
+    // The frame shown is still in memory, unfiltered: filtering it anew shows exactly that
+    // frame, wherever the reader stands and whatever frame length the spin box shows.
+    (void)DisplayFrame(false);
+}
+
+void TMagnit::setSaveFileChooser(std::function<QString(QWidget*)> chooser)
+{
+    chooseSaveFile_ = std::move(chooser);
+}
+
+void TMagnit::BitBtn8Click()
+{
+    if (!reader_ || !chooseSaveFile_)
+        return;
+    const QString name = chooseSaveFile_(this);
+    if (name.isEmpty() || !reader_)
+        return;
+    bool replace = false;
+    if (QFileInfo::exists(name)) {
+        if (ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return;
+        // The writer replaces the old file only once the new one is complete.
+        replace = true;
+    }
+
+    auto wait = std::make_unique<TS_Wait>(this);
+    wait->setText(QStringLiteral("Запись файла"));
+    wait->showAndPaint();
+    if (!reader_)
+        return;
+
+    // The frame shown, at full rate; the visible window is relative to its first sample.
+    const int total = static_cast<int>(std::min<int64_t>(int64_t(frameSeconds_) * rate_, INT32_MAX));
+    std::array<std::vector<double>, 6> channels;
+    for (auto& channel : channels)
+        channel.assign(static_cast<size_t>(total), 0.0);
+    std::vector<double> time(static_cast<size_t>(total), 0.0);
+    const double visibleMin = bands_->xMinimum();
+    const double visibleMax = bands_->xMaximum();
+    // The start of the frame shown, not wherever the track bar has been dragged since.
+    const uint32_t start = frameLoaded_ ? static_cast<uint32_t>(std::max(0.0, std::trunc(time_[0])))
+                                        : static_cast<uint32_t>(std::max(0, ui->TrackBar1->value()));
+    auto seek = [this](uint32_t t) { return reader_->SeekTo(t / 3600, (t % 3600) / 60, t % 60); };
+    bool readFailed = seek(start) != 0;
+    if (!readFailed)
+        readFailed = reader_->ReadFrame(1, total, time.data(), channelPointers(channels), frameSeconds_) != 0;
+    // Playback goes on after the frame.
+    (void)seek(start + static_cast<uint32_t>(frameSeconds_));
+    if (readFailed)
+        return;
+
+    const ExportStretch stretch = SelectExportStretch(time.data(), total, visibleMin, visibleMax, rate_);
+    if (stretch.refused) {
+        wait.reset();
+        ShowMessageBox("ОШИБКА", "Слишком малый временной интервал. Запись невозможна!", MB_OK);
+        return;
+    }
+
+    TReadWriteMyFile file(LocalPath(name));
+    if (file.OpenForWriting(replace))
+        return;
+    std::array<const double*, 6> from{};
+    for (size_t c = 0; c < 6; ++c)
+        from[c] = channels[c].data() + stretch.first;
+    std::array<double, 6> sensitivities{};
+    std::copy(CurrentSettings().Chuv.begin(), CurrentSettings().Chuv.end(), sensitivities.begin());
+    if (file.WriteSegment(rate_, stretch.duration, sensitivities, from, total - stretch.first))
+        return;   // nothing written; the writer drops the unfinished file
+    if (file.Close())
+        return;
+    wait.reset();
+    ShowMessageBox("ВНИМАНИЕ", "Файл записан", MB_OK);
+}

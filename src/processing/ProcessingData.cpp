@@ -1,0 +1,159 @@
+#include "ProcessingData.h"
+
+#include "NumberText.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+void ProcessingData::Allocate(int32_t n)
+{
+    Release();
+    segment.Allocate(n);
+    const auto size = static_cast<size_t>(n);
+    const auto half = static_cast<size_t>(n / 2);
+    for (int c = 0; c < 6; ++c) {
+        working[c].assign(size, 0.0);
+        snapshot[c].assign(size, 0.0);
+        spectra[c].assign(size, 0.0);
+    }
+    for (auto& curve : intensity)
+        curve.assign(half, 0.0);
+    frequency.assign(size, 0.0);
+}
+
+void ProcessingData::EnsureDb()
+{
+    const auto size = static_cast<size_t>(segment.sampleCount);
+    for (auto& c : db)
+        if (c.size() != size)
+            c.assign(size, 0.0);
+}
+
+void ProcessingData::Release()
+{
+    segment.Clear();
+    for (Channels* set : {&working, &snapshot, &spectra, &db})
+        for (auto& c : *set)
+            std::vector<double>().swap(c);
+    for (auto& curve : intensity)
+        std::vector<double>().swap(curve);
+    std::vector<double>().swap(frequency);
+}
+
+std::array<const double*, 6> ProcessingData::ConstPointers(const Channels& set)
+{
+    std::array<const double*, 6> p{};
+    for (int c = 0; c < 6; ++c)
+        p[c] = set[c].data();
+    return p;
+}
+
+std::array<double*, 6> ProcessingData::Pointers(Channels& set)
+{
+    std::array<double*, 6> p{};
+    for (int c = 0; c < 6; ++c)
+        p[c] = set[c].data();
+    return p;
+}
+
+int64_t ProcessingBytesNeeded(int64_t n)
+{
+    if (n <= 0)
+        return 0;
+    // Doubles per sample: as-read, working, snapshot, spectra, dB (6 each), intensity
+    // (12 x N/2 = 6), time and frequency axes (2), the chart's points (6 x 2), and while
+    // opening the noise buffer (1) and one channel of chart points in the making (2).
+    constexpr int64_t doublesPerSample = 6 * 5 + 6 + 2 + 12 + 1 + 2;
+    constexpr int64_t limit = std::numeric_limits<int64_t>::max() / (doublesPerSample * 8);
+    return n > limit ? std::numeric_limits<int64_t>::max() : n * doublesPerSample * 8;
+}
+
+int64_t AvailableMemoryBytes()
+{
+    std::ifstream meminfo("/proc/meminfo");
+    std::string key;
+    int64_t value = 0;
+    std::string unit;
+    while (meminfo >> key >> value) {
+        std::getline(meminfo, unit);
+        if (key == "MemAvailable:")
+            return value * 1024;
+    }
+    const long pages = sysconf(_SC_AVPHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages > 0 && pageSize > 0)
+        return static_cast<int64_t>(pages) * pageSize;
+    return -1;
+}
+
+namespace {
+
+std::string SizeText(int64_t bytes)
+{
+    const double gib = static_cast<double>(bytes) / (1024.0 * 1024.0 * 1024.0);
+    if (gib >= 1.0)
+        return NumberText(gib, 1) + " ГБ";
+    return NumberText(static_cast<double>(bytes) / (1024.0 * 1024.0), 0) + " МБ";
+}
+
+}   // namespace
+
+std::string MemoryRefusalText(int64_t samples, int64_t need, int64_t available)
+{
+    std::ostringstream text;
+    text << "Недостаточно памяти: для " << samples << " отсчетов на канал нужно около "
+         << SizeText(need);
+    if (available >= 0)
+        text << ", а доступно " << SizeText(available);
+    text << ". Уменьшите частоту оцифровки или длительность.";
+    return text.str();
+}
+
+std::array<double, 6> DisplayFactors(int unitItem, bool testSignal, double volt,
+                                     const std::array<double, 6>& paPerVolt)
+{
+    std::array<double, 6> f{};
+    for (int c = 0; c < 6; ++c) {
+        if (unitItem == kUnitPascal)
+            f[c] = testSignal ? volt * 400.0 : volt * paPerVolt[c];
+        else if (unitItem == kUnitVolt)
+            f[c] = volt;
+        else
+            f[c] = 1.0;
+    }
+    return f;
+}
+
+double DbValue(double spectrum, double factor)
+{
+    const double v = 0.1220703125 * spectrum / factor;
+    if (!(v >= 0.0001) || !std::isfinite(v))
+        return 0.0;
+    return 20.0 * (std::log10(v) - std::log10(2e-5));
+}
+
+int CursorGrabTarget(bool cursorsOn, int x, int cursor1, int cursor2, int tolerance)
+{
+    int target = 0;
+    if (cursorsOn && std::abs(x - cursor1) <= tolerance)
+        target = 1;
+    if (cursorsOn && std::abs(x - cursor2) <= tolerance)
+        target = 2;
+    return target;
+}
+
+int NyquistLimit(const double* time, int32_t count)
+{
+    if (count < 2)
+        return 0;
+    const double nyquist = 0.5 / (time[1] - time[0]);
+    if (!(nyquist > 0))
+        return 0;
+    if (nyquist >= std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(nyquist);
+}

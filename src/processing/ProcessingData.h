@@ -1,0 +1,71 @@
+// What the processing window holds for one segment, and the decisions it takes on it that
+// need no screen: display unit factors, the dB conversion, the cursor grab rule, the
+// Nyquist limit of the analysis band and the memory a segment needs. Plain C++.
+#pragma once
+
+#include "Segment.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Unit items of the window's unit choice; item 2 exists only while a spectrum command has
+// added its unit ("дБА" or "Вт/м**2").
+enum ProcessingUnit : int {
+    kUnitPascal = 0,
+    kUnitVolt = 1,
+    kUnitSpectrum = 2,
+};
+
+struct ProcessingData {
+    using Channels = std::array<std::vector<double>, 6>;
+
+    Segment segment;          // as-read samples (never changed), time axis, Pa-per-volt factors
+    Channels working;         // filtered and transformed by the commands; drawn in the time view
+    Channels snapshot;        // the "M" command's copy of the working samples
+    Channels spectra;         // N each, first N/2 used: amplitude or intensity spectra
+    Channels db;              // made when the dB unit is chosen (empty until then)
+    // I, J, K, П (index 0..3) per axis x, y, z, N/2 values each.
+    std::array<Channels::value_type, 12> intensity;
+    std::vector<double> frequency;   // Hz, first N/2 used
+
+    int32_t count() const { return segment.sampleCount; }
+    int32_t halfCount() const { return segment.sampleCount / 2; }
+
+    // Sizes everything but the dB set for n samples (throws std::bad_alloc).
+    void Allocate(int32_t n);
+    void EnsureDb();
+    void Release();
+
+    static std::array<const double*, 6> ConstPointers(const Channels& set);
+    static std::array<double*, 6> Pointers(Channels& set);
+};
+
+// Bytes the window will hold for n samples per channel: every array above, the dB set, the
+// chart's copy of the points (two doubles per point) and the transient buffers of opening
+// (the test signal's noise, one channel of chart points being built).
+int64_t ProcessingBytesNeeded(int64_t n);
+
+// Memory the system can give right now (MemAvailable), or -1 when unknown.
+int64_t AvailableMemoryBytes();
+
+// The refusal shown when need exceeds available, sizes in readable units.
+std::string MemoryRefusalText(int64_t samples, int64_t need, int64_t available);
+
+// Factors from stored samples (ADC steps) to displayed values, per channel.
+//   item 0 pascals: VOLT x Pa-per-volt of the channel, or VOLT x 400 for the test signal;
+//   item 1 volts:   VOLT;  item 2 (dB / intensity): 1.0.
+std::array<double, 6> DisplayFactors(int unitItem, bool testSignal, double volt,
+                                     const std::array<double, 6>& paPerVolt);
+
+// dB of one amplitude-spectrum value: v = 0.1220703125 x spectrum / factor; 0 when v is
+// below 0.0001 or not a number, else 20 (log10 v - log10 2e-5).
+double DbValue(double spectrum, double factor);
+
+// Which cursor a mouse press at x grabs: 0 none, 1 or 2; cursor 2 wins when both are
+// within the tolerance.
+int CursorGrabTarget(bool cursorsOn, int x, int cursor1, int cursor2, int tolerance);
+
+// The highest frequency the analysis band may reach for a time axis: trunc(0.5 / dt).
+int NyquistLimit(const double* time, int32_t count);

@@ -1,0 +1,567 @@
+#include "TFileSave.h"
+#include "ui_TFileSave.h"
+
+#include "ChartBands.h"
+#include "MessageBox.h"
+#include "ReadWriteMyFile.h"
+#include "Settings.h"
+#include "SettingsStore.h"
+#include "SignalUtils.h"
+#include "TReGR.h"
+#include "TS_Wait.h"
+#include "TestSignal.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+const QString kSav = QStringLiteral("Sav");
+
+// Channel i's visibility box: captions 1..6 sit on these controls, in this order.
+const char* const kChannelBoxes[6] = {"CheckBox5", "CheckBox6", "CheckBox3",
+                                      "CheckBox4", "CheckBox1", "CheckBox2"};
+
+const char* const kIntensityTitles[6] = {"Ix, Вт/м**2", "Jx, Вт/м**2", "Iy, Вт/м**2",
+                                         "Jy, Вт/м**2", "Iz, Вт/м**2", "Jz, Вт/м**2"};
+
+}   // namespace
+
+ProcessingOptions LoadProcessingOptions()
+{
+    SettingsStore store;
+    ProcessingOptions o;
+    o.filterType = store.ReadInteger(kSav, QStringLiteral("typeFilter"), 0);
+    o.filterOrder = store.ReadInteger(kSav, QStringLiteral("porFilter"), 1);
+    o.filterFmin = store.ReadInteger(kSav, QStringLiteral("FminFilter"), 0);
+    o.filterFmax = store.ReadInteger(kSav, QStringLiteral("FmaxFilter"), 0);
+    o.window = store.ReadInteger(kSav, QStringLiteral("Wind"), 0);
+    for (int c = 0; c < 6; ++c)
+        o.channels[c] = store.ReadBool(kSav, QStringLiteral("ch%1").arg(c + 1), false);
+    return o;
+}
+
+void SaveProcessingOptions(const ProcessingOptions& o)
+{
+    SettingsStore store;
+    store.WriteInteger(kSav, QStringLiteral("typeFilter"), o.filterType);
+    store.WriteInteger(kSav, QStringLiteral("porFilter"), o.filterOrder);
+    store.WriteInteger(kSav, QStringLiteral("FminFilter"), o.filterFmin);
+    store.WriteInteger(kSav, QStringLiteral("FmaxFilter"), o.filterFmax);
+    store.WriteInteger(kSav, QStringLiteral("Wind"), o.window);
+    for (int c = 0; c < 6; ++c)
+        store.WriteBool(kSav, QStringLiteral("ch%1").arg(c + 1), o.channels[c]);
+}
+
+TFileSave::TFileSave(QWidget* owner, const QString& fileName)
+    : QDialog(owner), ui(new Ui::TFileSave), fileName_(fileName), testMode_(fileName.isEmpty())
+{
+    ui->setupUi(this);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    const Settings& s = CurrentSettings();
+
+    // Controls that come and go keep their place, so showing them never resizes the chart
+    // (a chart resize switches the cursors off).
+    for (QWidget* w : {static_cast<QWidget*>(ui->Panel1), static_cast<QWidget*>(ui->Button8),
+                       static_cast<QWidget*>(ui->Label1), static_cast<QWidget*>(ui->Label2),
+                       static_cast<QWidget*>(ui->Label3), static_cast<QWidget*>(ui->Button10),
+                       static_cast<QWidget*>(ui->Button2), static_cast<QWidget*>(ui->GroupBox2),
+                       static_cast<QWidget*>(ui->Button9)}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
+    // One line each, however long the readout: a growing label would squeeze the chart.
+    for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3}) {
+        label->setWordWrap(false);
+        QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        policy.setRetainSizeWhenHidden(true);
+        label->setSizePolicy(policy);
+        label->setFixedHeight(label->fontMetrics().height() + 4);
+    }
+    for (QWidget* w : {static_cast<QWidget*>(ui->Panel1), static_cast<QWidget*>(ui->Label1),
+                       static_cast<QWidget*>(ui->Label2), static_cast<QWidget*>(ui->Label3),
+                       static_cast<QWidget*>(ui->Button2), static_cast<QWidget*>(ui->Button10),
+                       static_cast<QWidget*>(ui->GroupBox2), static_cast<QWidget*>(ui->Button8),
+                       static_cast<QWidget*>(ui->Button9), static_cast<QWidget*>(ui->Panel2)})
+        w->hide();
+    ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+
+    ui->RadioGroup1->setItems({QStringLiteral("Паскали"), QStringLiteral("Вольты")});
+    ui->RadioGroup2->setItems({QStringLiteral("Импульс"), QStringLiteral("Периодический")});
+
+    chart_ = new ChartBands(ui->GR);
+    for (int c = 0; c < 6; ++c) {
+        auto* box = findChild<QCheckBox*>(kChannelBoxes[c]);
+        box->setProperty("tag", 100 + c);
+        box->setChecked(s.G_Vis[c]);
+        connect(box, &QCheckBox::clicked, this, [this, box](bool checked) {
+            CheckBoxClick(box->property("tag").toInt() - 100, checked);
+        });
+        chart_->applyChannelSettings(c, s, c);
+        chart_->setSeriesVisible(c, s.G_Vis[c]);
+    }
+    SetUnitTitles(s.S_PA_OR_VOLT == kUnitVolt ? QStringLiteral("В") : QStringLiteral("Па"));
+
+    options_ = LoadProcessingOptions();
+    if (options_.window >= 0 && options_.window < ui->ComboBox4->count())
+        ui->ComboBox4->setCurrentIndex(options_.window);
+
+    // The unit the window opens with; the caller may choose again before showing it.
+    ui->RadioGroup1->setItemIndex(s.S_PA_OR_VOLT == kUnitVolt ? kUnitVolt : kUnitPascal);
+
+    connect(ui->RadioGroup1, &RadioGroup::itemClicked, this, &TFileSave::RadioGroup1Click);
+    connect(ui->RadioGroup2, &RadioGroup::itemClicked, this, &TFileSave::RadioGroup2Click);
+    connect(ui->CSpinEdit1, &QSpinBox::valueChanged, this, &TFileSave::CSpinEdit1Change);
+    connect(ui->CSpinEdit2, &QSpinBox::valueChanged, this, &TFileSave::CSpinEdit2Change);
+    connect(ui->Button1, &QPushButton::clicked, this, &TFileSave::Button1Click);
+    connect(ui->Button5, &QPushButton::clicked, this, &TFileSave::Button5Click);
+    connect(ui->Button8, &QPushButton::clicked, this, &QDialog::reject);
+    connect(chart_, &ChartBands::axisClicked, this, &TFileSave::GRClickAxis);
+    connect(chart_, &ChartBands::xRangeChanged, this, &TFileSave::GRZoom);
+    connect(chart_, &ChartBands::beforeDraw, this, &TFileSave::BeforeDraw);
+    connect(chart_, &ChartBands::afterDraw, this, &TFileSave::AfterDraw);
+    connect(chart_, &ChartBands::mousePressed, this,
+            [this](QMouseEvent* e) { GRMouseDown(e->position().toPoint().x()); });
+    connect(chart_, &ChartBands::mouseMoved, this,
+            [this](QMouseEvent* e) { GRMouseMove(e->position().toPoint().x()); });
+    connect(chart_, &ChartBands::mouseReleased, this, [this](QMouseEvent*) { GRMouseUp(); });
+    ui->GR->installEventFilter(this);
+
+    reader_ = std::make_unique<TReadWriteMyFile>(QFile::encodeName(fileName_).toStdString());
+    if (!testMode_)
+        readerOpen_ = !reader_->OpenForReading();
+}
+
+TFileSave::~TFileSave()
+{
+    ReleaseWaitNotice();
+    delete ui;
+}
+
+void TFileSave::setUnitSelection(int item)
+{
+    ui->RadioGroup1->setItemIndex(item);
+}
+
+void TFileSave::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    PlaceRepaintNotice();
+    if (shown_)
+        return;
+    shown_ = true;
+    if (!FormShow()) {
+        // Whatever refused the data has said why; an empty chart would only mislead.
+        ReleaseWaitNotice();
+        QTimer::singleShot(0, this, &QDialog::reject);
+    }
+}
+
+bool TFileSave::FormShow()
+{
+    Settings& s = CurrentSettings();
+    view_.spectrumView = false;
+    wait_ = new TS_Wait(this);
+    wait_->setText(QStringLiteral("Чтение файла"));
+    wait_->showAndPaint();
+
+    ui->CSpinEdit1->setValue(s.S_Fmin);
+    ui->CSpinEdit2->setValue(s.S_Fmax);
+    ui->RadioGroup2->setItemIndex(s.impuls);
+    view_.frequencyView = {static_cast<double>(s.S_Fmin), static_cast<double>(s.S_Fmax)};
+
+    uint32_t rate = 0;
+    double duration = 0.0;
+    if (testMode_) {
+        TReadWriteMyFile::TestSignalHeader(s, rate, duration);
+    } else if (!readerOpen_ || reader_->ReadHeader(rate, duration)) {
+        return false;
+    }
+    const uint32_t evenRate = SegmentEvenRate(rate);
+    const int64_t n = SegmentSampleCount(rate, duration);
+    if (n >= 0 && n < 2) {
+        ShowMessageBox("ВНИМАНИЕ",
+                       "Слишком короткий сигнал: меньше двух отсчетов на канал. "
+                       "Проверьте частоту оцифровки и длительность.",
+                       MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    // Checked before anything is taken: a long test signal at a high rate would need far
+    // more than the machine has, and running out of memory half-way helps no one.
+    const int64_t samples = n >= 0 ? n : TestSignalSampleCount(evenRate, duration);
+    const int64_t need = ProcessingBytesNeeded(samples);
+    const int64_t available = AvailableMemoryBytes();
+    if (n < 0 || (available >= 0 && need > available)) {
+        ShowMessageBox("ВНИМАНИЕ", MemoryRefusalText(samples, need, available),
+                       MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    try {
+        data_.Allocate(static_cast<int32_t>(n));
+    } catch (const std::bad_alloc&) {
+        data_.Release();
+        ShowMessageBox("ВНИМАНИЕ", MemoryRefusalText(samples, need, available),
+                       MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    data_.segment.sampleRate = evenRate;
+    view_.timeReadoutRange = {0, static_cast<int>(n) - 1};
+
+    Segment& seg = data_.segment;
+    auto channels = ProcessingData::Pointers(seg.channels);
+    if (testMode_) {
+        try {
+            SynthesizeTestSignal(TestSignalParams::FromSettings(s), n, channels.data(),
+                                 seg.time.data());
+        } catch (const std::bad_alloc&) {
+            data_.Release();
+            ShowMessageBox("ВНИМАНИЕ", MemoryRefusalText(samples, need, available),
+                           MB_OK | MB_ICONWARNING);
+            return false;
+        }
+    } else if (reader_->ReadBody(evenRate, duration, channels, seg.time.data(), seg.paPerVolt)) {
+        data_.Release();
+        return false;
+    }
+
+    data_.working = seg.channels;
+    view_.timeView = {seg.time.front(), seg.time[static_cast<size_t>(n) - 1]};
+
+    const int nyquist = NyquistLimit(seg.time.data(), seg.sampleCount);
+    if (ui->CSpinEdit2->value() > nyquist) {
+        ui->CSpinEdit2->setMaximum(nyquist);
+        ui->CSpinEdit2->setValue(nyquist);
+    }
+
+    const int unit = ui->RadioGroup1->itemIndex();
+    SetUnitTitles(unit == kUnitVolt ? QStringLiteral("В") : QStringLiteral("Па"));
+    Redraw(ProcessingData::ConstPointers(data_.working), seg.time.data());
+    return true;
+}
+
+void TFileSave::Redraw(const std::array<const double*, 6>& set, const double* x)
+{
+    const Settings& s = CurrentSettings();
+    const int n = data_.count();
+    const int count = view_.spectrumView ? n / 2 : n;
+    DisplayUnitFactors() =
+        DisplayFactors(ui->RadioGroup1->itemIndex(), testMode_, s.VOLT, data_.segment.paPerVolt);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        grabToleranceBase_ = screen->availableGeometry().width();
+
+    const std::array<double, 6>& factors = DisplayUnitFactors();
+    for (int c = 0; c < 6; ++c)
+        chart_->setSeriesData(c, x, set[c], count, factors[c]);
+    if (view_.spectrumView) {
+        chart_->setXRange(s.S_Fmin, s.S_Fmax);
+    } else {
+        chart_->setXRange(view_.timeView[0], view_.timeView[1]);
+        chart_->setLabelIncrement(0.1 * (view_.timeView[1] - view_.timeView[0]));
+    }
+    chart_->replot();
+}
+
+void TFileSave::RedrawCurrentView()
+{
+    if (!view_.spectrumView)
+        Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
+    else if (view_.dbSelected)
+        Redraw(ProcessingData::ConstPointers(data_.db), data_.frequency.data());
+    else
+        Redraw(ProcessingData::ConstPointers(data_.spectra), data_.frequency.data());
+}
+
+void TFileSave::SetUnitTitles(const QString& unit)
+{
+    for (int c = 0; c < 6; ++c)
+        chart_->setAxisTitle(c, QStringLiteral("Канал %1 (%2)").arg(c + 1).arg(unit));
+}
+
+void TFileSave::RestoreAxisScaling()
+{
+    const Settings& s = CurrentSettings();
+    for (int c = 0; c < 6; ++c) {
+        if (s.G_Auto[c]) {
+            chart_->setAxisAutomatic(c, true);
+        } else {
+            chart_->setAxisAutomatic(c, false);
+            chart_->setAxisLimits(c, s.G_Min[c], s.G_Max[c]);
+        }
+    }
+}
+
+void TFileSave::RadioGroup1Click(int item)
+{
+    if (view_.firstDrawPending)
+        return;
+    view_.dbSelected = false;
+    if (item == kUnitPascal || item == kUnitVolt) {
+        SetUnitTitles(item == kUnitVolt ? QStringLiteral("В") : QStringLiteral("Па"));
+        RestoreAxisScaling();
+        RedrawCurrentView();
+    } else if (item == kUnitSpectrum && !view_.intensityShown) {
+        view_.dbSelected = true;
+        data_.EnsureDb();
+        // Against the factors of the redraw that showed the amplitude spectra.
+        const std::array<double, 6> factors = DisplayUnitFactors();
+        const int half = data_.halfCount();
+        for (int c = 0; c < 6; ++c)
+            for (int k = 0; k < half; ++k)
+                data_.db[c][k] = DbValue(data_.spectra[c][k], factors[c]);
+        SetUnitTitles(QStringLiteral("дБА"));
+        RestoreAxisScaling();
+        Redraw(ProcessingData::ConstPointers(data_.db), data_.frequency.data());
+    } else if (item == kUnitSpectrum) {
+        for (int c = 0; c < 6; ++c)
+            chart_->setAxisTitle(c, QString::fromUtf8(kIntensityTitles[c]));
+    }
+    Button5Click();
+}
+
+void TFileSave::RadioGroup2Click(int item)
+{
+    CurrentSettings().impuls = item;
+}
+
+void TFileSave::CheckBoxClick(int channel, bool checked)
+{
+    if (channel < 0 || channel >= 6)
+        return;
+    chart_->setSeriesVisible(channel, checked);
+    CurrentSettings().G_Vis[channel] = chart_->seriesVisible(channel);
+    chart_->replot();
+}
+
+void TFileSave::CSpinEdit1Change(int value)
+{
+    CurrentSettings().S_Fmin = value;
+    view_.frequencyView[0] = value;
+}
+
+void TFileSave::CSpinEdit2Change(int value)
+{
+    CurrentSettings().S_Fmax = value;
+    view_.frequencyView[1] = value;
+}
+
+void TFileSave::GRClickAxis(int channel)
+{
+    if (channel < 0 || channel >= 6)
+        return;
+    {
+        TReGR dialog(this, channel);
+        dialog.setWindowTitle(QStringLiteral("Канал %1").arg(channel + 1));
+        dialog.exec();
+    }
+    chart_->applyAxisDialogResult(channel, CurrentSettings());
+    chart_->replot();
+}
+
+void TFileSave::GRZoom(double lower, double upper)
+{
+    if (view_.spectrumView)
+        view_.frequencyView = {lower, upper};
+    else
+        view_.timeView = {lower, upper};
+    chart_->setLabelIncrement(0.1 * (upper - lower));
+}
+
+void TFileSave::Button5Click()
+{
+    const int n = data_.count();
+    if (n < 2)
+        return;
+    for (int c = 0; c < 6; ++c) {
+        double lo = 0, hi = 0;
+        // The curve as drawn: the working samples (filtered, transformed) in the time view.
+        if (!view_.spectrumView)
+            LocalExtremes(n, view_.timeView[0], view_.timeView[1], data_.segment.time.data(),
+                          data_.working[c].data(), c, lo, hi);
+        else
+            LocalExtremes(data_.halfCount(), view_.frequencyView[0], view_.frequencyView[1],
+                          data_.frequency.data(),
+                          view_.dbSelected ? data_.db[c].data() : data_.spectra[c].data(), c, lo, hi);
+        view_.localMin[c] = lo;
+        view_.localMax[c] = hi;
+        chart_->setAxisAutomatic(c, false);
+        if (lo < hi)
+            chart_->setAxisLimits(c, lo, hi);
+        else
+            chart_->setAxisLimits(c, lo - 1.0, hi + 1.0);   // a flat stretch still gets an axis
+    }
+    view_.localAutoscaleApplied = true;
+    chart_->replot();
+}
+
+void TFileSave::Button1Click()
+{
+    const std::initializer_list<QWidget*> locked = {ui->RadioGroup1, ui->Button4, ui->Button3,
+                                                    ui->BitBtn1, ui->GroupBox1};
+    if (!cursorsOn_) {
+        cursorsOn_ = true;
+        ui->Button1->setText(QStringLiteral("Снять курсоры"));
+        ui->Label1->show();
+        ui->Label2->show();
+        ui->Label3->show();
+        ui->Button10->setVisible(!view_.spectrumView && !view_.dbSelected);
+        for (QWidget* w : locked)
+            w->setEnabled(false);
+        const int width = ui->GR->width();
+        chart_->setCursorPixels(width / 3, 2 * width / 3);
+        DrawCursors();
+        UpdateReadouts();
+        chart_->setZoomPanEnabled(false);
+    } else {
+        cursorsOn_ = false;
+        dragging_ = false;
+        ui->Button10->hide();
+        ui->Button1->setText(QStringLiteral("Установить курсоры"));
+        ui->Label1->hide();
+        ui->Label2->hide();
+        ui->Label3->hide();
+        for (QWidget* w : locked)
+            w->setEnabled(true);
+        chart_->setCursorsVisible(false);
+        chart_->setZoomPanEnabled(true);
+    }
+}
+
+void TFileSave::DrawCursors()
+{
+    chart_->setCursorsVisible(true);
+}
+
+void TFileSave::UpdateReadouts()
+{
+    const int c1 = chart_->cursorPixel(1);
+    const int c2 = chart_->cursorPixel(2);
+    const double x1 = chart_->pixelToX(c1);
+    const double x2 = chart_->pixelToX(c2);
+    std::array<std::string, 3> texts;
+    std::array<const double*, 6> set{};
+    const double* x = nullptr;
+    std::array<int, 2> range{};
+    if (view_.spectrumView) {
+        // The values drawn: the dB set while the dB unit is shown.
+        set = ProcessingData::ConstPointers(view_.dbSelected ? data_.db : data_.spectra);
+        x = data_.frequency.data();
+        range = {0, data_.halfCount() - 1};
+        view_.spectrumReadoutRange = range;
+    } else {
+        set = ProcessingData::ConstPointers(data_.working);
+        x = data_.segment.time.data();
+        range = view_.timeReadoutRange;
+    }
+    if (x == nullptr || data_.count() < 2)
+        return;
+    BuildCursorReadouts(c1, c2, range[0], range[1], x, set.data(), texts, x1, x2,
+                        view_.spectrumView);
+    ui->Label1->setText(QString::fromStdString(texts[0]));
+    ui->Label2->setText(QString::fromStdString(texts[1]));
+    ui->Label3->setText(QString::fromStdString(texts[2]));
+}
+
+void TFileSave::GRMouseDown(int x)
+{
+    grabTarget_ = CursorGrabTarget(cursorsOn_, x, chart_->cursorPixel(1), chart_->cursorPixel(2),
+                                   grabToleranceBase_ / 100);
+    dragging_ = grabTarget_ != 0;
+}
+
+void TFileSave::GRMouseMove(int x)
+{
+    if (!dragging_ || !cursorsOn_)
+        return;
+    if (x < chart_->xPixelStart() || x > chart_->xPixelEnd())
+        return;
+    if (grabTarget_ == 1)
+        chart_->setCursorPixels(x, chart_->cursorPixel(2));
+    else
+        chart_->setCursorPixels(chart_->cursorPixel(1), x);
+    DrawCursors();
+    UpdateReadouts();
+}
+
+void TFileSave::GRMouseUp()
+{
+    dragging_ = false;
+}
+
+void TFileSave::BeforeDraw()
+{
+    PlaceRepaintNotice();
+    ui->Panel2->show();
+    ui->Panel2->raise();
+    ui->Panel2->repaint();
+}
+
+void TFileSave::AfterDraw()
+{
+    ui->Panel2->hide();
+    // The chart may paint itself empty while the data are still being read; the first
+    // draw is the first one with data.
+    if (view_.firstDrawPending && data_.count() == 0)
+        return;
+    if (view_.firstDrawPending) {
+        ReleaseWaitNotice();
+        ui->Panel1->show();
+        ui->Button8->show();
+    }
+    view_.firstDrawPending = false;
+}
+
+bool TFileSave::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->GR && event->type() == QEvent::Resize && !view_.firstDrawPending &&
+        cursorsOn_)
+        Button1Click();
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFileSave::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    PlaceRepaintNotice();
+}
+
+void TFileSave::PlaceRepaintNotice()
+{
+    const QRect chartArea = ui->GR->geometry();
+    ui->Panel2->move(chartArea.center() - ui->Panel2->rect().center());
+}
+
+void TFileSave::ReleaseWaitNotice()
+{
+    delete wait_;
+    wait_ = nullptr;
+}
+
+void TFileSave::done(int result)
+{
+    if (!closed_) {
+        closed_ = true;
+        FormClose();
+    }
+    QDialog::done(result);
+}
+
+void TFileSave::FormClose()
+{
+    options_.window = ui->ComboBox4->currentIndex();
+    SaveProcessingOptions(options_);
+    for (int c = 0; c < 6; ++c)
+        chart_->clearSeries(c);
+    data_.Release();
+    if (!testMode_ && readerOpen_)
+        reader_->Close();
+    readerOpen_ = false;
+    reader_.reset();
+}

@@ -1,0 +1,126 @@
+// The processing window: one six-channel segment (from a segment file, or the synthetic test
+// signal when the file name is empty) shown as six curves in pascals or volts, with channel
+// visibility, per-axis settings, horizontal zoom, local autoscale and two measuring cursors.
+// The processing commands extend it through Redraw, the data and view state it exposes, and
+// by performing Button1Click / Button5Click.
+#pragma once
+
+#include "ProcessingData.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+namespace Ui { class TFileSave; }
+class ChartBands;
+class QMouseEvent;
+class TReadWriteMyFile;
+class TS_Wait;
+
+// The filter and window choices the window keeps in the store between openings.
+struct ProcessingOptions {
+    std::array<bool, 6> channels{};   // "ch1".."ch6": channels selected for filtering
+    int filterType = 0;               // "typeFilter"
+    int filterOrder = 1;              // "porFilter"
+    int filterFmin = 0;               // "FminFilter", Hz
+    int filterFmax = 0;               // "FmaxFilter", Hz
+    int window = 0;                   // "Wind": spectral window index
+};
+ProcessingOptions LoadProcessingOptions();
+void SaveProcessingOptions(const ProcessingOptions& options);
+
+class TFileSave : public QDialog {
+    Q_OBJECT
+public:
+    // fileName empty: the test signal, synthesised from the settings when the window shows.
+    TFileSave(QWidget* owner, const QString& fileName);
+    ~TFileSave() override;
+
+    // The unit choice the window opens with (0 pascals, 1 volts); set before exec().
+    void setUnitSelection(int item);
+
+    // Draws six channel arrays over an x axis: N points per curve in the time view, N/2 in
+    // the spectrum view, each scaled by its channel's display unit factor.
+    void Redraw(const std::array<const double*, 6>& set, const double* x);
+
+    // Event handlers, public so that the commands and tests can perform them.
+    void RadioGroup1Click(int item);    // unit change
+    void RadioGroup2Click(int item);    // signal type -> impuls
+    void CheckBoxClick(int channel, bool checked);
+    void CSpinEdit1Change(int value);
+    void CSpinEdit2Change(int value);
+    void GRClickAxis(int channel);      // -1: the x axis
+    void GRZoom(double lower, double upper);
+    void Button1Click();                // cursors on / off
+    void Button5Click();                // local autoscale
+    void GRMouseDown(int x);
+    void GRMouseMove(int x);
+    void GRMouseUp();
+
+    // State the commands read and change.
+    struct ViewState {
+        bool spectrumView = false;
+        bool intensityShown = false;
+        bool dbSelected = false;
+        bool snapshotTaken = false;
+        bool localAutoscaleApplied = false;
+        bool firstDrawPending = true;
+        std::array<double, 2> timeView{};        // shown time range, s
+        std::array<double, 2> frequencyView{};   // shown frequency range, Hz
+        std::array<double, 2> spectrumRange{};   // 0 and the last used frequency
+        std::array<int, 2> timeReadoutRange{};   // [0, N-1]
+        std::array<int, 2> spectrumReadoutRange{};   // [0, N/2-1]
+        std::array<double, 6> localMin{};
+        std::array<double, 6> localMax{};
+    };
+    ViewState& view() { return view_; }
+    ProcessingData& data() { return data_; }
+    ProcessingOptions& options() { return options_; }
+    ChartBands& chart() { return *chart_; }
+    Ui::TFileSave* form() { return ui; }
+    bool testSignalMode() const { return testMode_; }
+    bool cursorsOn() const { return cursorsOn_; }
+    // Axis titles for the current unit: "Канал n (Па)", "(В)" or "(дБА)".
+    void SetUnitTitles(const QString& unit);
+    // Each axis automatic if its G_Auto is set, else G_Min..G_Max.
+    void RestoreAxisScaling();
+    // Redraws what the current view shows (working samples, spectra or the dB set).
+    void RedrawCurrentView();
+    void UpdateReadouts();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+public slots:
+    void done(int result) override;
+
+private:
+    bool FormShow();          // reads or synthesises the data; false: refused, window closes
+    void FormClose();
+    void DrawCursors();
+    void BeforeDraw();
+    void AfterDraw();
+    void PlaceRepaintNotice();
+    void ReleaseWaitNotice();
+
+    Ui::TFileSave* ui;
+    ChartBands* chart_ = nullptr;
+    QString fileName_;
+    bool testMode_;
+    std::unique_ptr<TReadWriteMyFile> reader_;
+    bool readerOpen_ = false;
+    TS_Wait* wait_ = nullptr;
+    ProcessingData data_;
+    ProcessingOptions options_;
+    ViewState view_;
+    bool shown_ = false;
+    bool closed_ = false;
+    bool cursorsOn_ = false;
+    int grabTarget_ = 0;
+    bool dragging_ = false;
+    int grabToleranceBase_ = 0;
+};

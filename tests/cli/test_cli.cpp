@@ -1,0 +1,519 @@
+// The batch tool against its own fixtures: each test writes its files into a fresh folder and
+// points the settings store at a file there, so no run reads the user's settings.
+#include "CliCommands.h"
+#include "CliIntensity.h"
+#include "CliSupport.h"
+
+#include "Intensity.h"
+#include "ResultMath.h"
+#include "SampleGen.h"
+#include "Settings.h"
+#include "TestSignal.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CliRun {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = fs::path(::testing::TempDir()) / (std::string("cli_") + info->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+    // Every run reads its settings from a store file of its own folder.
+    CliRun run(std::vector<std::string> args) const
+    {
+        if (!args.empty() && args[0] != "--help")
+            args.insert(args.begin() + 1, {"--store", path("store.ini")});
+        std::ostringstream out, err;
+        CliRun r;
+        r.code = RunCli(args, out, err);
+        r.out = out.str();
+        r.err = err.str();
+        return r;
+    }
+
+    // A segment of a plane wave, with the default sensitivities.
+    void writeSegment(const std::string& name, const RawRecordingSpec& wave, uint32_t rate, double duration) const
+    {
+        const int64_t n = SegmentSampleCount(rate, duration);
+        const auto channels = PlaneWaveChannels(wave, rate, n);
+        const auto bytes = SegmentFileContents(rate, duration, DefaultSettings().Chuv, channels);
+        std::string error;
+        ASSERT_TRUE(WriteBytes(path(name), bytes, &error)) << error;
+    }
+
+    fs::path dir_;
+};
+
+std::vector<std::string> splitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// A machine CSV row by its header's column names.
+std::map<std::string, std::string> csvRow(const std::string& header, const std::string& row)
+{
+    auto split = [](const std::string& s) {
+        std::vector<std::string> fields;
+        std::string field;
+        std::istringstream in(s);
+        while (std::getline(in, field, ','))
+            fields.push_back(field);
+        return fields;
+    };
+    const auto names = split(header);
+    const auto values = split(row);
+    std::map<std::string, std::string> out;
+    for (size_t i = 0; i < names.size() && i < values.size(); ++i)
+        out[names[i]] = values[i];
+    return out;
+}
+
+double number(const std::map<std::string, std::string>& row, const std::string& column)
+{
+    const auto it = row.find(column);
+    if (it == row.end()) {
+        ADD_FAILURE() << "no column " << column;
+        return NAN;
+    }
+    return std::stod(it->second);
+}
+
+RawRecordingSpec slowWave(double fiZ, double fiX)
+{
+    // A low frequency keeps the phase across each pair small, so the cross-spectral estimate
+    // points along the arrival direction within a fraction of a degree.
+    RawRecordingSpec wave;
+    wave.frequency = 40.0;
+    wave.amplitude = 1000.0;
+    wave.fiZ = fiZ;
+    wave.fiX = fiX;
+    return wave;
+}
+
+}  // namespace
+
+TEST_F(CliTest, DemoGivesTheVectorsOfTheProcessingWindowRoutines)
+{
+    for (const char* signal : {"periodic", "impulse"}) {
+        SCOPED_TRACE(signal);
+        const CliRun r = run({"intensity", "--demo", "--type", "sine", "--freq", "50", "--amplitude", "1000",
+                              "--fi-z", "60", "--fi-x", "30", "--noise", "0", "--rate", "2000", "--duration", "1",
+                              "--signal", signal, "--window", "hanning"});
+        ASSERT_EQ(r.code, kExitOk) << r.err;
+        const auto lines = splitLines(r.out);
+        ASSERT_EQ(lines.size(), 2u) << r.out;
+        const auto row = csvRow(lines[0], lines[1]);
+
+        // The same chain called directly, as the processing window runs it.
+        Settings s = DefaultSettings();
+        s.type_sig = kTestSignalSine;
+        s.freq_sig = 50;
+        s.ampl_sig = 1000;
+        s.FI_Z = 60;
+        s.FI_X = 30;
+        s.ampl_noise_sig = 0;
+        s.freq_ocifr = 2000;
+        s.dlit = 1;
+        s.impuls = std::string(signal) == "periodic" ? 1 : 0;
+        PublishSettings(&s);
+        SetTestSignalFlag(true);
+        const int n = 2000;
+        Segment seg;
+        seg.Allocate(n);
+        double* ch[6];
+        for (int c = 0; c < 6; ++c)
+            ch[c] = seg.channels[c].data();
+        SynthesizeTestSignal(TestSignalParams::FromSettings(s), n, ch, seg.time.data());
+        std::vector<std::vector<double>> q(12, std::vector<double>(n / 2));
+        double* g[4][3];
+        for (int k = 0; k < 12; ++k)
+            g[k / 3][k % 3] = q[k].data();
+        const double* cc[6];
+        for (int c = 0; c < 6; ++c)
+            cc[c] = ch[c];
+        ASSERT_EQ(ComputeIntensitySpectra(2, n, cc, seg.time.data(), g[0], g[1], g[2], g[3]), 0);
+        // The whole spectrum: bins 1 ... N/2 - 2 (the end bin is the last one, not used).
+        const int first = 1, end = n / 2 - 1;
+        std::array<double, 3> I{}, J{}, K{}, P{};
+        if (s.impuls == 1) {
+            for (int a = 0; a < 3; ++a) {
+                ASSERT_EQ(SumBandHarmonics(first, end, n / 2, g[0][a], nullptr, I[a]), 0);
+                ASSERT_EQ(SumBandHarmonics(first, end, n / 2, g[1][a], nullptr, J[a]), 0);
+                ASSERT_EQ(SumBandHarmonics(first, end, n / 2, g[2][a], nullptr, K[a]), 0);
+                ASSERT_EQ(SumBandHarmonics(first, end, n / 2, g[3][a], nullptr, P[a]), 0);
+            }
+        } else {
+            double maxI = 0, maxJ = 0;
+            const double df = 1.0 / seg.time[n - 1];
+            ASSERT_EQ(IntegrateBand(first, end, n / 2, df, g[0], g[1], g[2], g[3], I, J, K, P, maxI, maxJ), 0);
+        }
+        PublishSettings(nullptr);
+        SetTestSignalFlag(false);
+
+        const std::array<double, 3>* vectors[4] = {&I, &J, &K, &P};
+        const char* names[4] = {"I", "J", "K", "P"};
+        for (int v = 0; v < 4; ++v) {
+            const std::string p = names[v];
+            // Shortest round-trip text: the numbers must be the very same doubles.
+            EXPECT_EQ(number(row, p + "_x"), (*vectors[v])[0]) << p;
+            EXPECT_EQ(number(row, p + "_y"), (*vectors[v])[1]) << p;
+            EXPECT_EQ(number(row, p + "_z"), (*vectors[v])[2]) << p;
+            const VectorAngles angles = ComputeVectorAngles(*vectors[v]);
+            EXPECT_EQ(number(row, p + "_mod"), angles.modulus) << p;
+            EXPECT_EQ(number(row, p + "_angle_x"), angles.alpha) << p;
+            EXPECT_EQ(number(row, p + "_angle_z"), angles.beta) << p;
+        }
+        if (s.impuls == 1) {
+            // And the physics: the active intensity points along the arrival direction.
+            EXPECT_NEAR(number(row, "I_angle_x"), 30.0, 0.5);
+            EXPECT_NEAR(number(row, "I_angle_z"), 90.0 - 60.0, 0.5);
+        }
+    }
+}
+
+TEST_F(CliTest, CutThenIntensityFindsTheGeneratorsArrivalDirection)
+{
+    RawRecordingSpec spec = slowWave(60.0, 30.0);
+    spec.rate = 4000;
+    spec.seconds = 4;
+    std::string error;
+    ASSERT_TRUE(WriteRawRecording(path("rec.dat"), spec, &error)) << error;
+
+    const CliRun cut = run({"cut", path("rec.dat"), "--from", "0:00:00.500", "--to", "2.5", "-o", path("seg.kvnb")});
+    ASSERT_EQ(cut.code, kExitOk) << cut.err;
+    EXPECT_EQ(fs::file_size(path("seg.kvnb")), static_cast<uintmax_t>(SegmentFileBytes(8000)));
+
+    const CliRun info = run({"info", "--json", path("seg.kvnb")});
+    ASSERT_EQ(info.code, kExitOk) << info.err;
+    EXPECT_NE(info.out.find("\"samples\": 8000"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("\"duration_s\": 2,"), std::string::npos) << info.out;
+
+    const CliRun r = run({"intensity", path("seg.kvnb"), "--signal", "periodic", "--window", "hanning",
+                          "--band", "20:60"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    const auto lines = splitLines(r.out);
+    ASSERT_EQ(lines.size(), 2u);
+    const auto row = csvRow(lines[0], lines[1]);
+    EXPECT_NEAR(number(row, "I_angle_x"), 30.0, 1.0);
+    EXPECT_NEAR(number(row, "I_angle_z"), 30.0, 1.0);
+    EXPECT_GT(number(row, "I_x"), 0.0);
+}
+
+TEST_F(CliTest, JsonHoldsTheSameNumbersAsTheCsvRow)
+{
+    const std::vector<std::string> demo = {"intensity", "--demo", "--freq", "30", "--noise", "0", "--rate", "1000",
+                                           "--signal", "periodic", "--band", "10:100"};
+    const CliRun csv = run(demo);
+    std::vector<std::string> jsonArgs = demo;
+    jsonArgs.push_back("--json");
+    const CliRun json = run(jsonArgs);
+    ASSERT_EQ(csv.code, kExitOk) << csv.err;
+    ASSERT_EQ(json.code, kExitOk) << json.err;
+    const auto lines = splitLines(csv.out);
+    ASSERT_EQ(lines.size(), 2u);
+    const auto row = csvRow(lines[0], lines[1]);
+
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(json.out), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << json.out;
+    ASSERT_EQ(doc.array().size(), 1);
+    const QJsonObject object = doc.array().at(0).toObject();
+    EXPECT_EQ(object.value("file").toString(), "demo");
+    EXPECT_EQ(object.value("band").toArray().at(0).toDouble(), number(row, "f_lo"));
+    for (const char* q : {"I", "J", "K", "P"}) {
+        const QJsonObject v = object.value(q).toObject();
+        EXPECT_EQ(v.value("x").toDouble(), number(row, std::string(q) + "_x")) << q;
+        EXPECT_EQ(v.value("modulus").toDouble(), number(row, std::string(q) + "_mod")) << q;
+        EXPECT_EQ(v.value("angle_z").toDouble(), number(row, std::string(q) + "_angle_z")) << q;
+    }
+}
+
+TEST_F(CliTest, CutRefusesAStretchTooShortAndAnExistingTarget)
+{
+    RawRecordingSpec spec = slowWave(45.0, 45.0);
+    spec.rate = 4000;
+    spec.seconds = 2;
+    std::string error;
+    ASSERT_TRUE(WriteRawRecording(path("rec.dat"), spec, &error)) << error;
+
+    // 0.02 s at 4000 Hz: 80 samples, fewer than the 100 an export needs.
+    const CliRun shortCut = run({"cut", path("rec.dat"), "--from", "1", "--to", "1.02", "-o", path("a.kvnb")});
+    EXPECT_EQ(shortCut.code, kExitSomeFailed);
+    EXPECT_NE(shortCut.err.find("Слишком малый временной интервал"), std::string::npos) << shortCut.err;
+    EXPECT_FALSE(fs::exists(path("a.kvnb")));
+
+    ASSERT_TRUE(WriteBytes(path("b.kvnb"), {1, 2, 3}, &error));
+    const CliRun exists = run({"cut", path("rec.dat"), "--from", "0", "--to", "1", "-o", path("b.kvnb")});
+    EXPECT_EQ(exists.code, kExitSomeFailed);
+    EXPECT_EQ(fs::file_size(path("b.kvnb")), 3u);
+    const CliRun forced = run({"cut", path("rec.dat"), "--from", "0", "--to", "1", "-o", path("b.kvnb"), "--force"});
+    EXPECT_EQ(forced.code, kExitOk) << forced.err;
+    EXPECT_EQ(fs::file_size(path("b.kvnb")), static_cast<uintmax_t>(SegmentFileBytes(4000)));
+
+    const CliRun pastEnd = run({"cut", path("rec.dat"), "--from", "1", "--to", "3", "-o", path("c.kvnb")});
+    EXPECT_EQ(pastEnd.code, kExitSomeFailed);
+    EXPECT_NE(pastEnd.err.find("past the end"), std::string::npos) << pastEnd.err;
+}
+
+TEST_F(CliTest, ATruncatedFileInABatchIsReportedAndTheOthersSucceed)
+{
+    const RawRecordingSpec wave = slowWave(45.0, 45.0);
+    writeSegment("p1.kvnb", wave, 4000, 1.0);
+    writeSegment("p3.kvnb", wave, 4000, 1.0);
+    writeSegment("p2.kvnb", wave, 4000, 1.0);
+    fs::resize_file(path("p2.kvnb"), SegmentFileBytes(4000) - 1000);
+
+    const CliRun r = run({"intensity", path("p1.kvnb"), path("p2.kvnb"), path("p3.kvnb"), "--signal", "periodic"});
+    EXPECT_EQ(r.code, kExitSomeFailed);
+    const auto lines = splitLines(r.out);
+    ASSERT_EQ(lines.size(), 3u) << r.out;
+    EXPECT_EQ(lines[1].rfind(path("p1.kvnb") + ",", 0), 0u);
+    EXPECT_EQ(lines[2].rfind(path("p3.kvnb") + ",", 0), 0u);
+    EXPECT_NE(r.err.find(path("p2.kvnb")), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(path("p1.kvnb")), std::string::npos) << r.err;
+
+    const CliRun info = run({"info", path("p1.kvnb"), path("p2.kvnb"), path("missing.kvnb")});
+    EXPECT_EQ(info.code, kExitSomeFailed);
+    EXPECT_EQ(splitLines(info.out).size(), 1u) << info.out;
+    EXPECT_NE(info.err.find(path("missing.kvnb")), std::string::npos) << info.err;
+}
+
+TEST_F(CliTest, ExitCodesOfTheCommandLine)
+{
+    const RawRecordingSpec wave = slowWave(45.0, 45.0);
+    writeSegment("s.kvnb", wave, 4000, 1.0);
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+    };
+    const std::string seg = path("s.kvnb");
+    const Case cases[] = {
+        {{"--help"}, kExitOk},
+        {{"intensity", "--help"}, kExitOk},
+        {{"frobnicate"}, kExitUsage},
+        {{"info"}, kExitUsage},
+        {{"info", seg, "--bogus"}, kExitUsage},
+        {{"intensity", seg, "--demo"}, kExitUsage},
+        {{"intensity", seg, "--band", "50"}, kExitUsage},
+        {{"intensity", seg, "--band", "60:50"}, kExitUsage},
+        {{"intensity", seg, "--window", "kaiser"}, kExitUsage},
+        {{"intensity", seg, "--signal", "noise"}, kExitUsage},
+        {{"intensity", seg, "--rho", "0"}, kExitUsage},
+        {{"intensity", seg, "--spacing", "0.5,0.5"}, kExitUsage},
+        {{"intensity", "--demo", "--noise", "150"}, kExitUsage},
+        {{"cut", seg, "--from", "2", "--to", "1", "-o", path("x.kvnb")}, kExitUsage},
+        {{"intensity", seg}, kExitOk},
+        {{"intensity", seg, "--band", "1000:1900"}, kExitOk},
+        // A band above the spectrum holds no bin.
+        {{"intensity", seg, "--band", "5000:6000"}, kExitSomeFailed},
+        {{"intensity", path("nope.kvnb")}, kExitSomeFailed},
+        {{"info", path("notes.txt")}, kExitSomeFailed},
+    };
+    for (const Case& c : cases) {
+        std::string joined;
+        for (const auto& a : c.args)
+            joined += a + " ";
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.code, c.code) << joined << "\n" << r.err;
+        if (c.code != kExitOk) {
+            EXPECT_FALSE(r.err.empty()) << joined;
+        }
+    }
+}
+
+TEST_F(CliTest, InfoCountsDamagedRecordsOfARawRecording)
+{
+    RawRecordingSpec spec = slowWave(45.0, 45.0);
+    spec.rate = 2000;
+    spec.seconds = 3;
+    spec.damage = {{1000, 32}, {4500, 16}};
+    std::string error;
+    ASSERT_TRUE(WriteRawRecording(path("rec.dat"), spec, &error)) << error;
+
+    const CliRun r = run({"info", "--json", path("rec.dat")});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    // The reader's rate is records / duration, and the damaged slots count as records.
+    EXPECT_NE(r.out.find("\"rate\": 2001"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"duration_s\": 3"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"records\": 6003"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"damaged_records\": 3"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"start\": {\"day\": 5, \"hour\": 10, \"minute\": 0, \"second\": 0}"), std::string::npos)
+        << r.out;
+}
+
+TEST_F(CliTest, ConstantsComeFromTheIniFileAndTheOptions)
+{
+    const RawRecordingSpec wave = slowWave(45.0, 45.0);
+    writeSegment("s.kvnb", wave, 4000, 1.0);
+    // The dialog's form: comma decimals as a Russian locale writes them, Windows line ends.
+    {
+        std::ofstream ini(path("probe.ini"), std::ios::binary);
+        ini << "[Ust]\r\nplotnost=2,8\r\nlmic1=0,5\r\n";
+    }
+    auto activeX = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = {"intensity", path("s.kvnb"), "--signal", "periodic"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const CliRun r = run(args);
+        EXPECT_EQ(r.code, kExitOk) << r.err;
+        const auto lines = splitLines(r.out);
+        return lines.size() == 2 ? number(csvRow(lines[0], lines[1]), "I_x") : NAN;
+    };
+    const double plain = activeX({});
+    // I = -Im(Pp conj Pq) / (4 pi f rho dr): twice the density halves it, as does twice the spacing.
+    EXPECT_NEAR(activeX({"--settings", path("probe.ini")}) / plain, 0.5, 1e-12);
+    EXPECT_NEAR(activeX({"--rho", "2.8"}) / plain, 0.5, 1e-12);
+    EXPECT_NEAR(activeX({"--settings", path("probe.ini"), "--rho", "1,4"}) / plain, 1.0, 1e-12);
+    EXPECT_NEAR(activeX({"--spacing", "1,0.5,0.5"}) / plain, 0.5, 1e-12);
+}
+
+TEST_F(CliTest, LocaleFormAndSpectraFiles)
+{
+    const RawRecordingSpec wave = slowWave(45.0, 45.0);
+    writeSegment("s.kvnb", wave, 4000, 1.0);
+    const CliRun r = run({"intensity", path("s.kvnb"), "--signal", "periodic", "--locale=ru_RU",
+                          "--spectra-csv", path("{}-spectra.csv")});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    ASSERT_NE(r.out.find("\r\n"), std::string::npos);
+    const auto lines = splitLines(r.out);
+    ASSERT_EQ(lines.size(), 2u);
+    // Moduli with 5 decimals and angles with 1, the decimal comma, ";" after no last field.
+    EXPECT_NE(lines[1].find(";45,0;45,0;"), std::string::npos) << lines[1];
+
+    std::ifstream csv(path("s-spectra.csv"), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(csv)), std::istreambuf_iterator<char>());
+    const auto csvLines = splitLines(bytes);
+    ASSERT_GT(csvLines.size(), 9u);
+    EXPECT_EQ(csvLines[1], ";");
+    // "F(Гц);...;Пz" in Windows-1251.
+    EXPECT_EQ(csvLines[3], "F(\xC3\xF6);Ix;Iy;Iz;Jx;Jy;Jz;Kx;Ky;Kz;\xCFx;\xCFy;\xCFz");
+    EXPECT_EQ(csvLines.back().substr(0, 2), "Kx");
+    EXPECT_EQ(csvLines[4].back(), ';');
+
+    // Machine form: dot decimals, the header names every column.
+    const CliRun spectra = run({"spectra", path("s.kvnb"), "-o", path("amp.csv"), "--signal", "periodic"});
+    ASSERT_EQ(spectra.code, kExitOk) << spectra.err;
+    std::ifstream amp(path("amp.csv"));
+    std::string header, row0, row1;
+    std::getline(amp, header);
+    EXPECT_EQ(header, "f_Hz,ch1_Pa,ch2_Pa,ch3_Pa,ch4_Pa,ch5_Pa,ch6_Pa");
+    std::getline(amp, row0);
+    std::getline(amp, row1);
+    EXPECT_EQ(row0.substr(0, 2), "0,");
+    EXPECT_NE(row1.find('.'), std::string::npos);
+    // No second write over it without --force.
+    EXPECT_EQ(run({"spectra", path("s.kvnb"), "-o", path("amp.csv")}).code, kExitSomeFailed);
+}
+
+TEST_F(CliTest, SpectraReadAsinusoidsAmplitudeInPascals)
+{
+    // m whole cycles in N samples: exactly on bin m, so the periodic spectrum reads A there.
+    const int n = 4000, m = 50;
+    const double a = 800.0;
+    std::array<std::vector<double>, 6> channels;
+    for (auto& c : channels) {
+        c.resize(n);
+        for (int j = 0; j < n; ++j)
+            c[j] = a * std::sin(2.0 * 3.141592653589793 * m * j / n);
+    }
+    const std::array<double, 6> sens{50, 50, 50, 50, 25, 25};
+    std::string error;
+    ASSERT_TRUE(WriteBytes(path("sine.kvnb"), SegmentFileContents(4000, 1.0, sens, channels), &error));
+    const CliRun r = run({"spectra", path("sine.kvnb"), "-o", path("sine.csv"), "--signal", "periodic",
+                          "--window", "none", "--volt", "0.002"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    std::ifstream in(path("sine.csv"));
+    std::string header, line;
+    std::getline(in, header);
+    for (int k = 0; k <= m; ++k)
+        std::getline(in, line);
+    const auto row = csvRow(header, line);
+    // A x VOLT x 1000 / sensitivity.
+    EXPECT_NEAR(number(row, "ch1_Pa"), a * 0.002 * 1000.0 / 50.0, 1e-9);
+    EXPECT_NEAR(number(row, "ch6_Pa"), a * 0.002 * 1000.0 / 25.0, 1e-9);
+}
+
+TEST(CliParsing, TimesAndNumbersAsUsersTypeThem)
+{
+    struct Case {
+        const char* text;
+        double seconds;   // NAN: refused
+    };
+    const Case cases[] = {
+        {"12.5", 12.5}, {"12,5", 12.5}, {"1:02.5", 62.5}, {"0:01:02.500", 62.5}, {"2:00:00", 7200.0},
+        {"1:60", NAN},  {"", NAN},      {"1::2", NAN},    {"a", NAN},           {"1:2:3:4", NAN},
+        {"-1", NAN},    {"nan", NAN},
+    };
+    for (const Case& c : cases) {
+        const auto t = ParseTime(c.text);
+        if (std::isnan(c.seconds))
+            EXPECT_FALSE(t.has_value()) << c.text;
+        else
+            EXPECT_EQ(t.value_or(-1.0), c.seconds) << c.text;
+    }
+    EXPECT_FALSE(ParseNumber("inf").has_value());
+    EXPECT_FALSE(ParseNumber("1.5x").has_value());
+    EXPECT_FALSE(ParseNumberList("0.5,0.5", 3).has_value());
+    EXPECT_EQ(MachineNumber(0.1), "0.1");
+    EXPECT_EQ(JsonNumber(NAN), "null");
+    EXPECT_EQ(CsvField("a,b", ','), "\"a,b\"");
+}
+
+#ifdef SONORIX_CLI_PATH
+TEST_F(CliTest, TheExecutableRunsWithoutADisplay)
+{
+    const std::string command = std::string("env -u DISPLAY QT_QPA_PLATFORM= ") + SONORIX_CLI_PATH +
+                                " intensity --store " + path("store.ini") +
+                                " --demo --rate 1000 --freq 20 --noise 0 --signal periodic > " + path("out.csv") +
+                                " 2> " + path("err.txt");
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    std::ifstream out(path("out.csv"));
+    std::string header, row;
+    std::getline(out, header);
+    std::getline(out, row);
+    EXPECT_EQ(row.rfind("demo,periodic,", 0), 0u) << row;
+
+    const std::string bad = std::string(SONORIX_CLI_PATH) + " info " + path("none.kvnb") + " 2> " + path("err.txt");
+    const int badStatus = std::system(bad.c_str());
+    ASSERT_TRUE(WIFEXITED(badStatus));
+    EXPECT_EQ(WEXITSTATUS(badStatus), kExitSomeFailed);
+}
+#endif
