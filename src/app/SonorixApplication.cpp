@@ -8,10 +8,7 @@
 
 #include <exception>
 
-#if __has_include("NumberText.h")
 #include "NumberText.h"
-#define SONORIX_HAS_NUMBER_TEXT 1
-#endif
 
 SonorixApplication::SonorixApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -44,9 +41,7 @@ int RunSonorix(int argc, char** argv)
         SonorixApplication app(argc, argv);
         QtMessagePresenter presenter;
         SetMessagePresenter(&presenter);
-#ifdef SONORIX_HAS_NUMBER_TEXT
         SetDecimalSeparator(QLocale().decimalPoint().at(0).toLatin1());
-#endif
         int rc = 0;
         try {
             TMain w;
