@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -124,6 +125,29 @@ TFileSave::TFileSave(QWidget* owner, const QString& fileName)
     connect(ui->Button1, &QPushButton::clicked, this, &TFileSave::Button1Click);
     connect(ui->Button5, &QPushButton::clicked, this, &TFileSave::Button5Click);
     connect(ui->Button8, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->Button4, &QPushButton::clicked, this, &TFileSave::Button4Click);
+    connect(ui->Button6, &QPushButton::clicked, this, &TFileSave::Button6Click);
+    connect(ui->Button7, &QPushButton::clicked, this, &TFileSave::Button7Click);
+    connect(ui->Button2, &QPushButton::clicked, this, &TFileSave::Button2Click);
+    connect(ui->Button9, &QPushButton::clicked, this, &TFileSave::Button9Click);
+    connect(ui->Button3, &QPushButton::clicked, this, &TFileSave::Button3Click);
+    connect(ui->Button10, &QPushButton::clicked, this, &TFileSave::Button10Click);
+    connect(ui->Button11, &QPushButton::clicked, this, &TFileSave::Button11Click);
+    connect(ui->BitBtn1, &QToolButton::clicked, this, &TFileSave::BitBtn1Click);
+    connect(ui->SpeedButton1, &QToolButton::clicked, this, &TFileSave::SpeedButton1Click);
+    connect(ui->SpeedButton2, &QToolButton::clicked, this, &TFileSave::SpeedButton2Click);
+    connect(ui->SpeedButton3, &QToolButton::clicked, this, &TFileSave::SpeedButton3Click);
+    connect(ui->SpeedButton4, &QToolButton::clicked, this, &TFileSave::SpeedButton4Click);
+    connect(ui->SpeedButton5, &QToolButton::clicked, this, &TFileSave::SpeedButton5Click);
+    connect(ui->SpeedButton6, &QToolButton::clicked, this, &TFileSave::SpeedButton6Click);
+
+    SD = new QFileDialog(this, QString(), QString(), QStringLiteral("Файл *csv (*.csv)"));
+    SD->setObjectName(QStringLiteral("SD"));
+    SD->setAcceptMode(QFileDialog::AcceptSave);
+    SD->setFileMode(QFileDialog::AnyFile);
+    SD->setDefaultSuffix(QStringLiteral("csv"));
+    // The window asks its own question before replacing a file.
+    SD->setOption(QFileDialog::DontConfirmOverwrite, true);
     connect(chart_, &ChartBands::axisClicked, this, &TFileSave::GRClickAxis);
     connect(chart_, &ChartBands::xRangeChanged, this, &TFileSave::GRZoom);
     connect(chart_, &ChartBands::beforeDraw, this, &TFileSave::BeforeDraw);
@@ -252,8 +276,10 @@ void TFileSave::Redraw(const std::array<const double*, 6>& set, const double* x)
     const Settings& s = CurrentSettings();
     const int n = data_.count();
     const int count = view_.spectrumView ? n / 2 : n;
-    DisplayUnitFactors() =
-        DisplayFactors(ui->RadioGroup1->itemIndex(), testMode_, s.VOLT, data_.segment.paPerVolt);
+    // Intensity curves are W/m^2 already: no unit factor applies to them.
+    const int unit = view_.intensityShown ? static_cast<int>(kUnitSpectrum)
+                                          : ui->RadioGroup1->itemIndex();
+    DisplayUnitFactors() = DisplayFactors(unit, testMode_, s.VOLT, data_.segment.paPerVolt);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         grabToleranceBase_ = screen->availableGeometry().width();
 

@@ -5,6 +5,7 @@
 // by performing Button1Click / Button5Click.
 #pragma once
 
+#include "IntensityBand.h"
 #include "ProcessingData.h"
 
 #include <QDialog>
@@ -15,6 +16,7 @@
 
 namespace Ui { class TFileSave; }
 class ChartBands;
+class QFileDialog;
 class QMouseEvent;
 class TReadWriteMyFile;
 class TS_Wait;
@@ -58,6 +60,30 @@ public:
     void GRMouseDown(int x);
     void GRMouseMove(int x);
     void GRMouseUp();
+
+    // Processing commands.
+    void Button4Click();                // filtering of the chosen channels, in place
+    void Button6Click();                // "АЧХ": amplitude spectra
+    void BitBtn1Click();                // undo
+    void Button11Click();               // "P - P" report
+    void Button3Click();                // "M": snapshot for the pair operations
+    void SpeedButton1Click();           // "+"
+    void SpeedButton2Click();           // "-"
+    void SpeedButton3Click();           // "S": integrate
+    void SpeedButton4Click();           // "d": differentiate
+    void SpeedButton5Click();           // "VT": particle velocity in time
+    void SpeedButton6Click();           // "VF": particle velocity spectra
+    void Button10Click();               // linear bridging between the cursors
+
+    // Intensity commands.
+    void Button7Click();                // intensity spectra, shown as Ix, Jx, Iy, Jy, Iz, Jz
+    void Button2Click();                // band vectors into the intensity-vector window
+    void Button9Click();                // intensity spectra into a CSV file, through SD
+    // The CSV export once a file name is chosen; false when nothing was written.
+    bool SaveIntensityCsv(const QString& fileName);
+    QFileDialog* saveDialog() const { return SD; }
+    // The intensity spectra with the frequency axis, N/2 bins.
+    IntensitySpectraView intensityView() const;
 
     // State the commands read and change.
     struct ViewState {
@@ -106,8 +132,17 @@ private:
     void AfterDraw();
     void PlaceRepaintNotice();
     void ReleaseWaitNotice();
+    void ShowWaitNotice(const QString& text);
+    void SetSeriesActive(int channel, bool active);
+    void SetPairPartnersActive(bool active);   // channels 2, 4, 6
+    void BeginPairOperation();
+    void FinishPairOperation();
+    void SetSpectrumControlsEnabled(bool enabled);
+    void FillFrequencyAxis();
+    void SetTitlesForSelectedUnit();
 
     Ui::TFileSave* ui;
+    QFileDialog* SD = nullptr;
     ChartBands* chart_ = nullptr;
     QString fileName_;
     bool testMode_;

@@ -613,36 +613,37 @@ std::string applyDemoOptions(const ParsedArgs& args, Settings& s)
     return {};
 }
 
+std::string bandError(BandStatus status, const FrequencyRange& range)
+{
+    switch (status) {
+    case BandStatus::Ok:
+        return {};
+    case BandStatus::Empty:
+        return range.given ? "no frequency bin lies in the band " + MachineNumber(range.lo) + " : " +
+                                 MachineNumber(range.hi) + " Hz"
+                           : std::string("the spectrum has no band to reduce");
+    case BandStatus::Failed:
+        break;
+    }
+    return "the band could not be integrated";
+}
+
 std::string spectraCsv(const Context& ctx, const IntensitySpectra& spectra, const FrequencyRange& range)
 {
     int first = 0, last = 0;
-    CsvRowRange(spectra, range, first, last);
-    // Group order of the file: I, J, K, П, each x, y, z.
+    CsvRowRange(spectra.view(), range, first, last);
+    // The locale form is the processing window's file; the machine form has the same rows.
+    if (ctx.localeForm)
+        return encodeLines(IntensityCsvLines(spectra.view(), first, last), true);
     QStringList lines;
-    if (ctx.localeForm) {
-        lines << QStringLiteral("Амплитудно-частотные характеристики интенсивности") << QStringLiteral(";")
-              << QStringLiteral(";") << QStringLiteral("F(Гц);Ix;Iy;Iz;Jx;Jy;Jz;Kx;Ky;Kz;Пx;Пy;Пz");
-    } else {
-        lines << QStringLiteral("f_Hz,Ix,Iy,Iz,Jx,Jy,Jz,Kx,Ky,Kz,Px,Py,Pz");
-    }
+    lines << QStringLiteral("f_Hz,Ix,Iy,Iz,Jx,Jy,Jz,Kx,Ky,Kz,Px,Py,Pz");
     for (int k = first; k <= last && k < spectra.bins(); ++k) {
-        QString line;
-        auto add = [&](double v) {
-            if (ctx.localeForm)
-                line += FixedText(v, 10, 2) + QLatin1Char(';');
-            else
-                line += (line.isEmpty() ? QString() : QStringLiteral(",")) + QString::fromStdString(MachineNumber(v));
-        };
-        add(spectra.frequency[k]);
+        QString line = QString::fromStdString(MachineNumber(spectra.frequency[k]));
         for (int q = 0; q < 12; ++q)
-            add(spectra.values[q][k]);
+            line += QStringLiteral(",") + QString::fromStdString(MachineNumber(spectra.values[q][k]));
         lines << line;
     }
-    if (ctx.localeForm)
-        lines << QStringLiteral(";") << QStringLiteral(";") << QStringLiteral("Примечание:")
-              << QStringLiteral("Ix, Iy, Iz, Jx, Jy, Jz - размерность Вт/м^2")
-              << QStringLiteral("Kx, Ky, Kz, Пx, Пy, Пz - размерность Дж/м^3");
-    return encodeLines(lines, ctx.localeForm);
+    return encodeLines(lines, false);
 }
 
 int runIntensity(const Context& ctx, const ParsedArgs& args)
@@ -730,7 +731,7 @@ int runIntensity(const Context& ctx, const ParsedArgs& args)
         if (error.empty())
             error = ComputeSegmentIntensity(segment, *window, spectra);
         if (error.empty())
-            error = ReduceBand(spectra, range, impuls, band);
+            error = bandError(ReduceBand(spectra.view(), range, impuls, band), range);
         if (error.empty() && csvPattern) {
             std::string csvName = *csvPattern;
             if (const size_t at = csvName.find("{}"); at != std::string::npos)

@@ -1,0 +1,530 @@
+// The commands of the processing window that change or examine the signals: filtering,
+// amplitude spectra, undo, the peak-to-peak report, the pair operations, linear bridging and
+// the intensity commands that hand their results to the intensity-vector window.
+#include "TFileSave.h"
+#include "ui_TFileSave.h"
+
+#include "ChartBands.h"
+#include "Filters.h"
+#include "Intensity.h"
+#include "MessageBox.h"
+#include "ResultText.h"
+#include "Settings.h"
+#include "SignalUtils.h"
+#include "Spectra.h"
+#include "TMath.h"
+#include "ui_TMath.h"
+#include "TRaschet.h"
+#include "TS_Wait.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kMinCursorGap = 10;   // pixels between the cursors for a band
+
+QString ChannelBoxName(int channel)
+{
+    static const char* const names[6] = {"CheckBox5", "CheckBox6", "CheckBox3",
+                                         "CheckBox4", "CheckBox1", "CheckBox2"};
+    return QString::fromLatin1(names[channel]);
+}
+
+}   // namespace
+
+// ---- shared steps ----
+
+void TFileSave::ShowWaitNotice(const QString& text)
+{
+    ReleaseWaitNotice();
+    wait_ = new TS_Wait(this);
+    wait_->setText(text);
+    wait_->showAndPaint();
+}
+
+void TFileSave::SetSeriesActive(int channel, bool active)
+{
+    chart_->setSeriesVisible(channel, active);
+    // The box follows the curve, so what is ticked is what is drawn.
+    if (auto* box = findChild<QCheckBox*>(ChannelBoxName(channel))) {
+        const QSignalBlocker quiet(box);
+        box->setChecked(active);
+    }
+}
+
+void TFileSave::SetPairPartnersActive(bool active)
+{
+    for (int c : {1, 3, 5})
+        SetSeriesActive(c, active);
+}
+
+void TFileSave::SetSpectrumControlsEnabled(bool enabled)
+{
+    for (QWidget* w : {static_cast<QWidget*>(ui->Button6), static_cast<QWidget*>(ui->Button7),
+                       static_cast<QWidget*>(ui->Button4), static_cast<QWidget*>(ui->ComboBox4),
+                       static_cast<QWidget*>(ui->CSpinEdit1),
+                       static_cast<QWidget*>(ui->CSpinEdit2)})
+        w->setEnabled(enabled);
+}
+
+void TFileSave::FillFrequencyAxis()
+{
+    const int n = data_.count();
+    const double df = 1.0 / data_.segment.time[static_cast<size_t>(n) - 1];
+    const int half = data_.halfCount();
+    for (int k = 0; k < half; ++k)
+        data_.frequency[k] = k * df;
+    view_.spectrumRange = {0.0, half > 0 ? data_.frequency[half - 1] : 0.0};
+    view_.spectrumReadoutRange = {0, half - 1};
+}
+
+void TFileSave::SetTitlesForSelectedUnit()
+{
+    SetUnitTitles(ui->RadioGroup1->itemIndex() == kUnitVolt ? QStringLiteral("В")
+                                                            : QStringLiteral("Па"));
+}
+
+IntensitySpectraView TFileSave::intensityView() const
+{
+    IntensitySpectraView v;
+    for (int q = 0; q < 12; ++q)
+        v.values[q] = data_.intensity[q].data();
+    v.frequency = data_.frequency.data();
+    v.bins = data_.halfCount();
+    return v;
+}
+
+// ---- filtering ----
+
+void TFileSave::Button4Click()
+{
+    if (data_.count() < 2)
+        return;
+    {
+        TMath dialog(this);
+        for (int c = 0; c < 6; ++c)
+            dialog.channelBoxes()[c]->setChecked(options_.channels[c]);
+        dialog.form()->ComboBox2->setCurrentIndex(options_.filterType);
+        dialog.form()->CSpinEdit1->setValue(options_.filterOrder);
+        dialog.form()->CSpinEdit2->setValue(options_.filterFmin);
+        dialog.form()->CSpinEdit3->setValue(options_.filterFmax);
+        if (dialog.exec() == TMath::kResultNo)
+            return;
+        for (int c = 0; c < 6; ++c)
+            options_.channels[c] = dialog.channelBoxes()[c]->isChecked();
+        options_.filterType = dialog.form()->ComboBox2->currentIndex();
+        options_.filterOrder = dialog.form()->CSpinEdit1->value();
+        options_.filterFmin = dialog.form()->CSpinEdit2->value();
+        options_.filterFmax = dialog.form()->CSpinEdit3->value();
+    }
+    if (std::none_of(options_.channels.begin(), options_.channels.end(), [](bool b) { return b; }))
+        return;
+    ShowWaitNotice(QStringLiteral("Идет фильтрация"));
+    const int n = data_.count();
+    const int rate = static_cast<int>(data_.segment.sampleRate);
+    for (int c = 0; c < 6; ++c) {
+        if (!options_.channels[c])
+            continue;
+        double* samples = data_.working[c].data();
+        if (ApplyBandFilter(options_.filterType, options_.filterOrder, options_.filterFmin,
+                            options_.filterFmax, n, rate, samples, samples)) {
+            ReleaseWaitNotice();
+            ShowMessageBox("ВНИМАНИЕ", "Ошибка фильтрации", MB_OK | MB_ICONWARNING);
+            return;
+        }
+    }
+    Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
+    ui->BitBtn1->setEnabled(true);
+    ReleaseWaitNotice();
+}
+
+// ---- amplitude spectra ----
+
+void TFileSave::Button6Click()
+{
+    const int n = data_.count();
+    if (n < 2)
+        return;
+    SetSpectrumControlsEnabled(false);
+    ui->Button3->hide();
+    ui->GroupBox2->hide();
+    ShowWaitNotice(QStringLiteral("Идет вычисление АЧХ"));
+    view_.spectrumView = true;
+    options_.window = ui->ComboBox4->currentIndex();
+    const auto working = ProcessingData::ConstPointers(data_.working);
+    const auto spectra = ProcessingData::Pointers(data_.spectra);
+    // A failed window leaves zero spectra, which the chart then shows as such.
+    (void)ComputeAmplitudeSpectra(n, options_.window, data_.segment.time[n - 1], working.data(),
+                                  spectra.data());
+    FillFrequencyAxis();
+    Redraw(ProcessingData::ConstPointers(data_.spectra), data_.frequency.data());
+    ReleaseWaitNotice();
+    if (ui->RadioGroup1->count() < 3)
+        ui->RadioGroup1->addItem(QStringLiteral("дБА"));
+    if (cursorsOn_)
+        Button1Click();
+    Button5Click();
+}
+
+// ---- undo ----
+
+void TFileSave::BitBtn1Click()
+{
+    if (data_.count() < 2)
+        return;
+    SetSpectrumControlsEnabled(true);
+    ui->Button2->hide();
+    ui->Button9->hide();
+    ShowWaitNotice(QStringLiteral("Идет откат"));
+    view_.intensityShown = false;
+    if (ui->RadioGroup1->count() > 2)
+        ui->RadioGroup1->removeItem(2);
+    view_.dbSelected = false;
+    if (view_.snapshotTaken)
+        data_.working = data_.snapshot;
+    ui->Button3->show();
+    ui->GroupBox2->hide();
+    SetPairPartnersActive(true);
+    chart_->setZoomPanEnabled(true);
+    if (view_.spectrumView) {
+        view_.spectrumView = false;
+        // Choosing item 0 redraws the time view itself; only when it is already chosen is a
+        // redraw still owed.
+        const bool unitChanges = ui->RadioGroup1->itemIndex() != kUnitPascal;
+        ui->RadioGroup1->setItemIndex(kUnitPascal);
+        SetTitlesForSelectedUnit();
+        if (!unitChanges)
+            Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
+    } else {
+        data_.working = data_.segment.channels;
+        view_.timeReadoutRange = {0, data_.count() - 1};
+        SetTitlesForSelectedUnit();
+        Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
+    }
+    if (cursorsOn_)
+        Button1Click();
+    if (view_.localAutoscaleApplied) {
+        view_.localAutoscaleApplied = false;
+        RestoreAxisScaling();
+        chart_->replot();
+    }
+    ReleaseWaitNotice();
+    ui->RadioGroup1->show();
+    ui->RadioGroup1->setEnabled(true);
+}
+
+// ---- peak-to-peak ----
+
+void TFileSave::Button11Click()
+{
+    Button5Click();
+    QString text;
+    for (int c = 0; c < 6; ++c) {
+        const double lo = view_.localMin[c];
+        const double hi = view_.localMax[c];
+        text += QStringLiteral("Кан.№ %1 Мин= %2 Макс= %3 Сред= %4\n\n")
+                    .arg(c + 1)
+                    .arg(FixedText(lo, 10, 2), FixedText(hi, 10, 2),
+                         FixedText(lo + (hi - lo) * 0.5, 10, 2));
+    }
+    ShowMessageBox("Вычисление пик - пик", text.toStdString(), MB_OK | MB_ICONINFORMATION);
+}
+
+// ---- "M" and the pair operations ----
+
+void TFileSave::Button3Click()
+{
+    view_.snapshotTaken = true;
+    ui->GroupBox2->show();
+    ui->BitBtn1->show();
+    ui->Button3->hide();
+    data_.snapshot = data_.working;
+}
+
+void TFileSave::BeginPairOperation()
+{
+    view_.spectrumView = false;
+}
+
+void TFileSave::FinishPairOperation()
+{
+    Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
+}
+
+void TFileSave::SpeedButton1Click()
+{
+    if (data_.count() < 2)
+        return;
+    BeginPairOperation();
+    ui->RadioGroup1->show();
+    SetPairPartnersActive(false);
+    const size_t n = data_.count();
+    for (int p = 0; p < 3; ++p) {
+        const auto& a = data_.snapshot[2 * p];
+        const auto& b = data_.snapshot[2 * p + 1];
+        auto& sum = data_.working[2 * p];
+        for (size_t k = 0; k < n; ++k)
+            sum[k] = a[k] + b[k];
+        std::fill(data_.working[2 * p + 1].begin(), data_.working[2 * p + 1].end(), 0.0);
+    }
+    FinishPairOperation();
+}
+
+void TFileSave::SpeedButton2Click()
+{
+    if (data_.count() < 2)
+        return;
+    BeginPairOperation();
+    ui->RadioGroup1->show();
+    SetPairPartnersActive(false);
+    const int n = data_.count();
+    for (int p = 0; p < 3; ++p) {
+        SubtractSeries(data_.snapshot[2 * p].data(), data_.snapshot[2 * p + 1].data(), n,
+                       data_.working[2 * p].data());
+        std::fill(data_.working[2 * p + 1].begin(), data_.working[2 * p + 1].end(), 0.0);
+    }
+    FinishPairOperation();
+}
+
+void TFileSave::SpeedButton3Click()
+{
+    if (data_.count() < 2)
+        return;
+    BeginPairOperation();
+    ui->RadioGroup1->show();
+    SetPairPartnersActive(true);
+    const int n = data_.count();
+    const double dt = data_.segment.time[1] - data_.segment.time[0];
+    for (int c = 0; c < 6; ++c)
+        IntegrateSeries(data_.snapshot[c].data(), n, dt, 0.0, 0.0, data_.working[c].data());
+    FinishPairOperation();
+}
+
+void TFileSave::SpeedButton4Click()
+{
+    if (data_.count() < 2)
+        return;
+    BeginPairOperation();
+    SetPairPartnersActive(true);
+    const int n = data_.count();
+    const double dt = data_.segment.time[1] - data_.segment.time[0];
+    for (int c = 0; c < 6; ++c)
+        DifferentiateSeries(data_.snapshot[c].data(), n, dt, 0.0, 0.0, data_.working[c].data());
+    FinishPairOperation();
+}
+
+void TFileSave::SpeedButton5Click()
+{
+    if (data_.count() < 2)
+        return;
+    BeginPairOperation();
+    SetPairPartnersActive(false);
+    const Settings& s = CurrentSettings();
+    const int n = data_.count();
+    const double dt = data_.segment.time[1] - data_.segment.time[0];
+    std::vector<double> difference(static_cast<size_t>(n));
+    for (int p = 0; p < 3; ++p) {
+        // Euler's equation: the pressure gradient across the pair, integrated over time.
+        SubtractSeries(data_.snapshot[2 * p + 1].data(), data_.snapshot[2 * p].data(), n,
+                       difference.data());
+        double* velocity = data_.working[2 * p].data();
+        IntegrateSeries(difference.data(), n, dt, 0.0, 0.0, velocity);
+        LinearMap(velocity, n, 1.0 / (s.plotnost * s.lmic[p]), 0.0, velocity);
+    }
+    for (int p = 0; p < 3; ++p)
+        std::fill(data_.working[2 * p + 1].begin(), data_.working[2 * p + 1].end(), 0.0);
+    FinishPairOperation();
+    ui->RadioGroup1->hide();
+    ui->GroupBox2->hide();
+    for (int c : {0, 2, 4})
+        chart_->setAxisTitle(c, QStringLiteral("Канал %1 (м/с)").arg(c + 1));
+    chart_->replot();
+}
+
+void TFileSave::SpeedButton6Click()
+{
+    if (data_.count() < 2)
+        return;
+    SpeedButton5Click();
+    Button6Click();
+    ui->Button2->hide();
+    ui->RadioGroup1->hide();
+}
+
+// ---- linear bridging ----
+
+void TFileSave::Button10Click()
+{
+    const int n = data_.count();
+    if (n < 2 || !cursorsOn_)
+        return;
+    const double* t = data_.segment.time.data();
+    const double x1 = chart_->pixelToX(chart_->cursorPixel(1));
+    const double x2 = chart_->pixelToX(chart_->cursorPixel(2));
+    const int i1 = static_cast<int>(std::lower_bound(t, t + n, x1) - t);
+    const int i2 = static_cast<int>(std::lower_bound(t, t + n, x2) - t);
+    if (i1 >= n || i2 >= n || i1 == i2) {
+        // Two distinct samples at or after the cursors define the line; without them there
+        // is nothing to draw it through.
+        ShowMessageBox("ВНИМАНИЕ",
+                       "Между курсорами нет двух разных отсчетов: линейная аппроксимация "
+                       "невозможна. Раздвиньте курсоры.",
+                       MB_OK | MB_ICONWARNING);
+        return;
+    }
+    // Samples with x1 <= t <= x2; none when cursor 1 lies right of cursor 2.
+    const int from = i1;
+    const int to = static_cast<int>(std::upper_bound(t, t + n, x2) - t);
+    for (int c = 0; c < 6; ++c) {
+        double* w = data_.working[c].data();
+        const double slope = (w[i2] - w[i1]) / (t[i2] - t[i1]);
+        const double offset = w[i1] - slope * t[i1];
+        for (int k = from; k < to; ++k)
+            w[k] = slope * t[k] + offset;
+    }
+    Redraw(ProcessingData::ConstPointers(data_.working), t);
+    Button1Click();
+}
+
+// ---- intensity ----
+
+void TFileSave::Button7Click()
+{
+    const int n = data_.count();
+    if (n < 2)
+        return;
+    view_.intensityShown = true;
+    SetSpectrumControlsEnabled(false);
+    ui->RadioGroup1->setEnabled(false);
+    ui->Button2->show();
+    ui->Button3->hide();
+    ui->GroupBox2->hide();
+    ShowWaitNotice(QStringLiteral("Вычисляется интенсивность"));
+    view_.spectrumView = true;
+    options_.window = ui->ComboBox4->currentIndex();
+    FillFrequencyAxis();
+
+    const auto working = ProcessingData::ConstPointers(data_.working);
+    double* groups[4][3];
+    for (int g = 0; g < 4; ++g)
+        for (int a = 0; a < 3; ++a)
+            groups[g][a] = data_.intensity[3 * g + a].data();
+    const AnalysisStatus status = ComputeIntensitySpectra(
+        options_.window, n, working.data(), data_.segment.time.data(), groups[0], groups[1],
+        groups[2], groups[3]);
+    if (status == kIntensityTooFewSamples) {
+        ShowMessageBox("ВНИМАНИЕ",
+                       "Слишком короткий сигнал для спектра интенсивности: нужно не меньше "
+                       "четырех отсчетов.",
+                       MB_OK | MB_ICONWARNING);
+    } else if (status == kIntensityNoMemory) {
+        ShowMessageBox("ВНИМАНИЕ", "Недостаточно памяти для вычисления интенсивности.",
+                       MB_OK | MB_ICONWARNING);
+    }
+    // Curves 1..6: Ix, Jx, Iy, Jy, Iz, Jz.
+    const int half = data_.halfCount();
+    for (int a = 0; a < 3; ++a) {
+        std::copy_n(data_.intensity[a].data(), half, data_.spectra[2 * a].data());
+        std::copy_n(data_.intensity[3 + a].data(), half, data_.spectra[2 * a + 1].data());
+    }
+    if (cursorsOn_)
+        Button1Click();
+    // Choosing item 0 redraws the spectra itself; only when it is already chosen is the
+    // redraw still owed.
+    const bool unitChanges = ui->RadioGroup1->itemIndex() != kUnitPascal;
+    ui->RadioGroup1->setItemIndex(kUnitPascal);
+    if (!unitChanges)
+        Redraw(ProcessingData::ConstPointers(data_.spectra), data_.frequency.data());
+    if (ui->RadioGroup1->count() < 3)
+        ui->RadioGroup1->addItem(QStringLiteral("Вт/м**2"));
+    ui->RadioGroup1->setItemIndex(kUnitSpectrum);
+    ReleaseWaitNotice();
+    ui->Button9->show();
+}
+
+void TFileSave::Button2Click()
+{
+    if (!view_.spectrumView || !view_.intensityShown)
+        return;
+    FrequencyRange range;
+    range.given = true;
+    if (!cursorsOn_) {
+        range.lo = chart_->xMinimum();
+        range.hi = chart_->xMaximum();
+    } else {
+        const int p1 = chart_->cursorPixel(1);
+        const int p2 = chart_->cursorPixel(2);
+        if (std::abs(p2 - p1) < kMinCursorGap) {
+            ShowMessageBox("ВНИМАНИЕ", "Недопустимый интервал между маркерами",
+                           MB_OK | MB_ICONWARNING);
+            return;
+        }
+        range.lo = chart_->pixelToX(std::min(p1, p2));
+        range.hi = chart_->pixelToX(std::max(p1, p2));
+    }
+    range.lo = std::max(range.lo, view_.spectrumRange[0]);
+    range.hi = std::min(range.hi, view_.spectrumRange[1]);
+
+    BandResult band;
+    const BandStatus status =
+        ReduceBand(intensityView(), range, CurrentSettings().impuls, band);
+    if (status != BandStatus::Ok) {
+        ShowMessageBox("ВНИМАНИЕ",
+                       status == BandStatus::Empty
+                           ? "В выбранном диапазоне частот нет ни одной составляющей спектра. "
+                             "Выберите более широкий диапазон."
+                           : "Не удалось проинтегрировать спектр в выбранном диапазоне.",
+                       MB_OK | MB_ICONWARNING);
+        return;
+    }
+    // Owned by this window and kept until it closes, as every earlier one is.
+    auto* vectors = new TRaschet(this, band.result);
+    vectors->setBandText(QString::fromStdString(band.result.bandText));
+    vectors->exec();
+    ui->Button2->show();
+    ui->BitBtn1->setEnabled(true);
+}
+
+void TFileSave::Button9Click()
+{
+    if (!view_.intensityShown)
+        return;
+    if (SD->exec() != QDialog::Accepted || SD->selectedFiles().isEmpty())
+        return;
+    SaveIntensityCsv(SD->selectedFiles().constFirst());
+}
+
+bool TFileSave::SaveIntensityCsv(const QString& fileName)
+{
+    if (QFileInfo::exists(fileName) &&
+        ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION) !=
+            IDYES)
+        return false;
+    const IntensitySpectraView spectra = intensityView();
+    FrequencyRange rows;
+    rows.given = true;
+    rows.lo = ui->CSpinEdit1->value();
+    rows.hi = ui->CSpinEdit2->value();
+    int first = 0, last = 0;
+    CsvRowRange(spectra, rows, first, last);
+    if (first >= spectra.bins || last < first) {
+        ShowMessageBox("ВНИМАНИЕ",
+                       "В диапазоне Fmin ... Fmax нет ни одной частоты спектра: файл не "
+                       "записан. Проверьте Fmin и Fmax.",
+                       MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    // The old file is replaced only by a complete new one.
+    if (!WriteFileReplacing(fileName, EncodeCsvLines(IntensityCsvLines(spectra, first, last)))) {
+        ShowPlainMessage("Не удалось записать файл " +
+                         QDir::toNativeSeparators(fileName).toStdString());
+        return false;
+    }
+    return true;
+}

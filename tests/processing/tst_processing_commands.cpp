@@ -1,0 +1,340 @@
+// The processing window's commands on the test signal: filtering of chosen channels through
+// the filter dialog, its failure, spectra and the dB unit, undo, the pair operations from the
+// "M" snapshot, linear bridging, the peak-to-peak report and the control states after each.
+#include "TFileSave.h"
+#include "ui_TFileSave.h"
+
+#include "ChartBands.h"
+#include "ModalDriver.h"
+#include "NumberText.h"
+#include "RadioGroup.h"
+#include "RecordingPresenter.h"
+#include "SegmentFixture.h"
+#include "Settings.h"
+#include "SettingsStore.h"
+#include "SignalUtils.h"
+#include "TMath.h"
+#include "ui_TMath.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <qcustomplot.h>
+
+#include <cmath>
+
+namespace {
+
+using Channels = ProcessingData::Channels;
+
+// Answers the filter dialog: the channels (1-based), type, order and band, then "Применить".
+void ApplyFilterDialog(std::vector<int> channels, int type, int order, int fmin, int fmax)
+{
+    OnNextModal([=](QWidget* modal) {
+        auto* dialog = qobject_cast<TMath*>(modal);
+        QVERIFY(dialog);
+        dialog->Button4Click();
+        for (int c : channels)
+            dialog->channelBoxes()[c - 1]->setChecked(true);
+        dialog->form()->ComboBox2->setCurrentIndex(type);
+        dialog->form()->CSpinEdit1->setValue(order);
+        dialog->form()->CSpinEdit2->setValue(fmin);
+        dialog->form()->CSpinEdit3->setValue(fmax);
+        dialog->form()->Button2->click();
+    });
+}
+
+// What the control-state table fixes, in its column order.
+struct Controls {
+    bool spectrumCommands;   // Button6, Button7, Button4 enabled
+    bool spectrumParameters; // ComboBox4, CSpinEdit1, CSpinEdit2 enabled
+    bool snapshotButton;     // Button3 shown
+    bool pairGroup;          // GroupBox2 shown
+    bool units;              // RadioGroup1 shown and enabled
+    bool intensityButtons;   // Button2, Button9 shown
+};
+
+Controls Observe(TFileSave& w)
+{
+    Ui::TFileSave* ui = w.form();
+    return {ui->Button6->isEnabled() && ui->Button7->isEnabled() && ui->Button4->isEnabled(),
+            ui->ComboBox4->isEnabled() && ui->CSpinEdit1->isEnabled() && ui->CSpinEdit2->isEnabled(),
+            !ui->Button3->isHidden(),
+            !ui->GroupBox2->isHidden(),
+            !ui->RadioGroup1->isHidden() && ui->RadioGroup1->isEnabled(),
+            !ui->Button2->isHidden() && !ui->Button9->isHidden()};
+}
+
+QString Describe(const Controls& c)
+{
+    return QStringLiteral("commands %1 parameters %2 M %3 pairs %4 units %5 I,J %6")
+        .arg(c.spectrumCommands).arg(c.spectrumParameters).arg(c.snapshotButton).arg(c.pairGroup)
+        .arg(c.units).arg(c.intensityButtons);
+}
+
+}   // namespace
+
+class ProcessingCommandsTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    Settings settings_;
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        SetDecimalSeparator(',');
+        QVERIFY(dir_.isValid());
+    }
+
+    void init()
+    {
+        settings_ = DefaultSettings();
+        settings_.freq_ocifr = 1000;
+        settings_.dlit = 1;
+        settings_.S_Fmin = 0;
+        settings_.S_Fmax = 100;
+        PublishSettings(&settings_);
+        QFile::remove(dir_.filePath("store.ini"));
+        SettingsStore::SetFileName(dir_.filePath("store.ini"));
+        SetTestSignalFlag(true);
+    }
+
+    void cleanup()
+    {
+        PublishSettings(nullptr);
+        SettingsStore::SetFileName(QString());
+    }
+
+    void filteringTouchesOnlyTheChosenChannelsAndUndoRestores()
+    {
+        TFileSave w(nullptr, QString());
+        w.setUnitSelection(0);
+        w.show();
+        const Channels asRead = w.data().segment.channels;
+        ApplyFilterDialog({2, 5}, 0, 2, 0, 50);
+        w.Button4Click();
+        for (int c = 0; c < 6; ++c) {
+            const bool chosen = c == 1 || c == 4;
+            QVERIFY2((w.data().working[c] != asRead[c]) == chosen, qPrintable(QString::number(c)));
+            QCOMPARE(w.data().segment.channels[c], asRead[c]);
+        }
+        QVERIFY(w.options().channels[1] && w.options().channels[4] && !w.options().channels[0]);
+        QCOMPARE(w.options().filterFmax, 50);
+        // The curve shows the filtered samples.
+        const double drawn = (w.chart().series(1)->data()->constBegin() + 100)->value;
+        QCOMPARE(drawn, w.data().working[1][100] * DisplayUnitFactors()[1]);
+
+        w.BitBtn1Click();
+        QCOMPARE(w.data().working, asRead);
+    }
+
+    void failingFilterReportsAndRedrawsNothing()
+    {
+        TFileSave w(nullptr, QString());
+        w.setUnitSelection(0);
+        w.show();
+        const Channels before = w.data().working;
+        RecordingPresenter presenter;
+        QSignalSpy draws(&w.chart(), &ChartBands::beforeDraw);
+        ApplyFilterDialog({1, 3}, 2, 4, 40, 40);   // Fmin = Fmax
+        w.Button4Click();
+        QCOMPARE(presenter.messages.size(), size_t(1));
+        QCOMPARE(presenter.messages[0].caption, std::string("ВНИМАНИЕ"));
+        QCOMPARE(presenter.messages[0].text, std::string("Ошибка фильтрации"));
+        QCOMPARE(w.data().working, before);
+        QCOMPARE(draws.count(), 0);
+
+        // Cancelling the dialog changes nothing, not even the options.
+        const int order = w.options().filterOrder;
+        OnNextModal([](QWidget* modal) {
+            auto* dialog = qobject_cast<TMath*>(modal);
+            dialog->form()->CSpinEdit1->setValue(6);
+            dialog->form()->Button3->click();
+        });
+        w.Button4Click();
+        QCOMPARE(w.options().filterOrder, order);
+        QCOMPARE(w.data().working, before);
+    }
+
+    void spectraAddTheDbUnitAndUndoTakesItAway()
+    {
+        TFileSave w(nullptr, QString());
+        w.setUnitSelection(0);
+        w.show();
+        Ui::TFileSave* ui = w.form();
+        w.Button6Click();
+        QVERIFY(w.view().spectrumView);
+        QCOMPARE(ui->RadioGroup1->items().value(2), QStringLiteral("дБА"));
+        QCOMPARE(w.chart().axisTitle(0), QStringLiteral("Канал 1 (Па)"));
+        QCOMPARE(w.chart().series(0)->data()->size(), 500);
+        QVERIFY(w.view().localAutoscaleApplied);
+        ui->RadioGroup1->setItemIndex(2);
+        QVERIFY(w.view().dbSelected);
+        QCOMPARE(w.chart().axisTitle(0), QStringLiteral("Канал 1 (дБА)"));
+
+        w.BitBtn1Click();
+        QVERIFY(!w.view().spectrumView && !w.view().dbSelected);
+        QCOMPARE(ui->RadioGroup1->count(), 2);
+        QCOMPARE(ui->RadioGroup1->itemIndex(), 0);
+        QCOMPARE(w.chart().axisTitle(0), QStringLiteral("Канал 1 (Па)"));
+        QCOMPARE(w.chart().series(0)->data()->size(), 1000);
+        QVERIFY(!w.view().localAutoscaleApplied);
+    }
+
+    void pairOperationsReadTheSnapshot()
+    {
+        TFileSave w(nullptr, QString());
+        w.setUnitSelection(0);
+        w.show();
+        const Channels s = w.data().working;
+        const double dt = w.data().segment.time[1] - w.data().segment.time[0];
+        w.Button3Click();
+        w.SpeedButton1Click();
+        QCOMPARE(w.data().working[0][7], s[0][7] + s[1][7]);
+        QCOMPARE(w.data().working[1], std::vector<double>(1000, 0.0));
+        QVERIFY(!w.chart().seriesVisible(1));
+        QVERIFY(!w.form()->CheckBox6->isChecked());   // the box of channel 2 follows its curve
+
+        // "S" after "+": the integral of the snapshot, not of the sum.
+        w.SpeedButton3Click();
+        const double expected = (s[4][0] * 4 + s[4][1]) * dt / 6 + (s[4][0] + 4 * s[4][1] + s[4][2]) * dt / 6;
+        QCOMPARE(w.data().working[4][1], expected);
+        QVERIFY(w.chart().seriesVisible(1));
+        QVERIFY(!w.data().working[1].empty() && w.data().working[1][500] != 0.0);
+
+        // "VT": velocity from the pressure difference of each pair; partners zero and hidden.
+        w.SpeedButton5Click();
+        for (int c : {1, 3, 5}) {
+            QCOMPARE(w.data().working[c], std::vector<double>(1000, 0.0));
+            QVERIFY(!w.chart().seriesVisible(c));
+        }
+        const int k = 300;
+        double integral = 0.0;
+        std::vector<double> d(1000);
+        for (int i = 0; i < 1000; ++i)
+            d[i] = s[3][i] - s[2][i];
+        for (int i = 0; i <= k; ++i)
+            integral += ((i > 0 ? d[i - 1] : 0.0) + 4 * d[i] + (i + 1 < 1000 ? d[i + 1] : 0.0)) * dt / 6;
+        QVERIFY(std::abs(w.data().working[2][k] - integral / (settings_.plotnost * settings_.lmic[1])) <
+                1e-9 * std::abs(integral));
+        QCOMPARE(w.chart().axisTitle(2), QStringLiteral("Канал 3 (м/с)"));
+        QCOMPARE(w.chart().axisTitle(3), QStringLiteral("Канал 4 (Па)"));
+    }
+
+    void velocitySpectraAfterVf()
+    {
+        TFileSave w(nullptr, QString());
+        w.setUnitSelection(0);
+        w.show();
+        w.Button3Click();
+        w.SpeedButton6Click();
+        QVERIFY(w.view().spectrumView);
+        QVERIFY(w.form()->RadioGroup1->isHidden() && w.form()->Button2->isHidden());
+        QCOMPARE(w.data().spectra[1][10], 0.0);
+        QVERIFY(w.data().spectra[0][10] > 0.0);
+    }
+
+    void bridgingBetweenTheCursors()
+    {
+        TFileSave w(nullptr, QString());
+        w.setUnitSelection(0);
+        w.resize(1200, 800);
+        w.show();
+        const double* t = w.data().segment.time.data();
+        const int left = w.chart().xPixelStart() + 100;
+        const int right = left + 300;
+
+        // Cursor 1 right of cursor 2: no sample lies between them in that order.
+        w.Button1Click();
+        w.chart().setCursorPixels(right, left);
+        const Channels before = w.data().working;
+        w.Button10Click();
+        QCOMPARE(w.data().working, before);
+        QVERIFY(!w.cursorsOn());
+
+        w.Button1Click();
+        w.chart().setCursorPixels(left, right);
+        const double x1 = w.chart().pixelToX(left), x2 = w.chart().pixelToX(right);
+        const int i1 = int(std::lower_bound(t, t + 1000, x1) - t);
+        const int i2 = int(std::lower_bound(t, t + 1000, x2) - t);
+        w.Button10Click();
+        const std::vector<double>& b = w.data().working[0];
+        QCOMPARE(b[i1], before[0][i1]);
+        QCOMPARE(b[i2 - 1] == before[0][i2 - 1], false);
+        const double slope = (before[0][i2] - before[0][i1]) / (t[i2] - t[i1]);
+        const int mid = (i1 + i2) / 2;
+        QVERIFY(std::abs(b[mid] - (before[0][i1] + slope * (t[mid] - t[i1]))) < 1e-9);
+        QCOMPARE(b[i1 - 1], before[0][i1 - 1]);
+
+        // Both cursors past the last sample: refused, nothing read outside the arrays.
+        RecordingPresenter presenter;
+        w.Button1Click();
+        w.chart().setXRange(2.0, 3.0);
+        w.chart().setCursorPixels(left, right);
+        const Channels bridged = w.data().working;
+        w.Button10Click();
+        QCOMPARE(presenter.messages.size(), size_t(1));
+        QCOMPARE(presenter.messages[0].caption, std::string("ВНИМАНИЕ"));
+        QCOMPARE(w.data().working, bridged);
+    }
+
+    void peakToPeakReport()
+    {
+        settings_.VOLT = 0.01;
+        SetTestSignalFlag(false);
+        const QString name =
+            WriteSegmentFile(dir_.filePath("pp.kvnb"), 1000, 1.0, {1, 1, 1, 1, 1, 1});
+        QVERIFY(!name.isEmpty());
+        TFileSave w(nullptr, name);
+        w.setUnitSelection(1);   // volts: channel c swings (c + 1) V either way
+        w.show();
+        RecordingPresenter presenter;
+        w.Button11Click();
+        QCOMPARE(presenter.messages.size(), size_t(1));
+        QCOMPARE(presenter.messages[0].caption, std::string("Вычисление пик - пик"));
+        QCOMPARE(QString::fromStdString(presenter.messages[0].text),
+                 QStringLiteral("Кан.№ 1 Мин= -1,00 Макс= 1,00 Сред= 0,00\n\n"
+                                "Кан.№ 2 Мин= -2,00 Макс= 2,00 Сред= 0,00\n\n"
+                                "Кан.№ 3 Мин= -3,00 Макс= 3,00 Сред= 0,00\n\n"
+                                "Кан.№ 4 Мин= -4,00 Макс= 4,00 Сред= 0,00\n\n"
+                                "Кан.№ 5 Мин= -5,00 Макс= 5,00 Сред= 0,00\n\n"
+                                "Кан.№ 6 Мин= -6,00 Макс= 6,00 Сред= 0,00\n\n"));
+    }
+
+    void controlStatesAfterEachCommand()
+    {
+        TFileSave w(nullptr, QString());
+        w.setUnitSelection(0);
+        w.show();
+        struct Step {
+            const char* name;
+            std::function<void()> run;
+            Controls expected;
+        };
+        const std::vector<Step> steps = {
+            {"opening", [] {}, {true, true, true, false, true, false}},
+            {"M", [&] { w.Button3Click(); }, {true, true, false, true, true, false}},
+            {"+", [&] { w.SpeedButton1Click(); }, {true, true, false, true, true, false}},
+            {"VT", [&] { w.SpeedButton5Click(); }, {true, true, false, false, false, false}},
+            {"undo", [&] { w.BitBtn1Click(); }, {true, true, true, false, true, false}},
+            {"АЧХ", [&] { w.Button6Click(); }, {false, false, false, false, true, false}},
+            {"undo", [&] { w.BitBtn1Click(); }, {true, true, true, false, true, false}},
+            {"Интенсивность", [&] { w.Button7Click(); }, {false, false, false, false, false, true}},
+            {"undo", [&] { w.BitBtn1Click(); }, {true, true, true, false, true, false}},
+        };
+        for (const Step& step : steps) {
+            step.run();
+            const Controls seen = Observe(w);
+            QVERIFY2(Describe(seen) == Describe(step.expected),
+                     qPrintable(QString::fromUtf8(step.name) + ": " + Describe(seen)));
+        }
+        // After "M" an undo from the time view still returns to the as-read samples.
+        QCOMPARE(w.data().working, w.data().segment.channels);
+    }
+};
+
+QTEST_MAIN(ProcessingCommandsTest)
+#include "tst_processing_commands.moc"
