@@ -16,6 +16,33 @@ class ChartBandsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void labelsFallOnReadableSteps_data()
+    {
+        QTest::addColumn<double>("asked");
+        QTest::addColumn<double>("drawn");
+        QTest::newRow("a tenth of 0.999 s") << 0.0999 << 0.1;
+        QTest::newRow("0.3") << 0.3 << 0.25;
+        QTest::newRow("0.7") << 0.7 << 0.5;
+        QTest::newRow("1.6") << 1.6 << 2.0;
+        QTest::newRow("45 Hz") << 45.0 << 50.0;
+        QTest::newRow("round already") << 0.002 << 0.002;
+    }
+
+    void labelsFallOnReadableSteps()
+    {
+        QFETCH(double, asked);
+        QFETCH(double, drawn);
+        QCOMPARE(ReadableTickStep(asked), drawn);
+        QCustomPlot plot;
+        ChartBands chart(&plot);
+        chart.setLabelIncrement(asked);
+        QCOMPARE(chart.labelIncrement(), asked);
+        const auto ticker =
+            chart.bottomAxis()->ticker().dynamicCast<QCPAxisTickerFixed>();
+        QVERIFY(ticker);
+        QCOMPARE(ticker->tickStep(), drawn);
+    }
+
     void bandsAndSides()
     {
         QCustomPlot plot;

@@ -250,6 +250,20 @@ double ChartBands::xMaximum() const
     return bottomAxis()->range().upper;
 }
 
+double ReadableTickStep(double step)
+{
+    if (!(step > 0) || !std::isfinite(step))
+        return step;
+    // Labels every 0.0999 s read as "0,0999", "0,1998"...: the nearest step of 1, 2, 2.5 or 5
+    // times a power of ten keeps about as many labels and gives round numbers.
+    const double power = std::pow(10.0, std::floor(std::log10(step)));
+    double best = power;
+    for (double m : {1.0, 2.0, 2.5, 5.0, 10.0})
+        if (std::abs(m * power - step) < std::abs(best - step))
+            best = m * power;
+    return best;
+}
+
 void ChartBands::setLabelIncrement(double step)
 {
     if (!(step > 0) || !std::isfinite(step))
@@ -263,7 +277,7 @@ void ChartBands::setLabelIncrement(double step)
             fixed->setScaleStrategy(QCPAxisTickerFixed::ssNone);
             bottom->setTicker(fixed);
         }
-        fixed->setTickStep(step);
+        fixed->setTickStep(ReadableTickStep(step));
     }
 }
 

@@ -20,6 +20,9 @@ class QCPGraph;
 class QCPLayer;
 class QMouseEvent;
 
+// The nearest of 1, 2, 2.5 and 5 times a power of ten to a positive step.
+double ReadableTickStep(double step);
+
 class ChartBands : public QObject {
     Q_OBJECT
 public:
@@ -62,6 +65,7 @@ public:
     void setXRange(double lower, double upper);
     double xMinimum() const;
     double xMaximum() const;
+    // The increment asked for is kept; the labels are drawn at the nearest readable step.
     void setLabelIncrement(double step);
     double labelIncrement() const { return labelStep_; }
 
