@@ -16,16 +16,26 @@ int PlaybackFrameCount(int frameSeconds, uint32_t rate, int decimation)
     return static_cast<int>(std::min<int64_t>(n, INT32_MAX));
 }
 
+std::array<double, 6> ChannelSensitivities(const Settings& s)
+{
+    std::array<double, 6> sensitivities{};
+    for (size_t i = 0; i < sensitivities.size(); ++i) {
+        const int32_t slot = s.Chs[i];
+        sensitivities[i] = (slot >= 0 && slot < 6) ? s.Chuv[static_cast<size_t>(slot)] : 0.0;
+    }
+    return sensitivities;
+}
+
 std::array<double, 6> PlaybackScaleFactors(const Settings& s, int unit)
 {
     std::array<double, 6> factors{};
+    const std::array<double, 6> sensitivities = ChannelSensitivities(s);
     for (size_t i = 0; i < factors.size(); ++i) {
         if (unit == kPlaybackVolts) {
             factors[i] = s.VOLT;
             continue;
         }
-        const int32_t slot = s.Chs[i];
-        const double sensitivity = (slot >= 0 && slot < 6) ? s.Chuv[static_cast<size_t>(slot)] : 0.0;
+        const double sensitivity = sensitivities[i];
         factors[i] = (sensitivity > 0.0 && std::isfinite(sensitivity)) ? 1000.0 * s.VOLT / sensitivity : 0.0;
     }
     return factors;

@@ -623,8 +623,7 @@ void TMagnit::BitBtn8Click()
     std::array<const double*, 6> from{};
     for (size_t c = 0; c < 6; ++c)
         from[c] = channels[c].data() + stretch.first;
-    std::array<double, 6> sensitivities{};
-    std::copy(CurrentSettings().Chuv.begin(), CurrentSettings().Chuv.end(), sensitivities.begin());
+    const std::array<double, 6> sensitivities = ChannelSensitivities(CurrentSettings());
     if (file.WriteSegment(rate_, stretch.duration, sensitivities, from, total - stretch.first))
         return;   // nothing written; the writer drops the unfinished file
     if (file.Close())

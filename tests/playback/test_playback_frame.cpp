@@ -48,6 +48,13 @@ TEST(PlaybackScaleFactors, VoltsAndPascalsThroughTheChannelMap)
     EXPECT_DOUBLE_EQ(pascals[2], 1000 * 0.002 / 4.0);
     EXPECT_DOUBLE_EQ(pascals[4], 1000 * 0.002 / 1.0);
     EXPECT_DOUBLE_EQ(pascals[5], 1000 * 0.002 / 2.0);
+
+    // An exported segment carries these per-channel sensitivities, so the processing
+    // window's pascals (VOLT x 1000 / sensitivity) are the playback window's.
+    const auto exported = ChannelSensitivities(s);
+    EXPECT_EQ(exported, (std::array<double, 6>{8.0, 0.0, 4.0, 5.0, 1.0, 2.0}));
+    for (int c : {0, 2, 3, 4, 5})
+        EXPECT_DOUBLE_EQ(s.VOLT * 1000.0 / exported[c], pascals[c]);
 }
 
 std::vector<double> FrameTimes(int total, uint32_t rate, double start)

@@ -493,8 +493,7 @@ int runCut(const Context& ctx, const ParsedArgs& args)
     std::array<const double*, 6> first{};
     for (int c = 0; c < 6; ++c)
         first[c] = channels[c].data() + stretch.first;
-    std::array<double, 6> sensitivities{};
-    std::copy(ctx.settings.Chuv.begin(), ctx.settings.Chuv.end(), sensitivities.begin());
+    const std::array<double, 6> sensitivities = ChannelSensitivities(ctx.settings);
     if (file.WriteSegment(rate, stretch.duration, sensitivities, first, total - stretch.first) || file.Close()) {
         ctx.fail(target, "the segment could not be written");
         return kExitSomeFailed;
