@@ -26,6 +26,7 @@
 #include "TestSignal.h"
 #include "ui_TFileSave.h"
 #include "ui_TMath.h"
+#include "WindowTestSupport.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -128,8 +129,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(dir_.isValid());
-        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-        SetDecimalSeparator(',');
+        UseRussianLocale();
         SettingsStore::SetFileName(path("Sonorix.ini"));
     }
 

@@ -8,6 +8,7 @@
 #include "RecordingPresenter.h"
 #include "Settings.h"
 #include "SettingsStore.h"
+#include "WindowTestSupport.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -26,16 +27,14 @@ class TReGRTest : public QObject {
 private slots:
     void initTestCase()
     {
-        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-        SetDecimalSeparator(',');
+        UseRussianLocale();
         QVERIFY(dir_.isValid());
     }
 
     void init()
     {
         CurrentSettings() = DefaultSettings();
-        QFile::remove(dir_.filePath("store.ini"));
-        SettingsStore::SetFileName(dir_.filePath("store.ini"));
+        UseFreshStore(dir_);
     }
 
     void cleanupTestCase() { SettingsStore::SetFileName(QString()); }

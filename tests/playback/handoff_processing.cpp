@@ -10,6 +10,7 @@
 #include "TFileSave.h"
 #include "TMagnit.h"
 #include "ChartBands.h"
+#include "WindowTestSupport.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -25,8 +26,7 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-        SetDecimalSeparator(',');
+        UseRussianLocale();
         SettingsStore::SetFileName(dir.filePath(QStringLiteral("store.ini")));
         Settings record = DefaultSettings();
         record.LCADR = 1;

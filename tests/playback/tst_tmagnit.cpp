@@ -13,6 +13,7 @@
 #include "SettingsStore.h"
 #include "TMagnit.h"
 #include "TS_Wait.h"
+#include "WindowTestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -97,8 +98,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(dir_.isValid());
-        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-        SetDecimalSeparator(',');
+        UseRussianLocale();
         SettingsStore::SetFileName(dir_.filePath(QStringLiteral("store.ini")));
         spec40k_.rate = 40000;
         spec40k_.seconds = 4;

@@ -11,6 +11,7 @@
 #include "RecordingPresenter.h"
 #include "Settings.h"
 #include "SettingsStore.h"
+#include "WindowTestSupport.h"
 #include "TRaschet.h"
 #include "TestSignal.h"
 
@@ -69,26 +70,18 @@ class IntensityCommandsTest : public QObject {
 private slots:
     void initTestCase()
     {
-        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-        SetDecimalSeparator(',');
+        UseRussianLocale();
         QVERIFY(dir_.isValid());
     }
 
     void init()
     {
-        settings_ = DefaultSettings();
+        PublishSmallTestSignal(settings_);
         UseSine(1000, 45, 45, 1);
-        PublishSettings(&settings_);
-        QFile::remove(dir_.filePath("store.ini"));
-        SettingsStore::SetFileName(dir_.filePath("store.ini"));
-        SetTestSignalFlag(true);
+        UseFreshStore(dir_);
     }
 
-    void cleanup()
-    {
-        PublishSettings(nullptr);
-        SettingsStore::SetFileName(QString());
-    }
+    void cleanup() { ReleaseSettingsAndStore(); }
 
     void intensityShowsSixCurvesInWattsAndLocksTheSpectrumControls()
     {

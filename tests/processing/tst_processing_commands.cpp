@@ -12,6 +12,7 @@
 #include "SegmentFixture.h"
 #include "Settings.h"
 #include "SettingsStore.h"
+#include "WindowTestSupport.h"
 #include "SignalUtils.h"
 #include "TMath.h"
 #include "ui_TMath.h"
@@ -84,29 +85,19 @@ class ProcessingCommandsTest : public QObject {
 private slots:
     void initTestCase()
     {
-        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-        SetDecimalSeparator(',');
+        UseRussianLocale();
         QVERIFY(dir_.isValid());
     }
 
     void init()
     {
-        settings_ = DefaultSettings();
-        settings_.freq_ocifr = 1000;
-        settings_.dlit = 1;
+        PublishSmallTestSignal(settings_);
         settings_.S_Fmin = 0;
         settings_.S_Fmax = 100;
-        PublishSettings(&settings_);
-        QFile::remove(dir_.filePath("store.ini"));
-        SettingsStore::SetFileName(dir_.filePath("store.ini"));
-        SetTestSignalFlag(true);
+        UseFreshStore(dir_);
     }
 
-    void cleanup()
-    {
-        PublishSettings(nullptr);
-        SettingsStore::SetFileName(QString());
-    }
+    void cleanup() { ReleaseSettingsAndStore(); }
 
     void filteringTouchesOnlyTheChosenChannelsAndUndoRestores()
     {

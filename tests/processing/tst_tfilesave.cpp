@@ -12,6 +12,7 @@
 #include "SegmentFixture.h"
 #include "Settings.h"
 #include "SettingsStore.h"
+#include "WindowTestSupport.h"
 #include "SignalUtils.h"
 #include "TS_Wait.h"
 
@@ -46,27 +47,17 @@ class TFileSaveTest : public QObject {
 private slots:
     void initTestCase()
     {
-        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-        SetDecimalSeparator(',');
+        UseRussianLocale();
         QVERIFY(dir_.isValid());
     }
 
     void init()
     {
-        settings_ = DefaultSettings();
-        settings_.freq_ocifr = 1000;   // small signals: 1000 samples per channel
-        settings_.dlit = 1;
-        PublishSettings(&settings_);
-        QFile::remove(dir_.filePath("store.ini"));
-        SettingsStore::SetFileName(dir_.filePath("store.ini"));
-        SetTestSignalFlag(true);
+        PublishSmallTestSignal(settings_);   // 1000 samples per channel
+        UseFreshStore(dir_);
     }
 
-    void cleanup()
-    {
-        PublishSettings(nullptr);
-        SettingsStore::SetFileName(QString());
-    }
+    void cleanup() { ReleaseSettingsAndStore(); }
 
     void testSignalOpensInPascalsWithFactorVoltTimes400()
     {
