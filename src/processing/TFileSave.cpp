@@ -74,7 +74,8 @@ TFileSave::TFileSave(QWidget* owner, const QString& fileName)
                        static_cast<QWidget*>(ui->Label1), static_cast<QWidget*>(ui->Label2),
                        static_cast<QWidget*>(ui->Label3), static_cast<QWidget*>(ui->Button10),
                        static_cast<QWidget*>(ui->Button2), static_cast<QWidget*>(ui->GroupBox2),
-                       static_cast<QWidget*>(ui->Button9)}) {
+                       static_cast<QWidget*>(ui->Button9), static_cast<QWidget*>(ui->RadioGroup1),
+                       static_cast<QWidget*>(ui->Button3)}) {
         QSizePolicy policy = w->sizePolicy();
         policy.setRetainSizeWhenHidden(true);
         w->setSizePolicy(policy);

@@ -34,6 +34,9 @@ void setupChart(QCustomPlot* chart, const QString& title)
         axis->setRange(-10.0, 10.0);
         axis->setNumberFormat(QStringLiteral("g"));
         axis->setNumberPrecision(3);
+        // Large values are written like "7,5E+03": at the default density the labels of a
+        // chart this narrow run into one another.
+        axis->ticker()->setTickCount(4);
         QFont font = axis->tickLabelFont();
         font.setPointSize(7);
         axis->setTickLabelFont(font);

@@ -16,6 +16,30 @@ class ChartBandsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void aHiddenCurvesAxisKeepsItsPlaceButShowsNothing()
+    {
+        QCustomPlot plot;
+        plot.resize(800, 600);
+        ChartBands chart(&plot);
+        Settings s = DefaultSettings();
+        chart.applyChannelSettings(1, s, 1);
+        const QColor title = chart.valueAxis(1)->labelColor();
+        chart.replot();
+        const QRect before = chart.band(0)->rect();
+        chart.setSeriesVisible(1, false);
+        chart.replot();
+        QCOMPARE(chart.band(0)->rect(), before);
+        QCOMPARE(chart.valueAxis(1)->labelColor().alpha(), 0);
+        QCOMPARE(chart.valueAxis(1)->tickLabelColor().alpha(), 0);
+        s.G_Color[1] = 0x0000FF;   // restyled while hidden: shown in the new colour
+        chart.applyChannelSettings(1, s, 1);
+        QCOMPARE(chart.valueAxis(1)->labelColor().alpha(), 0);
+        chart.setSeriesVisible(1, true);
+        QCOMPARE(chart.valueAxis(1)->labelColor(), ColorFromWord(s.G_Color[1]));
+        QVERIFY(ColorFromWord(s.G_Color[1]) != title);
+        QVERIFY(chart.valueAxis(1)->tickLabelColor().alpha() > 0);
+    }
+
     void labelsFallOnReadableSteps_data()
     {
         QTest::addColumn<double>("asked");

@@ -120,8 +120,10 @@ void ChartBands::applyChannelSettings(int target, const Settings& s, int source)
     const QColor color = ColorFromWord(s.G_Color[src]);
     QCPGraph* graph = series(target);
     graph->setPen(QPen(color, std::max(1, s.G_Tol[src])));
-    QCPAxis* axis = valueAxis(target);
-    axis->setLabelColor(color);
+    if (auto& faded = fadedAxes_[static_cast<size_t>(target)])
+        faded->label = color;   // shown when the curve is
+    else
+        valueAxis(target)->setLabelColor(color);
     setAxisLimits(target, s.G_Min[src], s.G_Max[src]);
     setAxisAutomatic(target, s.G_Auto[src]);
     setAxisGrid(target, s.G_Setka[src]);
@@ -142,6 +144,25 @@ void ChartBands::applyAxisDialogResult(int k, const Settings& s)
 void ChartBands::setSeriesVisible(int channel, bool visible)
 {
     series(channel)->setVisible(visible);
+    // The axis of a hidden curve would show a scale and a title for nothing. Hiding it would
+    // move the band's edge and every cursor with it, so it is made transparent instead.
+    QCPAxis* axis = valueAxis(channel);
+    auto& faded = fadedAxes_[static_cast<size_t>(channel)];
+    if (!visible && !faded) {
+        faded = AxisLook{axis->labelColor(), axis->tickLabelColor(), axis->basePen(),
+                         axis->tickPen(), axis->subTickPen()};
+        axis->setLabelColor(Qt::transparent);
+        axis->setTickLabelColor(Qt::transparent);
+        for (auto setter : {&QCPAxis::setBasePen, &QCPAxis::setTickPen, &QCPAxis::setSubTickPen})
+            (axis->*setter)(QPen(Qt::transparent));
+    } else if (visible && faded) {
+        axis->setLabelColor(faded->label);
+        axis->setTickLabelColor(faded->tickLabels);
+        axis->setBasePen(faded->base);
+        axis->setTickPen(faded->tick);
+        axis->setSubTickPen(faded->subTick);
+        faded.reset();
+    }
 }
 
 bool ChartBands::seriesVisible(int channel) const

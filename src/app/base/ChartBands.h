@@ -8,10 +8,13 @@
 
 #include "Settings.h"
 
+#include <QColor>
 #include <QObject>
+#include <QPen>
 #include <QString>
 
 #include <array>
+#include <optional>
 
 class QCustomPlot;
 class QCPAxis;
@@ -122,6 +125,12 @@ private:
     std::array<bool, kChannels> dataValid_{};   // value range of the curve's points
     std::array<double, kChannels> dataLow_{};
     std::array<double, kChannels> dataHigh_{};
+    // An axis whose curve is hidden keeps its place but shows nothing; its colours wait here.
+    struct AxisLook {
+        QColor label, tickLabels;
+        QPen base, tick, subTick;
+    };
+    std::array<std::optional<AxisLook>, kChannels> fadedAxes_{};
     QCPLayer* cursorLayer_ = nullptr;
     CursorLayerable* cursorItem_ = nullptr;
     double labelStep_ = 0.0;
