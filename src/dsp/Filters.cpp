@@ -468,68 +468,60 @@ void RunFilterCascade(const FilterDesign& design, double* data, int count) {
 
 // ---- The routines ----
 
+namespace {
+
+// Every routine designs its cascade and runs it; a refused design or count filters nothing.
+template <typename Design>
+AnalysisStatus DesignAndFilter(const double* input, int count, double* output, Design design) {
+  if (count < 1) return kFilterBadCount;
+  FilterDesign cascade;
+  if (const AnalysisStatus s = design(cascade); s != kAnalysisOk) return s;
+  return Filter(cascade, input, count, output);
+}
+
+}  // namespace
+
 AnalysisStatus ButterworthLowPass(const double* input, int count, double rate, double cutoff,
                                   int order, double* output) {
-  if (count < 1) return kFilterBadCount;
-  FilterDesign design;
-  if (const AnalysisStatus s = DesignButterworthLowPass(rate, cutoff, order, design);
-      s != kAnalysisOk)
-    return s;
-  return Filter(design, input, count, output);
+  return DesignAndFilter(input, count, output, [&](FilterDesign& cascade) {
+    return DesignButterworthLowPass(rate, cutoff, order, cascade);
+  });
 }
 
 AnalysisStatus ButterworthBandPass(const double* input, int count, double rate, double lower,
                                    double upper, int order, double* output) {
-  if (count < 1) return kFilterBadCount;
-  FilterDesign design;
-  if (const AnalysisStatus s = DesignButterworthBandPass(rate, lower, upper, order, design);
-      s != kAnalysisOk)
-    return s;
-  return Filter(design, input, count, output);
+  return DesignAndFilter(input, count, output, [&](FilterDesign& cascade) {
+    return DesignButterworthBandPass(rate, lower, upper, order, cascade);
+  });
 }
 
 AnalysisStatus ChebyshevLowPass(const double* input, int count, double rate, double cutoff,
                                 double rippleDb, int order, double* output) {
-  if (count < 1) return kFilterBadCount;
-  FilterDesign design;
-  if (const AnalysisStatus s = DesignChebyshevLowPass(rate, cutoff, rippleDb, order, design);
-      s != kAnalysisOk)
-    return s;
-  return Filter(design, input, count, output);
+  return DesignAndFilter(input, count, output, [&](FilterDesign& cascade) {
+    return DesignChebyshevLowPass(rate, cutoff, rippleDb, order, cascade);
+  });
 }
 
 AnalysisStatus ChebyshevBandPass(const double* input, int count, double rate, double lower,
                                  double upper, double rippleDb, int order, double* output) {
-  if (count < 1) return kFilterBadCount;
-  FilterDesign design;
-  if (const AnalysisStatus s =
-          DesignChebyshevBandPass(rate, lower, upper, rippleDb, order, design);
-      s != kAnalysisOk)
-    return s;
-  return Filter(design, input, count, output);
+  return DesignAndFilter(input, count, output, [&](FilterDesign& cascade) {
+    return DesignChebyshevBandPass(rate, lower, upper, rippleDb, order, cascade);
+  });
 }
 
 AnalysisStatus EllipticLowPass(const double* input, int count, double rate, double cutoff,
                                double rippleDb, double attenuationDb, int order, double* output) {
-  if (count < 1) return kFilterBadCount;
-  FilterDesign design;
-  if (const AnalysisStatus s =
-          DesignEllipticLowPass(rate, cutoff, rippleDb, attenuationDb, order, design);
-      s != kAnalysisOk)
-    return s;
-  return Filter(design, input, count, output);
+  return DesignAndFilter(input, count, output, [&](FilterDesign& cascade) {
+    return DesignEllipticLowPass(rate, cutoff, rippleDb, attenuationDb, order, cascade);
+  });
 }
 
 AnalysisStatus EllipticBandPass(const double* input, int count, double rate, double lower,
                                 double upper, double rippleDb, double attenuationDb, int order,
                                 double* output) {
-  if (count < 1) return kFilterBadCount;
-  FilterDesign design;
-  if (const AnalysisStatus s =
-          DesignEllipticBandPass(rate, lower, upper, rippleDb, attenuationDb, order, design);
-      s != kAnalysisOk)
-    return s;
-  return Filter(design, input, count, output);
+  return DesignAndFilter(input, count, output, [&](FilterDesign& cascade) {
+    return DesignEllipticBandPass(rate, lower, upper, rippleDb, attenuationDb, order, cascade);
+  });
 }
 
 bool ApplyBandFilter(int type, int order, int Fmin, int Fmax, int count, int rate,
