@@ -276,17 +276,27 @@ std::string stampText(const std::string& b)
            ":" + twoDigits(static_cast<unsigned char>(b[2])) + ":" + twoDigits(static_cast<unsigned char>(b[3]));
 }
 
-bool infoRaw(const Context& ctx, const std::string& path, std::string& line, std::string& json)
+// Opens the recording and reads its duration and rate; false once the reader or this has
+// said why the file cannot be used.
+bool openRecording(const Context& ctx, const std::string& path, TReadIshFile& reader, uint16_t& h,
+                   uint16_t& m, uint16_t& s, uint32_t& rate)
 {
-    TReadIshFile reader(path, ctx.settings);
     if (reader.Open() != 0)
         return false;
-    uint16_t h = 0, m = 0, s = 0;
-    uint32_t rate = 0;
     if (reader.ReadHeader(h, m, s, rate) != kRawHeaderOk) {
         ctx.fail(path, "the recording's header cannot be used");
         return false;
     }
+    return true;
+}
+
+bool infoRaw(const Context& ctx, const std::string& path, std::string& line, std::string& json)
+{
+    TReadIshFile reader(path, ctx.settings);
+    uint16_t h = 0, m = 0, s = 0;
+    uint32_t rate = 0;
+    if (!openRecording(ctx, path, reader, h, m, s, rate))
+        return false;
     const int64_t size = reader.FileSize();
     const std::optional<std::string> start = readBytesAt(path, 0, 4);
     const std::optional<std::string> end = readBytesAt(path, -4, 4, true);
@@ -435,14 +445,10 @@ int runCut(const Context& ctx, const ParsedArgs& args)
     }
     ctx.presenter.setFile(path);
     TReadIshFile reader(path, ctx.settings);
-    if (reader.Open() != 0)
-        return kExitSomeFailed;
     uint16_t h = 0, m = 0, s = 0;
     uint32_t rate = 0;
-    if (reader.ReadHeader(h, m, s, rate) != kRawHeaderOk) {
-        ctx.fail(path, "the recording's header cannot be used");
+    if (!openRecording(ctx, path, reader, h, m, s, rate))
         return kExitSomeFailed;
-    }
     const double duration = double(h) * 3600 + double(m) * 60 + s;
     if (*to > duration) {
         ctx.fail(path, "--to lies past the end of the recording (" + MachineNumber(duration) + " s)");
