@@ -26,7 +26,7 @@ struct RawRecordingSpec {
     // The wave: frequency in Hz, amplitude in ADC steps, direction as in the test signal
     // (fiZ from the Z axis, fiX of the projection on the XY plane from the X axis, degrees).
     double frequency = 500.0;
-    double amplitude = 2000.0;
+    double amplitude = 1000.0;   // within the ADC zero of 1120, so no half-wave clips
     double fiZ = 45.0;
     double fiX = 45.0;
     std::array<double, 3> lmic{0.5, 0.5, 0.5};   // pair spacings, m

@@ -19,7 +19,7 @@ const char* const kHelp =
     "Common options:\n"
     "  --rate R            samples (records) per second per channel [40000]\n"
     "  --freq F            wave frequency, Hz [500]\n"
-    "  --amplitude A       wave amplitude, ADC steps [2000]\n"
+    "  --amplitude A       wave amplitude, ADC steps [1000]\n"
     "  --fi-z DEG          arrival direction from the Z axis, degrees [45]\n"
     "  --fi-x DEG          its projection on the XY plane from the X axis, degrees [45]\n"
     "  --noise N           uniform noise, ADC steps peak [0]\n"
