@@ -9,6 +9,7 @@ PACKAGES=(
   libqcustomplot-dev libqcustomplot2.1-qt6
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   xvfb xauth xdg-utils fonts-dejavu-core
 )
 

@@ -3,13 +3,13 @@
 
 #include "IniFile.h"
 #include "MessageBox.h"
+#include "SafeFile.h"
 #include "Settings.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <array>
 #include <cmath>
@@ -107,9 +107,13 @@ bool readIniFile(const QString& fileName, IniFile& ini)
     return true;
 }
 
-void reportFileError(const char* what, const QString& fileName)
+// reason: the system's text, in the locale's encoding, when there is one.
+void reportFileError(const char* what, const QString& fileName, const std::string& reason = {})
 {
-    ShowPlainMessage(what + utf8(QDir::toNativeSeparators(fileName)));
+    std::string text = what + utf8(QDir::toNativeSeparators(fileName));
+    if (!reason.empty())
+        text += ": " + utf8(QString::fromLocal8Bit(reason));
+    ShowPlainMessage(text);
 }
 
 }  // namespace
@@ -306,14 +310,9 @@ bool TUst::SaveToIni(const QString& fileName)
     ini.WriteInteger(kSection, "NULL_ADC", ui->CSpinEdit4->value());
 
     // Written beside and renamed over, so a failed write never leaves half a file.
-    QSaveFile file(fileName);
-    file.setDirectWriteFallback(true);
-    const std::string bytes = ini.ToBytes();
-    const bool written = file.open(QIODevice::WriteOnly)
-        && file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size())
-        && file.commit();
-    if (!written) {
-        reportFileError("Не удалось записать файл ", fileName);
+    std::string reason;
+    if (!WriteFileSafely(QFile::encodeName(fileName).toStdString(), ini.ToBytes(), reason)) {
+        reportFileError("Не удалось записать файл ", fileName, reason);
         return false;
     }
     return true;

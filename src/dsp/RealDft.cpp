@@ -146,7 +146,7 @@ Cx ExactRoot(size_t m, size_t n)
 
 class UnitRoots {
 public:
-    explicit UnitRoots(size_t n) : n_(n)
+    explicit UnitRoots(size_t n)
     {
         shift_ = (std::bit_width(n) + 1) / 2;
         mask_ = (size_t{1} << shift_) - 1;
@@ -163,7 +163,6 @@ public:
     Cx operator()(size_t m) const { return coarse_[m >> shift_] * fine_[m & mask_]; }
 
 private:
-    size_t n_;
     size_t shift_ = 0;
     size_t mask_ = 0;
     std::vector<Cx> fine_;

@@ -1,24 +1,29 @@
 #include "ReadWriteMyFile.h"
 
 #include "MessageBox.h"
+#include "SafeFile.h"
 
 #include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 #include <vector>
 
 namespace {
 const char* const kDamagedCaption = "ВНИМАНИЕ";
 
+void showSystemText(const std::string& text)
+{
+    ShowMessageBox("GetLastError", text.empty() ? std::generic_category().message(EIO) : text,
+                   MB_OK | MB_ICONINFORMATION);
+}
+
 void showSystemError(int error)
 {
-    if (error == 0)
-        error = EIO;
-    ShowMessageBox("GetLastError", std::generic_category().message(error),
-                   MB_OK | MB_ICONINFORMATION);
+    showSystemText(std::generic_category().message(error == 0 ? EIO : error));
 }
 
 void showDamaged(const std::string& text)
@@ -69,7 +74,7 @@ TReadWriteMyFile::~TReadWriteMyFile()
 
 bool TReadWriteMyFile::OpenForReading()
 {
-    if (file_)
+    if (file_ || writer_)
         Close();
     errno = 0;
     file_ = std::fopen(path_.c_str(), "rb");
@@ -92,85 +97,50 @@ bool TReadWriteMyFile::OpenForReading()
 
 bool TReadWriteMyFile::OpenForWriting(bool replaceExisting)
 {
-    if (file_)
+    if (file_ || writer_)
         Close();
     std::error_code error;
     if (std::filesystem::exists(path_, error) && !replaceExisting) {
         showSystemError(EEXIST);
         return true;
     }
-    // Exclusive creation, so a stale or foreign temporary file is never overwritten.
-    for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
-        tempPath_ = path_ + ".part" + (attempt ? std::to_string(attempt) : std::string());
-        errno = 0;
-        file_ = std::fopen(tempPath_.c_str(), "wbx");
-        if (!file_ && errno != EEXIST) {
-            showSystemError(errno);
-            tempPath_.clear();
-            return true;
-        }
-    }
-    if (!file_) {
-        showSystemError(EEXIST);
-        tempPath_.clear();
+    auto writer = std::make_unique<SafeFileWriter>(path_);
+    if (!writer->Open()) {
+        showSystemText(writer->ErrorText());
         return true;
     }
+    writer_ = std::move(writer);
     mode_ = Mode::Writing;
     writeFailed_ = false;
-    writeErrno_ = 0;
     return false;
 }
 
 void TReadWriteMyFile::discardWrite()
 {
-    if (file_)
-        std::fclose(file_);
-    file_ = nullptr;
-    if (!tempPath_.empty())
-        std::remove(tempPath_.c_str());
-    tempPath_.clear();
+    writer_.reset();   // removes the temporary file
     mode_ = Mode::None;
 }
 
 bool TReadWriteMyFile::Close()
 {
+    if (mode_ == Mode::Writing) {
+        std::unique_ptr<SafeFileWriter> writer = std::move(writer_);
+        mode_ = Mode::None;
+        // A write that failed, or was refused its data, is never committed.
+        if (!writer || writeFailed_ || !writer->Commit()) {
+            showSystemText(writer ? writer->ErrorText() : std::string());
+            return true;   // the writer's destructor removes the temporary file
+        }
+        return false;
+    }
     if (!file_) {
         mode_ = Mode::None;
         return true;
     }
-    if (mode_ == Mode::Reading) {
-        const bool failed = std::fclose(file_) != 0;
-        file_ = nullptr;
-        mode_ = Mode::None;
-        return failed;
-    }
-    errno = 0;
-    if (std::fflush(file_) != 0 || std::ferror(file_)) {
-        writeFailed_ = true;
-        if (writeErrno_ == 0)
-            writeErrno_ = errno;
-    }
-    errno = 0;
-    const bool closeFailed = std::fclose(file_) != 0;
+    const bool failed = std::fclose(file_) != 0;
     file_ = nullptr;
-    if (closeFailed && writeErrno_ == 0)
-        writeErrno_ = errno;
-    if (writeFailed_ || closeFailed) {
-        const int error = writeErrno_;
-        discardWrite();
-        showSystemError(error);
-        return true;
-    }
-    std::error_code error;
-    std::filesystem::rename(tempPath_, path_, error);
-    if (error) {
-        discardWrite();
-        showSystemError(error.value());
-        return true;
-    }
-    tempPath_.clear();
     mode_ = Mode::None;
-    return false;
+    return failed;
 }
 
 void TReadWriteMyFile::WriteHeader(uint32_t rate, double duration)
@@ -178,35 +148,35 @@ void TReadWriteMyFile::WriteHeader(uint32_t rate, double duration)
     unsigned char bytes[12];
     toLittleEndian(rate, bytes);
     toLittleEndian(duration, bytes + 4);
-    errno = 0;
-    if (mode_ != Mode::Writing || std::fwrite(bytes, 1, sizeof bytes, file_) != sizeof bytes) {
-        if (!writeFailed_)
-            writeErrno_ = errno;
+    write(bytes, sizeof bytes);
+}
+
+bool TReadWriteMyFile::write(const void* data, size_t bytes)
+{
+    if (mode_ != Mode::Writing || !writer_) {
         writeFailed_ = true;
+        return false;
     }
+    if (!writer_->Write(data, bytes))
+        writeFailed_ = true;
+    return !writeFailed_;
 }
 
 void TReadWriteMyFile::WriteDoubles(size_t count, const double* values)
 {
-    if (mode_ != Mode::Writing || (count > 0 && values == nullptr)) {
+    if (count > 0 && values == nullptr) {
         writeFailed_ = true;
         return;
     }
-    errno = 0;
-    bool ok = true;
     if constexpr (kLittleEndianHost) {
-        ok = std::fwrite(values, sizeof(double), count, file_) == count;
+        write(values, count * sizeof(double));
     } else {
         unsigned char bytes[8];
-        for (size_t i = 0; i < count && ok; ++i) {
+        for (size_t i = 0; i < count; ++i) {
             toLittleEndian(values[i], bytes);
-            ok = std::fwrite(bytes, 1, 8, file_) == 8;
+            if (!write(bytes, 8))
+                break;
         }
-    }
-    if (!ok) {
-        if (!writeFailed_)
-            writeErrno_ = errno;
-        writeFailed_ = true;
     }
 }
 
@@ -307,7 +277,8 @@ bool TReadWriteMyFile::ReadBody(uint32_t evenRate, double duration,
     std::array<double, 6> sensitivity{};
     for (int c = 0; c < 6; ++c) {
         sensitivity[c] = fromLittleEndian<double>(bytes + 8 * c);
-        if (!positiveFinite(sensitivity[c])) {
+        // A subnormal sensitivity is positive and finite, but its factor is not.
+        if (!positiveFinite(sensitivity[c]) || !std::isfinite(1000.0 / sensitivity[c])) {
             showDamaged("Файл сегмента поврежден: неверная чувствительность микрофона канала " +
                         std::to_string(c + 1) + ". Файл не может быть открыт.");
             return true;

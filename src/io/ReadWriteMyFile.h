@@ -17,12 +17,14 @@
 // WriteDoubles), Close; the file appears under its name only when Close returns false.
 #pragma once
 
+#include "SafeFile.h"
 #include "Segment.h"
 #include "Settings.h"
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 class TReadWriteMyFile {
@@ -65,7 +67,8 @@ public:
     // rate); channels and time hold at least N = SegmentSampleCount(evenRate, duration) elements.
     // Fills channels[c][j] (sample j of channel c + 1), time[j] = j / R' and
     // paPerVolt[c] = 1000 / sensitivity. Refused with a message, before anything is filled, when
-    // a sensitivity is not a positive finite number or the file is too short.
+    // a sensitivity is not a positive finite number (or so small that its factor is
+    // infinite) or the file is too short.
     [[nodiscard]] bool ReadBody(uint32_t evenRate, double duration,
                                 const std::array<double*, 6>& channels, double* time,
                                 std::array<double, 6>& paPerVolt);
@@ -83,14 +86,14 @@ private:
     enum class Mode { None, Reading, Writing };
 
     void discardWrite();
+    bool write(const void* data, size_t bytes);
     bool readExactly(void* data, size_t bytes);
     bool readDoubles(double* values, size_t count);
 
     std::string path_;
-    std::string tempPath_;
-    std::FILE* file_ = nullptr;
+    std::FILE* file_ = nullptr;                // reading
+    std::unique_ptr<SafeFileWriter> writer_;   // writing: beside the target until Close
     Mode mode_ = Mode::None;
     int64_t fileSize_ = 0;
     bool writeFailed_ = false;
-    int writeErrno_ = 0;
 };

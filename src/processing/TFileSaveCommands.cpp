@@ -521,9 +521,12 @@ bool TFileSave::SaveIntensityCsv(const QString& fileName)
         return false;
     }
     // The old file is replaced only by a complete new one.
-    if (!WriteFileReplacing(fileName, EncodeCsvLines(IntensityCsvLines(spectra, first, last)))) {
+    QString reason;
+    if (!WriteFileReplacing(fileName, EncodeCsvLines(IntensityCsvLines(spectra, first, last)),
+                            &reason)) {
         ShowPlainMessage("Не удалось записать файл " +
-                         QDir::toNativeSeparators(fileName).toStdString());
+                         QDir::toNativeSeparators(fileName).toStdString() + ": " +
+                         reason.toStdString());
         return false;
     }
     return true;

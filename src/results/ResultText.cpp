@@ -1,8 +1,9 @@
 #include "ResultText.h"
 #include "ResultMath.h"
+#include "SafeFile.h"
 
+#include <QFile>
 #include <QLocale>
-#include <QSaveFile>
 #include <QStringEncoder>
 
 #include <cmath>
@@ -130,8 +131,13 @@ QByteArray EncodeCsvLines(const QStringList& lines)
     return bytes;
 }
 
-bool WriteFileReplacing(const QString& fileName, const QByteArray& bytes)
+bool WriteFileReplacing(const QString& fileName, const QByteArray& bytes, QString* errorText)
 {
-    QSaveFile file(fileName);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    std::string error;
+    const bool written = WriteFileSafely(QFile::encodeName(fileName).toStdString(),
+                                         std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+                                         error);
+    if (errorText)
+        *errorText = written ? QString() : QString::fromLocal8Bit(error);
+    return written;
 }

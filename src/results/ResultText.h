@@ -40,6 +40,7 @@ QStringList TableCsvLines(const QString& title, const TableCells& cells);
 // Lines ended by CR LF, in Windows-1251, without a byte-order mark.
 QByteArray EncodeCsvLines(const QStringList& lines);
 
-// Writes the bytes beside the target and renames them over it, so a failed write leaves an
-// existing file as it was. Returns false on failure.
-bool WriteFileReplacing(const QString& fileName, const QByteArray& bytes);
+// Writes the bytes beside the target and renames them over it (WriteFileSafely), so a failed
+// write leaves an existing file as it was. Returns false on failure, with the system's reason
+// in errorText when one is given.
+bool WriteFileReplacing(const QString& fileName, const QByteArray& bytes, QString* errorText = nullptr);

@@ -111,9 +111,11 @@ bool TTabl::SaveToCsv(const QString& fileName)
         return false;
     // The old file is not deleted first: the new one is renamed over it only once it is
     // complete, so a failed write keeps what was there.
-    if (!WriteFileReplacing(fileName, EncodeCsvLines(TableCsvLines(title(), cells())))) {
+    QString reason;
+    if (!WriteFileReplacing(fileName, EncodeCsvLines(TableCsvLines(title(), cells())), &reason)) {
         ShowPlainMessage("Не удалось записать файл "
-                         + QDir::toNativeSeparators(fileName).toStdString());
+                         + QDir::toNativeSeparators(fileName).toStdString() + ": "
+                         + reason.toStdString());
         return false;
     }
     return true;

@@ -18,7 +18,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -487,7 +489,11 @@ private slots:
         QCOMPARE(presenter.messages.size(), size_t{4});
         QCOMPARE(presenter.messages[0].kind, MessageKind::Plain);
         QVERIFY(QString::fromStdString(presenter.messages[0].text).contains("missing.ini"));
-        QVERIFY(QString::fromStdString(presenter.messages[1].text).startsWith("Не удалось записать файл"));
+        const QString writeFailure = QString::fromStdString(presenter.messages[1].text);
+        QVERIFY(writeFailure.startsWith("Не удалось записать файл"));
+        // The system's reason comes with it.
+        QVERIFY2(writeFailure.endsWith(QString(": ") + QString::fromLocal8Bit(std::strerror(ENOENT))),
+                 qPrintable(writeFailure));
     }
 };
 

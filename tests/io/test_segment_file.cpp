@@ -9,9 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <sys/resource.h>
 
 namespace {
 const std::array<double, 6> kSensitivities{50.0, 40.0, 25.0, 62.5, 80.0, 100.0};
@@ -207,7 +209,12 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"zero sensitivity", WithSensitivity(3, 0.0), BadSensitivity(4)},
         DamagedCase{"negative sensitivity", WithSensitivity(0, -50.0), BadSensitivity(1)},
         DamagedCase{"NaN sensitivity", WithSensitivity(5, std::nan("")), BadSensitivity(6)},
-        DamagedCase{"infinite sensitivity", WithSensitivity(1, kInf), BadSensitivity(2)}),
+        DamagedCase{"infinite sensitivity", WithSensitivity(1, kInf), BadSensitivity(2)},
+        // Found by fuzzing: positive and finite, but 1000 / s overflows to infinity.
+        DamagedCase{"subnormal sensitivity", WithSensitivity(2, 4.9406564584124654e-324), BadSensitivity(3)},
+        // 10^6 * 10^6 = 10^12 samples per channel: refused from the header alone, before any
+        // allocation (one that size would abort the test).
+        DamagedCase{"header claiming 10^12 samples", WithHeader(1000000, 1e6, 10), BadHeader(1000000)}),
     [](const testing::TestParamInfo<DamagedCase>& info) { return "case" + std::to_string(info.index); });
 
 TEST_F(SegmentFileTest, OpenFailuresShowTheSystemReason)
@@ -268,21 +275,43 @@ TEST_F(SegmentFileTest, ExistingFileIsReplacedOnlyWhenAskedAndOnlyByACompleteWri
     EXPECT_EQ(files, 1);
 }
 
-TEST_F(SegmentFileTest, FailedCommitKeepsWhatIsInTheTargetsPlace)
+TEST_F(SegmentFileTest, FailedWritesKeepWhatIsInTheTargetsPlaceAndSayWhy)
 {
-    // The rename over a folder fails: the folder stays, the temporary file goes.
-    const std::string path = scratch.Path("folder.kvnb");
-    std::filesystem::create_directory(path);
-    std::filesystem::create_directory(path + "/inside");
     const auto channels = Labelled(100);
+
+    // A folder in the target's place is refused before anything is written.
+    const std::string folder = scratch.Path("folder.kvnb");
+    std::filesystem::create_directories(folder + "/inside");
+    TReadWriteMyFile intoFolder(folder);
+    EXPECT_TRUE(intoFolder.OpenForWriting(true));
+    EXPECT_TRUE(std::filesystem::is_directory(folder + "/inside"));
+
+    // A disk that fills up half-way (here the process's file-size limit, which fails the same
+    // write calls): the commit is refused, the old file stays, the system's reason is shown.
+    const std::string path = Put({1, 2, 3}, "old.kvnb");
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     TReadWriteMyFile writer(path);
     ASSERT_FALSE(writer.OpenForWriting(true));
-    ASSERT_FALSE(writer.WriteSegment(1000, 0.1, kSensitivities, Pointers(channels), 100));
+    // Whether the write or only the commit notices depends on buffering; Close must refuse.
+    static_cast<void>(writer.WriteSegment(1000, 0.1, kSensitivities, Pointers(channels), 100));
     EXPECT_TRUE(writer.Close());
-    ASSERT_EQ(rec.messages.size(), 1u);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(ReadAll(path), (std::vector<uint8_t>{1, 2, 3}));
+
+    ASSERT_EQ(rec.messages.size(), 2u);
     EXPECT_EQ(rec.messages[0].caption, "GetLastError");
-    EXPECT_TRUE(std::filesystem::is_directory(path + "/inside"));
-    EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+    EXPECT_EQ(rec.messages[0].text, std::strerror(EISDIR));
+    EXPECT_EQ(rec.messages[1].caption, "GetLastError");
+    EXPECT_EQ(rec.messages[1].text, std::strerror(EFBIG));
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(scratch.Dir()))
+        files += entry.path().filename().string().find(".part") == std::string::npos ? 1 : 100;
+    EXPECT_EQ(files, 2) << "a temporary file was left behind";
 }
 
 TEST(SegmentTestSignal, HeaderComesFromTheSettings)

@@ -261,6 +261,15 @@ private slots:
         QCOMPARE(file.readAll().count("\r\n"), 4 + 6 + 5);
         file.close();
 
+        // A target that cannot be replaced (a folder) keeps what is there and says why.
+        const QString folder = dir_.filePath("taken.csv");
+        QVERIFY(QDir().mkdir(folder));
+        presenter.answers = {IDYES};
+        QVERIFY(!w.SaveIntensityCsv(folder));
+        QVERIFY(QFileInfo(folder).isDir());
+        QVERIFY(QString::fromStdString(presenter.messages.back().text)
+                    .startsWith(QStringLiteral("Не удалось записать файл ")));
+
         // No bin in the rows: refused, nothing written.
         w.form()->CSpinEdit1->setValue(40);
         w.form()->CSpinEdit2->setValue(20);

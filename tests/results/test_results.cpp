@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <ostream>
 
@@ -174,7 +176,9 @@ TEST(WriteFileReplacing, ReplacesWholeAndKeepsTheOldFileOnFailure)
     const QString folder = dir.filePath("taken.csv");
     ASSERT_TRUE(QDir().mkdir(folder));
     QFile(folder + "/inside").open(QIODevice::WriteOnly);
-    EXPECT_FALSE(WriteFileReplacing(folder, "x"));
+    QString reason;
+    EXPECT_FALSE(WriteFileReplacing(folder, "x", &reason));
+    EXPECT_EQ(reason, QString::fromLocal8Bit(std::strerror(EISDIR)));
     EXPECT_TRUE(QFileInfo(folder).isDir());
     EXPECT_TRUE(QFile::exists(folder + "/inside"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"table.csv"});

@@ -21,6 +21,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 IntensityResult unitResult()
@@ -213,6 +216,9 @@ private slots:
             QVERIFY(!table.SaveToCsv(dir.path()));
             QCOMPARE(presenter.messages.size(), size_t(2));
             QCOMPARE(presenter.messages[1].kind, MessageKind::Plain);
+            // With the system's reason: the target is a folder.
+            QVERIFY(QString::fromStdString(presenter.messages[1].text)
+                        .endsWith(QString(": ") + QString::fromLocal8Bit(std::strerror(EISDIR))));
         }
     }
 

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QIODevice>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -38,11 +40,96 @@ bool textOf(const QSettings& st, const QString& path, QString& out)
     }
     return false;
 }
+
+// The store's file is read and written here rather than by QSettings' own INI format, which
+// turns values of the form "@Variant(...)" into objects by deserialising their bytes: a few
+// bytes of a damaged or foreign file could then ask for gigabytes before a single key was
+// read. Here every value is the text after "=", so anything the program does not write reads
+// as missing. The layout is the same as before ("[Section]" lines, "key=value" lines, keys
+// percent-encoded as QSettings writes them), so existing stores read as they did.
+
+// A store file is a few KB; anything far larger is not one and is read as empty.
+constexpr qint64 kMaxStoreBytes = 1 << 20;
+
+bool isQuote(QChar c)
+{
+    return c == QLatin1Char('"');
+}
+
+bool readStore(QIODevice& device, QSettings::SettingsMap& map)
+{
+    if (device.size() > kMaxStoreBytes)
+        return true;
+    const QString text = QString::fromUtf8(device.read(kMaxStoreBytes));
+    QString section;
+    for (QStringView line : QStringView(text).split(QRegularExpression(QStringLiteral("\\r\\n|\\r|\\n")))) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.front() == QLatin1Char(';') || line.front() == QLatin1Char('#'))
+            continue;
+        if (line.front() == QLatin1Char('[')) {
+            const qsizetype close = line.indexOf(QLatin1Char(']'));
+            section = QString::fromUtf8(QByteArray::fromPercentEncoding(
+                line.mid(1, close < 0 ? -1 : close - 1).trimmed().toUtf8()));
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            continue;
+        const QString key = QString::fromUtf8(QByteArray::fromPercentEncoding(line.left(eq).trimmed().toUtf8()));
+        QStringView value = line.mid(eq + 1).trimmed();
+        if (value.size() >= 2 && isQuote(value.front()) && isQuote(value.back()))
+            value = value.mid(1, value.size() - 2);
+        // Keys outside any section sit in "General", as QSettings files them.
+        const bool topLevel = section.isEmpty() || section == QLatin1String("General");
+        const QString path = topLevel ? key : section + QLatin1Char('/') + key;
+        if (!map.contains(path))   // the first of two keys wins
+            map.insert(path, value.toString());
+    }
+    return true;
+}
+
+QByteArray encodedName(const QString& name)
+{
+    return name.toUtf8().toPercentEncoding();
+}
+
+bool writeStore(QIODevice& device, const QSettings::SettingsMap& map)
+{
+    // The map is ordered by path, so each section's keys come together.
+    QByteArray out;
+    QString section;
+    bool first = true;
+    for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
+        const qsizetype slash = it.key().indexOf(QLatin1Char('/'));
+        const QString keySection = slash < 0 ? QStringLiteral("General") : it.key().left(slash);
+        if (first || keySection != section) {
+            if (!first)
+                out += '\n';
+            out += '[' + encodedName(keySection) + "]\n";
+            section = keySection;
+            first = false;
+        }
+        QString value = it.value().toString();
+        value.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        // Quotes keep outer blanks and outer quotes, which the reader would otherwise drop.
+        if (!value.isEmpty() && (value.front().isSpace() || value.back().isSpace() ||
+                                 (value.size() >= 2 && isQuote(value.front()) && isQuote(value.back()))))
+            value = QLatin1Char('"') + value + QLatin1Char('"');
+        out += encodedName(it.key().mid(slash + 1)) + '=' + value.toUtf8() + '\n';
+    }
+    return device.write(out) == out.size();
+}
+
+QSettings::Format storeFormat()
+{
+    static const QSettings::Format format = QSettings::registerFormat(QStringLiteral("ini"), readStore, writeStore);
+    return format;
+}
 }  // namespace
 
 struct SettingsStore::Impl {
     QSettings settings;
-    Impl() : settings(FileName(), QSettings::IniFormat) {}
+    Impl() : settings(FileName(), storeFormat()) {}
 };
 
 SettingsStore::SettingsStore() : d_(new Impl) {}

@@ -1,6 +1,7 @@
 // The per-user settings store: sections and typed values on QSettings (an INI file under the
-// user's configuration folder, "Sonorix/Sonorix.ini"). Every load or save opens the store,
-// does its reads or writes and releases it, so each write is on disk when the call returns.
+// user's configuration folder, "Sonorix/Sonorix.ini", read and written as plain text by the
+// store itself, so no value in the file is ever deserialised). Every load or save opens the
+// store, does its reads or writes and releases it, so each write is on disk when the call returns.
 #pragma once
 
 #include "Settings.h"
