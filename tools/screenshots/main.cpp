@@ -36,6 +36,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -261,38 +262,26 @@ int main(int argc, char** argv)
             fail("playback: the recording did not open");
     }
 
-    {
-        SetTestSignalFlag(true);
-        TFileSave processing(&main, QString());
-        processing.setUnitSelection(main.settings().S_PA_OR_VOLT);
-        processing.show();
-        save(&processing, QStringLiteral("processing-test-signal"));
-        processing.Button6Click();
-        save(&processing, QStringLiteral("processing-spectra"));
-        processing.hide();
-    }
-    {
+    // The processing window on the test signal, once per state worth a picture: each state
+    // starts from a freshly opened window, as a user would reach it.
+    const auto processingState = [&](const QString& name, const std::function<void(TFileSave&)>& steps) {
         SetTestSignalFlag(true);
         TFileSave processing(&main, QString());
         processing.setUnitSelection(main.settings().S_PA_OR_VOLT);
         processing.show();
         settle();
-        processing.Button7Click();
-        save(&processing, QStringLiteral("processing-intensity"));
+        steps(processing);
+        save(&processing, name);
         processing.hide();
-    }
-    {
-        SetTestSignalFlag(true);
-        TFileSave processing(&main, QString());
-        processing.setUnitSelection(main.settings().S_PA_OR_VOLT);
-        processing.show();
-        settle();
-        // The pair operations work on the snapshot "M" takes.
-        processing.Button3Click();
-        processing.SpeedButton5Click();
-        save(&processing, QStringLiteral("processing-vt"));
-        processing.hide();
-    }
+    };
+    processingState(QStringLiteral("processing-test-signal"), [](TFileSave&) {});
+    processingState(QStringLiteral("processing-spectra"), [](TFileSave& w) { w.Button6Click(); });
+    processingState(QStringLiteral("processing-intensity"), [](TFileSave& w) { w.Button7Click(); });
+    // The pair operations work on the snapshot "M" takes.
+    processingState(QStringLiteral("processing-vt"), [](TFileSave& w) {
+        w.Button3Click();
+        w.SpeedButton5Click();
+    });
     const QString segmentPath = writeSegmentFile(work, main.settings());
     if (!segmentPath.isEmpty()) {
         SetTestSignalFlag(false);
