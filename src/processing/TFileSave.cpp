@@ -101,7 +101,7 @@ TFileSave::TFileSave(QWidget* owner, const QString& fileName)
 
     chart_ = new ChartBands(ui->GR);
     for (int c = 0; c < 6; ++c) {
-        auto* box = findChild<QCheckBox*>(kChannelBoxes[c]);
+        QCheckBox* box = channelBox(c);
         box->setProperty("tag", 100 + c);
         box->setChecked(s.G_Vis[c]);
         connect(box, &QCheckBox::clicked, this, [this, box](bool checked) {
@@ -163,6 +163,11 @@ TFileSave::TFileSave(QWidget* owner, const QString& fileName)
     reader_ = std::make_unique<TReadWriteMyFile>(QFile::encodeName(fileName_).toStdString());
     if (!testMode_)
         readerOpen_ = !reader_->OpenForReading();
+}
+
+QCheckBox* TFileSave::channelBox(int channel) const
+{
+    return findChild<QCheckBox*>(QString::fromLatin1(kChannelBoxes[channel]));
 }
 
 TFileSave::~TFileSave()

@@ -16,6 +16,7 @@
 
 namespace Ui { class TFileSave; }
 class ChartBands;
+class QCheckBox;
 class QFileDialog;
 class QMouseEvent;
 class TReadWriteMyFile;
@@ -133,9 +134,11 @@ private:
     void PlaceRepaintNotice();
     void ReleaseWaitNotice();
     void ShowWaitNotice(const QString& text);
+    QCheckBox* channelBox(int channel) const;   // the "Отобразить" box of a channel
     void SetSeriesActive(int channel, bool active);
     void SetPairPartnersActive(bool active);   // channels 2, 4, 6
     void BeginPairOperation();
+    void ClearPairPartners();                 // working channels 2, 4, 6 <- 0
     void FinishPairOperation();
     void SetSpectrumControlsEnabled(bool enabled);
     void FillFrequencyAxis();

@@ -29,13 +29,6 @@ namespace {
 
 constexpr int kMinCursorGap = 10;   // pixels between the cursors for a band
 
-QString ChannelBoxName(int channel)
-{
-    static const char* const names[6] = {"CheckBox5", "CheckBox6", "CheckBox3",
-                                         "CheckBox4", "CheckBox1", "CheckBox2"};
-    return QString::fromLatin1(names[channel]);
-}
-
 }   // namespace
 
 // ---- shared steps ----
@@ -52,7 +45,7 @@ void TFileSave::SetSeriesActive(int channel, bool active)
 {
     chart_->setSeriesVisible(channel, active);
     // The box follows the curve, so what is ticked is what is drawn.
-    if (auto* box = findChild<QCheckBox*>(ChannelBoxName(channel))) {
+    if (QCheckBox* box = channelBox(channel)) {
         const QSignalBlocker quiet(box);
         box->setChecked(active);
     }
@@ -252,6 +245,12 @@ void TFileSave::BeginPairOperation()
     view_.spectrumView = false;
 }
 
+void TFileSave::ClearPairPartners()
+{
+    for (int p = 0; p < 3; ++p)
+        std::fill(data_.working[2 * p + 1].begin(), data_.working[2 * p + 1].end(), 0.0);
+}
+
 void TFileSave::FinishPairOperation()
 {
     Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
@@ -271,8 +270,8 @@ void TFileSave::SpeedButton1Click()
         auto& sum = data_.working[2 * p];
         for (size_t k = 0; k < n; ++k)
             sum[k] = a[k] + b[k];
-        std::fill(data_.working[2 * p + 1].begin(), data_.working[2 * p + 1].end(), 0.0);
     }
+    ClearPairPartners();
     FinishPairOperation();
 }
 
@@ -287,8 +286,8 @@ void TFileSave::SpeedButton2Click()
     for (int p = 0; p < 3; ++p) {
         SubtractSeries(data_.snapshot[2 * p].data(), data_.snapshot[2 * p + 1].data(), n,
                        data_.working[2 * p].data());
-        std::fill(data_.working[2 * p + 1].begin(), data_.working[2 * p + 1].end(), 0.0);
     }
+    ClearPairPartners();
     FinishPairOperation();
 }
 
@@ -337,14 +336,13 @@ void TFileSave::SpeedButton5Click()
         IntegrateSeries(difference.data(), n, dt, 0.0, 0.0, velocity);
         LinearMap(velocity, n, 1.0 / (s.plotnost * s.lmic[p]), 0.0, velocity);
     }
-    for (int p = 0; p < 3; ++p)
-        std::fill(data_.working[2 * p + 1].begin(), data_.working[2 * p + 1].end(), 0.0);
+    ClearPairPartners();
+    // Titled before the redraw, so the one paint shows them.
+    for (int c : {0, 2, 4})
+        chart_->setAxisTitle(c, QStringLiteral("Канал %1 (м/с)").arg(c + 1));
     FinishPairOperation();
     ui->RadioGroup1->hide();
     ui->GroupBox2->hide();
-    for (int c : {0, 2, 4})
-        chart_->setAxisTitle(c, QStringLiteral("Канал %1 (м/с)").arg(c + 1));
-    chart_->replot();
 }
 
 void TFileSave::SpeedButton6Click()
