@@ -30,6 +30,9 @@ struct IntensityResult {
     double maxI = 0.0;           // half-width of the axes of the three active charts
     double maxJ = 0.0;           // half-width of the axes of the three reactive charts
     std::string bandText;        // names the frequency band; UTF-8
+    // One sentence when the band lies beyond what the probe measures well (ProbeLimitTextRu);
+    // empty otherwise. The numbers above are left as they are.
+    std::string limitWarning;
 };
 
 // I then J: the six-component block the 3-D view is given.
