@@ -5,35 +5,42 @@ set(SONORIX_TEST_HOME "${CMAKE_BINARY_DIR}/test-home")
 file(MAKE_DIRECTORY "${SONORIX_TEST_HOME}/config" "${SONORIX_TEST_HOME}/runtime")
 file(CHMOD "${SONORIX_TEST_HOME}/runtime" DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 
-# Qt and the GL drivers keep allocations until exit that LeakSanitizer would report; the plain
-# C++ build (SONORIX_GUI=OFF) has none, so there leaks are looked for.
-if(SONORIX_GUI)
-  set(SONORIX_ASAN_LEAKS 0)
-else()
-  set(SONORIX_ASAN_LEAKS 1)
-endif()
-set(SONORIX_TEST_ENV
+# Qt and the GL drivers keep allocations until exit that LeakSanitizer would report, so leaks
+# are looked for only in the programs of the plain C++ folders (sonorix_test_folder's LEAKS).
+set(SONORIX_TEST_ENV_BASE
   "HOME=${SONORIX_TEST_HOME}"
   "XDG_CONFIG_HOME=${SONORIX_TEST_HOME}/config"
   "XDG_RUNTIME_DIR=${SONORIX_TEST_HOME}/runtime"
   "LC_ALL=C.UTF-8"
-  "ASAN_OPTIONS=detect_leaks=${SONORIX_ASAN_LEAKS}"
   "UBSAN_OPTIONS=print_stacktrace=1"
 )
+set(SONORIX_TEST_ENV ${SONORIX_TEST_ENV_BASE} "ASAN_OPTIONS=detect_leaks=0")
 
-# sonorix_gtest(NAME SOURCES... LIBS ...): a GoogleTest program registered test by test.
+# sonorix_gtest(NAME SOURCES... LIBS ... [LABEL L] [LEAKS]): a GoogleTest program registered
+# test by test, each test labelled L (the sanitizer stage picks its folders by label).
 function(sonorix_gtest name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "LEAKS" "TIMEOUT;LABEL" "SOURCES;LIBS" ${ARGN})
+  set(env ${SONORIX_TEST_ENV})
+  if(ARG_LEAKS)
+    set(env ${SONORIX_TEST_ENV_BASE} "ASAN_OPTIONS=detect_leaks=1")
+  endif()
+  if(NOT ARG_LABEL)
+    set(ARG_LABEL ${name})
+  endif()
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}/tests/support")
+  # Discovery writes the tests' properties out as one flat list, so a list-valued ENVIRONMENT
+  # would keep only its first entry. The environment goes in through `env` as the tests'
+  # launcher instead, for the listing and for every test.
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "/usr/bin/env;${env}")
   include(GoogleTest)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${SONORIX_TEST_ENV}")
+    PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS ${ARG_LABEL})
 endfunction()
 
 # sonorix_qttest(NAME SOURCES... LIBS ... [OPENGL]): a Qt Test program. Window tests run on the
@@ -58,14 +65,19 @@ function(sonorix_qttest name)
   endif()
 endfunction()
 
-# sonorix_test_folder(PREFIX LIBS ...): the tests of one folder. All test_*.cpp files form one
-# GoogleTest program named PREFIX_tests; each tst_*.cpp is a Qt Test program of its own, and
-# each tst_gl_*.cpp one that needs OpenGL on a real (virtual) X display.
+# sonorix_test_folder(PREFIX LIBS ... [LEAKS]): the tests of one folder. All test_*.cpp files
+# form one GoogleTest program named PREFIX_tests, its tests labelled PREFIX (LEAKS: a plain C++
+# folder, where the sanitizer build also looks for leaks); each tst_*.cpp is a Qt Test program
+# of its own, and each tst_gl_*.cpp one that needs OpenGL on a real (virtual) X display.
 function(sonorix_test_folder prefix)
-  cmake_parse_arguments(ARG "" "" "LIBS;QTLIBS" ${ARGN})
+  cmake_parse_arguments(ARG "LEAKS" "" "LIBS;QTLIBS" ${ARGN})
   file(GLOB gtests CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/test_*.cpp")
   if(gtests)
-    sonorix_gtest(${prefix}_tests SOURCES ${gtests} LIBS ${ARG_LIBS})
+    set(leaks "")
+    if(ARG_LEAKS)
+      set(leaks LEAKS)
+    endif()
+    sonorix_gtest(${prefix}_tests SOURCES ${gtests} LIBS ${ARG_LIBS} LABEL ${prefix} ${leaks})
   endif()
   file(GLOB qtests CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp")
   foreach(src IN LISTS qtests)
