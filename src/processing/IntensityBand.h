@@ -6,9 +6,11 @@
 
 #include "ResultVectors.h"
 
+#include <QString>
 #include <QStringList>
 
 #include <array>
+#include <string>
 #include <vector>
 
 // I, J, K, П spectra (group g, axis a at index 3 g + a) over `bins` frequency bins.
@@ -64,7 +66,34 @@ BandStatus ReduceBand(const IntensitySpectraView& spectra, const FrequencyRange&
                       int impuls, BandResult& out);
 
 // The lines of the intensity-spectra CSV file for rows first ... last (none when last <
-// first): title, two ";" lines, the header, one line per bin (every value with 2 decimals
-// and followed by ";"), two ";" lines and the note on units. Numbers use the decimal
-// separator of the default QLocale.
+// first): title, two ";" lines, the header, one line per bin (every value followed by ";"),
+// two ";" lines and the note on units. Each value keeps its digits whatever its size
+// (SpectrumValueText: 7 significant digits, the frequency 10).
 QStringList IntensityCsvLines(const IntensitySpectraView& spectra, int first, int last);
+
+// A value with `digits` significant digits in the form of the default QLocale (decimal comma
+// in the Russian locale, no group separator), in exponent notation when it is very small or
+// very large: reactive intensities of 1e-4 W/m^2 and energy densities of 1e-9 J/m^3 keep their
+// digits. Trailing zeros are dropped; zero is "0" without a sign; "NAN", "INF", "-INF".
+QString SpectrumValueText(double value, int digits);
+
+// The cursor readouts of the intensity view, whose curves 1 ... 6 are Ix, Jx, Iy, Jy, Iz, Jz in
+// W/m^2 over frequency: text 1 and 2 give f and the six values at each cursor, text 3 the
+// differences. A cursor reads the first bin in first ... last whose frequency exceeds its
+// value, or bin `last` when none does; with first < 0 or last < first only the headings.
+std::array<QString, 3> IntensityReadoutTexts(const double* frequency,
+                                             const std::array<const double*, 6>& curves,
+                                             int first, int last, double cursor1, double cursor2);
+
+// The equivalent noise bandwidth, in bins, of window list item `windowItem` (0 "Нет": 1) over
+// n samples, as the intensity spectra were weighted with it.
+double WindowItemEnbw(int windowItem, int n);
+
+// The sentence on what the probe cannot measure for a band just reduced (ProbeLimitTextRu),
+// empty when the band is within its limits: the band's upper frequency (the one its text
+// names) against k dr = 1 for the pair spacings, and the bin of the band's strongest active
+// intensity (largest |I| over the three axes) against the width of the window (windowEnbw in
+// bins, 1 when the spectra were not weighted).
+std::string BandLimitWarning(const IntensitySpectraView& spectra, const BandResult& band,
+                             const std::array<double, 3>& spacings, double soundSpeed,
+                             double windowEnbw);

@@ -188,10 +188,21 @@ void TFileSave::showEvent(QShowEvent* event)
     if (shown_)
         return;
     shown_ = true;
-    if (!FormShow()) {
+    ++commandDepth_;
+    const bool opened = FormShow();
+    --commandDepth_;
+    if (!opened) {
         // Whatever refused the data has said why; an empty chart would only mislead.
         ReleaseWaitNotice();
-        QTimer::singleShot(0, this, &QDialog::reject);
+        closePending_ = true;
+        pendingResult_ = QDialog::Rejected;
+    }
+    if (closePending_) {
+        // exec() starts its loop only after this returns: a window hidden now would leave that
+        // loop waiting on nothing, so the close comes first thing in the loop.
+        closePending_ = false;
+        const int result = pendingResult_;
+        QTimer::singleShot(0, this, [this, result] { done(result); });
     }
 }
 
@@ -218,6 +229,7 @@ bool TFileSave::FormShow()
     const uint32_t evenRate = SegmentEvenRate(rate);
     const int64_t n = SegmentSampleCount(rate, duration);
     if (n >= 0 && n < 2) {
+        ReleaseWaitNotice();
         ShowMessageBox("ВНИМАНИЕ",
                        "Слишком короткий сигнал: меньше двух отсчетов на канал. "
                        "Проверьте частоту оцифровки и длительность.",
@@ -230,6 +242,7 @@ bool TFileSave::FormShow()
     const int64_t need = ProcessingBytesNeeded(samples);
     const int64_t available = AvailableMemoryBytes();
     if (n < 0 || (available >= 0 && need > available)) {
+        ReleaseWaitNotice();
         ShowMessageBox("ВНИМАНИЕ", MemoryRefusalText(samples, need, available),
                        MB_OK | MB_ICONWARNING);
         return false;
@@ -238,6 +251,7 @@ bool TFileSave::FormShow()
         data_.Allocate(static_cast<int32_t>(n));
     } catch (const std::bad_alloc&) {
         data_.Release();
+        ReleaseWaitNotice();
         ShowMessageBox("ВНИМАНИЕ", MemoryRefusalText(samples, need, available),
                        MB_OK | MB_ICONWARNING);
         return false;
@@ -253,6 +267,7 @@ bool TFileSave::FormShow()
                                  seg.time.data());
         } catch (const std::bad_alloc&) {
             data_.Release();
+            ReleaseWaitNotice();
             ShowMessageBox("ВНИМАНИЕ", MemoryRefusalText(samples, need, available),
                            MB_OK | MB_ICONWARNING);
             return false;
@@ -388,6 +403,7 @@ void TFileSave::GRClickAxis(int channel)
 {
     if (channel < 0 || channel >= 6)
         return;
+    const CommandScope command(*this);
     {
         TReGR dialog(this, channel);
         dialog.setWindowTitle(QStringLiteral("Канал %1").arg(channel + 1));
@@ -494,6 +510,15 @@ void TFileSave::UpdateReadouts()
     }
     if (x == nullptr || data_.count() < 2)
         return;
+    if (view_.spectrumView && view_.intensityShown) {
+        // W/m^2 values of 1e-4 and below: the general readout's one decimal would show 0,0.
+        const std::array<QString, 3> intensity =
+            IntensityReadoutTexts(x, set, range[0], range[1], x1, x2);
+        ui->Label1->setText(intensity[0]);
+        ui->Label2->setText(intensity[1]);
+        ui->Label3->setText(intensity[2]);
+        return;
+    }
     BuildCursorReadouts(c1, c2, range[0], range[1], x, set.data(), texts, x1, x2,
                         view_.spectrumView);
     ui->Label1->setText(QString::fromStdString(texts[0]));
@@ -576,8 +601,26 @@ void TFileSave::ReleaseWaitNotice()
     wait_ = nullptr;
 }
 
+TFileSave::CommandScope::CommandScope(TFileSave& window) : window_(window)
+{
+    ++window_.commandDepth_;
+}
+
+TFileSave::CommandScope::~CommandScope()
+{
+    if (--window_.commandDepth_ == 0 && window_.closePending_) {
+        window_.closePending_ = false;
+        window_.done(window_.pendingResult_);
+    }
+}
+
 void TFileSave::done(int result)
 {
+    if (commandDepth_ > 0) {
+        closePending_ = true;
+        pendingResult_ = result;
+        return;
+    }
     if (!closed_) {
         closed_ = true;
         FormClose();

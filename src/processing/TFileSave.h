@@ -123,9 +123,26 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 public slots:
+    // A close asked for while a command runs (the title-bar X, Esc or "Выход" reach the window
+    // whenever a command lets events through: its wait notice, a message, a dialog) is held
+    // back and carried out once the command has returned, so no command sees its data released
+    // under it.
     void done(int result) override;
 
 private:
+    // Marks a command as running for as long as it lives; commands nest (SpeedButton6Click runs
+    // two others). The last one to end carries out a close that came meanwhile.
+    class CommandScope {
+    public:
+        explicit CommandScope(TFileSave& window);
+        ~CommandScope();
+        CommandScope(const CommandScope&) = delete;
+        CommandScope& operator=(const CommandScope&) = delete;
+
+    private:
+        TFileSave& window_;
+    };
+
     bool FormShow();          // reads or synthesises the data; false: refused, window closes
     void FormClose();
     void DrawCursors();
@@ -157,6 +174,10 @@ private:
     ViewState view_;
     bool shown_ = false;
     bool closed_ = false;
+    int intensityWindowItem_ = 0;   // the window the intensity spectra were weighted with
+    int commandDepth_ = 0;
+    bool closePending_ = false;
+    int pendingResult_ = QDialog::Rejected;
     bool cursorsOn_ = false;
     int grabTarget_ = 0;
     bool dragging_ = false;

@@ -16,6 +16,7 @@
 #include "ui_TMath.h"
 #include "TRaschet.h"
 #include "TS_Wait.h"
+#include "Windows.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -97,6 +98,7 @@ IntensitySpectraView TFileSave::intensityView() const
 
 void TFileSave::Button4Click()
 {
+    const CommandScope command(*this);
     if (data_.count() < 2)
         return;
     {
@@ -141,6 +143,7 @@ void TFileSave::Button4Click()
 
 void TFileSave::Button6Click()
 {
+    const CommandScope command(*this);
     const int n = data_.count();
     if (n < 2)
         return;
@@ -169,6 +172,7 @@ void TFileSave::Button6Click()
 
 void TFileSave::BitBtn1Click()
 {
+    const CommandScope command(*this);
     if (data_.count() < 2)
         return;
     SetSpectrumControlsEnabled(true);
@@ -216,6 +220,7 @@ void TFileSave::BitBtn1Click()
 
 void TFileSave::Button11Click()
 {
+    const CommandScope command(*this);
     Button5Click();
     QString text;
     for (int c = 0; c < 6; ++c) {
@@ -347,6 +352,7 @@ void TFileSave::SpeedButton5Click()
 
 void TFileSave::SpeedButton6Click()
 {
+    const CommandScope command(*this);
     if (data_.count() < 2)
         return;
     SpeedButton5Click();
@@ -359,6 +365,7 @@ void TFileSave::SpeedButton6Click()
 
 void TFileSave::Button10Click()
 {
+    const CommandScope command(*this);
     const int n = data_.count();
     if (n < 2 || !cursorsOn_)
         return;
@@ -394,6 +401,7 @@ void TFileSave::Button10Click()
 
 void TFileSave::Button7Click()
 {
+    const CommandScope command(*this);
     const int n = data_.count();
     if (n < 2)
         return;
@@ -413,9 +421,14 @@ void TFileSave::Button7Click()
     for (int g = 0; g < 4; ++g)
         for (int a = 0; a < 3; ++a)
             groups[g][a] = data_.intensity[3 * g + a].data();
+    // The routine weights a periodic signal (impuls 1) only; an impulse is taken as it is.
+    intensityWindowItem_ = CurrentSettings().impuls == 1 ? options_.window : kWindowItemNone;
     const AnalysisStatus status = ComputeIntensitySpectra(
         options_.window, n, working.data(), data_.segment.time.data(), groups[0], groups[1],
         groups[2], groups[3]);
+    // The work is over either way: the notice goes before anything is said.
+    if (status != kAnalysisOk)
+        ReleaseWaitNotice();
     if (status == kIntensityTooFewSamples) {
         ShowMessageBox("ВНИМАНИЕ",
                        "Слишком короткий сигнал для спектра интенсивности: нужно не меньше "
@@ -448,6 +461,7 @@ void TFileSave::Button7Click()
 
 void TFileSave::Button2Click()
 {
+    const CommandScope command(*this);
     if (!view_.spectrumView || !view_.intensityShown)
         return;
     FrequencyRange range;
@@ -481,6 +495,10 @@ void TFileSave::Button2Click()
                        MB_OK | MB_ICONWARNING);
         return;
     }
+    const Settings& s = CurrentSettings();
+    band.result.limitWarning =
+        BandLimitWarning(intensityView(), band, s.lmic, s.skorost,
+                         WindowItemEnbw(intensityWindowItem_, data_.count()));
     // Owned by this window and kept until it closes, as every earlier one is.
     auto* vectors = new TRaschet(this, band.result);
     vectors->setBandText(QString::fromStdString(band.result.bandText));
@@ -491,6 +509,7 @@ void TFileSave::Button2Click()
 
 void TFileSave::Button9Click()
 {
+    const CommandScope command(*this);
     if (!view_.intensityShown)
         return;
     if (SD->exec() != QDialog::Accepted || SD->selectedFiles().isEmpty())
@@ -500,6 +519,7 @@ void TFileSave::Button9Click()
 
 bool TFileSave::SaveIntensityCsv(const QString& fileName)
 {
+    const CommandScope command(*this);
     if (QFileInfo::exists(fileName) &&
         ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION) !=
             IDYES)

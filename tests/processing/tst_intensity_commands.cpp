@@ -214,6 +214,75 @@ private slots:
         QCOMPARE(w.findChildren<TRaschet*>().size(), qsizetype(1));
     }
 
+    // The readouts of the intensity view name the curves they read and keep their digits
+    // (the values are of the order of 1e-3 W/m^2 here, which one decimal showed as 0,0).
+    void intensityReadoutsNameTheQuantities()
+    {
+        TFileSave w(nullptr, QString());
+        w.setUnitSelection(0);
+        w.resize(1200, 800);
+        w.show();
+        w.Button7Click();
+        w.chart().setXRange(0.0, 20.0);
+        w.Button1Click();
+        const int bin10 = int(std::lround(w.chart().xToPixel(9.5)));   // cursor 1 reads f = 10,01
+        w.chart().setCursorPixels(bin10, bin10 + 50);
+        w.UpdateReadouts();
+        const QString first = w.form()->Label1->text();
+        QVERIFY2(first.startsWith(QStringLiteral("f(Гц)= ")) && first.contains(QStringLiteral("Вт/м²")) &&
+                     !first.contains(QStringLiteral("K1")),
+                 qPrintable(first));
+        const QStringList names = {"Ix", "Jx", "Iy", "Jy", "Iz", "Jz"};
+        const int quantity[6] = {0, 3, 1, 4, 2, 5};
+        for (int c = 0; c < 6; ++c) {
+            const int at = first.indexOf(names[c] + QStringLiteral("= "));
+            QVERIFY2(at >= 0, qPrintable(first));
+            const QString number = first.mid(at + 4).section(QLatin1Char(';'), 0, 0);
+            bool parsed = false;
+            const double shown = QLocale().toDouble(number, &parsed);
+            const double value = w.data().intensity[quantity[c]][10];
+            QVERIFY2(parsed && std::abs(shown - value) <= 1e-4 * std::abs(value),
+                     qPrintable(first + " / " + QString::number(value)));
+        }
+        QVERIFY(w.form()->Label3->text().contains(QStringLiteral("dJz= ")));
+    }
+
+    // "I , J" says in one sentence when the band leaves what the probe measures well; the
+    // numbers stay as they are. The default spacing of 0,5 m puts k dr = 1 at 108 Hz.
+    void bandVectorsCarryTheProbeLimitWarning_data()
+    {
+        QTest::addColumn<int>("window");   // item of the window list
+        QTest::addColumn<int>("impuls");
+        QTest::addColumn<double>("hi");    // band 5 ... hi Hz
+        QTest::addColumn<QString>("part");   // empty: no warning
+        QTest::newRow("low band, Hanning") << 2 << 1 << 15.0 << QString();
+        QTest::newRow("above k dr = 1") << 2 << 1 << 150.0 << QStringLiteral("kΔr = 1");
+        QTest::newRow("flat top on bin 10") << 7 << 1 << 15.0 << QStringLiteral("Ханнинга");
+        QTest::newRow("impulse, never weighted") << 7 << 0 << 15.0 << QString();
+    }
+
+    void bandVectorsCarryTheProbeLimitWarning()
+    {
+        QFETCH(int, window);
+        QFETCH(int, impuls);
+        QFETCH(double, hi);
+        QFETCH(QString, part);
+        settings_.impuls = impuls;
+        TFileSave w(nullptr, QString());
+        w.setUnitSelection(0);
+        w.show();
+        w.form()->ComboBox4->setCurrentIndex(window);
+        w.Button7Click();
+        w.chart().setXRange(5.0, hi);
+        const IntensityResult r = RunBandVectors(w);
+        const QString warning = QString::fromStdString(r.limitWarning);
+        QVERIFY(!r.bandText.empty());
+        if (part.isEmpty())
+            QVERIFY2(warning.isEmpty(), qPrintable(warning));
+        else
+            QVERIFY2(warning.contains(part), qPrintable(warning));
+    }
+
     void csvFileLayoutEncodingAndOverwrite()
     {
         TFileSave w(nullptr, QString());
@@ -239,9 +308,15 @@ private slots:
                                                ";", ";", QStringLiteral("F(Гц);Ix;Iy;Iz;Jx;Jy;Jz;Kx;Ky;Kz;Пx;Пy;Пz")}));
         // Bins at 5.005 ... 8.008 Hz: the first at or above 5, the last the first at or above 8.
         QCOMPARE(lines.size(), 4 + 4 + 5);
-        QVERIFY(lines[4].startsWith(QStringLiteral("5,01;")));
-        QVERIFY(lines[7].startsWith(QStringLiteral("8,01;")));
+        QVERIFY2(lines[4].startsWith(QStringLiteral("5,005005005;")), qPrintable(lines[4]));
+        QVERIFY(lines[7].startsWith(QStringLiteral("8,008008008;")));
         QCOMPARE(lines[4].count(QLatin1Char(';')), 13);
+        // Every value as computed, to 7 digits: Jx, the fifth value, of the bin at 5,005 Hz.
+        const double jx = w.data().intensity[3][5];
+        QVERIFY(jx != 0.0);
+        bool parsed = false;
+        const double written = QLocale().toDouble(lines[4].split(QLatin1Char(';'))[4], &parsed);
+        QVERIFY2(parsed && std::abs(written / jx - 1.0) < 1e-6, qPrintable(lines[4]));
         QCOMPARE(lines.mid(8), QStringList({";", ";", QStringLiteral("Примечание:"),
                                             QStringLiteral("Ix, Iy, Iz, Jx, Jy, Jz - размерность Вт/м^2"),
                                             QStringLiteral("Kx, Ky, Kz, Пx, Пy, Пz - размерность Дж/м^3")}));

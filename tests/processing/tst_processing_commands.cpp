@@ -15,6 +15,7 @@
 #include "WindowTestSupport.h"
 #include "SignalUtils.h"
 #include "TMath.h"
+#include "TS_Wait.h"
 #include "ui_TMath.h"
 
 #include <QSignalSpy>
@@ -66,6 +67,27 @@ Controls Observe(TFileSave& w)
             !ui->RadioGroup1->isHidden() && ui->RadioGroup1->isEnabled(),
             !ui->Button2->isHidden() && !ui->Button9->isHidden()};
 }
+
+int NoticesOnScreen()
+{
+    int count = 0;
+    for (QWidget* widget : QApplication::allWidgets())
+        if (qobject_cast<TS_Wait*>(widget) && widget->isVisible())
+            ++count;
+    return count;
+}
+
+// Answers like RecordingPresenter, but lets events through first as a real message box does
+// while it waits for the user.
+class EventPassingPresenter : public RecordingPresenter {
+public:
+    int present(MessageKind kind, const std::string& caption, const std::string& text,
+                int flags) override
+    {
+        QCoreApplication::processEvents();
+        return RecordingPresenter::present(kind, caption, text, flags);
+    }
+};
 
 QString Describe(const Controls& c)
 {
@@ -293,6 +315,85 @@ private slots:
                                 "Кан.№ 4 Мин= -4,00 Макс= 4,00 Сред= 0,00\n\n"
                                 "Кан.№ 5 Мин= -5,00 Макс= 5,00 Сред= 0,00\n\n"
                                 "Кан.№ 6 Мин= -6,00 Макс= 6,00 Сред= 0,00\n\n"));
+    }
+
+    // A close the user asked for while a command ran (queued before it, so the command's
+    // notice, message or dialog delivers it) must wait for the command: the data stay until
+    // the command is done, and the window closes then.
+    void closeDuringACommandWaitsForIt_data()
+    {
+        QTest::addColumn<QString>("command");
+        for (const char* command : {"Фильтрация", "АЧХ", "VF", "откат", "Интенсивность",
+                                    "I , J", "P - P", "Лин.аппр.", "ось"})
+            QTest::newRow(command) << QString::fromUtf8(command);
+    }
+
+    void closeDuringACommandWaitsForIt()
+    {
+        QFETCH(QString, command);
+        TFileSave w(nullptr, QString());
+        w.setUnitSelection(0);
+        w.resize(1200, 800);
+        w.show();
+        EventPassingPresenter presenter;
+        std::function<void()> run;
+        if (command == "Фильтрация") {
+            ApplyFilterDialog({1}, 0, 2, 0, 50);
+            run = [&] { w.Button4Click(); };
+        } else if (command == "АЧХ") {
+            run = [&] { w.Button6Click(); };
+        } else if (command == "VF") {
+            w.Button3Click();
+            run = [&] { w.SpeedButton6Click(); };
+        } else if (command == "откат") {
+            w.Button6Click();
+            run = [&] { w.BitBtn1Click(); };
+        } else if (command == "Интенсивность") {
+            run = [&] { w.Button7Click(); };
+        } else if (command == "I , J") {
+            w.Button7Click();
+            OnNextModal([](QWidget*) {});   // the vector window, closed again
+            run = [&] { w.Button2Click(); };
+        } else if (command == "P - P") {
+            run = [&] { w.Button11Click(); };
+        } else if (command == "Лин.аппр.") {
+            w.Button1Click();
+            w.chart().setXRange(2.0, 3.0);   // both cursors past the last sample: a refusal
+            w.chart().setCursorPixels(w.chart().xPixelStart() + 10, w.chart().xPixelEnd() - 10);
+            run = [&] { w.Button10Click(); };
+        } else {
+            OnNextModal([](QWidget*) {});   // the axis dialog
+            run = [&] { w.GRClickAxis(2); };
+        }
+        const int n = w.data().count();
+        int heldDuring = -1;
+        QMetaObject::invokeMethod(&w, "reject", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&w, [&] { heldDuring = w.data().count(); }, Qt::QueuedConnection);
+        run();
+        QCOMPARE(heldDuring, n);   // the close came in the middle, the data stayed
+        QVERIFY(!w.isVisible());
+        QCOMPARE(w.result(), int(QDialog::Rejected));
+        QCOMPARE(w.data().count(), 0);
+        QCOMPARE(TS_Wait::liveCount(), 0);
+    }
+
+    // The notice the main window shows while it opens the window, and the window's own, are
+    // gone by the time the filter dialog asks its question.
+    void noNoticeOverTheFilterDialog()
+    {
+        TS_Wait opening(nullptr);
+        opening.showAndPaint();
+        TFileSave w(nullptr, QString());
+        w.setUnitSelection(0);
+        w.show();
+        int noticesOnScreen = -1;
+        OnNextModal([&](QWidget* modal) {
+            QVERIFY(qobject_cast<TMath*>(modal));
+            noticesOnScreen = NoticesOnScreen();
+            qobject_cast<TMath*>(modal)->form()->Button3->click();
+        });
+        w.Button4Click();
+        QCOMPARE(noticesOnScreen, 0);
     }
 
     void controlStatesAfterEachCommand()

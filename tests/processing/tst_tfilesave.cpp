@@ -7,6 +7,7 @@
 #include "RadioGroup.h"
 #include "ModalDriver.h"
 #include "NumberText.h"
+#include "QtMessagePresenter.h"
 #include "ReadWriteMyFile.h"
 #include "RecordingPresenter.h"
 #include "SegmentFixture.h"
@@ -20,6 +21,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -34,6 +36,15 @@ namespace {
 double PointValue(TFileSave& w, int channel, int index)
 {
     return (w.chart().series(channel)->data()->constBegin() + index)->value;
+}
+
+int NoticesOnScreen()
+{
+    int count = 0;
+    for (QWidget* widget : QApplication::allWidgets())
+        if (qobject_cast<TS_Wait*>(widget) && widget->isVisible())
+            ++count;
+    return count;
 }
 
 }   // namespace
@@ -160,6 +171,43 @@ private slots:
         QCOMPARE(w.data().count(), 0);
         QCOMPARE(w.chart().series(0)->data()->size(), 0);
         QCOMPARE(TS_Wait::liveCount(), 0);
+    }
+
+    // A damaged segment is refused with an error box: neither the notice the main window
+    // shows while it opens the file nor the window's own may hide the box's text or button.
+    void noNoticeOverTheErrorOfATruncatedSegment()
+    {
+        const QString path = dir_.filePath("cut.kvnb");
+        QVERIFY(!WriteSegmentFile(path, 1000, 1.0, {1, 1, 1, 1, 1, 1}).isEmpty());
+        {
+            QFile f(path);
+            QVERIFY(f.resize(5000));
+        }
+        SetTestSignalFlag(false);
+        QtMessagePresenter boxes;
+        MessagePresenter* previous = SetMessagePresenter(&boxes);
+        TS_Wait opening(nullptr);
+        opening.showAndPaint();
+        std::vector<int> noticesAtEachBox;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || box->buttons().isEmpty())
+                return;
+            noticesAtEachBox.push_back(NoticesOnScreen());
+            box->buttons().constFirst()->click();
+        });
+        poll.start();
+        TFileSave w(nullptr, path);
+        w.setUnitSelection(0);
+        const int result = w.exec();
+        poll.stop();
+        SetMessagePresenter(previous);
+        QCOMPARE(result, int(QDialog::Rejected));
+        QVERIFY(!noticesAtEachBox.empty());
+        QCOMPARE(noticesAtEachBox, std::vector<int>(noticesAtEachBox.size(), 0));
+        QCOMPARE(NoticesOnScreen(), 0);
     }
 
     void unitChangeIgnoredUntilFirstDraw()

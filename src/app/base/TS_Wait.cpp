@@ -2,11 +2,45 @@
 #include "ui_TS_Wait.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QScreen>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
-int g_live = 0;
+
+std::vector<TS_Wait*>& liveNotices()
+{
+    static std::vector<TS_Wait*> notices;
+    return notices;
 }
+
+// Watches the whole application while a notice exists and hides the notices when any other
+// window or dialog is shown. One place for it, so that messages and dialogs opened from deep
+// inside a reader or a command are covered as well as those the commands open themselves.
+class NoticeGuard : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // A spontaneous show is the window system giving back a window that was up before
+        // (restored from the task bar), not something new to look at.
+        if (event->type() == QEvent::Show && !event->spontaneous() && watched->isWidgetType()) {
+            const auto* widget = static_cast<QWidget*>(watched);
+            const Qt::WindowType type = widget->windowType();
+            // Popups (a combo box's list, a menu) and tool tips belong to a window already up.
+            if (widget->isWindow() && (type == Qt::Window || type == Qt::Dialog) &&
+                !qobject_cast<const TS_Wait*>(widget))
+                for (TS_Wait* notice : std::vector<TS_Wait*>(liveNotices()))
+                    notice->hide();
+        }
+        return false;
+    }
+};
+
+NoticeGuard* g_guard = nullptr;
+
+}   // namespace
 
 TS_Wait::TS_Wait(QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
@@ -15,12 +49,21 @@ TS_Wait::TS_Wait(QWidget* owner)
     ui->setupUi(this);
     setFixedSize(466, 111);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    ++g_live;
+    if (liveNotices().empty() && QCoreApplication::instance()) {
+        g_guard = new NoticeGuard;
+        QCoreApplication::instance()->installEventFilter(g_guard);
+    }
+    liveNotices().push_back(this);
 }
 
 TS_Wait::~TS_Wait()
 {
-    --g_live;
+    auto& notices = liveNotices();
+    notices.erase(std::remove(notices.begin(), notices.end(), this), notices.end());
+    if (notices.empty() && g_guard) {
+        delete g_guard;   // removes itself from the application's filters
+        g_guard = nullptr;
+    }
     delete ui;
 }
 
@@ -47,5 +90,5 @@ void TS_Wait::showAndPaint()
 
 int TS_Wait::liveCount()
 {
-    return g_live;
+    return static_cast<int>(liveNotices().size());
 }

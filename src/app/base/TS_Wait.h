@@ -1,5 +1,10 @@
 // The wait notice: a borderless, always-on-top note shown while a long operation runs.
 // Its creator sets the text, shows it, lets pending events paint it, works, then deletes it.
+//
+// The notice is about work in progress, never about what comes after it: as soon as another
+// window or dialog appears (the window the work was opening, a message box, a dialog a command
+// asks with) every notice that is up steps out of the way and stays hidden, so none ever sits
+// over a question, an error or the controls of a dialog.
 #pragma once
 
 #include <QWidget>
