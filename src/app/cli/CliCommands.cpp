@@ -56,7 +56,10 @@ const char kInfoHelp[] =
     "duration, the rate in records per second, the record count ((size - 4) / 16) and the count\n"
     "of record slots that are not good records (damage the reader skips). For a segment\n"
     "(*.kvnb): the rate as stored and as used (even), the duration, the samples per channel and\n"
-    "the six sensitivities in mV/Pa.\n"
+    "the six sensitivities in mV/Pa. A stamp that cannot be a time is shown as unreadable; when\n"
+    "the stamps cannot give the duration, the reader assumes 40590 records per second, and the\n"
+    "duration and rate are marked as estimates (\"duration_estimated\", \"rate_estimated\").\n"
+    "Of a segment only the header is read.\n"
     "  --json    one JSON array with an object per file instead of the lines\n"
     "The channel order and NULL_ADC (see constants) do not change what info reports.\n";
 
@@ -80,7 +83,8 @@ const char kSpectraHelp[] =
     "  --signal KIND   impulse or periodic; default: the stored signal type\n"
     "  --db            the window's dB values instead of pascals\n"
     "  --locale[=NAME] the program's own CSV form: \";\" between fields, the decimal separator of\n"
-    "                  the user's locale (or of NAME, e.g. ru_RU), CR LF, Windows-1251\n"
+    "                  the user's locale (or of NAME, e.g. ru_RU), numbers with 7 significant\n"
+    "                  digits, CR LF, Windows-1251\n"
     "  --force         replace FILE.csv if it exists\n"
     "Default CSV: \",\" between fields, \".\" as the decimal separator, UTF-8, LF.\n";
 
@@ -107,11 +111,17 @@ const char kIntensityHelp[] =
     "  --force           replace spectra CSV files that exist\n"
     "  --json            a JSON array with an object per file instead of CSV\n"
     "  --locale[=NAME]   the program's own CSV form: \";\" between fields, the locale's decimal\n"
-    "                    separator, the calculation table's number formats, CR LF,\n"
-    "                    Windows-1251 (also for --spectra-csv files)\n"
+    "                    separator, numbers with 7 significant digits, CR LF, Windows-1251\n"
+    "                    (also for --spectra-csv files)\n"
+    "Where the band reaches above the frequency at which k*dr = 1 for a pair, or its strongest\n"
+    "line lies below bin 20 under a window wider than Hanning, a warning goes to standard error\n"
+    "(and to the \"warnings\" list of --json); the numbers and the exit code are unchanged.\n"
     "Test signal (--demo): the stored test-signal parameters, each overridden by\n"
     "  --type sine|meander|impulse  --freq HZ  --amplitude ADC_STEPS  --fi-z DEG  --fi-x DEG\n"
-    "  --noise PERCENT  --rate HZ  --duration S (whole seconds)\n";
+    "  --noise PERCENT  --rate HZ  --duration S (whole seconds)\n"
+    "within the test-signal dialog's ranges: --freq 1..10000 and below half the rate, --amplitude\n"
+    "from 1 step to 1000 V, --fi-z and --fi-x 0..360, --noise 0..100, --rate 64..100000000,\n"
+    "--duration 1..10.\n";
 
 // Puts the list of window names in place of %WINDOWS%, its continuation lines indented to the
 // column where the option's description starts.
