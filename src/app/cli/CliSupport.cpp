@@ -1,11 +1,9 @@
 #include "CliSupport.h"
 
 #include "IniFile.h"
-#include "ResultText.h"
-#include "SettingsStore.h"
-
 #include "SafeFile.h"
 #include "SettingLimits.h"
+#include "SettingsStore.h"
 
 #include <QLocale>
 
