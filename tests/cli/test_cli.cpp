@@ -6,7 +6,9 @@
 
 #include "Intensity.h"
 #include "ResultMath.h"
+#include "ReadIshFile.h"
 #include "SampleGen.h"
+#include "Segment.h"
 #include "Settings.h"
 #include "TestSignal.h"
 
@@ -15,11 +17,17 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -59,6 +67,34 @@ protected:
         r.out = out.str();
         r.err = err.str();
         return r;
+    }
+
+    // The executable itself, for what only a process shows: an exit by a signal (134 for an
+    // uncaught exception) or a hang, which `timeout` turns into exit code 124.
+    CliRun runProcess(std::vector<std::string> args) const
+    {
+#ifdef SONORIX_CLI_PATH
+        args.insert(args.begin() + 1, {"--store", path("store.ini")});
+        std::string command = std::string("timeout 60 ") + SONORIX_CLI_PATH;
+        for (const std::string& a : args)
+            command += " '" + a + "'";
+        command += " > '" + path("stdout.txt") + "' 2> '" + path("stderr.txt") + "'";
+        const int status = std::system(command.c_str());
+        CliRun r;
+        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        r.out = readFile(path("stdout.txt"));
+        r.err = readFile(path("stderr.txt"));
+        return r;
+#else
+        (void)args;
+        return {};
+#endif
+    }
+
+    static std::string readFile(const std::string& name)
+    {
+        std::ifstream in(name, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     }
 
     // A segment of a plane wave, with the default sensitivities.
@@ -300,7 +336,9 @@ TEST_F(CliTest, ATruncatedFileInABatchIsReportedAndTheOthersSucceed)
     writeSegment("p2.kvnb", wave, 4000, 1.0);
     fs::resize_file(path("p2.kvnb"), SegmentFileBytes(4000) - 1000);
 
-    const CliRun r = run({"intensity", path("p1.kvnb"), path("p2.kvnb"), path("p3.kvnb"), "--signal", "periodic"});
+    // A band the probe measures well, so the good files have nothing at all to report.
+    const CliRun r = run({"intensity", path("p1.kvnb"), path("p2.kvnb"), path("p3.kvnb"), "--signal", "periodic",
+                          "--band", "20:60"});
     EXPECT_EQ(r.code, kExitSomeFailed);
     const auto lines = splitLines(r.out);
     ASSERT_EQ(lines.size(), 3u) << r.out;
@@ -413,8 +451,18 @@ TEST_F(CliTest, LocaleFormAndSpectraFiles)
     ASSERT_NE(r.out.find("\r\n"), std::string::npos);
     const auto lines = splitLines(r.out);
     ASSERT_EQ(lines.size(), 2u);
-    // Moduli with 5 decimals and angles with 1, the decimal comma, ";" after no last field.
-    EXPECT_NE(lines[1].find(";45,0;45,0;"), std::string::npos) << lines[1];
+    // The decimal comma, ";" after no last field, the angles of the 45 degree wave.
+    std::vector<std::string> fields;
+    std::istringstream row(lines[1]);
+    for (std::string field; std::getline(row, field, ';');)
+        fields.push_back(field);
+    ASSERT_EQ(fields.size(), 5u + 4 * 7) << lines[1];
+    EXPECT_NE(fields[5].find(','), std::string::npos) << fields[5];   // I_x
+    for (size_t k : {9u, 10u}) {   // I_angle_x, I_angle_y
+        std::string angle = fields[k];
+        std::replace(angle.begin(), angle.end(), ',', '.');
+        EXPECT_NEAR(std::stod(angle), 45.0, 0.05) << fields[k];
+    }
 
     std::ifstream csv(path("s-spectra.csv"), std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(csv)), std::istreambuf_iterator<char>());
@@ -517,3 +565,447 @@ TEST_F(CliTest, TheExecutableRunsWithoutADisplay)
     EXPECT_EQ(WEXITSTATUS(badStatus), kExitSomeFailed);
 }
 #endif
+
+namespace {
+
+// A field of the program's CSV form (decimal comma) as a number.
+double localeField(std::string text)
+{
+    std::replace(text.begin(), text.end(), ',', '.');
+    return std::stod(text);
+}
+
+std::vector<std::string> splitFields(const std::string& line, char separator)
+{
+    std::vector<std::string> fields;
+    std::istringstream in(line);
+    for (std::string field; std::getline(in, field, separator);)
+        fields.push_back(field);
+    return fields;
+}
+
+}  // namespace
+
+TEST_F(CliTest, LocaleNumbersKeepSevenSignificantDigits)
+{
+    {
+        const QLocale before;
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        const struct {
+            double value;
+            const char* text;
+        } cases[] = {{0.0001624691, "0,0001624691"}, {1.234567891e-5, "1,234568E-05"},
+                     {12345678.9, "1,234568E+07"},   {-0.0, "0"},
+                     {45.0, "45"},                   {-3.14159265, "-3,141593"}};
+        for (const auto& c : cases)
+            EXPECT_EQ(LocaleNumber(c.value).toStdString(), c.text) << c.value;
+        QLocale::setDefault(before);
+    }
+
+    // A sine whose spectrum line is about 1.6e-4 Pa: 5 decimals would keep 2 of its digits.
+    const int n = 4000, m = 50;
+    const double a = 812.3456;
+    std::array<std::vector<double>, 6> channels;
+    for (auto& c : channels) {
+        c.resize(n);
+        for (int j = 0; j < n; ++j)
+            c[j] = a * std::sin(2.0 * 3.141592653589793 * m * j / n);
+    }
+    std::string error;
+    ASSERT_TRUE(WriteBytes(path("sine.kvnb"), SegmentFileContents(4000, 1.0, {50, 50, 50, 50, 50, 50}, channels),
+                           &error));
+    const CliRun r = run({"spectra", path("sine.kvnb"), "-o", path("sine.csv"), "--signal", "periodic", "--window",
+                          "none", "--volt", "1e-8", "--locale=ru_RU"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    const auto lines = splitLines(readFile(path("sine.csv")));
+    ASSERT_GT(lines.size(), static_cast<size_t>(m + 1));
+    const auto fields = splitFields(lines[m + 1], ';');
+    ASSERT_GE(fields.size(), 7u) << lines[m + 1];
+    EXPECT_NEAR(localeField(fields[1]) / (a * 1e-8 * 1000.0 / 50.0), 1.0, 1e-6) << fields[1];
+
+    // Every number of an intensity row in the locale form agrees with the machine form to 7 digits.
+    const std::vector<std::string> demo = {"intensity", "--demo", "--freq", "30", "--noise", "0", "--rate", "1000",
+                                           "--signal", "periodic", "--band", "10:100", "--amplitude", "3"};
+    const CliRun machine = run(demo);
+    std::vector<std::string> localeArgs = demo;
+    localeArgs.push_back("--locale=ru_RU");
+    const CliRun locale = run(localeArgs);
+    ASSERT_EQ(machine.code, kExitOk) << machine.err;
+    ASSERT_EQ(locale.code, kExitOk) << locale.err;
+    const auto machineFields = splitFields(splitLines(machine.out).at(1), ',');
+    const auto localeFields = splitFields(splitLines(locale.out).at(1), ';');
+    ASSERT_EQ(machineFields.size(), localeFields.size());
+    for (size_t k = 3; k < machineFields.size(); ++k) {
+        const double exact = std::stod(machineFields[k]);
+        EXPECT_NEAR(localeField(localeFields[k]), exact, 1e-6 * std::abs(exact) + 1e-300)
+            << "column " << k << ": " << localeFields[k] << " against " << machineFields[k];
+    }
+}
+
+TEST_F(CliTest, InfoMarksUnreadableStampsAndEstimates)
+{
+    // At the fallback rate, so a recording with unusable stamps still has a duration.
+    struct Case {
+        const char* name;
+        bool garbageEnd;
+        bool invalidStamps;
+        const char* text;   // in the line
+        const char* end;    // the JSON "end"
+        bool estimated;
+    };
+    const Case cases[] = {
+        {"good.dat", false, false, "end 5 10:00:01, duration 1 s (0:00:01), rate 40590 Hz,", "{\"day\": 5", false},
+        {"cut.dat", true, false, "end unreadable", "null", true},
+        {"days.dat", false, true, "(the stamps disagree)", "{\"day\": 7", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RawRecordingSpec spec = slowWave(45.0, 45.0);
+        spec.rate = kRawFallbackRate;
+        spec.seconds = 1;
+        spec.invalidStamps = c.invalidStamps;
+        std::string error;
+        ASSERT_TRUE(WriteRawRecording(path(c.name), spec, &error)) << error;
+        if (c.garbageEnd) {
+            // A recording cut short: its last bytes are samples, read as "248 06:72:04".
+            std::fstream f(path(c.name), std::ios::in | std::ios::out | std::ios::binary);
+            f.seekp(-4, std::ios::end);
+            f.write("\xF8\x06\x48\x04", 4);
+        }
+        const CliRun text = run({"info", path(c.name)});
+        ASSERT_EQ(text.code, kExitOk) << text.err;
+        EXPECT_NE(text.out.find(c.text), std::string::npos) << text.out;
+        EXPECT_EQ(text.out.find("estimated") != std::string::npos, c.estimated) << text.out;
+
+        const CliRun json = run({"info", "--json", path(c.name)});
+        ASSERT_EQ(json.code, kExitOk) << json.err;
+        const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).array().at(0).toObject();
+        EXPECT_EQ(o.value("duration_estimated").toBool(), c.estimated) << json.out;
+        EXPECT_EQ(o.value("rate_estimated").toBool(), c.estimated) << json.out;
+        EXPECT_EQ(o.value("stamps_usable").toBool(), !c.estimated) << json.out;
+        EXPECT_NE(json.out.find(std::string("\"end\": ") + c.end), std::string::npos) << json.out;
+        EXPECT_EQ(o.value("rate").toInt(), static_cast<int>(kRawFallbackRate)) << json.out;
+    }
+}
+
+TEST_F(CliTest, DemoRefusesWhatTheProgramCannotRepresent)
+{
+    struct Case {
+        std::vector<std::string> options;
+        const char* named;   // what the message must name; nullptr: accepted
+    };
+    const Case cases[] = {
+        {{"--rate", "10"}, "--rate"},
+        {{"--rate", "1000", "--freq", "600"}, "Nyquist"},
+        {{"--rate", "1001", "--freq", "500"}, "Nyquist"},   // used at 1000 Hz
+        {{"--freq", "10001"}, "--freq"},
+        {{"--duration", "0"}, "--duration"},
+        {{"--duration", "11"}, "--duration"},
+        {{"--amplitude", "0"}, "--amplitude"},
+        {{"--amplitude", "100000000"}, "--amplitude"},
+        {{"--fi-z", "361"}, "--fi-z"},
+        {{"--fi-x", "-1"}, "--fi-x"},
+        {{"--rate", "64", "--freq", "31"}, nullptr},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"intensity", "--demo", "--noise", "0", "--signal", "periodic"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const CliRun r = run(args);
+        SCOPED_TRACE(c.options[0] + " " + c.options[1]);
+        if (!c.named) {
+            EXPECT_EQ(r.code, kExitOk) << r.err;
+            continue;
+        }
+        EXPECT_EQ(r.code, kExitUsage) << r.out;
+        EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+    // A stored rate the dialog would refuse is refused too, and the key named.
+    {
+        std::ofstream store(path("store.ini"));
+        store << "[Demo]\nfreq_ocifr=10\n";
+    }
+    const CliRun stored = run({"intensity", "--demo"});
+    EXPECT_EQ(stored.code, kExitUsage);
+    EXPECT_NE(stored.err.find("freq_ocifr"), std::string::npos) << stored.err;
+}
+
+TEST_F(CliTest, ConstantsOutOfRangeAreRefusedWhereTheyEnter)
+{
+    const RawRecordingSpec wave = slowWave(45.0, 45.0);
+    writeSegment("s.kvnb", wave, 4000, 1.0);
+    struct Case {
+        std::vector<std::string> options;
+        const char* ini;     // [Ust] lines of --settings FILE, or nullptr
+        const char* store;   // lines of the store, or nullptr
+        const char* named;
+        const char* range;
+    };
+    const Case cases[] = {
+        {{"--null-adc", "-2147483648"}, nullptr, nullptr, "--null-adc", "0 to 16383"},
+        {{"--null-adc", "16384"}, nullptr, nullptr, "--null-adc", "0 to 16383"},
+        {{"--rho", "1e-320"}, nullptr, nullptr, "--rho", "from 1e-06"},
+        {{"--rho", "nan"}, nullptr, nullptr, "--rho", "from 1e-06"},
+        {{"--volt", "0"}, nullptr, nullptr, "--volt", "from 1e-12"},
+        {{"--spacing", "0,0.5,0.5"}, nullptr, nullptr, "lmic1", "from 1e-06"},
+        {{"--sens", "50,50,0,50,50,50"}, nullptr, nullptr, "Chuv3", "from 1e-09"},
+        {{}, "NULL_ADC=-2147483648", nullptr, "NULL_ADC", "0 to 16383"},
+        {{}, "plotnost=-inf", nullptr, "plotnost", "from 1e-06"},
+        {{}, "lmic1=0", nullptr, "lmic1", "from 1e-06"},
+        {{}, nullptr, "[Sav]\nplotnost=-1\n", "plotnost", "from 1e-06"},
+        {{}, nullptr, "[Mag]\nNULL_ADC=-5\n", "NULL_ADC", "0 to 16383"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.named);
+        fs::remove(path("store.ini"));
+        std::vector<std::string> args = {"intensity", path("s.kvnb"), "--band", "20:60"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        if (c.ini) {
+            std::ofstream ini(path("probe.ini"));
+            ini << "[Ust]\n" << c.ini << "\n";
+            args.insert(args.end(), {"--settings", path("probe.ini")});
+        }
+        if (c.store) {
+            std::ofstream store(path("store.ini"));
+            store << c.store;
+        }
+        const CliRun r = run(args);
+        EXPECT_EQ(r.code, kExitUsage) << r.out;
+        EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.range), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+    // A bad stored value that an option replaces never reaches the numerics: no reason to stop.
+    // (Its own size: the store's reader may keep a file it has seen of the same size and time.)
+    {
+        std::ofstream store(path("store.ini"));
+        store << "[Sav]\nplotnost=-0.5\n";
+    }
+    const CliRun overridden = run({"intensity", path("s.kvnb"), "--band", "20:60", "--rho", "1.2"});
+    EXPECT_EQ(overridden.code, kExitOk) << overridden.err;
+}
+
+TEST_F(CliTest, MessagesSayWhatFailedInPlainWords)
+{
+    const CliRun missing = run({"info", path("pos1.kvnb"), path("pos2.dat")});
+    EXPECT_EQ(missing.code, kExitSomeFailed);
+    EXPECT_NE(missing.err.find(path("pos1.kvnb") + ": cannot open: No such file or directory"), std::string::npos)
+        << missing.err;
+    EXPECT_NE(missing.err.find(path("pos2.dat") + ": cannot open: No such file or directory"), std::string::npos)
+        << missing.err;
+    EXPECT_EQ(missing.err.find("GetLastError"), std::string::npos) << missing.err;
+
+    // The list of window names continues at the column of the option's description.
+    for (const char* command : {"spectra", "intensity"}) {
+        const std::string help = run({command, "--help"}).out;
+        const auto lines = splitLines(help);
+        const auto option = std::find_if(lines.begin(), lines.end(),
+                                         [](const std::string& l) { return l.rfind("  --window NAME", 0) == 0; });
+        const auto names = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+            return l.find("(or their numbers 0..7") != std::string::npos;
+        });
+        ASSERT_NE(option, lines.end()) << help;
+        ASSERT_NE(names, lines.end()) << help;
+        const size_t column = option->find_first_not_of(' ', std::string("  --window NAME").size());
+        EXPECT_EQ(names->find_first_not_of(' '), column) << command << "\n" << help;
+    }
+}
+
+TEST_F(CliTest, WritesRefuseTargetsThatAreNotFilesAndGiveTheSystemsReason)
+{
+    const RawRecordingSpec wave = slowWave(45.0, 45.0);
+    writeSegment("s.kvnb", wave, 4000, 1.0);
+    RawRecordingSpec spec = wave;
+    spec.rate = 4000;
+    spec.seconds = 2;
+    std::string error;
+    ASSERT_TRUE(WriteRawRecording(path("rec.dat"), spec, &error)) << error;
+    fs::create_directory(path("dir.csv"));
+    fs::create_directory(path("dir.kvnb"));
+    fs::create_symlink("/dev/null", path("null.csv"));
+    fs::create_symlink("/dev/null", path("null.kvnb"));
+    fs::create_symlink(path("nothing-there"), path("dangling.csv"));
+    fs::create_symlink(path("nothing-there"), path("dangling.kvnb"));
+    ASSERT_TRUE(WriteBytes(path("old.csv"), {1, 2, 3}, &error));
+    ASSERT_TRUE(WriteBytes(path("old.kvnb"), {1, 2, 3}, &error));
+
+    struct Case {
+        const char* target;   // without its extension
+        bool force;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"dir", true, "is a directory"},
+        {"dir", false, "is a directory"},
+        {"null", true, "is a device, not a regular file"},
+        {"dangling", true, "dangling link"},
+        {"old", false, "file exists (use --force to replace it)"},
+        {"no-such-folder/x", true, "No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        for (const char* ext : {".csv", ".kvnb"}) {
+            const std::string target = path(std::string(c.target) + ext);
+            SCOPED_TRACE(target + (c.force ? " --force" : ""));
+            std::vector<std::string> args =
+                std::string(ext) == ".csv"
+                    ? std::vector<std::string>{"spectra", path("s.kvnb"), "-o", target}
+                    : std::vector<std::string>{"cut", path("rec.dat"), "--from", "0", "--to", "1", "-o", target};
+            if (c.force)
+                args.push_back("--force");
+            const CliRun r = run(args);
+            EXPECT_EQ(r.code, kExitSomeFailed);
+            EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+            // The hint only where it helps.
+            EXPECT_EQ(r.err.find("--force") != std::string::npos, !c.force && std::string(c.target) == "old")
+                << r.err;
+        }
+    }
+    // Nothing was replaced: the links are links, the device and the old files untouched.
+    EXPECT_TRUE(fs::is_symlink(path("null.kvnb")));
+    EXPECT_TRUE(fs::is_symlink(path("dangling.csv")));
+    EXPECT_FALSE(fs::exists(path("nothing-there")));
+    EXPECT_TRUE(fs::is_directory(path("dir.kvnb")));
+    EXPECT_EQ(fs::file_size(path("old.kvnb")), 3u);
+}
+
+TEST_F(CliTest, InfoReadsOnlyTheHeaderOfAHugeSegment)
+{
+    // 2e8 samples per channel: a 9.6 GB file, sparse, so it takes no disk space.
+    const uint32_t rate = 40000;
+    const double duration = 5000.0;
+    const int64_t n = SegmentSampleCount(rate, duration);
+    std::array<std::vector<double>, 6> none;
+    for (auto& c : none)
+        c.assign(2, 0.0);
+    std::vector<uint8_t> header = SegmentFileContents(rate, 2.0 / rate, DefaultSettings().Chuv, none);
+    header.resize(static_cast<size_t>(kSegmentHeaderBytes));
+    std::copy_n(reinterpret_cast<const uint8_t*>(&duration), 8, header.begin() + 4);
+    std::string error;
+    ASSERT_TRUE(WriteBytes(path("huge.kvnb"), header, &error)) << error;
+    fs::resize_file(path("huge.kvnb"), static_cast<uintmax_t>(SegmentFileBytes(n)));
+
+    const CliRun r = run({"info", "--json", path("huge.kvnb")});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_NE(r.out.find("\"samples\": 200000000"), std::string::npos) << r.out;
+}
+
+TEST_F(CliTest, CutReadsOnlyTheRecordsTheStretchNeeds)
+{
+    // 8000 good records, then 10 records of zeros before the end stamp: over the stamps' 2 s the
+    // reader's rate is 4005, so the second second's frame runs into the zeros.
+    RawRecordingSpec spec = slowWave(45.0, 45.0);
+    spec.rate = 4000;
+    spec.seconds = 2;
+    std::string error;
+    ASSERT_TRUE(WriteRawRecording(path("rec.dat"), spec, &error)) << error;
+    std::string bytes = readFile(path("rec.dat"));
+    bytes.insert(bytes.size() - 4, std::string(160, '\0'));
+    ASSERT_TRUE(WriteBytes(path("rec.dat"), std::vector<uint8_t>(bytes.begin(), bytes.end()), &error));
+
+    const CliRun r = run({"cut", path("rec.dat"), "--from", "0.5", "--to", "1.4", "-o", path("seg.kvnb")});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    // 0.9 s at the even rate 4004.
+    EXPECT_EQ(fs::file_size(path("seg.kvnb")), static_cast<uintmax_t>(SegmentFileBytes(SegmentSampleCount(4005, 0.9))));
+    const CliRun info = run({"intensity", path("seg.kvnb"), "--band", "20:60", "--signal", "periodic"});
+    EXPECT_EQ(info.code, kExitOk) << info.err;
+}
+
+#ifdef SONORIX_CLI_PATH
+TEST_F(CliTest, InputsThatAreNotRegularFilesFailCleanly)
+{
+    fs::create_directory(path("dir.dat"));
+    fs::create_directory(path("dir.kvnb"));
+    ASSERT_EQ(::mkfifo(path("pipe.dat").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(path("pipe.kvnb").c_str(), 0600), 0);
+    for (const char* device : {"null", "zero"}) {
+        fs::create_symlink(std::string("/dev/") + device, path(std::string(device) + ".dat"));
+        fs::create_symlink(std::string("/dev/") + device, path(std::string(device) + ".kvnb"));
+    }
+    // A segment whose channel 3 holds a NaN at sample 7.
+    std::array<std::vector<double>, 6> channels;
+    for (auto& c : channels)
+        c.assign(4000, 1.0);
+    channels[2][7] = NAN;
+    std::string error;
+    ASSERT_TRUE(WriteBytes(path("nan.kvnb"), SegmentFileContents(4000, 1.0, DefaultSettings().Chuv, channels), &error));
+
+    struct Case {
+        const char* input;   // without its extension
+        const char* says;
+    };
+    const Case inputs[] = {
+        {"dir", "is a directory"},
+        {"pipe", "is a named pipe"},
+        {"null", "is a device"},
+        {"zero", "is a device"},
+    };
+    for (const Case& c : inputs) {
+        const std::string dat = path(std::string(c.input) + ".dat");
+        const std::string seg = path(std::string(c.input) + ".kvnb");
+        const std::vector<std::vector<std::string>> commands = {
+            {"info", dat},
+            {"info", seg},
+            {"cut", dat, "--from", "0", "--to", "1", "-o", path("out.kvnb")},
+            {"spectra", seg, "-o", path("out.csv")},
+            {"intensity", seg},
+        };
+        for (const auto& command : commands) {
+            SCOPED_TRACE(command[0] + " " + command[1]);
+            const CliRun r = runProcess(command);
+            EXPECT_EQ(r.code, kExitSomeFailed) << r.err;
+            EXPECT_NE(r.err.find(command[1] + ": " + c.says), std::string::npos) << r.err;
+        }
+    }
+    for (const char* command : {"spectra", "intensity"}) {
+        SCOPED_TRACE(command);
+        std::vector<std::string> args = {command, path("nan.kvnb")};
+        if (std::string(command) == "spectra")
+            args.insert(args.end(), {"-o", path("out.csv")});
+        const CliRun r = runProcess(args);
+        EXPECT_EQ(r.code, kExitSomeFailed) << r.err;
+        EXPECT_NE(r.err.find("not a number"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("channel 3, sample 7"), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(fs::exists(path("out.kvnb")));
+    EXPECT_FALSE(fs::exists(path("out.csv")));
+}
+#endif
+
+TEST_F(CliTest, IntensityWarnsBeyondTheProbesLimits)
+{
+    struct Case {
+        std::vector<std::string> options;
+        std::vector<const char*> warnings;   // a part of each sentence, in order
+    };
+    const Case cases[] = {
+        {{"--freq", "40", "--band", "20:60", "--window", "hanning"}, {}},
+        // k dr = 1 at 340 / (2 pi 0.5) = 108 Hz.
+        {{"--freq", "40", "--band", "20:300", "--window", "hanning"}, {"k*dr = 1"}},
+        // A 10 Hz line of a 1 s signal lies near bin 10.
+        {{"--freq", "10", "--band", "5:15", "--window", "flattop"}, {"below bin 20"}},
+        {{"--freq", "10", "--band", "5:15", "--window", "hanning"}, {}},
+        {{"--freq", "10", "--band", "5:200", "--window", "blackman"}, {"k*dr = 1", "below bin 20"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"intensity", "--demo", "--rate", "1000", "--noise", "0",
+                                         "--signal", "periodic", "--json"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        std::string joined;
+        for (const auto& a : c.options)
+            joined += a + " ";
+        SCOPED_TRACE(joined);
+        const CliRun r = run(args);
+        ASSERT_EQ(r.code, kExitOk) << r.err;
+        const QJsonArray warnings =
+            QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array().at(0).toObject().value("warnings").toArray();
+        ASSERT_EQ(warnings.size(), static_cast<int>(c.warnings.size())) << r.out;
+        for (size_t k = 0; k < c.warnings.size(); ++k) {
+            const std::string sentence = warnings.at(static_cast<int>(k)).toString().toStdString();
+            EXPECT_NE(sentence.find(c.warnings[k]), std::string::npos) << sentence;
+            EXPECT_NE(r.err.find("sonorix-cli: demo: warning: " + sentence), std::string::npos) << r.err;
+        }
+        if (c.warnings.empty()) {
+            EXPECT_TRUE(r.err.empty()) << r.err;
+        }
+    }
+}

@@ -5,6 +5,7 @@
 #include "StderrPresenter.h"
 
 #include "PlaybackFrame.h"
+#include "ProbeLimits.h"
 #include "ProcessingData.h"
 #include "ReadIshFile.h"
 #include "ReadWriteMyFile.h"
@@ -12,6 +13,7 @@
 #include "ResultText.h"
 #include "SettingsStore.h"
 #include "Spectra.h"
+#include "Windows.h"
 
 #include <QLocale>
 #include <QString>
@@ -54,7 +56,10 @@ const char kInfoHelp[] =
     "duration, the rate in records per second, the record count ((size - 4) / 16) and the count\n"
     "of record slots that are not good records (damage the reader skips). For a segment\n"
     "(*.kvnb): the rate as stored and as used (even), the duration, the samples per channel and\n"
-    "the six sensitivities in mV/Pa.\n"
+    "the six sensitivities in mV/Pa. A stamp that cannot be a time is shown as unreadable; when\n"
+    "the stamps cannot give the duration, the reader assumes 40590 records per second, and the\n"
+    "duration and rate are marked as estimates (\"duration_estimated\", \"rate_estimated\").\n"
+    "Of a segment only the header is read.\n"
     "  --json    one JSON array with an object per file instead of the lines\n"
     "The channel order and NULL_ADC (see constants) do not change what info reports.\n";
 
@@ -78,7 +83,8 @@ const char kSpectraHelp[] =
     "  --signal KIND   impulse or periodic; default: the stored signal type\n"
     "  --db            the window's dB values instead of pascals\n"
     "  --locale[=NAME] the program's own CSV form: \";\" between fields, the decimal separator of\n"
-    "                  the user's locale (or of NAME, e.g. ru_RU), CR LF, Windows-1251\n"
+    "                  the user's locale (or of NAME, e.g. ru_RU), numbers with 7 significant\n"
+    "                  digits, CR LF, Windows-1251\n"
     "  --force         replace FILE.csv if it exists\n"
     "Default CSV: \",\" between fields, \".\" as the decimal separator, UTF-8, LF.\n";
 
@@ -105,19 +111,46 @@ const char kIntensityHelp[] =
     "  --force           replace spectra CSV files that exist\n"
     "  --json            a JSON array with an object per file instead of CSV\n"
     "  --locale[=NAME]   the program's own CSV form: \";\" between fields, the locale's decimal\n"
-    "                    separator, the calculation table's number formats, CR LF,\n"
-    "                    Windows-1251 (also for --spectra-csv files)\n"
+    "                    separator, numbers with 7 significant digits, CR LF, Windows-1251\n"
+    "                    (also for --spectra-csv files)\n"
+    "Where the band reaches above the frequency at which k*dr = 1 for a pair, or its strongest\n"
+    "line lies below bin 20 under a window wider than Hanning, a warning goes to standard error\n"
+    "(and to the \"warnings\" list of --json); the numbers and the exit code are unchanged.\n"
     "Test signal (--demo): the stored test-signal parameters, each overridden by\n"
     "  --type sine|meander|impulse  --freq HZ  --amplitude ADC_STEPS  --fi-z DEG  --fi-x DEG\n"
-    "  --noise PERCENT  --rate HZ  --duration S (whole seconds)\n";
+    "  --noise PERCENT  --rate HZ  --duration S (whole seconds)\n"
+    "within the test-signal dialog's ranges: --freq 1..10000 and below half the rate, --amplitude\n"
+    "from 1 step to 1000 V, --fi-z and --fi-x 0..360, --noise 0..100, --rate 64..100000000,\n"
+    "--duration 1..10.\n";
 
+// Puts the list of window names in place of %WINDOWS%, its continuation lines indented to the
+// column where the option's description starts.
 std::string withWindows(const char* help)
 {
     std::string text = help;
     const size_t at = text.find("%WINDOWS%");
-    if (at != std::string::npos)
-        text.replace(at, 9, kWindowNamesHelp);
+    if (at == std::string::npos)
+        return text;
+    const size_t lineStart = text.rfind('\n', at) + 1;   // npos + 1 == 0 on the first line
+    size_t column = text.find_first_not_of(' ', lineStart);
+    if (column < at && text.compare(column, 2, "--") == 0) {
+        // An option line: its description starts after the first run of two spaces.
+        column = text.find("  ", column);
+        column = column < at ? text.find_first_not_of(' ', column) : at;
+    }
+    std::string names = kWindowNamesHelp;
+    for (size_t nl = names.find('\n'); nl != std::string::npos; nl = names.find('\n', nl + 1))
+        names.insert(nl + 1, column - lineStart, ' ');
+    text.replace(at, 9, names);
     return text;
+}
+
+// The window names on one line, for a message.
+std::string windowNamesInline()
+{
+    std::string names = kWindowNamesHelp;
+    std::replace(names.begin(), names.end(), '\n', ' ');
+    return names;
 }
 
 std::string lowerExtension(const std::string& path)
@@ -178,6 +211,38 @@ struct Context {
     }
 };
 
+// The first sample of the segment that is not a finite number, as "channel C, sample J (T s)";
+// empty when there is none. A NaN in a segment would otherwise make every band vector 0.
+std::string firstNonFiniteSample(const Segment& segment)
+{
+    for (int c = 0; c < 6; ++c) {
+        const std::vector<double>& values = segment.channels[c];
+        const auto it = std::find_if(values.begin(), values.begin() + segment.sampleCount,
+                                     [](double v) { return !std::isfinite(v); });
+        if (it != values.begin() + segment.sampleCount) {
+            const auto j = it - values.begin();
+            return "channel " + std::to_string(c + 1) + ", sample " + std::to_string(j) + " (" +
+                   MachineNumber(segment.time[static_cast<size_t>(j)]) + " s)";
+        }
+    }
+    return {};
+}
+
+// Runs one file's step so that nothing a routine throws can end the batch (or the process):
+// the file is reported as failed and the others go on.
+template <typename Step>
+bool guarded(const Context& ctx, const std::string& path, Step step)
+{
+    try {
+        return step();
+    } catch (const std::exception& e) {
+        ctx.fail(path, std::string("unexpected failure: ") + e.what());
+    } catch (...) {
+        ctx.fail(path, "unexpected failure");
+    }
+    return false;
+}
+
 // Reads a whole segment; false after its messages (or a line of its own) on the error stream.
 bool loadSegment(const Context& ctx, const std::string& path, Segment& segment)
 {
@@ -185,7 +250,12 @@ bool loadSegment(const Context& ctx, const std::string& path, Segment& segment)
         ctx.fail(path, "not a segment file (*.kvnb)");
         return false;
     }
+    if (const std::string problem = InputFileProblem(path); !problem.empty()) {
+        ctx.fail(path, problem);
+        return false;
+    }
     const int before = ctx.presenter.messageCount();
+    ctx.presenter.setSystemAction("cannot read");
     TReadWriteMyFile file(path);
     uint32_t rate = 0;
     double duration = 0.0;
@@ -197,7 +267,7 @@ bool loadSegment(const Context& ctx, const std::string& path, Segment& segment)
         // of N doubles at the peak.
         const int64_t need = 40 * 8 * n;
         const int64_t available = AvailableMemoryBytes();
-        if (available >= 0 && need > available) {
+        if (n > INT32_MAX || (available >= 0 && need > available)) {
             file.Close();
             ctx.fail(path, MemoryRefusalText(n, need, available));
             return false;
@@ -208,8 +278,16 @@ bool loadSegment(const Context& ctx, const std::string& path, Segment& segment)
         for (int c = 0; c < 6; ++c)
             channels[c] = segment.channels[c].data();
         failed = file.ReadBody(evenRate, duration, channels, segment.time.data(), segment.paPerVolt);
-        if (failed)
+        if (!failed) {
+            if (const std::string where = firstNonFiniteSample(segment); !where.empty()) {
+                ctx.fail(path, "the segment holds a sample that is not a number, first at " + where);
+                segment.Clear();
+                file.Close();
+                return false;
+            }
+        } else {
             segment.Clear();
+        }
     }
     file.Close();
     if (failed && ctx.presenter.messageCount() == before)
@@ -245,7 +323,7 @@ std::optional<int> windowFromOption(const ParsedArgs& args, const Context& ctx, 
         return storedWindowItem();
     const std::optional<int> item = WindowItemFromName(*text);
     if (!item) {
-        ctx.fail("", "--window: unknown window \"" + *text + "\"; one of " + kWindowNamesHelp);
+        ctx.fail("", "--window: unknown window \"" + *text + "\"; one of " + windowNamesInline());
         bad = true;
     }
     return item;
@@ -270,6 +348,13 @@ std::string twoDigits(unsigned v)
     return buffer;
 }
 
+// A stamp the recorder could have written: day 0..31, hh:mm:ss of a day.
+bool stampReadable(const std::string& b)
+{
+    const auto byte = [&](int i) { return static_cast<unsigned char>(b[i]); };
+    return byte(0) <= 31 && byte(1) <= 23 && byte(2) <= 59 && byte(3) <= 59;
+}
+
 std::string stampText(const std::string& b)
 {
     return std::to_string(static_cast<unsigned char>(b[0])) + " " + twoDigits(static_cast<unsigned char>(b[1])) +
@@ -281,6 +366,11 @@ std::string stampText(const std::string& b)
 bool openRecording(const Context& ctx, const std::string& path, TReadIshFile& reader, uint16_t& h,
                    uint16_t& m, uint16_t& s, uint32_t& rate)
 {
+    if (const std::string problem = InputFileProblem(path); !problem.empty()) {
+        ctx.fail(path, problem);
+        return false;
+    }
+    ctx.presenter.setSystemAction("cannot read");
     if (reader.Open() != 0)
         return false;
     if (reader.ReadHeader(h, m, s, rate) != kRawHeaderOk) {
@@ -335,40 +425,60 @@ bool infoRaw(const Context& ctx, const std::string& path, std::string& line, std
     reader.Close();
     const int64_t damaged = std::max<int64_t>(0, records - good);
     const uint32_t duration = uint32_t(h) * 3600 + uint32_t(m) * 60 + s;
+    // The reader falls back to kRawFallbackRate records per second when the stamps cannot
+    // give the duration (one unreadable, or more than a day apart); duration and rate are
+    // then estimates, and say so.
+    const bool startOk = stampReadable(*start);
+    const bool endOk = stampReadable(*end);
+    const int dayStep = static_cast<unsigned char>((*end)[0]) - static_cast<unsigned char>((*start)[0]);
+    const bool stampsUsable = startOk && endOk && (dayStep == 0 || dayStep == 1);
+    const bool estimated = !stampsUsable;
 
-    line = path + ": raw recording, start " + stampText(*start) + ", end " + stampText(*end) + ", duration " +
+    line = path + ": raw recording, start " + (startOk ? stampText(*start) : std::string("unreadable")) + ", end " +
+           (endOk ? stampText(*end) : std::string("unreadable")) +
+           (startOk && endOk && !stampsUsable ? " (the stamps disagree)" : "") + ", duration " +
            std::to_string(duration) + " s (" + std::to_string(h) + ":" + twoDigits(m) + ":" + twoDigits(s) +
-           "), rate " + std::to_string(rate) + " Hz, " + std::to_string(records) + " records, " +
-           std::to_string(damaged) + " damaged";
+           (estimated ? ", estimated from the record count: the stamps are unusable" : "") + "), rate " +
+           std::to_string(rate) + " Hz" + (estimated ? " (estimated)" : "") + ", " + std::to_string(records) +
+           " records, " + std::to_string(damaged) + " damaged";
     auto stampJson = [](const std::string& b) {
+        if (!stampReadable(b))
+            return std::string("null");
         return "{\"day\": " + std::to_string(static_cast<unsigned char>(b[0])) +
                ", \"hour\": " + std::to_string(static_cast<unsigned char>(b[1])) +
                ", \"minute\": " + std::to_string(static_cast<unsigned char>(b[2])) +
                ", \"second\": " + std::to_string(static_cast<unsigned char>(b[3])) + "}";
     };
+    const std::string estimatedJson = estimated ? "true" : "false";
     json = "{\"file\": " + JsonString(path) + ", \"type\": \"raw\", \"start\": " + stampJson(*start) +
-           ", \"end\": " + stampJson(*end) + ", \"duration_s\": " + std::to_string(duration) +
-           ", \"rate\": " + std::to_string(rate) + ", \"records\": " + std::to_string(records) +
-           ", \"damaged_records\": " + std::to_string(damaged) + "}";
+           ", \"end\": " + stampJson(*end) + ", \"stamps_usable\": " + (stampsUsable ? "true" : "false") +
+           ", \"duration_s\": " + std::to_string(duration) + ", \"duration_estimated\": " + estimatedJson +
+           ", \"rate\": " + std::to_string(rate) + ", \"rate_estimated\": " + estimatedJson +
+           ", \"records\": " + std::to_string(records) + ", \"damaged_records\": " + std::to_string(damaged) + "}";
     return true;
 }
 
+// Reads the header alone: info must answer for a segment far larger than memory.
 bool infoSegment(const Context& ctx, const std::string& path, std::string& line, std::string& json)
 {
-    Segment segment;
-    if (!loadSegment(ctx, path, segment))
-        return false;
-    const std::optional<std::string> header = readBytesAt(path, 0, static_cast<size_t>(kSegmentHeaderBytes));
-    if (!header) {
-        ctx.fail(path, "cannot read the header");
-        return false;
-    }
-    // Little-endian on disk; this program builds for little-endian machines only.
+    const int before = ctx.presenter.messageCount();
+    ctx.presenter.setSystemAction("cannot read");
+    TReadWriteMyFile file(path);
     uint32_t storedRate = 0;
     double duration = 0.0;
+    const bool failed = file.OpenForReading() || file.ReadHeader(storedRate, duration);
+    file.Close();
+    const std::optional<std::string> header =
+        failed ? std::nullopt : readBytesAt(path, 0, static_cast<size_t>(kSegmentHeaderBytes));
+    if (!header) {
+        if (ctx.presenter.messageCount() == before)
+            ctx.fail(path, "cannot read the header");
+        return false;
+    }
+    const uint32_t evenRate = SegmentEvenRate(storedRate);
+    const int64_t samples = SegmentSampleCount(evenRate, duration);
+    // Little-endian on disk; this program builds for little-endian machines only.
     std::array<double, 6> sensitivities{};
-    std::copy_n(header->data(), 4, reinterpret_cast<char*>(&storedRate));
-    std::copy_n(header->data() + 4, 8, reinterpret_cast<char*>(&duration));
     std::copy_n(header->data() + 12, 48, reinterpret_cast<char*>(sensitivities.data()));
 
     std::string sensText, sensJson;
@@ -376,12 +486,12 @@ bool infoSegment(const Context& ctx, const std::string& path, std::string& line,
         sensText += (c ? "," : "") + MachineNumber(sensitivities[c]);
         sensJson += (c ? ", " : "") + JsonNumber(sensitivities[c]);
     }
-    line = path + ": segment, rate " + std::to_string(storedRate) + " Hz (used " +
-           std::to_string(segment.sampleRate) + "), duration " + MachineNumber(duration) + " s, " +
-           std::to_string(segment.sampleCount) + " samples per channel, sensitivities " + sensText + " mV/Pa";
+    line = path + ": segment, rate " + std::to_string(storedRate) + " Hz (used " + std::to_string(evenRate) +
+           "), duration " + MachineNumber(duration) + " s, " + std::to_string(samples) +
+           " samples per channel, sensitivities " + sensText + " mV/Pa";
     json = "{\"file\": " + JsonString(path) + ", \"type\": \"segment\", \"rate\": " + std::to_string(storedRate) +
-           ", \"even_rate\": " + std::to_string(segment.sampleRate) + ", \"duration_s\": " + JsonNumber(duration) +
-           ", \"samples\": " + std::to_string(segment.sampleCount) + ", \"sensitivities\": [" + sensJson + "]}";
+           ", \"even_rate\": " + std::to_string(evenRate) + ", \"duration_s\": " + JsonNumber(duration) +
+           ", \"samples\": " + std::to_string(samples) + ", \"sensitivities\": [" + sensJson + "]}";
     return true;
 }
 
@@ -397,10 +507,13 @@ int runInfo(const Context& ctx, const ParsedArgs& args)
         std::string line, object;
         const std::string ext = lowerExtension(path);
         bool ok = false;
-        if (ext == ".dat")
-            ok = infoRaw(ctx, path, line, object);
+        const std::string problem = ext == ".dat" || ext == ".kvnb" ? InputFileProblem(path) : std::string();
+        if (!problem.empty())
+            ctx.fail(path, problem);
+        else if (ext == ".dat")
+            ok = guarded(ctx, path, [&] { return infoRaw(ctx, path, line, object); });
         else if (ext == ".kvnb")
-            ok = infoSegment(ctx, path, line, object);
+            ok = guarded(ctx, path, [&] { return infoSegment(ctx, path, line, object); });
         else
             ctx.fail(path, "unknown file type (expected *.dat or *.kvnb)");
         ctx.presenter.setFile({});
@@ -443,6 +556,12 @@ int runCut(const Context& ctx, const ParsedArgs& args)
         ctx.fail(path, "not a raw recording (*.dat)");
         return kExitSomeFailed;
     }
+    const bool force = args.has("--force");
+    // Said before the recording is read: a target that cannot be replaced wastes no reading.
+    if (const std::string problem = OutputTargetProblem(target, force); !problem.empty()) {
+        ctx.fail(target, problem);
+        return kExitSomeFailed;
+    }
     ctx.presenter.setFile(path);
     TReadIshFile reader(path, ctx.settings);
     uint16_t h = 0, m = 0, s = 0;
@@ -454,11 +573,13 @@ int runCut(const Context& ctx, const ParsedArgs& args)
         ctx.fail(path, "--to lies past the end of the recording (" + MachineNumber(duration) + " s)");
         return kExitSomeFailed;
     }
-    // The frame the playback window would show: whole seconds from the second the stretch
-    // starts in, read at full rate; the stretch is the "visible window" inside it.
+    // The playback window reads whole seconds from the second the stretch starts in; the
+    // stretch is the "visible window" inside that frame. Only the records up to the first one
+    // past the stretch are read, so damage later in the frame cannot fail an intact stretch.
     const uint32_t start = static_cast<uint32_t>(std::floor(*from));
     const int64_t frameSeconds = std::max<int64_t>(1, static_cast<int64_t>(std::ceil(*to - start)));
-    const int64_t totalWanted = frameSeconds * rate;
+    const int64_t neededRecords = static_cast<int64_t>(std::ceil((*to - start) * rate)) + 2;
+    const int64_t totalWanted = std::min<int64_t>(frameSeconds * rate, neededRecords);
     if (totalWanted > INT32_MAX) {
         ctx.fail(path, "the stretch is too long to cut in one piece");
         return kExitSomeFailed;
@@ -490,18 +611,30 @@ int runCut(const Context& ctx, const ParsedArgs& args)
         ctx.fail(path, "Слишком малый временной интервал. Запись невозможна!");
         return kExitSomeFailed;
     }
-    ctx.presenter.setFile(target);
-    TReadWriteMyFile file(target);
-    if (file.OpenForWriting(args.has("--force"))) {
-        ctx.fail(target, "cannot create the segment file (use --force to replace an existing one)");
+    ctx.presenter.setFile({});
+    if (SegmentSampleCount(rate, stretch.duration) > total - stretch.first) {
+        ctx.fail(path, "the stretch reaches past the records read");
         return kExitSomeFailed;
     }
     std::array<const double*, 6> first{};
     for (int c = 0; c < 6; ++c)
         first[c] = channels[c].data() + stretch.first;
     const std::array<double, 6> sensitivities = ChannelSensitivities(ctx.settings);
-    if (file.WriteSegment(rate, stretch.duration, sensitivities, first, total - stretch.first) || file.Close()) {
-        ctx.fail(target, "the segment could not be written");
+    // The writer reports its failures in boxes; they become one line with the system's reason.
+    ctx.presenter.startCapture();
+    TReadWriteMyFile file(target);
+    bool failed = file.OpenForWriting(force);
+    if (!failed) {
+        // The stretch fits the records read (checked above), so a failure here is the write's,
+        // and Close reports its reason without committing anything.
+        failed = file.WriteSegment(rate, stretch.duration, sensitivities, first, total - stretch.first);
+        failed = file.Close() || failed;
+    }
+    const std::string reason = ctx.presenter.takeCaptured();
+    if (failed) {
+        const bool exists = ::access(target.c_str(), F_OK) == 0;
+        ctx.fail(target, "cannot write the segment: " + (reason.empty() ? std::string("no reason given") : reason) +
+                             (exists && !force ? " (use --force to replace it)" : ""));
         return kExitSomeFailed;
     }
     ctx.out << target << ": " << stretch.count << " samples per channel at " << SegmentEvenRate(rate)
@@ -526,10 +659,15 @@ int runSpectra(const Context& ctx, const ParsedArgs& args)
     if (signal)
         ctx.settings.impuls = *signal;
     const std::string& path = args.positional[0];
+    if (const std::string problem = OutputTargetProblem(*args.value("-o"), args.has("--force")); !problem.empty()) {
+        ctx.fail(*args.value("-o"), problem);
+        return kExitSomeFailed;
+    }
     ctx.presenter.setFile(path);
     Segment segment;
     if (!loadSegment(ctx, path, segment))
         return kExitSomeFailed;
+    ctx.presenter.setFile({});
     const int n = segment.sampleCount;
     const int bins = n / 2;
     if (bins < 1) {
@@ -558,13 +696,13 @@ int runSpectra(const Context& ctx, const ParsedArgs& args)
                                         : QStringLiteral("ch%1_%2").arg(c).arg(db ? "dB" : "Pa"));
     lines << header + (ctx.localeForm ? sep : QString());
     for (int k = 0; k < bins; ++k) {
-        const auto number = [&](double v, int decimals) {
-            return ctx.localeForm ? FixedText(v, 10, decimals) : QString::fromStdString(MachineNumber(v));
+        const auto number = [&](double v) {
+            return ctx.localeForm ? LocaleNumber(v) : QString::fromStdString(MachineNumber(v));
         };
-        QString line = number(k * df, 2);
+        QString line = number(k * df);
         for (int c = 0; c < 6; ++c) {
             const double v = db ? DbValue(spectra[c][k], factors[c]) : spectra[c][k] * factors[c];
-            line += sep + number(v, 5);
+            line += sep + number(v);
         }
         lines << line + (ctx.localeForm ? sep : QString());
     }
@@ -593,28 +731,46 @@ std::string applyDemoOptions(const ParsedArgs& args, Settings& s)
         else
             return "--type: expected sine, meander or impulse, got \"" + *type + "\"";
     }
+    // The ranges of the test-signal dialog. The amplitude is entered there as 0 ... 1000 V and
+    // stored as trunc(V / VOLT + 1) ADC steps, so it is never 0 steps.
+    const int64_t maxAmplitude = std::min<int64_t>(
+        INT32_MAX, static_cast<int64_t>(std::min(1000.0 / s.VOLT + 1.0, static_cast<double>(INT32_MAX))));
     struct IntOption {
         const char* name;
+        const char* key;
         int32_t* field;
-        int min;
-        int max;
+        int64_t min;
+        int64_t max;
     };
     const IntOption options[] = {
-        {"--freq", &s.freq_sig, 1, INT32_MAX},       {"--amplitude", &s.ampl_sig, 0, INT32_MAX},
-        {"--fi-z", &s.FI_Z, -360, 360},             {"--fi-x", &s.FI_X, -360, 360},
-        {"--noise", &s.ampl_noise_sig, 0, 100},     {"--rate", &s.freq_ocifr, 4, INT32_MAX},
-        {"--duration", &s.dlit, 1, INT32_MAX},
+        {"--freq", "freq_sig", &s.freq_sig, 1, 10000},
+        {"--amplitude", "ampl_sig", &s.ampl_sig, 1, maxAmplitude},
+        {"--fi-z", "FI_Z", &s.FI_Z, 0, 360},
+        {"--fi-x", "FI_X", &s.FI_X, 0, 360},
+        {"--noise", "ampl_noise_sig", &s.ampl_noise_sig, 0, 100},
+        {"--rate", "freq_ocifr", &s.freq_ocifr, 64, 100000000},
+        {"--duration", "dlit", &s.dlit, 1, 10},
     };
     for (const IntOption& o : options) {
-        const std::string* text = args.value(o.name);
-        if (!text)
-            continue;
-        const std::optional<int> v = ParseInteger(*text);
-        if (!v || *v < o.min || *v > o.max)
-            return std::string(o.name) + ": expected a whole number from " + std::to_string(o.min) + " to " +
-                   std::to_string(o.max) + ", got \"" + *text + "\"";
-        *o.field = *v;
+        const std::string range =
+            "expected a whole number from " + std::to_string(o.min) + " to " + std::to_string(o.max) + ", got ";
+        if (const std::string* text = args.value(o.name)) {
+            const std::optional<int> v = ParseInteger(*text);
+            if (!v || *v < o.min || *v > o.max)
+                return std::string(o.name) + " (" + o.key + "): " + range + "\"" + *text + "\"";
+            *o.field = *v;
+        } else if (*o.field < o.min || *o.field > o.max) {
+            // A stored value the dialog would not have let through.
+            return std::string("the settings store's ") + o.key + ": " + range + std::to_string(*o.field) +
+                   "; give " + o.name;
+        }
     }
+    // A tone at or above half the rate the processing window uses is sampled as another one.
+    const double nyquist = SegmentEvenRate(static_cast<uint32_t>(s.freq_ocifr)) / 2.0;
+    if (!(s.freq_sig < nyquist))
+        return "--freq (freq_sig): " + std::to_string(s.freq_sig) + " Hz is not below the Nyquist frequency " +
+               MachineNumber(nyquist) + " Hz of the sampling rate (--rate " + std::to_string(s.freq_ocifr) +
+               " Hz); a higher rate or a lower frequency is needed";
     return {};
 }
 
@@ -649,6 +805,46 @@ std::string spectraCsv(const Context& ctx, const IntensitySpectra& spectra, cons
         lines << line;
     }
     return encodeLines(lines, false);
+}
+
+// The sentences on what the probe cannot measure well, one per finding: a band reaching above
+// k dr = 1 for a pair, or its strongest line (largest |I|) near bin 0 under a window wider than
+// Hanning's. The numbers stay as they are.
+std::vector<std::string> probeLimitWarnings(const Settings& s, const IntensitySpectra& spectra, const BandResult& band,
+                                            int impuls, int windowItem)
+{
+    // An impulse is never weighted; a periodic signal is, and the routine that weights it
+    // gives the window's equivalent noise bandwidth (a few thousand points give it exactly
+    // enough to tell the windows apart).
+    double enbw = 1.0;
+    if (impuls == 1 && windowItem != 0) {
+        std::vector<double> probe(4096, 1.0);
+        WindowConstants constants;
+        if (ApplyWindowListItem(probe.data(), static_cast<int>(probe.size()), windowItem, constants) == 0)
+            enbw = constants.enbw;
+    }
+    int lineBin = -1;
+    double largest = -1.0;
+    for (int k = band.first; k < band.end && k < spectra.bins(); ++k) {
+        const double m = std::hypot(spectra.values[0][k], spectra.values[1][k], spectra.values[2][k]);
+        if (m > largest) {
+            largest = m;
+            lineBin = k;
+        }
+    }
+    const ProbeLimitCheck check = CheckProbeLimits(band.fHi, s.lmic, s.skorost, enbw, lineBin);
+    std::vector<std::string> warnings;
+    if (check.aboveSpacingLimit) {
+        ProbeLimitCheck one = check;
+        one.wideWindowNearZero = false;
+        warnings.push_back(ProbeLimitTextEn(one));
+    }
+    if (check.wideWindowNearZero) {
+        ProbeLimitCheck one = check;
+        one.aboveSpacingLimit = false;
+        warnings.push_back(ProbeLimitTextEn(one));
+    }
+    return warnings;
 }
 
 int runIntensity(const Context& ctx, const ParsedArgs& args)
@@ -725,7 +921,7 @@ int runIntensity(const Context& ctx, const ParsedArgs& args)
             error = SynthesizeDemoSegment(ctx.settings, segment);
         } else {
             SetTestSignalFlag(false);
-            if (!loadSegment(ctx, name, segment)) {
+            if (!guarded(ctx, name, [&] { return loadSegment(ctx, name, segment); })) {
                 anyFailed = true;
                 ctx.presenter.setFile({});
                 continue;
@@ -750,6 +946,10 @@ int runIntensity(const Context& ctx, const ParsedArgs& args)
             continue;
         }
 
+        const std::vector<std::string> warnings = probeLimitWarnings(ctx.settings, spectra, band, impuls, *window);
+        for (const std::string& warning : warnings)
+            ctx.fail(name, "warning: " + warning);
+
         const IntensityResult& r = band.result;
         const std::array<double, 3>* vectors[4] = {&r.I, &r.J, &r.K, &r.P};
         if (json) {
@@ -765,20 +965,23 @@ int runIntensity(const Context& ctx, const ParsedArgs& args)
                           ", \"modulus\": " + JsonNumber(a.modulus) + ", \"angle_x\": " + JsonNumber(a.alpha) +
                           ", \"angle_y\": " + JsonNumber(90.0 - a.alpha) + ", \"angle_z\": " + JsonNumber(a.beta) + "}";
             }
-            objects.push_back(object + "}");
+            std::string warningsJson;
+            for (const std::string& warning : warnings)
+                warningsJson += (warningsJson.empty() ? "" : ", ") + JsonString(warning);
+            objects.push_back(object + ", \"warnings\": [" + warningsJson + "]}");
         } else {
             QString row = QString::fromStdString(CsvField(name, sepChar)) + sep +
                           QString::fromStdString(signalName) + sep + QString::fromStdString(WindowItemName(*window));
-            auto number = [&](double v, int decimals) {
-                return ctx.localeForm ? FixedText(v, 10, decimals) : QString::fromStdString(MachineNumber(v));
+            auto number = [&](double v) {
+                return ctx.localeForm ? LocaleNumber(v) : QString::fromStdString(MachineNumber(v));
             };
-            row += sep + number(band.fLo, 2) + sep + number(band.fHi, 2);
+            row += sep + number(band.fLo) + sep + number(band.fHi);
             for (int q = 0; q < 4; ++q) {
                 const VectorAngles a = ComputeVectorAngles(*vectors[q]);
                 for (double v : *vectors[q])
-                    row += sep + number(v, 5);
-                row += sep + number(a.modulus, 5) + sep + number(a.alpha, 1) + sep + number(90.0 - a.alpha, 1) +
-                       sep + number(a.beta, 1);
+                    row += sep + number(v);
+                row += sep + number(a.modulus) + sep + number(a.alpha) + sep + number(90.0 - a.alpha) + sep +
+                       number(a.beta);
             }
             csv << row;
         }
@@ -871,7 +1074,13 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     ProcessStateGuard guard;
     StderrPresenter presenter(err);
     Settings settings = DefaultSettings();
-    const std::string settingsError = BuildSettings(parsed, settings);
+    const int messagesBefore = presenter.messageCount();
+    std::string settingsError = BuildSettings(parsed, settings);
+    // The store reports what it could not use (an unreadable file, refused keys) and goes on
+    // with defaults; a batch run must not compute with constants the user did not set.
+    if (settingsError.empty() && presenter.messageCount() != messagesBefore)
+        settingsError = "the settings store cannot be used as it is (see above); correct it, or name another "
+                        "with --store";
     if (!settingsError.empty()) {
         err << "sonorix-cli " << command << ": " << settingsError << '\n';
         return kExitUsage;
@@ -891,11 +1100,18 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     QLocale::setDefault(locale);
     ctx.progress = &err == &std::cerr && isatty(STDERR_FILENO) && parsed.positional.size() > 1;
 
-    if (command == "info")
-        return runInfo(ctx, parsed);
-    if (command == "cut")
-        return runCut(ctx, parsed);
-    if (command == "spectra")
-        return runSpectra(ctx, parsed);
-    return runIntensity(ctx, parsed);
+    try {
+        if (command == "info")
+            return runInfo(ctx, parsed);
+        if (command == "cut")
+            return runCut(ctx, parsed);
+        if (command == "spectra")
+            return runSpectra(ctx, parsed);
+        return runIntensity(ctx, parsed);
+    } catch (const std::exception& e) {
+        err << "sonorix-cli " << command << ": unexpected failure: " << e.what() << '\n';
+    } catch (...) {
+        err << "sonorix-cli " << command << ": unexpected failure\n";
+    }
+    return kExitSomeFailed;
 }

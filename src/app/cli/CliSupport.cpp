@@ -1,12 +1,11 @@
 #include "CliSupport.h"
 
 #include "IniFile.h"
-#include "ResultText.h"
+#include "SafeFile.h"
+#include "SettingLimits.h"
 #include "SettingsStore.h"
 
-#include <QByteArray>
-#include <QFileInfo>
-#include <QString>
+#include <QLocale>
 
 #include <algorithm>
 #include <array>
@@ -15,6 +14,11 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -40,40 +44,91 @@ std::optional<std::string> readSmallFile(const std::string& path)
     return bytes;
 }
 
-std::string applyIni(const std::string& path, Settings& s)
+// Why a number the user gave for a constant cannot be used: "<where> (<key>): expected <range>,
+// got "<text>"". `where` is the option, or the file and section the key came from.
+std::string refusedConstant(const std::string& where, const std::string& key, const std::string& text)
 {
+    const bool named = where.size() >= key.size() && where.compare(where.size() - key.size(), key.size(), key) == 0;
+    return where + (named ? "" : " (" + key + ")") + ": expected " + ConstantRangeText(key) + ", got \"" +
+           text + "\"";
+}
+
+// A constant as typed: a number (NULL_ADC a whole one) inside the key's range.
+std::optional<double> checkedConstant(const std::string& key, const std::string& text)
+{
+    std::optional<double> v;
+    if (key == "NULL_ADC") {
+        if (const std::optional<int> code = ParseInteger(text))
+            v = *code;
+    } else {
+        v = ParseNumber(text);
+    }
+    if (!v || !IsValidConstant(key, *v))
+        return std::nullopt;
+    return v;
+}
+
+// Every constant the range checks cover, with its key and where it sits in the record.
+struct ConstantField {
+    std::string key;
+    double* number = nullptr;
+    int32_t* code = nullptr;   // NULL_ADC is a whole number
+};
+
+std::vector<ConstantField> constantFields(Settings& s)
+{
+    std::vector<ConstantField> fields = {
+        {"plotnost", &s.plotnost}, {"skorost", &s.skorost}, {"VOLT", &s.VOLT}, {"NULL_ADC", nullptr, &s.NULL_ADC}};
+    for (int n = 1; n <= 3; ++n)
+        fields.push_back({"lmic" + std::to_string(n), &s.lmic[n - 1]});
+    // The dialog's grid row r is record element r - 1: the sensitivity of logical channel r.
+    for (int r = 1; r <= 6; ++r)
+        fields.push_back({"Chuv" + std::to_string(r), &s.Chuv[r - 1]});
+    return fields;
+}
+
+// Only the keys the file holds change the record; a missing key keeps the stored value.
+// `given` collects the keys it set.
+std::string applyIni(const std::string& path, Settings& s, std::set<std::string>& given)
+{
+    if (const std::string problem = InputFileProblem(path); !problem.empty())
+        return path + ": " + problem;
     const std::optional<std::string> bytes = readSmallFile(path);
     if (!bytes)
         return path + ": cannot read the settings file";
     const IniFile ini = IniFile::FromBytes(*bytes);
-    std::string error;
-    // Only the keys the file holds change the record; a missing key keeps the stored value.
-    auto number = [&](const std::string& key, double& target) {
-        const std::optional<std::string> text = ini.ReadString(kIniSection, key);
-        if (!text || !error.empty())
-            return;
-        const std::optional<double> v = ParseNumber(*text);
+    for (const ConstantField& field : constantFields(s)) {
+        const std::optional<std::string> text = ini.ReadString(kIniSection, field.key);
+        if (!text)
+            continue;
+        const std::optional<double> v = checkedConstant(field.key, *text);
         if (!v)
-            error = path + ": [" + kIniSection + "] " + key + " is not a number: " + *text;
+            return refusedConstant(path + ": [" + kIniSection + "] " + field.key, field.key, *text);
+        if (field.code)
+            *field.code = static_cast<int32_t>(*v);
         else
-            target = *v;
-    };
-    number("plotnost", s.plotnost);
-    number("skorost", s.skorost);
-    number("VOLT", s.VOLT);
-    for (int n = 1; n <= 3; ++n)
-        number("lmic" + std::to_string(n), s.lmic[n - 1]);
-    // The dialog's grid row r is record element r - 1.
-    for (int r = 1; r <= 6; ++r)
-        number("Chuv" + std::to_string(r), s.Chuv[r - 1]);
-    if (const std::optional<std::string> text = ini.ReadString(kIniSection, "NULL_ADC"); text && error.empty()) {
-        const std::optional<int> v = ParseInteger(*text);
-        if (!v)
-            error = path + ": [" + kIniSection + "] NULL_ADC is not an integer: " + *text;
-        else
-            s.NULL_ADC = *v;
+            *field.number = *v;
+        given.insert(field.key);
     }
-    return error;
+    return {};
+}
+
+const char* fileKindText(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "is a directory";
+    if (S_ISFIFO(mode))
+        return "is a named pipe, not a regular file";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "is a device, not a regular file";
+    if (S_ISSOCK(mode))
+        return "is a socket, not a regular file";
+    return "is not a regular file";
+}
+
+std::string systemText(int error)
+{
+    return std::generic_category().message(error);
 }
 
 }  // namespace
@@ -225,50 +280,79 @@ const char kSettingsHelp[] =
     "  --chs A,B,C,D,E,F     channel order: the logical channel (1..6) of recording slots 1..6\n"
     "  --sens S1,...,S6      microphone sensitivities of channels 1..6, mV/Pa\n"
     "Options override the INI file, which overrides the store. Single numbers may use a dot or\n"
-    "a comma as the decimal separator; in lists only the dot.\n";
+    "a comma as the decimal separator; in lists only the dot. A constant outside the range the\n"
+    "program can use is refused, wherever it comes from (exit code 2).\n";
 
 std::string BuildSettings(const ParsedArgs& args, Settings& s)
 {
-    if (const std::string* store = args.value("--store"))
+    if (const std::string* store = args.value("--store")) {
+        // A store that does not exist yet reads as defaults; anything else must be a file.
+        struct stat st {};
+        if (::stat(store->c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+            return "--store: " + *store + " " + fileKindText(st.st_mode);
         SettingsStore::SetFileName(QString::fromStdString(*store));
+    }
     LoadSettings(s);
+    // Keys set by the INI file or an option; the store's value of any other key is checked
+    // at the end, so a value that is overridden never stops a run.
+    std::set<std::string> given;
     if (const std::string* ini = args.value("--settings")) {
-        const std::string error = applyIni(*ini, s);
+        const std::string error = applyIni(*ini, s, given);
         if (!error.empty())
             return error;
     }
-    auto number = [&](const char* option, double& target, bool positive) -> std::string {
+    auto number = [&](const char* option, const char* key, double& target) -> std::string {
         const std::string* text = args.value(option);
         if (!text)
             return {};
-        const std::optional<double> v = ParseNumber(*text);
-        if (!v || (positive && !(*v > 0.0)))
-            return std::string(option) + ": expected " + (positive ? "a positive number" : "a number") +
-                   ", got \"" + *text + "\"";
+        const std::optional<double> v = checkedConstant(key, *text);
+        if (!v)
+            return refusedConstant(option, key, *text);
         target = *v;
+        given.insert(key);
         return {};
     };
-    for (const std::string& error : {number("--rho", s.plotnost, true), number("--c", s.skorost, true),
-                                     number("--volt", s.VOLT, true)})
+    for (const std::string& error : {number("--rho", "plotnost", s.plotnost), number("--c", "skorost", s.skorost),
+                                     number("--volt", "VOLT", s.VOLT)})
         if (!error.empty())
             return error;
     if (const std::string* text = args.value("--null-adc")) {
-        const std::optional<int> v = ParseInteger(*text);
+        const std::optional<double> v = checkedConstant("NULL_ADC", *text);
         if (!v)
-            return "--null-adc: expected an integer, got \"" + *text + "\"";
-        s.NULL_ADC = *v;
+            return refusedConstant("--null-adc", "NULL_ADC", *text);
+        s.NULL_ADC = static_cast<int32_t>(*v);
+        given.insert("NULL_ADC");
     }
-    if (const std::string* text = args.value("--spacing")) {
-        const auto v = ParseNumberList(*text, 3);
-        if (!v || std::any_of(v->begin(), v->end(), [](double x) { return !(x > 0.0); }))
-            return "--spacing: expected three positive numbers X,Y,Z, got \"" + *text + "\"";
-        std::copy(v->begin(), v->end(), s.lmic.begin());
-    }
-    if (const std::string* text = args.value("--sens")) {
-        const auto v = ParseNumberList(*text, 6);
-        if (!v || std::any_of(v->begin(), v->end(), [](double x) { return !(x > 0.0); }))
-            return "--sens: expected six positive numbers, got \"" + *text + "\"";
-        std::copy(v->begin(), v->end(), s.Chuv.begin());
+    // A list names the element that is refused by its key.
+    auto list = [&](const char* option, const char* stem, size_t count, double* target) -> std::string {
+        const std::string* text = args.value(option);
+        if (!text)
+            return {};
+        const auto v = ParseNumberList(*text, count);
+        if (!v)
+            return std::string(option) + ": expected " + std::to_string(count) +
+                   " numbers separated by commas, got \"" + *text + "\"";
+        for (size_t k = 0; k < count; ++k) {
+            const std::string key = stem + std::to_string(k + 1);
+            if (!IsValidConstant(key, (*v)[k]))
+                return refusedConstant(std::string(option) + " item " + std::to_string(k + 1), key,
+                                       MachineNumber((*v)[k]));
+        }
+        for (size_t k = 0; k < count; ++k) {
+            target[k] = (*v)[k];
+            given.insert(stem + std::to_string(k + 1));
+        }
+        return {};
+    };
+    for (const std::string& error : {list("--spacing", "lmic", 3, s.lmic.data()), list("--sens", "Chuv", 6, s.Chuv.data())})
+        if (!error.empty())
+            return error;
+    for (const ConstantField& field : constantFields(s)) {
+        const double v = field.code ? *field.code : *field.number;
+        if (!given.count(field.key) && !IsValidConstant(field.key, v))
+            return refusedConstant("the settings store " + SettingsStore::FileName().toStdString() + ": " + field.key,
+                                   field.key, MachineNumber(v)) +
+                   "; correct it in the settings dialog, or give the value with an option";
     }
     if (const std::string* text = args.value("--chs")) {
         const auto v = ParseNumberList(*text, 6);
@@ -364,12 +448,50 @@ std::string JsonNumber(double value)
     return std::isfinite(value) ? MachineNumber(value) : "null";
 }
 
+QString LocaleNumber(double value)
+{
+    if (value == 0.0)
+        value = 0.0;   // no "-0"
+    // 'g' keeps 7 significant digits and turns to exponent notation below 1e-4 and from 1e7 on.
+    return QLocale().toString(value, 'g', 7);
+}
+
+std::string InputFileProblem(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return "cannot open: " + systemText(errno);
+    if (!S_ISREG(st.st_mode))
+        return fileKindText(st.st_mode);
+    // Non-blocking, so a file swapped for a pipe after the check cannot hang this open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return "cannot open: " + systemText(errno);
+    ::close(fd);
+    return {};
+}
+
+std::string OutputTargetProblem(const std::string& path, bool replace)
+{
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0)
+        return errno == ENOENT ? std::string() : "cannot write: " + systemText(errno);
+    struct stat st = link;
+    if (S_ISLNK(link.st_mode) && ::stat(path.c_str(), &st) != 0)
+        return errno == ENOENT ? "is a symbolic link to nothing (a dangling link)" : "cannot write: " + systemText(errno);
+    if (!S_ISREG(st.st_mode))
+        return fileKindText(st.st_mode);
+    if (!replace)
+        return "file exists (use --force to replace it)";
+    return {};
+}
+
 std::string WriteOutputFile(const std::string& path, const std::string& bytes, bool replace)
 {
-    const QString name = QString::fromStdString(path);
-    if (!replace && QFileInfo::exists(name))
-        return path + ": file exists (use --force to replace it)";
-    if (!WriteFileReplacing(name, QByteArray::fromStdString(bytes)))
-        return path + ": cannot write the file";
+    if (const std::string problem = OutputTargetProblem(path, replace); !problem.empty())
+        return path + ": " + problem;
+    std::string reason;
+    if (!WriteFileSafely(path, bytes, reason))
+        return path + ": cannot write: " + (reason.empty() ? systemText(EIO) : reason);
     return {};
 }

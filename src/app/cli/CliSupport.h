@@ -5,6 +5,8 @@
 
 #include "Settings.h"
 
+#include <QString>
+
 #include <map>
 #include <optional>
 #include <set>
@@ -60,6 +62,20 @@ std::string CsvField(const std::string& text, char separator);
 std::string JsonString(const std::string& text);
 std::string JsonNumber(double value);
 
+// A number in the program's own CSV form: at least 7 significant digits, the default
+// QLocale's decimal separator, exponent notation for very large or small values.
+QString LocaleNumber(double value);
+
+// Why a file cannot be read as an input, in plain words ("is a directory", "cannot open: No
+// such file or directory"); empty when it is a regular file that opens. Checked before a
+// reader opens it, so a named pipe or a device never blocks or feeds a reader.
+std::string InputFileProblem(const std::string& path);
+// Why a file cannot be written as an output: a target that exists and is not a regular file
+// (a directory, a device, a dangling symbolic link), or one that exists while replace is not
+// set. Empty when the write may go ahead.
+std::string OutputTargetProblem(const std::string& path, bool replace);
+
 // Writes bytes to a new file, or over an existing one only when replace is set; the bytes go
-// beside the target first, so a failed write leaves an old file as it was.
+// beside the target first, so a failed write leaves an old file as it was. The error text
+// names the file and the system's reason.
 std::string WriteOutputFile(const std::string& path, const std::string& bytes, bool replace);

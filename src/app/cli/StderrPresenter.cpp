@@ -14,13 +14,34 @@ int StderrPresenter::present(MessageKind kind, const std::string& caption, const
                              int flags)
 {
     ++count_;
-    if (!muted_) {
+    const bool systemError = kind == MessageKind::Box && caption == "GetLastError";
+    if (capturing_) {
+        if (!captured_.empty())
+            captured_ += "; ";
+        captured_ += text;
+    } else if (!muted_) {
         err_ << "sonorix-cli: ";
         if (!file_.empty())
             err_ << file_ << ": ";
-        if (kind == MessageKind::Box && !caption.empty())
+        if (systemError)
+            err_ << systemAction_ << ": ";
+        else if (kind == MessageKind::Box && !caption.empty())
             err_ << caption << ": ";
         err_ << text << '\n';
     }
     return (flags & 0xF) == MB_YESNO ? IDNO : IDOK;
+}
+
+void StderrPresenter::startCapture()
+{
+    captured_.clear();
+    capturing_ = true;
+}
+
+std::string StderrPresenter::takeCaptured()
+{
+    capturing_ = false;
+    std::string text;
+    text.swap(captured_);
+    return text;
 }

@@ -26,10 +26,22 @@ public:
     void setMuted(bool muted) { muted_ = muted; }
     int messageCount() const { return count_; }
 
+    // The readers and writers report a failure of the file system in a box captioned
+    // "GetLastError" that holds the system's reason; the tool says instead what it was doing
+    // ("cannot read", "cannot write"), default "system error".
+    void setSystemAction(const std::string& action) { systemAction_ = action; }
+    // While capturing, message texts are kept instead of written, so the caller can say in one
+    // line what failed and why; takeCaptured returns them ("; " between) and ends the capture.
+    void startCapture();
+    std::string takeCaptured();
+
 private:
     std::ostream& err_;
     MessagePresenter* previous_;
     std::string file_;
+    std::string systemAction_ = "system error";
+    std::string captured_;
+    bool capturing_ = false;
     bool muted_ = false;
     int count_ = 0;
 };
