@@ -248,18 +248,21 @@ void TMagnit::FormShow()
 {
     if (!opened_)
         return;
-    if (frameShortened_) {
-        ShowMessageBox("ВНИМАНИЕ",
-                       QStringLiteral("Кадр длиной %1 с длиннее записи: длина кадра сокращена до %2 с.")
-                           .arg(rememberedFrameSeconds_)
-                           .arg(frameSeconds_)
-                           .toStdString(),
-                       MB_OK | MB_ICONINFORMATION);
-        if (!reader_)
-            return;
-    }
     (void)DisplayFrame(true);
     reportFilterFailure();
+    if (frameShortened_) {
+        // Said over the window with its frame, once it is on screen, not before it.
+        QTimer::singleShot(0, this, [this] {
+            if (!reader_)
+                return;
+            ShowMessageBox("ВНИМАНИЕ",
+                           QStringLiteral("Кадр длиной %1 с длиннее записи: длина кадра сокращена до %2 с.")
+                               .arg(rememberedFrameSeconds_)
+                               .arg(frameSeconds_)
+                               .toStdString(),
+                           MB_OK | MB_ICONINFORMATION);
+        });
+    }
 }
 
 void TMagnit::FormClose()

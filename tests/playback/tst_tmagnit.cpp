@@ -748,6 +748,8 @@ private slots:
         record_.prorezM = 1;
         TMagnit w(nullptr, file);
         w.show();
+        QVERIFY(rec_->messages.empty());   // the note waits for the window to be on screen
+        QCoreApplication::processEvents();
         QCOMPARE(Texts(*rec_), std::vector<std::string>{
                                    "ВНИМАНИЕ|Кадр длиной 10 с длиннее записи: длина кадра сокращена до 3 с."});
         QCOMPARE(w.frameSeconds(), 3);
