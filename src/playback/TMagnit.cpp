@@ -249,20 +249,22 @@ void TMagnit::FormShow()
     if (!opened_)
         return;
     (void)DisplayFrame(true);
-    reportFilterFailure();
-    if (frameShortened_) {
-        // Said over the window with its frame, once it is on screen, not before it.
-        QTimer::singleShot(0, this, [this] {
-            if (!reader_)
-                return;
+    // What there is to say about the first frame is said over the window, once it is on
+    // screen, not before it.
+    QTimer::singleShot(0, this, [this] {
+        if (!reader_)
+            return;
+        if (frameShortened_) {
             ShowMessageBox("ВНИМАНИЕ",
                            QStringLiteral("Кадр длиной %1 с длиннее записи: длина кадра сокращена до %2 с.")
                                .arg(rememberedFrameSeconds_)
                                .arg(frameSeconds_)
                                .toStdString(),
                            MB_OK | MB_ICONINFORMATION);
-        });
-    }
+        }
+        if (reader_)
+            reportFilterFailure();
+    });
 }
 
 void TMagnit::FormClose()
@@ -589,9 +591,10 @@ void TMagnit::Button1Click()
         s.prevLCADR = frameSeconds_;
         s.LCADR = ui->CSpinEdit1->value();
         frameLengthEdited_ = true;
-        allocateFrame(s.LCADR);
         // Back to the start of the frame shown, then show it at the new length.
-        if (!backOverSeconds(s.prevLCADR))
+        const int back = reader_->Position() == frameEndPosition_ ? shownSeconds_ : frameSeconds_;
+        allocateFrame(s.LCADR);
+        if (!backOverSeconds(back))
             reader_->ToStart();
         ended = stepForward();
         ui->Button1->setEnabled(false);
