@@ -189,7 +189,7 @@ int TReadIshFile::ReadHeader(uint16_t& hours, uint16_t& minutes, uint16_t& secon
     const int d = (eh - sh) * 3600 + (em - sm) * 60 + es - ss;
     // Checked before the fallback for unusable stamps, so it applies to them as well.
     if (d <= 0 && sd == ed) {
-        ShowPlainMessage("Неверно считано время записи. Программа прерывается.");
+        ShowPlainMessage(kContradictoryStampsText);
         report(-5);
         return kRawHeaderContradictory;
     }
@@ -318,32 +318,36 @@ int TReadIshFile::backwardSearch()
     return kNotFound;
 }
 
-bool TReadIshFile::readRecord(double* values)
+TReadIshFile::RecordResult TReadIshFile::readRecord(double* values)
 {
     for (;;) {
         const uint8_t* record = nullptr;
         if (file_.Peek(kRawMarkerBytes, record) < static_cast<size_t>(kRawMarkerBytes)) {
+            // Only the end stamp (or less, after ToEnd or a decimated skip) left: the recording
+            // simply ends. Anything more is a torn record.
+            if (file_.Size() - file_.Position() <= kRawStampBytes)
+                return kRecordAtEnd;
             report(-8);
-            return false;
+            return kRecordFailed;
         }
         if (HasRecordMarker(record)) {
             for (int k = 0; k < kRawRecordSlots; ++k)
                 values[chs_[k]] = lowValue_[record[2 * k]] + highValue_[record[2 * k + 1]];
             file_.Skip(kRawRecordBytes);
-            return true;
+            return kRecordRead;
         }
         const std::string tags = RecordTags(record);
         if (backward_) {
             const int r = backwardSearch();
             if (r == kEndOfFile || r == kReadFailed) {
                 report(-10);
-                return false;
+                return kRecordFailed;
             }
         } else {
             const int r = forwardSearch(false);
             if (r == kEndOfFile || r == kReadFailed) {
                 report(-9);
-                return false;
+                return kRecordFailed;
             }
         }
         // Every pass over garbage moves at least a full search on, so this loop ends at the
@@ -417,7 +421,10 @@ int TReadIshFile::ReadFrame(int step, int count, double* time,
         }
         // Slow path: a damaged record (resynchronisation) or the end of the file.
         double values[6];
-        if (!readRecord(values)) {
+        const RecordResult result = readRecord(values);
+        if (result == kRecordAtEnd)
+            return kRawFrameEnd;
+        if (result != kRecordRead) {
             report(-7);
             return 1;
         }

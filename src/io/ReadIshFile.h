@@ -25,14 +25,25 @@
 enum RawHeaderStatus : int {
     kRawHeaderOk = 0,
     kRawHeaderFailed = 1,          // a numbered error box was shown; the outputs hold what was found
-    kRawHeaderContradictory = 2,   // end stamp not after start stamp on the same day: end the program
+    kRawHeaderContradictory = 2,   // end stamp not after start stamp on the same day: the file
+                                   // cannot be opened (kContradictoryStampsText was shown)
     kRawHeaderRefused = 3,         // nothing playable (see ReadHeader): a message was shown and the
                                    // file closed; the window should close without showing a frame
                                    // (frame reads fail quietly, Close returns 0)
 };
 
+// What the user is told about contradictory stamps: only this recording is refused.
+inline constexpr const char* kContradictoryStampsText =
+    "Неверно считано время записи: конец записи не позже ее начала. Файл не может быть открыт, "
+    "работа программы продолжается.";
+
 // Rate assumed for a recording whose stamps are unusable, records per second.
 constexpr uint32_t kRawFallbackRate = 40590;
+
+// ReadFrame's result when the recording ends cleanly (nothing but the end stamp is left) before
+// count samples are in. Reaching the end is not damage: no box is shown, and the caller says
+// that the end has been reached.
+constexpr int kRawFrameEnd = 2;
 
 // Replaces single-sample spikes of one channel in place: over the pairs (v[2k], v[2k+1]),
 // k = 0 .. n/2 - 2 (the last pair is never examined), v[2k] takes v[2k+1] when it is more
@@ -65,9 +76,11 @@ public:
     // channels[c][0..count) for logical channel c + 1, suppresses spikes in each channel, then
     // moves the current time on by advance seconds. A damaged stretch is skipped by
     // resynchronising on the next record marker; the current time moves on by the whole
-    // records skipped, so time[] holds each record's own time. Returns 0, or 1 after the boxes of the
-    // failure (-8 then -7 at the end of the recording). Arguments out of range (step < 1,
-    // count < 0, a null array, no header read) return 1 without a box.
+    // records skipped, so time[] holds each record's own time. Returns 0; kRawFrameEnd when the
+    // end stamp is met first (the samples before it are in the arrays, the current time does
+    // not take the advance); or 1 after the boxes of a failure (a torn record before the end
+    // stamp: -8 then -7). Arguments out of range (step < 1, count < 0, a null array, no header
+    // read) return 1 without a box.
     [[nodiscard]] int ReadFrame(int step, int count, double* time,
                                 const std::array<double*, 6>& channels, int advance);
 
@@ -100,7 +113,8 @@ private:
     void beginOperation();
     void report(int code);
     void refuse(const std::string& text);
-    bool readRecord(double* values);
+    enum RecordResult { kRecordRead, kRecordAtEnd, kRecordFailed };
+    RecordResult readRecord(double* values);
     int64_t markedRecordIn(int64_t windowStart);
     void moveToRecord(int64_t recordStart, int64_t searchStart);
     int forwardSearch(bool atHeader);

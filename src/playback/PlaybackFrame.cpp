@@ -5,15 +5,37 @@
 #include <algorithm>
 #include <cmath>
 
-int PlaybackFrameCount(int frameSeconds, uint32_t rate, int decimation)
+PlaybackFramePlan PlanPlaybackFrame(int frameSeconds, uint32_t rate, int decimation)
 {
+    PlaybackFramePlan plan;
     if (frameSeconds <= 0 || rate == 0 || decimation <= 0)
-        return 0;
+        return plan;
     const int64_t records = static_cast<int64_t>(frameSeconds) * rate;
-    int64_t n = records / decimation;
-    if (records > n * decimation)
-        ++n;
-    return static_cast<int>(std::min<int64_t>(n, INT32_MAX));
+    int64_t count = records / decimation;
+    int64_t step = decimation;
+    if (count == 0) {
+        // Decimated more than the frame has records: show its first record alone.
+        count = 1;
+        step = records;
+    }
+    if (count > INT32_MAX)
+        return plan;   // no frame of that size can be held
+    plan.count = static_cast<int>(count);
+    plan.step = static_cast<int>(step);
+    plan.trailing = records - count * step;
+    return plan;
+}
+
+int PlaybackDisplayRate(uint32_t rate, int decimation)
+{
+    if (decimation <= 0)
+        return 0;
+    return static_cast<int>(std::min<long>(std::lround(static_cast<double>(rate) / decimation), INT32_MAX));
+}
+
+int PlaybackFilterLimit(uint32_t rate, int decimation)
+{
+    return std::max(0, (PlaybackDisplayRate(rate, decimation) - 1) / 2);
 }
 
 std::array<double, 6> ChannelSensitivities(const Settings& s)

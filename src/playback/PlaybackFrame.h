@@ -11,9 +11,28 @@
 constexpr int kPlaybackPascals = 0;
 constexpr int kPlaybackVolts = 1;
 
-// Samples per channel in a frame of frameSeconds seconds read with one record out of every
-// decimation: ceil(frameSeconds * rate / decimation). 0 when an argument is not positive.
-int PlaybackFrameCount(int frameSeconds, uint32_t rate, int decimation);
+// How a frame of frameSeconds seconds is read with one record out of every decimation. The
+// reader's clock moves by whole seconds, so the file must move on by exactly the frame's
+// frameSeconds * rate records, or the clock (and every label and export that trusts it)
+// falls behind the samples shown: count samples step records apart, then trailing records
+// more that belong to the frame but are not shown. count * step + trailing is always
+// frameSeconds * rate, and every sample lies inside the frame.
+struct PlaybackFramePlan {
+    int count = 0;          // samples per channel shown; 0 when an argument is not positive
+                            // or the frame would hold more than INT32_MAX samples
+    int step = 1;           // records from one sample to the next
+    int64_t trailing = 0;   // records after the last sample's step, 0 <= trailing < step
+};
+PlaybackFramePlan PlanPlaybackFrame(int frameSeconds, uint32_t rate, int decimation);
+
+// Samples per second of a frame read with one record out of every decimation, rounded to a
+// whole number for the display filter.
+int PlaybackDisplayRate(uint32_t rate, int decimation);
+
+// Highest cut-off the display filter takes for such a frame, Hz: below half the display rate
+// (and below half the true rate rate / decimation), so that no setting the window allows
+// aliases or fails for the rate alone. 0 when the rate leaves no room.
+int PlaybackFilterLimit(uint32_t rate, int decimation);
 
 // The sensitivity (mV/Pa) of each logical channel: Chuv[Chs[i]] for channel i. The pascal
 // factor and the exported segment both take it, so a channel keeps its pascals from the

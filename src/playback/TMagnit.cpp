@@ -4,7 +4,7 @@
 #include "ChartBands.h"
 #include "Filters.h"
 #include "MessageBox.h"
-#include "PlaybackFrame.h"
+#include "RawRecord.h"
 #include "ReadWriteMyFile.h"
 #include "Settings.h"
 #include "SignalUtils.h"
@@ -174,7 +174,18 @@ bool TMagnit::readHeader()
     ui->CSpinEdit1->setValue(s.LCADR);
     // The record keeps what the window can show: a frame of 1 to 10 s.
     s.LCADR = ui->CSpinEdit1->value();
-    allocateFrame();
+    rememberedFrameSeconds_ = s.LCADR;
+    // No frame is longer than the recording: a length remembered from a longer one would
+    // read past the end on every step. The record keeps the user's length for the next file.
+    const int longest = static_cast<int>(std::min<uint32_t>(durationSeconds_, ui->CSpinEdit1->maximum()));
+    ui->CSpinEdit1->setMaximum(std::max(1, longest));
+    frameShortened_ = ui->CSpinEdit1->value() < s.LCADR;
+    allocateFrame(ui->CSpinEdit1->value());
+    // The display filter works at the rate of the decimated frame: cut-offs above its
+    // Nyquist frequency cannot be filtered, so the boxes do not offer them.
+    const int limit = PlaybackFilterLimit(rate_, decimation_);
+    ui->CSpinEdit2->setMaximum(limit);
+    ui->CSpinEdit3->setMaximum(limit);
     ui->Button1->setEnabled(false);
     ui->Button2->setEnabled(false);
     ui->Button3->setEnabled(false);
@@ -188,20 +199,19 @@ bool TMagnit::readHeader()
     return true;
 }
 
-void TMagnit::allocateFrame()
+void TMagnit::allocateFrame(int seconds)
 {
     const Settings& s = CurrentSettings();
-    frameSeconds_ = std::max(1, s.LCADR);
+    frameSeconds_ = std::max(1, seconds);
     decimation_ = std::max(1, s.prorezM);
-    n_ = PlaybackFrameCount(frameSeconds_, rate_, decimation_);
-    const size_t n = static_cast<size_t>(n_);
-    for (auto& channel : raw_)
+    plan_ = PlanPlaybackFrame(frameSeconds_, rate_, decimation_);
+    // The frame on screen keeps its own arrays until a frame of the new length is complete.
+    const size_t n = static_cast<size_t>(plan_.count);
+    for (auto& channel : staged_)
         channel.assign(n, 0.0);
-    for (auto& channel : displayed_)
-        channel.assign(n, 0.0);
-    time_.assign(n, 0.0);
-    relativeTime_.assign(n, 0.0);
-    frameLoaded_ = false;
+    stagedTime_.assign(n, 0.0);
+    // The caller moves the reader away from the end of the frame shown.
+    frameStartPosition_ = frameEndPosition_ = -1;
 }
 
 void TMagnit::connectControls()
@@ -239,6 +249,22 @@ void TMagnit::FormShow()
     if (!opened_)
         return;
     (void)DisplayFrame(true);
+    // What there is to say about the first frame is said over the window, once it is on
+    // screen, not before it.
+    QTimer::singleShot(0, this, [this] {
+        if (!reader_)
+            return;
+        if (frameShortened_) {
+            ShowMessageBox("ВНИМАНИЕ",
+                           QStringLiteral("Кадр длиной %1 с длиннее записи: длина кадра сокращена до %2 с.")
+                               .arg(rememberedFrameSeconds_)
+                               .arg(frameSeconds_)
+                               .toStdString(),
+                           MB_OK | MB_ICONINFORMATION);
+        }
+        if (reader_)
+            reportFilterFailure();
+    });
 }
 
 void TMagnit::FormClose()
@@ -250,7 +276,8 @@ void TMagnit::FormClose()
     if (!opened_)
         return;
     Settings& s = CurrentSettings();
-    s.LCADR = ui->CSpinEdit1->value();
+    // A frame shortened to this recording alone leaves the user's length for the next one.
+    s.LCADR = frameShortened_ && !frameLengthEdited_ ? rememberedFrameSeconds_ : ui->CSpinEdit1->value();
     s.PA_OR_VOLT = unitIndex();
     s.Fmin = ui->CSpinEdit2->value();
     s.Fmax = ui->CSpinEdit3->value();
@@ -271,7 +298,7 @@ void TMagnit::resetPanel()
 
 bool TMagnit::DisplayFrame(bool read)
 {
-    if (!reader_ || n_ <= 0)
+    if (!reader_ || plan_.count <= 0)
         return true;
     ui->Panel2->setText(QStringLiteral("Чтение"));
     QPalette palette = ui->Panel2->palette();
@@ -284,8 +311,36 @@ bool TMagnit::DisplayFrame(bool read)
     const Settings& s = CurrentSettings();
     factors_ = PlaybackScaleFactors(s, unitIndex());
     if (read) {
-        if (reader_->ReadFrame(decimation_, n_, time_.data(), channelPointers(raw_), frameSeconds_) != 0)
+        const int64_t start = reader_->Position();
+        // kRawFrameEnd: the recording has ended, nothing to report here; 1: the reader has
+        // shown its boxes. Either way the frame shown stays.
+        if (reader_->ReadFrame(plan_.step, plan_.count, stagedTime_.data(), channelPointers(staged_),
+                               frameSeconds_) != 0)
             return true;
+        if (plan_.trailing > 0) {
+            // Past the records between the last sample and the next frame, so that the file
+            // has moved on by exactly the frame, as the clock has. A frame whose samples are
+            // all in is shown even if the recording ends inside this tail.
+            double tailTime = 0.0;
+            std::array<double, 6> tail{};
+            std::array<double*, 6> tailPointers{};
+            for (size_t c = 0; c < tail.size(); ++c)
+                tailPointers[c] = &tail[c];
+            (void)reader_->ReadFrame(static_cast<int>(plan_.trailing), 1, &tailTime, tailPointers, 0);
+        }
+        std::swap(raw_, staged_);
+        std::swap(time_, stagedTime_);
+        n_ = plan_.count;
+        shownSeconds_ = frameSeconds_;
+        const size_t n = static_cast<size_t>(n_);
+        for (auto& channel : staged_)   // still of a former length after a length change
+            channel.resize(n);
+        stagedTime_.resize(n);
+        for (auto& channel : displayed_)
+            channel.resize(n);
+        relativeTime_.resize(n);
+        frameStartPosition_ = start;
+        frameEndPosition_ = reader_->Position();
         frameLoaded_ = true;
     }
     if (!frameLoaded_) {
@@ -296,15 +351,24 @@ bool TMagnit::DisplayFrame(bool read)
     // The raw frame stays as read (the export and every redraw start from it); the display
     // gets a filtered copy, so redrawing in another unit filters the samples once, not again.
     const int order = ui->ComboBox1->currentIndex();
-    const int displayRate = static_cast<int>(std::lround(static_cast<double>(rate_) / decimation_));
-    for (size_t c = 0; c < 6; ++c) {
+    const int displayRate = PlaybackDisplayRate(rate_, decimation_);
+    for (size_t c = 0; c < 6; ++c)
         std::copy(raw_[c].begin(), raw_[c].end(), displayed_[c].begin());
-        if (order != 0) {
-            (void)ApplyBandFilter(kFilterButterworth, order, ui->CSpinEdit2->value(),
-                                  ui->CSpinEdit3->value(), n_, displayRate, displayed_[c].data(),
-                                  displayed_[c].data());
-        }
+    bool filtered = order != 0;
+    for (size_t c = 0; filtered && c < 6; ++c) {
+        filtered = !ApplyBandFilter(kFilterButterworth, order, ui->CSpinEdit2->value(),
+                                    ui->CSpinEdit3->value(), n_, displayRate, displayed_[c].data(),
+                                    displayed_[c].data());
     }
+    if (order != 0 && !filtered) {
+        // Never show a curve as filtered that is not: all six as read, and "Применить" stays
+        // available, since the settings have not taken effect.
+        for (size_t c = 0; c < 6; ++c)
+            std::copy(raw_[c].begin(), raw_[c].end(), displayed_[c].begin());
+        filterFailed_ = true;
+        ui->Button3->setEnabled(true);
+    }
+    displayFiltered_ = filtered;
     for (int j = 0; j < n_; ++j)
         relativeTime_[static_cast<size_t>(j)] = time_[static_cast<size_t>(j)] - time_[0];
 
@@ -326,29 +390,63 @@ void TMagnit::TrackBar1Change()
     ui->Button2->setEnabled(true);
 }
 
-void TMagnit::BitBtn1Click()
+bool TMagnit::stepForward()
 {
-    if (!reader_)
-        return;
     if (!DisplayFrame(true))
-        return;
+        return false;
+    markBoundary();
+    return true;
+}
+
+void TMagnit::markBoundary()
+{
     boundary_ = true;
     ui->Button2->setVisible(true);
     ui->Button2->setEnabled(false);
     resetPanel();
-    ShowMessageBox("ВНИМАНИЕ", "Достигнут конец файла", MB_OK);
+}
+
+void TMagnit::reportFilterFailure()
+{
+    if (!filterFailed_)
+        return;
+    filterFailed_ = false;
+    // Once for the settings in force: a play loop must not stop at every frame.
+    if (filterErrorShown_)
+        return;
+    filterErrorShown_ = true;
+    ShowMessageBox("ВНИМАНИЕ", "Ошибка фильтрации", MB_OK | MB_ICONWARNING);
+}
+
+bool TMagnit::backOverSeconds(int seconds)
+{
+    // Checked here, so that the start of the file is a boundary the window announces once,
+    // not an error box for every second that could not be moved.
+    const int64_t bytes = int64_t{seconds} * kRawRecordBytes * rate_;
+    if (reader_->Position() - bytes < 0)
+        return false;
+    for (int i = 0; i < seconds; ++i)
+        if (reader_->BackOneSecond() != 0)
+            return false;
+    return true;
+}
+
+void TMagnit::BitBtn1Click()
+{
+    if (!reader_)
+        return;
+    const bool ended = stepForward();
+    reportFilterFailure();
+    if (ended)
+        ShowMessageBox("ВНИМАНИЕ", "Достигнут конец файла", MB_OK);
 }
 
 void TMagnit::BitBtn3Click()
 {
     if (!reader_)
         return;
-    // Back over the frame shown and over the one before it; every failed second has shown
-    // its box.
-    bool failed = false;
-    for (int i = 0; i < 2 * frameSeconds_; ++i)
-        failed |= reader_->BackOneSecond() != 0;
-    if (failed) {
+    // Back over the frame shown and over the one before it.
+    if (!backOverSeconds(2 * frameSeconds_)) {
         ui->Button2->setVisible(true);
         ui->Button2->setEnabled(false);
         resetPanel();
@@ -475,6 +573,7 @@ void TMagnit::Button2Click()
 
 void TMagnit::CSpinEdit1Change()
 {
+    frameLengthEdited_ = true;
     ui->Button1->setEnabled(true);
 }
 
@@ -482,6 +581,7 @@ void TMagnit::Button1Click()
 {
     if (!reader_)
         return;
+    bool ended = false;
     {
         TS_Wait wait(this);
         wait.showAndPaint();
@@ -490,18 +590,25 @@ void TMagnit::Button1Click()
         Settings& s = CurrentSettings();
         s.prevLCADR = frameSeconds_;
         s.LCADR = ui->CSpinEdit1->value();
-        allocateFrame();
+        frameLengthEdited_ = true;
         // Back to the start of the frame shown, then show it at the new length.
-        for (int i = 0; i < s.prevLCADR; ++i)
-            (void)reader_->BackOneSecond();
-        BitBtn1Click();
+        const int back = reader_->Position() == frameEndPosition_ ? shownSeconds_ : frameSeconds_;
+        allocateFrame(s.LCADR);
+        if (!backOverSeconds(back))
+            reader_->ToStart();
+        ended = stepForward();
         ui->Button1->setEnabled(false);
     }
+    // Messages only once the notice has gone.
+    reportFilterFailure();
+    if (ended && reader_)
+        ShowMessageBox("ВНИМАНИЕ", "Достигнут конец файла", MB_OK);
 }
 
 void TMagnit::RadioGroup1Click()
 {
     (void)DisplayFrame(false);
+    reportFilterFailure();
 }
 
 void TMagnit::CheckBoxClick(QCheckBox* sender)
@@ -536,18 +643,21 @@ void TMagnit::GRClickAxis(int channel)
 void TMagnit::ComboBox1Change()
 {
     CurrentSettings().FOrder = ui->ComboBox1->currentIndex();
+    filterErrorShown_ = false;
     ui->Button3->setEnabled(true);
 }
 
 void TMagnit::CSpinEdit2Change()
 {
     CurrentSettings().Fmin = ui->CSpinEdit2->value();
+    filterErrorShown_ = false;
     ui->Button3->setEnabled(true);
 }
 
 void TMagnit::CSpinEdit3Change()
 {
     CurrentSettings().Fmax = ui->CSpinEdit3->value();
+    filterErrorShown_ = false;
     ui->Button3->setEnabled(true);
 }
 
@@ -555,13 +665,18 @@ void TMagnit::Button3Click()
 {
     if (!reader_)
         return;
-    TS_Wait wait(this);
-    wait.setText(QStringLiteral("Идет фильтрация"));
-    wait.showAndPaint();
-    ui->Button3->setEnabled(false);
-    // The frame shown is still in memory, unfiltered: filtering it anew shows exactly that
-    // frame, wherever the reader stands and whatever frame length the spin box shows.
-    (void)DisplayFrame(false);
+    {
+        TS_Wait wait(this);
+        wait.setText(QStringLiteral("Идет фильтрация"));
+        wait.showAndPaint();
+        ui->Button3->setEnabled(false);
+        // The user asked for these settings: a failure is worth saying again.
+        filterErrorShown_ = false;
+        // The frame shown is still in memory, unfiltered: filtering it anew shows exactly that
+        // frame, wherever the reader stands and whatever frame length the spin box shows.
+        (void)DisplayFrame(false);
+    }
+    reportFilterFailure();
 }
 
 void TMagnit::setSaveFileChooser(std::function<QString(QWidget*)> chooser)
@@ -591,26 +706,49 @@ void TMagnit::BitBtn8Click()
         return;
 
     // The frame shown, at full rate; the visible window is relative to its first sample.
-    const int total = static_cast<int>(std::min<int64_t>(int64_t(frameSeconds_) * rate_, INT32_MAX));
+    const int seconds = frameLoaded_ ? shownSeconds_ : frameSeconds_;
+    const int64_t frameRecords = int64_t{seconds} * rate_;
+    const int total = static_cast<int>(std::min<int64_t>(frameRecords, INT32_MAX));
     std::array<std::vector<double>, 6> channels;
     for (auto& channel : channels)
         channel.assign(static_cast<size_t>(total), 0.0);
     std::vector<double> time(static_cast<size_t>(total), 0.0);
     const double visibleMin = bands_->xMinimum();
     const double visibleMax = bands_->xMaximum();
-    // The start of the frame shown, not wherever the track bar has been dragged since.
-    const uint32_t start = frameLoaded_ ? static_cast<uint32_t>(std::max(0.0, std::trunc(time_[0])))
-                                        : static_cast<uint32_t>(std::max(0, ui->TrackBar1->value()));
-    auto seek = [this](uint32_t t) { return reader_->SeekTo(t / 3600, (t % 3600) / 60, t % 60); };
-    bool readFailed = seek(start) != 0;
-    if (!readFailed)
-        readFailed = reader_->ReadFrame(1, total, time.data(), channelPointers(channels), frameSeconds_) != 0;
-    // Playback goes on after the frame.
-    (void)seek(start + static_cast<uint32_t>(frameSeconds_));
-    if (readFailed)
+    int status = 0;
+    if (frameLoaded_ && reader_->Position() == frameEndPosition_ &&
+        frameEndPosition_ - frameStartPosition_ == kRawRecordBytes * frameRecords) {
+        // The reader stands right after the frame shown, which took exactly its records: read
+        // the same records again at full rate. That leaves the reader where it was, and holds
+        // however far the data start or a damaged stretch has moved the records off the grid
+        // of whole seconds a seek works on.
+        status = backOverSeconds(seconds)
+                     ? reader_->ReadFrame(1, total, time.data(), channelPointers(channels), seconds)
+                     : 1;
+    } else {
+        // The start of the frame shown, not wherever the track bar has been dragged since.
+        const uint32_t start = frameLoaded_ ? static_cast<uint32_t>(std::max(0.0, std::trunc(time_[0])))
+                                            : static_cast<uint32_t>(std::max(0, ui->TrackBar1->value()));
+        auto seek = [this](uint32_t t) { return reader_->SeekTo(t / 3600, (t % 3600) / 60, t % 60); };
+        status = seek(start);
+        if (status == 0)
+            status = reader_->ReadFrame(1, total, time.data(), channelPointers(channels), seconds);
+        // Playback goes on after the frame.
+        (void)seek(start + static_cast<uint32_t>(seconds));
+    }
+    if (status != 0) {
+        wait.reset();
+        // A damaged stretch has shown the reader's boxes already.
+        if (status == kRawFrameEnd)
+            ShowMessageBox("ВНИМАНИЕ", "Достигнут конец файла", MB_OK);
         return;
+    }
 
-    const ExportStretch stretch = SelectExportStretch(time.data(), total, visibleMin, visibleMax, rate_);
+    // The visible window is relative to the frame shown; the samples just read may start
+    // elsewhere when they had to be found by a seek.
+    const double shift = frameLoaded_ ? time_[0] - time[0] : 0.0;
+    const ExportStretch stretch =
+        SelectExportStretch(time.data(), total, visibleMin + shift, visibleMax + shift, rate_);
     if (stretch.refused) {
         wait.reset();
         ShowMessageBox("ОШИБКА", "Слишком малый временной интервал. Запись невозможна!", MB_OK);

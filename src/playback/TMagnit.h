@@ -8,6 +8,7 @@
 // the user why.
 #pragma once
 
+#include "PlaybackFrame.h"
 #include "ReadIshFile.h"
 
 #include <QDialog>
@@ -36,7 +37,10 @@ public:
     // Closing while a play loop runs stops the loop first; the window closes when it has ended.
     void done(int result) override;
 
-    // Shows the next frame (read = true) or redraws the frame in memory. true on failure.
+    // Shows the next frame (read = true) or redraws the frame in memory. true on failure: the
+    // recording has ended (cleanly, or after the reader's boxes for a damaged end) and the
+    // frame shown before stays as it was. A display filter that fails leaves the curves
+    // unfiltered; the caller says so through reportFilterFailure().
     bool DisplayFrame(bool read);
 
     void FormCreate();
@@ -69,12 +73,17 @@ public:
 
     // State for the launcher and the tests.
     ChartBands* chart() const { return bands_; }
+    // Samples per channel of the frame on screen.
     int frameCount() const { return n_; }
     uint32_t rate() const { return rate_; }
     uint32_t durationSeconds() const { return durationSeconds_; }
     const std::vector<double>& frameTime() const { return time_; }
     const std::vector<double>& rawChannel(int channel) const;
     const std::array<double, 6>& scaleFactors() const { return factors_; }
+    // Whether the curves on screen went through the display filter.
+    bool displayFiltered() const { return displayFiltered_; }
+    // The frame length in force, seconds (the spin box may show an edit not yet applied).
+    int frameSeconds() const { return frameSeconds_; }
     bool boundaryReached() const { return boundary_; }
     bool isPlaying() const { return playing_; }
     const TReadIshFile* reader() const { return reader_.get(); }
@@ -88,7 +97,11 @@ protected:
 
 private:
     void connectControls();
-    void allocateFrame();
+    void allocateFrame(int seconds);
+    bool stepForward();
+    bool backOverSeconds(int seconds);
+    void markBoundary();
+    void reportFilterFailure();
     void playLoop(bool forward);
     void waitBetweenFrames();
     void resetPanel();
@@ -110,13 +123,29 @@ private:
     uint32_t durationSeconds_ = 0;
     uint32_t rate_ = 0;
     int n_ = 0;
-    int frameSeconds_ = 1;   // frame length the arrays were sized for (LCADR in force)
+    int frameSeconds_ = 1;   // frame length the next read takes (LCADR in force)
+    int shownSeconds_ = 1;   // length of the frame on screen
+    int rememberedFrameSeconds_ = 1;   // LCADR as the window found it
+    bool frameShortened_ = false;      // the remembered frame was longer than the recording
+    bool frameLengthEdited_ = false;
+    PlaybackFramePlan plan_;
     std::array<std::vector<double>, 6> raw_;
     std::vector<double> time_;
+    // A frame is read into these and swapped in only when it is complete, so a read that meets
+    // the end leaves the frame shown (and what a redraw or an export takes from it) intact.
+    std::array<std::vector<double>, 6> staged_;
+    std::vector<double> stagedTime_;
+    // File positions before and after the frame shown was read: the export reads the same
+    // records again when the reader still stands right after them.
+    int64_t frameStartPosition_ = -1;
+    int64_t frameEndPosition_ = -1;
     std::vector<double> relativeTime_;
     std::array<std::vector<double>, 6> displayed_;
     std::array<double, 6> factors_{};
     bool frameLoaded_ = false;
+    bool displayFiltered_ = false;
+    bool filterFailed_ = false;        // the last display could not filter; not yet reported
+    bool filterErrorShown_ = false;    // reported once for the filter settings in force
 
     bool stop_ = true;
     bool boundary_ = false;

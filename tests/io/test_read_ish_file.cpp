@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -126,15 +127,18 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"contradiction wins over unusable stamps", {40, 10, 0, 0}, {40, 9, 0, 0}, 100, 2, 0, 0, 0, 0}),
     [](const testing::TestParamInfo<HeaderCase>& info) { return "case" + std::to_string(info.index); });
 
-TEST_F(RawReaderTest, ContradictoryStampsEndTheProgramWithMessageAndCode)
+TEST_F(RawReaderTest, ContradictoryStampsRefuseTheFileWithMessageAndCode)
 {
     TReadIshFile reader(MakeBytes(StampedFile({5, 10, 0, 0}, {5, 9, 59, 59}, 10)), settings);
     ASSERT_EQ(reader.Open(), 0);
     uint16_t h, m, s;
     uint32_t rate;
     EXPECT_EQ(reader.ReadHeader(h, m, s, rate), kRawHeaderContradictory);
+    // The program goes on after refusing the file, and the message says so.
     EXPECT_EQ(Shown(rec), (std::vector<std::string>{
-                              "plain|Неверно считано время записи. Программа прерывается.", ErrorBox(-5)}));
+                              "plain|Неверно считано время записи: конец записи не позже ее начала. Файл не "
+                              "может быть открыт, работа программы продолжается.",
+                              ErrorBox(-5)}));
 }
 
 TEST_F(RawReaderTest, GeneratedDayWrapAndUnusableStampsReadBackAsWritten)
@@ -411,7 +415,7 @@ TEST_F(RawReaderTest, NoMarkerNearTheStartLeavesTheDataStartAtZero)
     EXPECT_EQ(rec.messages.size(), 1u);   // the resynchronisation message, once
 }
 
-TEST_F(RawReaderTest, ReadingPastTheEndFailsWithEightThenSeven)
+TEST_F(RawReaderTest, ReadingPastACleanEndIsReportedWithoutBoxes)
 {
     RawRecordingSpec spec;
     spec.rate = 100;
@@ -423,15 +427,45 @@ TEST_F(RawReaderTest, ReadingPastTheEndFailsWithEightThenSeven)
     ASSERT_EQ(reader.ReadHeader(h, m, s, rate), kRawHeaderOk);
     Frame frame(100);
     ASSERT_EQ(reader.ReadFrame(1, 100, frame.time.data(), frame.ptr, 1), 0);
-    ASSERT_EQ(reader.ReadFrame(1, 100, frame.time.data(), frame.ptr, 1), 0);
-    EXPECT_TRUE(rec.messages.empty());
-    EXPECT_EQ(reader.ReadFrame(1, 100, frame.time.data(), frame.ptr, 1), 1);
-    EXPECT_EQ(Shown(rec), (std::vector<std::string>{ErrorBox(-8), ErrorBox(-7)}));
-
-    rec.messages.clear();
+    ASSERT_EQ(reader.ReadFrame(1, 60, frame.time.data(), frame.ptr, 0), 0);
+    // The end comes 40 records into this frame: those are read, the clock keeps its place.
+    EXPECT_EQ(reader.ReadFrame(1, 100, frame.time.data(), frame.ptr, 1), kRawFrameEnd);
+    EXPECT_EQ(frame.data[2][39], Expected(spec, 160, 1, 40)[2][39]);
+    EXPECT_EQ(reader.CurrentTime(), 1.0);
+    EXPECT_EQ(reader.ReadFrame(1, 100, frame.time.data(), frame.ptr, 1), kRawFrameEnd);
+    // A decimated read whose skip runs past the end stamp ends as cleanly.
+    reader.ToStart();
+    Frame decimated(68);
+    EXPECT_EQ(reader.ReadFrame(3, 68, decimated.time.data(), decimated.ptr, 1), kRawFrameEnd);
     reader.ToEnd();
     EXPECT_EQ(reader.Position(), reader.FileSize() - 3);
     EXPECT_EQ(reader.CurrentTime(), 2.0);
+    EXPECT_EQ(reader.ReadFrame(1, 100, frame.time.data(), frame.ptr, 1), kRawFrameEnd);
+    EXPECT_TRUE(rec.messages.empty());
+}
+
+TEST_F(RawReaderTest, ATornRecordBeforeTheEndStampFailsWithEightThenSeven)
+{
+    RawRecordingSpec spec;
+    spec.rate = 100;
+    spec.seconds = 2;
+    const std::string path = Make(spec);
+    {
+        // Six stray bytes between the last record and the end stamp: the tail is damaged.
+        std::ifstream in(path, std::ios::binary);
+        std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        in.close();
+        bytes.insert(bytes.end() - 4, 6, '\0');
+        std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), std::streamsize(bytes.size()));
+    }
+    TReadIshFile reader(path, settings);
+    ASSERT_EQ(reader.Open(), 0);
+    uint16_t h, m, s;
+    uint32_t rate;
+    ASSERT_EQ(reader.ReadHeader(h, m, s, rate), kRawHeaderOk);
+    Frame frame(200);
+    ASSERT_EQ(reader.ReadFrame(1, 200, frame.time.data(), frame.ptr, 1), 0);
+    EXPECT_TRUE(rec.messages.empty());
     EXPECT_EQ(reader.ReadFrame(1, 100, frame.time.data(), frame.ptr, 1), 1);
     EXPECT_EQ(Shown(rec), (std::vector<std::string>{ErrorBox(-8), ErrorBox(-7)}));
 }

@@ -1,4 +1,5 @@
 // Frame size, display scale factors and the export's choice of stretch.
+#include "Filters.h"
 #include "PlaybackFrame.h"
 #include "Segment.h"
 
@@ -8,28 +9,67 @@
 
 namespace {
 
-struct FrameCountCase {
+struct FramePlanCase {
     int seconds;
     uint32_t rate;
     int decimation;
-    int expected;
+    int count;
+    int step;
+    int64_t trailing;
 };
 
-TEST(PlaybackFrameCount, RoundsUpToCoverTheFrame)
+TEST(PlanPlaybackFrame, FileMovesOnByExactlyTheFrame)
 {
-    const FrameCountCase cases[] = {
-        {1, 40000, 3, 13334},   // 40000 / 3 = 13333.3: the frame spans 40002 records
-        {1, 40000, 1, 40000},
-        {2, 40000, 4, 20000},
-        {10, 40590, 7, 57986},
-        {1, 1, 5, 1},
-        {0, 40000, 1, 0},
-        {1, 0, 1, 0},
-        {1, 40000, 0, 0},
+    const FramePlanCase cases[] = {
+        {1, 40000, 3, 13333, 3, 1},   // records 0, 3, ..., 39996, then one more to 40000
+        {1, 40590, 4, 10147, 4, 2},   // rounding up would pass 40592 records a second
+        {1, 40000, 1, 40000, 1, 0},
+        {2, 40000, 4, 20000, 4, 0},
+        {10, 40590, 7, 57985, 7, 5},
+        {1, 1, 5, 1, 1, 0},           // fewer records than the decimation: the first alone
+        {3, 2, 5, 1, 5, 1},
+        {0, 40000, 1, 0, 1, 0},
+        {1, 0, 1, 0, 1, 0},
+        {1, 40000, 0, 0, 1, 0},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(PlaybackFrameCount(c.seconds, c.rate, c.decimation), c.expected)
-            << c.seconds << " s at " << c.rate << " / " << c.decimation;
+        SCOPED_TRACE(testing::Message() << c.seconds << " s at " << c.rate << " / " << c.decimation);
+        const PlaybackFramePlan plan = PlanPlaybackFrame(c.seconds, c.rate, c.decimation);
+        EXPECT_EQ(plan.count, c.count);
+        EXPECT_EQ(plan.step, c.step);
+        EXPECT_EQ(plan.trailing, c.trailing);
+        if (plan.count == 0)
+            continue;
+        // The clock moves by whole seconds: the file must move by the same records, and no
+        // sample may lie in the next frame.
+        const int64_t records = int64_t{c.seconds} * c.rate;
+        EXPECT_EQ(int64_t{plan.count} * plan.step + plan.trailing, records);
+        EXPECT_LT(plan.trailing, plan.step);
+        EXPECT_LT(int64_t{plan.count - 1} * plan.step, records);
+    }
+}
+
+TEST(PlaybackFilterLimit, HighestCutOffBelowTheDecimatedNyquistRate)
+{
+    struct Case {
+        uint32_t rate;
+        int decimation;
+        int limit;
+    };
+    const Case cases[] = {
+        {40000, 1, 19999}, {40000, 4, 4999}, {40590, 4, 5073}, {44100, 3, 7349}, {3, 1, 1}, {1, 1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rate << " / " << c.decimation);
+        const int limit = PlaybackFilterLimit(c.rate, c.decimation);
+        EXPECT_EQ(limit, c.limit);
+        EXPECT_LT(2.0 * limit, static_cast<double>(c.rate) / c.decimation);
+        if (limit < 1)
+            continue;
+        // The display filter takes the limit at the rate the window gives it.
+        std::vector<double> v(64, 1.0);
+        EXPECT_FALSE(ApplyBandFilter(kFilterButterworth, 2, 0, limit, 64,
+                                     PlaybackDisplayRate(c.rate, c.decimation), v.data(), v.data()));
     }
 }
 

@@ -70,6 +70,28 @@ double SeriesValue(const TMagnit& w, int channel, int index)
     return (w.chart()->series(channel)->data()->constBegin() + index)->value;
 }
 
+// Records with each message whether a wait notice was up: none may sit over a box.
+class NoticeCheckingPresenter : public RecordingPresenter {
+public:
+    int present(MessageKind kind, const std::string& caption, const std::string& text, int flags) override
+    {
+        if (TS_Wait::liveCount() != 0)
+            messagesUnderNotice.push_back(text);
+        return RecordingPresenter::present(kind, caption, text, flags);
+    }
+    std::vector<std::string> messagesUnderNotice;
+};
+
+std::vector<std::string> Texts(const RecordingPresenter& rec)
+{
+    std::vector<std::string> out;
+    for (const auto& m : rec.messages)
+        out.push_back(m.caption + "|" + m.text);
+    return out;
+}
+
+const std::string kEndOfFile = "ВНИМАНИЕ|Достигнут конец файла";
+
 }   // namespace
 
 class TestTMagnit : public QObject {
@@ -78,7 +100,7 @@ class TestTMagnit : public QObject {
 private:
     QTemporaryDir dir_;
     Settings record_;
-    std::unique_ptr<RecordingPresenter> rec_;
+    std::unique_ptr<NoticeCheckingPresenter> rec_;
     RawRecordingSpec spec40k_;   // 40 kHz, 4 s
     RawRecordingSpec spec4k_;    // 4 kHz, 10 s: for the play loops
     QString file40k_, file4k_;
@@ -121,10 +143,14 @@ private slots:
         record_ = DefaultSettings();
         record_.Chuv = {2.0, 2.0, 4.0, 4.0, 8.0, 8.0};
         PublishSettings(&record_);
-        rec_ = std::make_unique<RecordingPresenter>();
+        rec_ = std::make_unique<NoticeCheckingPresenter>();
     }
 
-    void cleanup() { rec_.reset(); }
+    void cleanup()
+    {
+        QCOMPARE(rec_->messagesUnderNotice, std::vector<std::string>{});
+        rec_.reset();
+    }
 
     void firstFrameIsDecimatedAndScaled()
     {
@@ -134,19 +160,20 @@ private slots:
         QVERIFY(w.isOpen());
         QCOMPARE(w.windowTitle(), QStringLiteral("Режим магнитофона"));
         w.show();
-        QCOMPARE(w.frameCount(), 13334);
+        QCOMPARE(w.frameCount(), 13333);
         QCOMPARE(w.frameTime()[0], 0.0);
-        QCOMPARE(w.frameTime()[13333], 13333 * 3 / 40000.0);
-        // The frame spans 40002 records, yet the reader's time moves by exactly one second.
+        QCOMPARE(w.frameTime()[13332], 13332 * 3 / 40000.0);
+        // The file moves on by the frame's 40000 records, as the reader's time moves by 1 s.
         QCOMPARE(w.reader()->CurrentTime(), 1.0);
+        QCOMPARE(w.reader()->Position() - w.reader()->DataStart(), qint64(16 * 40000));
         QCOMPARE(Control<QLabel>(&w, "Label2")->text(), QStringLiteral("00:00:04"));
         QCOMPARE(Control<QSlider>(&w, "TrackBar1")->maximum(), 4);
         for (int c = 0; c < 6; ++c) {
-            const auto expected = ExpectedSamples(spec40k_, c, 0, 3, 13334);
+            const auto expected = ExpectedSamples(spec40k_, c, 0, 3, 13333);
             QVERIFY2(w.rawChannel(c) == expected, qPrintable(QString("channel %1").arg(c + 1)));
             // Pascals: 1000 * VOLT / sensitivity of the channel.
             const double factor = 1000 * record_.VOLT / record_.Chuv[static_cast<size_t>(c)];
-            QCOMPARE(w.chart()->series(c)->data()->size(), 13334);
+            QCOMPARE(w.chart()->series(c)->data()->size(), 13333);
             QCOMPARE(SeriesValue(w, c, 777), expected[777] * factor);
         }
         QVERIFY(rec_->messages.empty());
@@ -162,8 +189,10 @@ private slots:
         QVERIFY(Shown(*rec_, "ВНИМАНИЕ", "Достигнуто начало файла"));
         QVERIFY(w.boundaryReached());
         QCOMPARE(w.frameTime()[0], 0.0);
-        QVERIFY(w.rawChannel(0) == ExpectedSamples(spec40k_, 0, 0, 3, 13334));
+        QVERIFY(w.rawChannel(0) == ExpectedSamples(spec40k_, 0, 0, 3, 13333));
         QVERIFY(!Control<QPushButton>(&w, "Button2")->isEnabled());
+        // The start is a boundary, not an error: no numbered box.
+        QCOMPARE(Texts(*rec_), std::vector<std::string>{"ВНИМАНИЕ|Достигнуто начало файла"});
     }
 
     void stepsAndJumpMoveByWholeSeconds()
@@ -481,7 +510,7 @@ private slots:
         // Playback goes on with the frame after the exported one.
         w.BitBtn1Click();
         QCOMPARE(w.frameTime()[0], 1.0);
-        QVERIFY(w.rawChannel(0) == ExpectedSamples(spec40k_, 0, 40000, 3, 13334));
+        QVERIFY(w.rawChannel(0) == ExpectedSamples(spec40k_, 0, 40000, 3, 13333));
     }
 
     void exportOfAWindowPannedPastTheFrameIsShortened_data()
@@ -577,7 +606,9 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("message");
         QTest::newRow("contradictory stamps") << QStringLiteral("contradictory.dat")
-                                              << QStringLiteral("Неверно считано время записи. Программа прерывается.");
+                                              << QStringLiteral("Неверно считано время записи: конец записи не "
+                                                                "позже ее начала. Файл не может быть открыт, "
+                                                                "работа программы продолжается.");
         QTest::newRow("missing") << QStringLiteral("missing.dat") << QString();
     }
 
@@ -614,6 +645,231 @@ private slots:
         } else {
             QCOMPARE(rec_->messages[0].caption, std::string("GetLastError"));
         }
+    }
+
+    void decimatedPlaybackKeepsTheClockOnTheRecordsShownAndExportsThem()
+    {
+        // 40590 records a second read one in four: rounding the frame up would move the file
+        // two records further than the clock on every frame.
+        RawRecordingSpec spec;
+        spec.rate = 40590;
+        spec.seconds = 5;
+        spec.noise = 30;
+        const QString file = write("r40590.dat", spec);
+        record_.LCADR = 1;
+        record_.prorezM = 4;
+        TMagnit w(nullptr, file);
+        w.show();
+        for (int i = 0; i < 3; ++i)
+            w.BitBtn1Click();
+        QCOMPARE(w.frameTime()[0], 3.0);
+        QCOMPARE(Control<QLabel>(&w, "Label3")->text(), QStringLiteral("00:00:03"));
+        // The label's second is the first record shown, and the file stands one frame on.
+        const int64_t first = 3 * 40590;
+        QCOMPARE(w.reader()->Position() - w.reader()->DataStart(), qint64(16 * (first + 40590)));
+        for (int c = 0; c < 6; ++c)
+            QVERIFY2(w.rawChannel(c) == ExpectedSamples(spec, c, first, 4, w.frameCount()),
+                     qPrintable(QString("channel %1").arg(c + 1)));
+
+        const QString out = path("decimated.kvnb");
+        w.setSaveFileChooser([&](QWidget*) { return out; });
+        w.chart()->setXRange(0.25, 0.75);
+        w.BitBtn8Click();
+        QVERIFY(Shown(*rec_, "ВНИМАНИЕ", "Файл записан"));
+        TReadWriteMyFile file40590(out.toStdString());
+        Segment seg;
+        QVERIFY(!file40590.OpenForReading());
+        QVERIFY(!file40590.ReadSegment(seg));
+        QCOMPARE(seg.sampleCount, 20295);   // trunc(40590 * 0.5)
+        for (int c = 0; c < 6; ++c) {
+            const auto frame = ExpectedSamples(spec, c, first, 1, 40590);
+            const std::vector<double> expected(frame.begin() + 10148, frame.begin() + 10148 + 20295);
+            QVERIFY2(seg.channels[size_t(c)] == expected, qPrintable(QString("channel %1").arg(c + 1)));
+        }
+        // The export leaves the reader after the frame shown.
+        QCOMPARE(w.reader()->Position() - w.reader()->DataStart(), qint64(16 * (first + 40590)));
+        w.BitBtn1Click();
+        QCOMPARE(w.frameTime()[0], 4.0);
+        QVERIFY(w.rawChannel(5) == ExpectedSamples(spec, 5, 4 * 40590, 4, w.frameCount()));
+        QCOMPARE(Texts(*rec_), std::vector<std::string>{"ВНИМАНИЕ|Файл записан"});
+    }
+
+    void theEndOfACleanRecordingIsSaidOnce_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("step past the last frame") << 0;
+        QTest::newRow("play to the end") << 1;
+        QTest::newRow("frame length change that reaches past the end") << 2;
+    }
+
+    void theEndOfACleanRecordingIsSaidOnce()
+    {
+        QFETCH(int, how);
+        record_.LCADR = 1;
+        record_.prorezM = 4;
+        record_.zader = 0;
+        TMagnit w(nullptr, file4k_);
+        w.show();
+        if (how == 1) {
+            w.SpeedButton1Click();
+        } else {
+            Control<QSlider>(&w, "TrackBar1")->setValue(9);
+            w.Button2Click();
+            QCOMPARE(w.frameTime()[0], 9.0);
+            QVERIFY(rec_->messages.empty());
+            if (how == 0) {
+                w.BitBtn1Click();
+            } else {
+                Control<QSpinBox>(&w, "CSpinEdit1")->setValue(2);
+                w.Button1Click();
+            }
+        }
+        QCOMPARE(Texts(*rec_), std::vector<std::string>{kEndOfFile});
+        QVERIFY(!w.isPlaying());
+        // The last frame read stays whole for a redraw.
+        QVERIFY(w.frameCount() > 0);
+        Control<QRadioButton>(&w, "RadioButton2")->setChecked(true);
+        QCOMPARE(w.chart()->series(0)->data()->size(), w.frameCount());
+        QCOMPARE(SeriesValue(w, 0, 7), w.rawChannel(0)[7] * record_.VOLT);
+
+        // Each further step past the end says it once more, and only that.
+        rec_->messages.clear();
+        w.BitBtn1Click();
+        QCOMPARE(Texts(*rec_), std::vector<std::string>{kEndOfFile});
+    }
+
+    void aFrameLongerThanTheRecordingIsShortenedOnce()
+    {
+        RawRecordingSpec spec;
+        spec.rate = 4000;
+        spec.seconds = 3;
+        const QString file = write("r3s.dat", spec);
+        record_.LCADR = 10;
+        record_.prorezM = 1;
+        TMagnit w(nullptr, file);
+        w.show();
+        QVERIFY(rec_->messages.empty());   // the note waits for the window to be on screen
+        QCoreApplication::processEvents();
+        QCOMPARE(Texts(*rec_), std::vector<std::string>{
+                                   "ВНИМАНИЕ|Кадр длиной 10 с длиннее записи: длина кадра сокращена до 3 с."});
+        QCOMPARE(w.frameSeconds(), 3);
+        QCOMPARE(Control<QSpinBox>(&w, "CSpinEdit1")->value(), 3);
+        QCOMPARE(Control<QSpinBox>(&w, "CSpinEdit1")->maximum(), 3);
+        QCOMPARE(w.frameCount(), 12000);
+        QCOMPARE(w.chart()->series(3)->data()->size(), 12000);
+        QVERIFY(w.rawChannel(3) == ExpectedSamples(spec, 3, 0, 1, 12000));
+
+        rec_->messages.clear();
+        w.BitBtn1Click();
+        QCOMPARE(Texts(*rec_), std::vector<std::string>{kEndOfFile});
+        // The remembered length is the user's choice for longer recordings.
+        w.close();
+        QCOMPARE(record_.LCADR, 10);
+    }
+
+    void failedDisplayFilteringIsSaidAndShowsTheCurvesAsRead_data()
+    {
+        QTest::addColumn<int>("order");
+        QTest::addColumn<int>("fmin");
+        QTest::addColumn<int>("fmax");
+        QTest::newRow("upper cut-off 0") << 2 << 0 << 0;
+        QTest::newRow("lower above upper") << 3 << 800 << 500;
+        QTest::newRow("lower equals upper") << 1 << 500 << 500;
+    }
+
+    void failedDisplayFilteringIsSaidAndShowsTheCurvesAsRead()
+    {
+        QFETCH(int, order);
+        QFETCH(int, fmin);
+        QFETCH(int, fmax);
+        record_.LCADR = 1;
+        record_.prorezM = 4;
+        TMagnit w(nullptr, file40k_);
+        w.show();
+        auto* apply = Control<QPushButton>(&w, "Button3");
+        Control<QComboBox>(&w, "ComboBox1")->setCurrentIndex(order);
+        Control<QSpinBox>(&w, "CSpinEdit2")->setValue(fmin);
+        Control<QSpinBox>(&w, "CSpinEdit3")->setValue(fmax);
+        w.Button3Click();
+        QCOMPARE(Texts(*rec_), std::vector<std::string>{"ВНИМАНИЕ|Ошибка фильтрации"});
+        QVERIFY(!w.displayFiltered());
+        QVERIFY(apply->isEnabled());   // the settings have not taken effect
+        const double pa = 1000 * record_.VOLT / record_.Chuv[1];
+        for (int j : {0, 9, 2000})
+            QCOMPARE(SeriesValue(w, 1, j), w.rawChannel(1)[size_t(j)] * pa);
+
+        // Stepping on with the same settings does not repeat the box.
+        w.BitBtn1Click();
+        QCOMPARE(rec_->messages.size(), size_t(1));
+        QVERIFY(!w.displayFiltered());
+        QCOMPARE(SeriesValue(w, 1, 9), w.rawChannel(1)[9] * pa);
+
+        // Settings that work filter the frame and clear the mark.
+        Control<QSpinBox>(&w, "CSpinEdit2")->setValue(0);
+        Control<QSpinBox>(&w, "CSpinEdit3")->setValue(1000);
+        w.Button3Click();
+        QCOMPARE(rec_->messages.size(), size_t(1));
+        QVERIFY(w.displayFiltered());
+        QVERIFY(!apply->isEnabled());
+    }
+
+    void filterBoxesStopBelowTheNyquistRateOfTheDecimatedFrame()
+    {
+        record_.LCADR = 1;
+        record_.prorezM = 4;
+        record_.FOrder = 2;
+        record_.Fmin = 100;
+        record_.Fmax = 8000;   // remembered from a full-rate recording
+        TMagnit w(nullptr, file40k_);
+        w.show();
+        auto* fmin = Control<QSpinBox>(&w, "CSpinEdit2");
+        auto* fmax = Control<QSpinBox>(&w, "CSpinEdit3");
+        QCOMPARE(fmin->maximum(), 4999);
+        QCOMPARE(fmax->maximum(), 4999);
+        QCOMPARE(fmax->value(), 4999);
+        fmax->setValue(20000);
+        QCOMPARE(fmax->value(), 4999);
+        // The highest cut-off offered filters.
+        QVERIFY(rec_->messages.empty());
+        QVERIFY(w.displayFiltered());
+    }
+
+    void aCloseDuringACommandTakesEffectAfterIt_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::newRow("frame length") << 0;
+        QTest::newRow("filter") << 1;
+        QTest::newRow("export") << 2;
+    }
+
+    void aCloseDuringACommandTakesEffectAfterIt()
+    {
+        QFETCH(int, command);
+        record_.LCADR = 1;
+        record_.FOrder = 2;
+        auto w = std::make_unique<TMagnit>(nullptr, file40k_);
+        const QString out = path("closing.kvnb");
+        QFile::remove(out);
+        w->setSaveFileChooser([&](QWidget*) { return out; });
+        bool returned = false;
+        OnNextModal([&](QWidget*) {
+            Control<QSpinBox>(w.get(), "CSpinEdit1")->setValue(2);
+            // A close already queued when the command starts runs while its notice paints.
+            QMetaObject::invokeMethod(w.get(), "reject", Qt::QueuedConnection);
+            if (command == 0)
+                w->Button1Click();
+            else if (command == 1)
+                w->Button3Click();
+            else
+                w->BitBtn8Click();
+            returned = true;
+        });
+        QCOMPARE(w->exec(), int(QDialog::Rejected));
+        QVERIFY(returned);
+        QVERIFY(w->reader() == nullptr);
+        QCOMPARE(TS_Wait::liveCount(), 0);
+        QVERIFY(!QFile::exists(out));
+        QVERIFY(rec_->messages.empty());
     }
 };
 
