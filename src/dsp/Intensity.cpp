@@ -51,6 +51,22 @@ AnalysisStatus CheckBand(int first, int end, int bins)
     return kAnalysisOk;
 }
 
+// Bins read on each side of a band by SumBandHarmonics: one for the window centred on the
+// edge bin, one more for the window centred on the neighbour, whose fit and merge decide
+// whether a line between the two bins belongs to this band or the next.
+constexpr int kHarmonicContextBins = 2;
+
+// |spectrum[i]| for a bin i that may lie up to kHarmonicContextBins outside the spectrum.
+// Outside, the magnitude is mirrored about the end bin: below bin 0 this is exact (the
+// magnitude spectrum of a real signal is even), and at either end it lets a line in the end
+// bin count with its own height. What the mirror cannot reach (a spectrum of one or two
+// bins) is 0.
+double ContextMagnitude(const double* spectrum, int bins, int i)
+{
+    const int mirrored = i < 0 ? -i : (i >= bins ? 2 * (bins - 1) - i : i);
+    return mirrored >= 0 && mirrored < bins ? std::fabs(spectrum[mirrored]) : 0.0;
+}
+
 }   // namespace
 
 AnalysisStatus ComputeIntensitySpectra(int windowItem, int N, const double* const channels[6],
@@ -201,21 +217,27 @@ AnalysisStatus SumBandHarmonics(int first, int end, int bins, const double* spec
         return bandStatus;
     }
     const int len = end - first;
+    // The band with kHarmonicContextBins of its neighbours on each side: the detector then
+    // fits a window centred on every bin of the band, the edge bins included, and sees the
+    // neighbouring windows too, so it finds and merges lines near an edge as it would in a
+    // wider band.
+    const int extended = len + 2 * kHarmonicContextBins;
+    const int origin = first - kHarmonicContextBins;   // spectrum bin of extended[0]
     std::vector<double> magnitude;
     try {
-        magnitude.resize(static_cast<size_t>(len));
+        magnitude.resize(static_cast<size_t>(extended));
     } catch (const std::bad_alloc&) {
         return kIntensityNoMemory;
     }
     // The detector finds maxima only: a negative line would show up as two false peaks of
     // an eighth of its height on either side. So lines are found on the magnitude and take
     // their sign back from the spectrum.
-    for (int j = 0; j < len; ++j) {
-        magnitude[static_cast<size_t>(j)] = std::fabs(spectrum[first + j]);
+    for (int j = 0; j < extended; ++j) {
+        magnitude[static_cast<size_t>(j)] = ContextMagnitude(spectrum, bins, origin + j);
     }
     double smallest = 0.0;
     double largest = 0.0;
-    FindMinMax(len, magnitude.data(), smallest, largest);
+    FindMinMax(len, magnitude.data() + kHarmonicContextBins, smallest, largest);
     if (largest == 0.0) {
         return kAnalysisOk;
     }
@@ -225,7 +247,7 @@ AnalysisStatus SumBandHarmonics(int first, int end, int bins, const double* spec
     PeakList peaks;
     int status = kAnalysisOk;
     for (int attempt = 0; attempt < kDetectorAttempts; ++attempt) {
-        status = DetectPeaks(magnitude.data(), len, threshold, 3, kPeaks, false, peaks);
+        status = DetectPeaks(magnitude.data(), extended, threshold, 3, kPeaks, true, peaks);
         if (status == kAnalysisOk) {
             break;
         }
@@ -235,12 +257,16 @@ AnalysisStatus SumBandHarmonics(int first, int end, int bins, const double* spec
         return status;
     }
 
+    // A line belongs to the band that holds the bin nearest its peak; lines the context
+    // windows found outside the band are left to the neighbouring band.
     double sum = 0.0;
     for (int p = 0; p < peaks.count; ++p) {
-        const long nearest = std::lround(peaks.locations[p]);
-        const int bin = static_cast<int>(std::clamp<long>(nearest, 0, len - 1));
+        const long bin = origin + std::lround(peaks.locations[p]);
+        if (bin < first || bin >= end) {
+            continue;
+        }
         const double height = peaks.amplitudes[p];
-        sum += spectrum[first + bin] < 0.0 ? -height : height;
+        sum += spectrum[bin] < 0.0 ? -height : height;
     }
     ReleasePeakList(peaks);
     bandValue = sum;

@@ -61,16 +61,20 @@ AnalysisStatus IntegrateBand(int first, int end, int bins, double df, const doub
                              std::array<double, 3>& bandJ, std::array<double, 3>& bandK,
                              std::array<double, 3>& bandP, double& maxI, double& maxJ);
 
-// SumBandHarmonics, the band value of a periodic signal: the sum of the harmonic lines of
-// spectrum[first ... end - 1] (spectrum holds `bins` values). Lines are found on the
-// magnitude of the band by the peak detector (width 3, the run ending at the last bin not
-// examined) with the threshold 1 % of the band's largest magnitude, and each line's fitted
-// height is added with the sign of the spectrum at its nearest bin, so lines pointing
-// against an axis count negative. A band whose largest magnitude is 0 sums to 0; a band of
-// fewer than four bins holds no examined run and sums to 0. `frequencies` is not used.
+// SumBandHarmonics, the band value of a periodic signal: the sum of the harmonic lines whose
+// peak lies in spectrum[first ... end - 1] (spectrum holds `bins` values). Lines are found
+// on the magnitude by the peak detector (width 3, a window centred on every bin of the band)
+// with the threshold 1 % of the band's largest magnitude; the detector also reads two bins
+// on each side of the band where the spectrum has them, mirrored about the spectrum's end
+// bin where it has not (0 where the mirror lies outside too). A line counts in the band
+// that holds the bin nearest its fitted peak, so adjacent bands never share or lose a line,
+// and a line in the band's first or last bin with nothing beside it counts with its own
+// height. Each line's fitted height is added with the sign of the spectrum at that bin, so
+// lines pointing against an axis count negative. A band whose largest magnitude is 0 sums
+// to 0. `frequencies` is not used.
 //
-// Status: 0; kBandEmpty or kBandOutsideSpectrum (nothing read); the detector's status when
-// ten attempts all failed, after the message "Невозможно выполнить пик-детектор" captioned
-// "Ошибка". bandValue is 0 on every failure.
+// Status: 0; kBandEmpty or kBandOutsideSpectrum (nothing read); kIntensityNoMemory; the
+// detector's status when ten attempts all failed, after the message "Невозможно выполнить
+// пик-детектор" captioned "Ошибка". bandValue is 0 on every failure.
 AnalysisStatus SumBandHarmonics(int first, int end, int bins, const double* spectrum,
                                 const double* frequencies, double& bandValue);

@@ -107,7 +107,8 @@ TableCells CalculationTable(const IntensityResult& result)
     return cells;
 }
 
-QStringList TableCsvLines(const QString& title, const TableCells& cells)
+QStringList TableCsvLines(const QString& title, const TableCells& cells,
+                          const QString& limitWarning)
 {
     QStringList lines;
     lines << title << QStringLiteral(";");
@@ -115,6 +116,12 @@ QStringList TableCsvLines(const QString& title, const TableCells& cells)
         QString line;
         for (const QString& cell : row)
             line += cell + QLatin1Char(';');
+        lines << line;
+    }
+    if (!limitWarning.isEmpty()) {
+        // Windows-1251 has no Greek: the encoder would write the delta of k·Δr as "?".
+        QString line = limitWarning;
+        line.replace(QChar(0x0394), QLatin1Char('d'));
         lines << line;
     }
     return lines;

@@ -34,8 +34,10 @@ TableCells TableHeaders();
 TableCells CalculationTable(const IntensityResult& result);
 
 // The 11 lines of the table's CSV file: the title, ";", then every row as its cells each
-// followed by ";".
-QStringList TableCsvLines(const QString& title, const TableCells& cells);
+// followed by ";"; and a 12th, the limit warning, when there is one. Characters the file's
+// code page lacks are spelt with Latin letters in that line (kΔr as kdr).
+QStringList TableCsvLines(const QString& title, const TableCells& cells,
+                          const QString& limitWarning = QString());
 
 // Lines ended by CR LF, in Windows-1251, without a byte-order mark.
 QByteArray EncodeCsvLines(const QStringList& lines);

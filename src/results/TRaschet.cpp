@@ -2,17 +2,21 @@
 #include "ui_TRaschet.h"
 
 #include "ResultText.h"
+#include "ResultWidgets.h"
 #include "TD3x.h"
 #include "TTabl.h"
 
 #include <qcustomplot.h>
 
 #include <QLocale>
+#include <QPointer>
 
 namespace {
 
 constexpr int kActiveKind = 1;
 constexpr int kReactiveKind = 2;
+// The size the window was laid out for; a long band text or a limit warning adds to it.
+constexpr QSize kMinimumSize(874, 470);
 
 const QColor kActiveColour(255, 0, 0);    // colour word 0x0000FF
 const QColor kReactiveColour(0, 0, 255);  // colour word 0xFF0000
@@ -59,10 +63,17 @@ TRaschet::TRaschet(QWidget* owner, const IntensityResult& result)
     : QDialog(owner), ui(new Ui::TRaschet), result_(result)
 {
     ui->setupUi(this);
-    setFixedSize(sizeHint().expandedTo(QSize(874, 470)));
     FormCreate();
-    setBandText(QString::fromStdString(result_.bandText));
+    ui->Label5->setText(QString::fromStdString(result_.bandText));
+    setLimitWarning(QString::fromStdString(result_.limitWarning));
     DrawResult();
+}
+
+void TRaschet::done(int result)
+{
+    if (pendingClose_.Defer(result))
+        return;
+    QDialog::done(result);
 }
 
 TRaschet::~TRaschet()
@@ -108,6 +119,18 @@ void TRaschet::FormCreate()
 void TRaschet::setBandText(const QString& text)
 {
     ui->Label5->setText(text);
+    FixSizeToContents(this, kMinimumSize);
+}
+
+void TRaschet::setLimitWarning(const QString& text)
+{
+    ShowLimitWarning(ui->LabelLimit, text);
+    FixSizeToContents(this, kMinimumSize);
+}
+
+QString TRaschet::limitWarning() const
+{
+    return ui->LabelLimit->text();
 }
 
 void TRaschet::DrawResult()
@@ -133,18 +156,28 @@ void TRaschet::DrawResult()
     ui->Label4->setText(ReactiveLabelText(J));
 }
 
+// The table and the 3-D view are made on the heap and held by QPointer: should this window be
+// destroyed while one of them is open, it takes them with it, and the command must not
+// destroy them a second time nor touch this window.
 void TRaschet::Button4Click()
 {
-    TTabl table(this);
-    table.setTitle(ui->Label5->text());
-    table.setValues(CalculationTable(result_));
-    table.exec();
+    const CommandScope command(this, pendingClose_);
+    QPointer<TTabl> table = new TTabl(this);
+    table->setTitle(ui->Label5->text());
+    table->setValues(CalculationTable(result_));
+    table->setLimitWarning(ui->LabelLimit->text());
+    table->exec();
+    delete table;
 }
 
 void TRaschet::openView(int kind, double scale)
 {
-    TD3x view(this, ActiveReactiveBlock(result_), scale, kind);
-    view.exec();
+    const CommandScope command(this, pendingClose_);
+    // Without OpenGL the view says so from its constructor, in a message box.
+    QPointer<TD3x> view = new TD3x(this, ActiveReactiveBlock(result_), scale, kind);
+    if (view && command.windowAlive())
+        view->exec();
+    delete view;
 }
 
 void TRaschet::Button3Click()

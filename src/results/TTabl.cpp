@@ -2,6 +2,7 @@
 #include "ui_TTabl.h"
 
 #include "MessageBox.h"
+#include "ResultWidgets.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -63,7 +64,8 @@ void TTabl::FormCreate()
             grid->setItem(row, column, item);
         }
     setValues(TableHeaders());
-    setFixedSize(sizeHint());
+    ShowLimitWarning(ui->LabelLimit, QString());
+    FixSizeToContents(this);
 }
 
 void TTabl::setTitle(const QString& text)
@@ -103,16 +105,38 @@ TableCells TTabl::cells() const
     return cells;
 }
 
+void TTabl::setLimitWarning(const QString& text)
+{
+    ShowLimitWarning(ui->LabelLimit, text);
+    FixSizeToContents(this);
+}
+
+QString TTabl::limitWarning() const
+{
+    return ui->LabelLimit->text();
+}
+
+void TTabl::done(int result)
+{
+    if (pendingClose_.Defer(result))
+        return;
+    QDialog::done(result);
+}
+
 bool TTabl::SaveToCsv(const QString& fileName)
 {
-    if (QFileInfo::exists(fileName)
-        && ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION)
-               != IDYES)
-        return false;
+    const CommandScope command(this, pendingClose_);
+    if (QFileInfo::exists(fileName)) {
+        const int answer =
+            ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION);
+        if (answer != IDYES || !command.windowAlive())
+            return false;
+    }
     // The old file is not deleted first: the new one is renamed over it only once it is
     // complete, so a failed write keeps what was there.
     QString reason;
-    if (!WriteFileReplacing(fileName, EncodeCsvLines(TableCsvLines(title(), cells())), &reason)) {
+    const QStringList lines = TableCsvLines(title(), cells(), limitWarning());
+    if (!WriteFileReplacing(fileName, EncodeCsvLines(lines), &reason)) {
         ShowPlainMessage("Не удалось записать файл "
                          + QDir::toNativeSeparators(fileName).toStdString() + ": "
                          + reason.toStdString());
@@ -123,7 +147,10 @@ bool TTabl::SaveToCsv(const QString& fileName)
 
 void TTabl::Button2Click()
 {
-    if (SD->exec() != QDialog::Accepted || SD->selectedFiles().isEmpty())
+    const CommandScope command(this, pendingClose_);
+    const bool accepted = SD->exec() == QDialog::Accepted;
+    // SD goes with the window, should the window be destroyed while it is open.
+    if (!command.windowAlive() || !accepted || SD->selectedFiles().isEmpty())
         return;
     SaveToCsv(SD->selectedFiles().constFirst());
 }

@@ -1,7 +1,9 @@
 // The calculation table: moduli, components and direction angles of the four vectors of one
-// band result in a grid, with export of the grid as a CSV file. Its creator fills it.
+// band result in a grid, with export of the grid as a CSV file. Its creator fills it. A close
+// asked for while the export waits for the user is carried out once the export is done.
 #pragma once
 
+#include "CommandScope.h"
 #include "ResultText.h"
 
 #include <QDialog>
@@ -24,9 +26,16 @@ public:
     QString cellText(int column, int row) const;
     TableCells cells() const;
 
+    // The sentence on the probe's limits under the grid, hidden when empty; the CSV file
+    // carries it as its last line.
+    void setLimitWarning(const QString& text);
+    QString limitWarning() const;
+
     // The export behind "Записать в CSV файл", without the file dialog: asks before it replaces
     // an existing file and reports a failed write. Returns true when the file was written.
     bool SaveToCsv(const QString& fileName);
+
+    void done(int result) override;
 
 private slots:
     void Button2Click();
@@ -37,4 +46,5 @@ private:
 
     Ui::TTabl* ui;
     QFileDialog* SD;
+    PendingClose pendingClose_;
 };

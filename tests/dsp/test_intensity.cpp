@@ -1,6 +1,6 @@
 // Intensity spectra against a plain DFT and the formulas written out in the test, the
 // pressure and amplitude factors, the identical-pair case, short inputs; band integration
-// and the band sum of harmonic lines (threshold, signs, the unexamined last run, refusals).
+// and the band sum of harmonic lines (threshold, signs, lines at the band's edges, refusals).
 #include "Intensity.h"
 
 #include "PeakDetector.h"
@@ -492,13 +492,15 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"very quiet band", {0, 2e-9, 0, -1e-9, 0, 0}, 1e-9},
         LineCase{"height equal to the threshold is not counted", {0, 1, 0, 0.01, 0, 0}, 1.0},
         LineCase{"all zero", {0, 0, 0, 0, 0}, 0.0},
-        // The run ending at the last bin is not examined: a line one bin before the end is
-        // left out.
-        LineCase{"line in the last run", {0, 2, 0, 0, 7, 0}, 2.0},
-        // Three bins hold only the unexamined last run.
-        LineCase{"three bins", {0, 1, 0}, 0.0},
-        LineCase{"two bins", {0, 1}, 0.0},
-        LineCase{"one bin", {4}, 0.0}),
+        // Every bin of the band is examined, up to the last ones, and short bands too.
+        LineCase{"line one bin before the end", {0, 2, 0, 0, 7, 0}, 9.0},
+        LineCase{"line in the last bin", {0, 2, 0, 0, 0, 7}, 9.0},
+        LineCase{"line in the first bin", {6, 0, 0, 2, 0}, 8.0},
+        LineCase{"spread line in the first bin", {-1, -0.25, 0, 0}, -1.0},
+        LineCase{"three bins", {0, 1, 0}, 1.0},
+        LineCase{"two bins", {0, 1}, 1.0},
+        LineCase{"one bin", {4}, 4.0},
+        LineCase{"one negative bin", {-4}, -4.0}),
     [](const ::testing::TestParamInfo<LineCase>& info) { return std::to_string(info.index); });
 
 // A band of positive values goes through the detector unchanged, so the sum is the sum of
@@ -529,12 +531,79 @@ TEST(SumBandHarmonics, PositiveBandIsTheDetectorSumExactly)
     EXPECT_EQ(SumOf(spectrum, first, end), expected);
 }
 
-// The band is taken from its first bin on, within the spectrum's own length.
+// Lines just outside the band are seen (their bins are read for the fit at the edge) but
+// not counted; the band's threshold comes from the band alone.
 TEST(SumBandHarmonics, ReadsOnlyTheBand)
 {
     const std::vector<double> spectrum = {0, 9, 0, 0, 2, 0, 0, 0, 9, 0};
     EXPECT_DOUBLE_EQ(SumOf(spectrum, 2, 8), 2.0);
-    EXPECT_DOUBLE_EQ(SumOf(spectrum, 0, 10), 11.0);   // the second 9 lies in the last run
+    EXPECT_DOUBLE_EQ(SumOf(spectrum, 0, 10), 20.0);
+}
+
+// One line of height 1 at bin 20 of a longer spectrum, alone or spread over its neighbours
+// by a Hanning window: every band that holds the peak's bin counts the line with its height,
+// wherever the bin sits in the band; a band that holds only the line's skirt counts nothing.
+TEST(SumBandHarmonics, LineAtTheBandEdgesCounts)
+{
+    struct Band {
+        int first;
+        int end;
+        double expected;
+    };
+    const Band bands[] = {
+        {20, 30, 1.0},   // first bin
+        {10, 22, 1.0},   // second-to-last bin
+        {10, 21, 1.0},   // last bin
+        {19, 22, 1.0},   // three bins around the line
+        {20, 22, 1.0}, {19, 21, 1.0}, {20, 21, 1.0},
+        {21, 30, 0.0},   // just above the line
+        {10, 20, 0.0},   // just below it
+    };
+    for (const bool spread : {false, true}) {
+        std::vector<double> spectrum(40, 0.0);
+        spectrum[20] = 1.0;
+        if (spread) {
+            spectrum[19] = spectrum[21] = 0.25;
+        }
+        for (const Band& band : bands) {
+            EXPECT_DOUBLE_EQ(SumOf(spectrum, band.first, band.end), band.expected)
+                << (spread ? "spread" : "single") << " line, band " << band.first << " .. " << band.end;
+        }
+    }
+}
+
+// Two adjacent bands share out the lines of the whole band, whatever bin they are split at:
+// lines on one bin, spread over three, split evenly between two bins, and negative ones, all
+// well above the threshold of either part.
+TEST(SumBandHarmonics, AdjacentBandsAddUpToTheWholeBand)
+{
+    std::vector<double> spectrum(48, 0.0);
+    spectrum[4] = 3.0;
+    spectrum[9] = -0.25;
+    spectrum[10] = -2.0;
+    spectrum[11] = -0.25;
+    spectrum[16] = spectrum[17] = 1.5;   // a line halfway between two bins
+    spectrum[22] = 0.1;
+    spectrum[23] = 1.0;
+    spectrum[24] = 0.6;
+    spectrum[29] = 4.0;
+    spectrum[30] = 2.0;
+    spectrum[36] = -1.0;
+    spectrum[40] = 0.5;
+    spectrum[41] = 0.125;
+    const int first = 2;
+    const int end = 44;
+    const double whole = SumOf(spectrum, first, end);
+    // The vertex of the parabola through (a, b, c), centred on b: b + (c - a)^2 / (8 (2b - a - c)).
+    auto vertex = [](double a, double b, double c) { return b + (c - a) * (c - a) / (8.0 * (2.0 * b - a - c)); };
+    const double lines = 3.0 - 2.0 + vertex(0.0, 1.5, 1.5) + vertex(0.1, 1.0, 0.6) + vertex(0.0, 4.0, 2.0) - 1.0 +
+                         vertex(0.0, 0.5, 0.125);
+    EXPECT_NEAR(whole, lines, 1e-12);
+    for (int split = first + 1; split < end; ++split) {
+        const double lower = SumOf(spectrum, first, split);
+        const double upper = SumOf(spectrum, split, end);
+        EXPECT_NEAR(lower + upper, whole, 1e-12) << "split at " << split << ": " << lower << " + " << upper;
+    }
 }
 
 TEST(SumBandHarmonics, RefusesBandsItCannotRead)

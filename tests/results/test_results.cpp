@@ -156,6 +156,22 @@ TEST_F(RussianLocale, CsvLinesAndEncoding)
     EXPECT_EQ(QString(decoder.decode(bytes)), lines.join("\r\n") + "\r\n");
 }
 
+// The sentence on the probe's limits is one more line after the table, spelt in the code
+// page's letters; without one, the lines are exactly those of a result with none.
+TEST_F(RussianLocale, CsvLimitWarningIsTheLastLine)
+{
+    const IntensityResult r = sampleResult();
+    const QString title = QString::fromStdString(r.bandText);
+    const QStringList plain = TableCsvLines(title, CalculationTable(r));
+    EXPECT_EQ(TableCsvLines(title, CalculationTable(r), QString()), plain);
+    const QStringList lines =
+        TableCsvLines(title, CalculationTable(r), QString("Полоса выходит за 340 Гц, где kΔr = 1."));
+    ASSERT_EQ(lines.size(), 12);
+    EXPECT_EQ(lines.mid(0, 11), plain);
+    EXPECT_EQ(lines[11], QString("Полоса выходит за 340 Гц, где kdr = 1."));
+    EXPECT_FALSE(EncodeCsvLines(lines).contains('?'));
+}
+
 TEST(WriteFileReplacing, ReplacesWholeAndKeepsTheOldFileOnFailure)
 {
     QTemporaryDir dir;

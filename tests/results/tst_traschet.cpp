@@ -1,7 +1,9 @@
 // The intensity-vector window and the calculation table it opens: projections, chart ranges
 // (with half-widths that do not fit the vector), label texts under a Russian locale, the
-// table's cells and title, its CSV export with the overwrite question, and the 3-D view's
-// refusal to open where no OpenGL context can be had (the offscreen platform).
+// table's cells and title, its CSV export with the overwrite question, the 3-D view's
+// refusal to open where no OpenGL context can be had (the offscreen platform), the line on
+// the probe's limits in both windows and the file, and closes that arrive while a command
+// waits for the user.
 #include "TRaschet.h"
 #include "TTabl.h"
 
@@ -23,6 +25,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -75,6 +79,32 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
+}
+
+// A recording presenter that also runs an action while a message is "up", as a close that
+// reaches the window through the message box's event loop would.
+class ActingPresenter : public RecordingPresenter {
+public:
+    int present(MessageKind kind, const std::string& caption, const std::string& text,
+                int flags) override
+    {
+        if (action)
+            std::exchange(action, nullptr)();
+        return RecordingPresenter::present(kind, caption, text, flags);
+    }
+
+    std::function<void()> action;
+};
+
+const char kLimitSentence[] = "Полоса выходит за 340 Гц, где kΔr = 1 для пары X: направление и "
+                              "модуль вектора могут быть заметно искажены.";
+
+// The child lies inside the window and clear of the other widget.
+bool placedApart(const QWidget& window, const QWidget* child, const QWidget* other)
+{
+    const QRect rect(child->mapTo(&window, QPoint(0, 0)), child->size());
+    const QRect otherRect(other->mapTo(&window, QPoint(0, 0)), other->size());
+    return window.rect().contains(rect) && !rect.intersects(otherRect);
 }
 
 }  // namespace
@@ -261,6 +291,150 @@ private slots:
         QCOMPARE(presenter.messages[0].caption, std::string("Ошибка"));
         QCOMPARE(presenter.messages[0].text, std::string("Выбран неверный формат"));
         QCOMPARE(SettingsStore().ReadInteger("D3D", "tgrad", 3), 7);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void limitWarningInTheWindowTheTableAndTheFile()
+    {
+        IntensityResult r = unitResult();
+        r.limitWarning = kLimitSentence;
+        TRaschet w(nullptr, r);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* notice = w.findChild<QLabel*>("LabelLimit");
+        QVERIFY(notice->isVisible());
+        QCOMPARE(notice->text(), QString(kLimitSentence));
+        QVERIFY(placedApart(w, notice, w.findChild<QTabWidget*>("PageControl1")));
+        QVERIFY(placedApart(w, notice, w.findChild<QPushButton*>("Button4")));
+        QVERIFY(notice->height() >= notice->heightForWidth(notice->width()));
+
+        QTemporaryDir dir;
+        bool seen = false;
+        OnNextModal([&](QWidget* modal) {
+            auto* table = qobject_cast<TTabl*>(modal);
+            QVERIFY(table);
+            seen = true;
+            auto* tableNotice = table->findChild<QLabel*>("LabelLimit");
+            QVERIFY(tableNotice->isVisible());
+            QCOMPARE(table->limitWarning(), QString(kLimitSentence));
+            QVERIFY(placedApart(*table, tableNotice, table->findChild<QWidget*>("GRID")));
+            QVERIFY(tableNotice->height() >= tableNotice->heightForWidth(tableNotice->width()));
+            RecordingPresenter presenter;
+            QVERIFY(table->SaveToCsv(dir.filePath("with.csv")));
+            table->setLimitWarning(QString());
+            QVERIFY(!tableNotice->isVisible());
+            QVERIFY(table->SaveToCsv(dir.filePath("without.csv")));
+            table->reject();
+        });
+        QTest::mouseClick(w.findChild<QPushButton*>("Button4"), Qt::LeftButton);
+        QVERIFY(seen);
+        // The numbers' lines stay as they were; the sentence is one line more, in the file's
+        // code page (which has no delta).
+        const QByteArray without = fileBytes(dir.filePath("without.csv"));
+        const QByteArray with = fileBytes(dir.filePath("with.csv"));
+        QCOMPARE(without.count("\r\n"), 11);
+        QVERIFY(with.startsWith(without));
+        QCOMPARE(QStringDecoder("windows-1251").decode(with.mid(without.size())),
+                 QString(kLimitSentence).replace(QChar(0x0394), QLatin1Char('d')) + "\r\n");
+
+        // Without a warning no line is shown and the window keeps its size.
+        TRaschet plain(nullptr, unitResult());
+        QVERIFY(!plain.findChild<QLabel*>("LabelLimit")->isVisibleTo(&plain));
+        QCOMPARE(plain.width(), w.width());
+        QVERIFY(w.height() > plain.height());
+    }
+
+    // A close that arrives while the export's file dialog is open (queued, as the title-bar
+    // button or Esc would deliver it) waits for the export: the file is written, then the
+    // table closes.
+    void queuedCloseDuringTheExportWaitsForIt()
+    {
+        QTemporaryDir dir;
+        TTabl table(nullptr);
+        table.setTitle("T");
+        table.setValues(CalculationTable(unitResult()));
+        table.show();
+        bool closeAsked = false;
+        bool shownAfterClose = false;
+        OnNextModal([&](QWidget* modal) {
+            auto* fd = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(fd);
+            fd->setDirectory(dir.path());
+            fd->findChild<QLineEdit*>("fileNameEdit")->setText("result");
+            QTimer::singleShot(0, &table, [&] {
+                table.reject();
+                closeAsked = true;
+                shownAfterClose = table.isVisible();
+            });
+            QTimer::singleShot(0, fd, [fd] { static_cast<QDialog*>(fd)->accept(); });
+        });
+        QTest::mouseClick(table.findChild<QPushButton*>("Button2"), Qt::LeftButton);
+        QVERIFY(closeAsked);
+        QVERIFY(shownAfterClose);
+        QCOMPARE(fileBytes(dir.filePath("result.csv")).count("\r\n"), 11);
+        QVERIFY(!table.isVisible());
+        QCOMPARE(table.result(), int(QDialog::Rejected));
+    }
+
+    // The vector window closed while its table is open stays until the table is closed.
+    void closeWhileTheTableIsOpenWaitsForIt()
+    {
+        TRaschet w(nullptr, unitResult());
+        w.show();
+        bool shownAfterClose = false;
+        bool tableShown = false;
+        OnNextModal([&](QWidget* modal) {
+            w.reject();
+            shownAfterClose = w.isVisible();
+            tableShown = modal->isVisible();
+            QTest::mouseClick(modal->findChild<QPushButton*>("Button1"), Qt::LeftButton);
+        });
+        QTest::mouseClick(w.findChild<QPushButton*>("Button4"), Qt::LeftButton);
+        QVERIFY(shownAfterClose);
+        QVERIFY(tableShown);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(static_cast<QDialog&>(w).result(), int(QDialog::Rejected));
+    }
+
+    // Closes that arrive while a message box is up: the table's overwrite question (answered
+    // yes, so the file is replaced first) and the 3-D view's refusal without OpenGL.
+    void closeDuringAMessageWaitsForIt()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("table.csv");
+        writeBytes(path, "old\r\n");
+        TTabl table(nullptr);
+        table.setTitle("T");
+        table.show();
+        {
+            ActingPresenter presenter;
+            presenter.answers = {IDYES};
+            bool shownAfterClose = false;
+            presenter.action = [&] {
+                table.reject();
+                shownAfterClose = table.isVisible();
+            };
+            QVERIFY(table.SaveToCsv(path));
+            QVERIFY(shownAfterClose);
+            QCOMPARE(presenter.messages.size(), size_t(1));
+        }
+        QCOMPARE(fileBytes(path).count("\r\n"), 11);
+        QVERIFY(!table.isVisible());
+
+        TRaschet w(nullptr, unitResult());
+        w.show();
+        {
+            ActingPresenter presenter;
+            bool shownAfterClose = false;
+            presenter.action = [&] {
+                w.reject();
+                shownAfterClose = w.isVisible();
+            };
+            QTest::mouseClick(w.findChild<QPushButton*>("Button3"), Qt::LeftButton);
+            QVERIFY(shownAfterClose);
+            QCOMPARE(presenter.messages.size(), size_t(1));
+        }
+        QVERIFY(!w.isVisible());
         QVERIFY(!QApplication::activeModalWidget());
     }
 
