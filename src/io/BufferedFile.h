@@ -3,7 +3,7 @@
 // each record a few compares away from the page cache instead of a system call.
 //
 // Only regular files are opened: a folder, a named pipe, a device or a socket is refused at
-// once with its reason (NonRegularFileError in SafeFile.h), and never waited on. Nothing here
+// once with its reason (OpenRegularFileForReading in SafeFile.h), and never waited on. Nothing here
 // throws: a failed read is a short count, ReadFailed() and the system's reason in ReadError().
 #pragma once
 
