@@ -59,9 +59,11 @@ class SafeFileTest : public testing::Test {
 protected:
     SafeFileTest()
     {
-        dir = fs::temp_directory_path() /
-              ("sonorix-safefile-" + std::to_string(::getpid()) + "-" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
+        // A parameterised test's name holds a '/': one folder per test, not a folder in a folder
+        // that the clean-up would leave behind.
+        std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '_');
+        dir = fs::temp_directory_path() / ("sonorix-safefile-" + std::to_string(::getpid()) + "-" + name);
         fs::remove_all(dir);
         fs::create_directories(dir);
         getrlimit(RLIMIT_FSIZE, &fileSizeLimit_);
