@@ -1,21 +1,23 @@
 #include "SafeFile.h"
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <set>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace {
 constexpr std::size_t kBufferBytes = 1 << 16;
 constexpr int kTempNameAttempts = 100;
-
-std::string systemText(int error)
-{
-    return std::generic_category().message(error);
-}
+constexpr const char* kTempInfix = ".part-";
 
 // The folder part of a path, for syncing the rename; "." for a bare name.
 std::string folderOf(const std::string& path)
@@ -25,9 +27,184 @@ std::string folderOf(const std::string& path)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
+
+std::string nameOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+class FileKindCategoryImpl : public std::error_category {
+public:
+    const char* name() const noexcept override { return "sonorix file kind"; }
+    std::string message(int code) const override
+    {
+        switch (static_cast<FileKindError>(code)) {
+        case FileKindError::NamedPipe:
+            return "Это именованный канал, а не обычный файл";
+        case FileKindError::Device:
+            return "Это устройство, а не обычный файл";
+        case FileKindError::Socket:
+            return "Это сокет, а не обычный файл";
+        case FileKindError::NotRegular:
+            return "Это не обычный файл";
+        case FileKindError::DanglingLink:
+            return "Символическая ссылка ведет к несуществующему файлу";
+        }
+        return "Это не обычный файл";
+    }
+};
+
+// The machine's name as it may stand in a file name: a folder shared between machines holds
+// temporary files whose process ids mean nothing here.
+const std::string& hostTag()
+{
+    static const std::string tag = [] {
+        char name[256] = {};
+        if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0')
+            return std::string("localhost");
+        std::string out;
+        for (const char* p = name; *p && out.size() < 64; ++p) {
+            const char c = *p;
+            const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                               c == '-' || c == '_' || c == '.';
+            out += plain ? c : '_';
+        }
+        return out;
+    }();
+    return tag;
+}
+
+// Temporary files of this process's writers that are open now. Guarded by liveMutex.
+std::mutex liveMutex;
+std::set<std::string>& liveTemps()
+{
+    static std::set<std::string> names;
+    return names;
+}
+std::atomic<unsigned long> tempSerial{0};
+
+// Digits only, no sign, fits: the pid or serial field of a temporary name.
+bool parseNumber(std::string_view text, unsigned long long& value)
+{
+    if (text.empty() || text.size() > 19)
+        return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + static_cast<unsigned long long>(c - '0');
+    }
+    return true;
+}
+
+// True for "<targetName>.part-<pid>-<n>.<host>" written on this machine by a writer that can
+// no longer finish it: its process is gone, or it is this process and the writer is not open.
+// A process id reused since then keeps the file until that process ends too: a leftover may
+// wait, but a write in progress is never removed.
+bool isStaleTemp(const std::string& entry, const std::string& targetName, const std::string& folder)
+{
+    const std::string prefix = targetName + kTempInfix;
+    if (entry.size() <= prefix.size() || entry.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    const std::string_view rest = std::string_view(entry).substr(prefix.size());
+    const auto dash = rest.find('-');
+    if (dash == std::string_view::npos)
+        return false;
+    const auto dot = rest.find('.', dash);
+    if (dot == std::string_view::npos)
+        return false;
+    unsigned long long pid = 0;
+    unsigned long long serial = 0;
+    if (!parseNumber(rest.substr(0, dash), pid) || !parseNumber(rest.substr(dash + 1, dot - dash - 1), serial))
+        return false;
+    if (rest.substr(dot + 1) != hostTag() || pid == 0 || pid > static_cast<unsigned long long>(INT32_MAX))
+        return false;
+    if (static_cast<pid_t>(pid) == ::getpid()) {
+        const std::lock_guard<std::mutex> lock(liveMutex);
+        return liveTemps().count(folder + "/" + entry) == 0;
+    }
+    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+// Removes the temporary files that earlier, killed writes of this target left beside it.
+void removeStaleTemps(const std::string& destination)
+{
+    const std::string folder = folderOf(destination);
+    const std::string targetName = nameOf(destination);
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;   // the write itself will say what is wrong with the folder
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (!isStaleTemp(name, targetName, folder))
+            continue;
+        // Only a regular file is a leftover of ours, whatever its name.
+        struct stat st {};
+        const std::string path = folder + "/" + name;
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            (void)::unlink(path.c_str());
+    }
+    ::closedir(dir);
+}
 }  // namespace
 
-SafeFileWriter::SafeFileWriter(std::string target) : target_(std::move(target)) {}
+const std::error_category& FileKindCategory()
+{
+    static const FileKindCategoryImpl category;
+    return category;
+}
+
+std::error_code MakeErrorCode(FileKindError error)
+{
+    return {static_cast<int>(error), FileKindCategory()};
+}
+
+std::error_code NonRegularFileError(unsigned mode)
+{
+    if (S_ISREG(mode))
+        return {};
+    if (S_ISDIR(mode))
+        return {EISDIR, std::generic_category()};
+    if (S_ISFIFO(mode))
+        return MakeErrorCode(FileKindError::NamedPipe);
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return MakeErrorCode(FileKindError::Device);
+    if (S_ISSOCK(mode))
+        return MakeErrorCode(FileKindError::Socket);
+    return MakeErrorCode(FileKindError::NotRegular);
+}
+
+int OpenRegularFileForReading(const std::string& path, std::error_code& error)
+{
+    error.clear();
+    // A look first, so a device is not even opened (opening one can act on the hardware) ...
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && (error = NonRegularFileError(st.st_mode)))
+        return -1;
+    // ... and a non-blocking open with a second look at what was opened, so a pipe put in the
+    // file's place after that look cannot make the open wait for a writer. The flag has no
+    // effect on the reads of a regular file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::error_code(errno == 0 ? EIO : errno, std::generic_category());
+        return -1;
+    }
+    if (::fstat(fd, &st) != 0)
+        error = std::error_code(errno == 0 ? EIO : errno, std::generic_category());
+    else
+        error = NonRegularFileError(st.st_mode);
+    if (error) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+SafeFileWriter::SafeFileWriter(std::string target, bool replaceExisting)
+    : target_(std::move(target)), replaceExisting_(replaceExisting)
+{
+}
 
 SafeFileWriter::~SafeFileWriter()
 {
@@ -41,25 +218,57 @@ const std::string& SafeFileWriter::ErrorText() const
 
 bool SafeFileWriter::fail(int error)
 {
+    return fail(std::error_code(error == 0 ? EIO : error, std::generic_category()));
+}
+
+bool SafeFileWriter::fail(std::error_code error)
+{
     if (!failed_) {
         failed_ = true;
-        errorText_ = systemText(error == 0 ? EIO : error);
+        error_ = error;
+        errorText_ = error.message();
     }
     return false;
+}
+
+// What is in the target's place: nothing, a regular file, or a link to one. Anything else is
+// refused here, before a byte is written. The mode is the linked file's.
+bool SafeFileWriter::checkTarget(bool& exists, unsigned& mode)
+{
+    exists = false;
+    mode = 0;
+    struct stat st {};
+    if (::lstat(target_.c_str(), &st) != 0) {
+        if (errno == ENOENT)
+            return true;   // a new file; a missing folder shows when the temporary file is made
+        return fail(errno);
+    }
+    if (S_ISLNK(st.st_mode) && ::stat(target_.c_str(), &st) != 0)
+        return errno == ENOENT ? fail(MakeErrorCode(FileKindError::DanglingLink)) : fail(errno);
+    if (const std::error_code kind = NonRegularFileError(st.st_mode))
+        return fail(kind);
+    exists = true;
+    mode = st.st_mode;
+    return true;
 }
 
 bool SafeFileWriter::Open()
 {
     Discard();
     failed_ = false;
+    targetExists_ = false;
+    error_.clear();
     errorText_.clear();
     if (target_.empty())
         return fail(ENOENT);
-    // A rename would fail on a folder anyway, but only after the whole file had been written.
-    struct stat existing {};
-    const bool exists = ::stat(target_.c_str(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode))
-        return fail(EISDIR);
+    bool exists = false;
+    unsigned mode = 0;
+    if (!checkTarget(exists, mode))
+        return false;
+    if (exists && !replaceExisting_) {
+        targetExists_ = true;
+        return fail(EEXIST);
+    }
     // Through a symbolic link the file it names is replaced, not the link.
     destination_ = target_;
     if (exists) {
@@ -68,20 +277,33 @@ bool SafeFileWriter::Open()
             std::free(resolved);
         }
     }
-    // Exclusive creation, so a stale or foreign temporary file is never written over.
+    removeStaleTemps(destination_);
+    // Exclusive creation, so a file of someone else's is never written over, whatever its name.
+    const std::string folder = folderOf(destination_);
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-        std::string candidate = destination_ + ".part" + (attempt ? std::to_string(attempt) : std::string());
+        std::string candidate = destination_ + kTempInfix + std::to_string(::getpid()) + "-" +
+                                std::to_string(tempSerial++) + "." + hostTag();
+        const std::string key = folder + "/" + nameOf(candidate);
+        {
+            const std::lock_guard<std::mutex> lock(liveMutex);
+            liveTemps().insert(key);
+        }
         const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             fd_ = fd;
             tempPath_ = std::move(candidate);
             // A replaced file keeps its permissions; a new one gets the umask's.
             if (exists)
-                (void)::fchmod(fd_, existing.st_mode & 07777);
+                (void)::fchmod(fd_, mode & 07777);
             return true;
         }
-        if (errno != EEXIST)
-            return fail(errno);
+        const int error = errno;
+        {
+            const std::lock_guard<std::mutex> lock(liveMutex);
+            liveTemps().erase(key);
+        }
+        if (error != EEXIST)
+            return fail(error);
     }
     return fail(EEXIST);
 }
@@ -160,19 +382,38 @@ bool SafeFileWriter::Commit()
     if (::close(fd) != 0 && !failed_)
         fail(errno);
     if (!failed_) {
-        // The target may have become a folder since Open; rename(2) would refuse it too, but
-        // say so in the same words.
+        // The target's place may have changed since Open: rename(2) would put a file in place
+        // of a device or a pipe, and refuse a folder only in other words.
         struct stat existing {};
-        if (::stat(destination_.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode))
-            fail(EISDIR);
-        else if (::rename(tempPath_.c_str(), destination_.c_str()) != 0)
-            fail(errno);
+        if (::lstat(destination_.c_str(), &existing) == 0) {
+            if (const std::error_code kind = NonRegularFileError(existing.st_mode)) {
+                fail(kind);
+            } else if (!replaceExisting_) {
+                targetExists_ = true;
+                fail(EEXIST);
+            }
+        }
+    }
+    if (!failed_) {
+        if (replaceExisting_) {
+            if (::rename(tempPath_.c_str(), destination_.c_str()) != 0)
+                fail(errno);
+        } else if (::renameat2(AT_FDCWD, tempPath_.c_str(), AT_FDCWD, destination_.c_str(), RENAME_NOREPLACE) != 0) {
+            int error = errno;
+            // A file system without the flag: the check just above has to do.
+            if ((error == EINVAL || error == ENOSYS) && ::rename(tempPath_.c_str(), destination_.c_str()) == 0)
+                error = 0;
+            if (error == EEXIST)
+                targetExists_ = true;
+            if (error != 0)
+                fail(error);
+        }
     }
     if (failed_) {
         Discard();
         return false;
     }
-    tempPath_.clear();
+    forgetTemp();
     // The rename itself is durable only once the folder is synced; failing that, the file is
     // complete under one of its two names, so it is not reported.
     const int dir = ::open(folderOf(destination_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -183,6 +424,15 @@ bool SafeFileWriter::Commit()
     return true;
 }
 
+void SafeFileWriter::forgetTemp()
+{
+    if (tempPath_.empty())
+        return;
+    const std::lock_guard<std::mutex> lock(liveMutex);
+    liveTemps().erase(folderOf(tempPath_) + "/" + nameOf(tempPath_));
+    tempPath_.clear();
+}
+
 void SafeFileWriter::Discard()
 {
     buffer_.clear();
@@ -190,16 +440,26 @@ void SafeFileWriter::Discard()
         ::close(fd_);
         fd_ = -1;
     }
-    if (!tempPath_.empty()) {
+    if (!tempPath_.empty())
         ::unlink(tempPath_.c_str());
-        tempPath_.clear();
-    }
+    forgetTemp();
 }
 
 bool WriteFileSafely(const std::string& target, std::string_view bytes, std::string& errorText)
 {
-    SafeFileWriter writer(target);
-    const bool ok = writer.Open() && writer.Write(bytes.data(), bytes.size()) && writer.Commit();
-    errorText = ok ? std::string() : writer.ErrorText();
-    return ok;
+    const SafeWriteResult result = WriteFileSafely(target, bytes, true);
+    errorText = result.errorText;
+    return result.ok;
+}
+
+SafeWriteResult WriteFileSafely(const std::string& target, std::string_view bytes, bool replaceExisting)
+{
+    SafeFileWriter writer(target, replaceExisting);
+    SafeWriteResult result;
+    result.ok = writer.Open() && writer.Write(bytes.data(), bytes.size()) && writer.Commit();
+    if (!result.ok) {
+        result.errorText = writer.ErrorText();
+        result.targetExists = writer.TargetExists();
+    }
+    return result;
 }

@@ -1,39 +1,47 @@
 #include "BufferedFile.h"
 
+#include "SafeFile.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+std::error_code systemError(int code)
+{
+    return {code == 0 ? EIO : code, std::generic_category()};
+}
+}  // namespace
 
 BufferedFile::BufferedFile(size_t bufferBytes) : buffer_(bufferBytes) {}
+
+BufferedFile::~BufferedFile()
+{
+    Close();
+}
 
 bool BufferedFile::Open(const std::string& path, std::error_code& error)
 {
     error.clear();
     Close();
-    errno = 0;
-    if (!file_.open(path, std::ios::in | std::ios::binary)) {
-        const int code = errno;
-        if (code != 0) {
-            error = std::error_code(code, std::generic_category());
-        } else {
-            // The stream did not say why: ask the file system, and fall back to a generic reason.
-            (void)std::filesystem::status(path, error);
-            if (!error)
-                error = std::make_error_code(std::errc::io_error);
-        }
+    const int fd = OpenRegularFileForReading(path, error);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        error = systemError(errno);
+        ::close(fd);
         return false;
     }
-    const auto end = file_.pubseekoff(0, std::ios::end, std::ios::in);
-    if (end == std::streampos(std::streamoff(-1))) {
-        error = std::make_error_code(std::errc::io_error);
-        file_.close();
-        return false;
-    }
-    size_ = static_cast<int64_t>(std::streamoff(end));
+    fd_ = fd;
+    size_ = static_cast<int64_t>(st.st_size);
     pos_ = 0;
     bufStart_ = 0;
     bufLen_ = 0;
     readFailed_ = false;
+    readError_.clear();
     return true;
 }
 
@@ -42,9 +50,11 @@ bool BufferedFile::Close()
     bufLen_ = 0;
     size_ = 0;
     pos_ = 0;
-    if (!file_.is_open())
+    if (fd_ < 0)
         return false;
-    return file_.close() != nullptr;
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
 }
 
 size_t BufferedFile::refill(int64_t position, size_t n, const uint8_t*& data)
@@ -53,24 +63,28 @@ size_t BufferedFile::refill(int64_t position, size_t n, const uint8_t*& data)
     bufStart_ = position;
     bufLen_ = 0;
     readFailed_ = false;
-    if (!file_.is_open() || position < 0 || position >= size_)
+    readError_.clear();
+    if (fd_ < 0 || position < 0 || position >= size_)
         return 0;
     const int64_t want = std::min<int64_t>(static_cast<int64_t>(buffer_.size()), size_ - position);
-    if (file_.pubseekpos(std::streampos(std::streamoff(position)), std::ios::in) ==
-        std::streampos(std::streamoff(-1))) {
-        readFailed_ = true;
-        return 0;
-    }
     int64_t got = 0;
     while (got < want) {
-        const std::streamsize r = file_.sgetn(reinterpret_cast<char*>(buffer_.data() + got),
-                                             static_cast<std::streamsize>(want - got));
-        if (r <= 0)
+        const ssize_t r = ::pread(fd_, buffer_.data() + got, static_cast<size_t>(want - got),
+                                  static_cast<off_t>(position + got));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0) {
+            readError_ = systemError(errno);
             break;
+        }
+        if (r == 0) {
+            readError_ = systemError(EIO);   // the size said there was more: the file shrank
+            break;
+        }
         got += r;
     }
     bufLen_ = got;
     if (got < want)
-        readFailed_ = true;   // the size said there was more: the file shrank or the read failed
+        readFailed_ = true;
     return static_cast<size_t>(std::min<int64_t>(got, static_cast<int64_t>(n)));
 }

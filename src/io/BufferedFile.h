@@ -1,11 +1,14 @@
 // Read-only file with a large read-ahead buffer and 64-bit positions. The raw reader walks
 // a recording 16 bytes at a time and jumps by whole seconds; going through the buffer keeps
 // each record a few compares away from the page cache instead of a system call.
+//
+// Only regular files are opened: a folder, a named pipe, a device or a socket is refused at
+// once with its reason (OpenRegularFileForReading in SafeFile.h), and never waited on. Nothing here
+// throws: a failed read is a short count, ReadFailed() and the system's reason in ReadError().
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -13,12 +16,16 @@
 class BufferedFile {
 public:
     explicit BufferedFile(size_t bufferBytes = size_t{1} << 20);
+    ~BufferedFile();
+    BufferedFile(const BufferedFile&) = delete;
+    BufferedFile& operator=(const BufferedFile&) = delete;
 
-    // Opens for reading and takes the size. On failure returns false with the system's reason.
+    // Opens for reading and takes the size. On failure returns false with the system's reason
+    // (or the FileKindCategory reason of an object that is not a regular file).
     bool Open(const std::string& path, std::error_code& error);
     // Returns false when the file could not be closed cleanly (or none was open).
     bool Close();
-    bool IsOpen() const { return file_.is_open(); }
+    bool IsOpen() const { return fd_ >= 0; }
 
     int64_t Size() const { return size_; }
     int64_t Position() const { return pos_; }
@@ -40,7 +47,12 @@ public:
         }
         return refill(position, n, data);
     }
+    // True when the last buffer fill got less than the size promised: a read error, or the
+    // file shrank since it was opened.
     bool ReadFailed() const { return readFailed_; }
+    // The system's reason of the last failed fill (EIO for a file that shrank); empty when the
+    // last fill succeeded.
+    std::error_code ReadError() const { return readError_; }
     // The bytes already buffered from the current position on, without reading: lets a
     // caller walk many records per buffer fill. 0 when the position is outside the buffer.
     size_t Buffered(const uint8_t*& data) const
@@ -54,11 +66,12 @@ public:
 private:
     size_t refill(int64_t position, size_t n, const uint8_t*& data);
 
-    std::filebuf file_;
+    int fd_ = -1;
     std::vector<uint8_t> buffer_;
     int64_t bufStart_ = 0;   // file offset of buffer_[0]
     int64_t bufLen_ = 0;     // valid bytes in buffer_
     int64_t pos_ = 0;
     int64_t size_ = 0;
     bool readFailed_ = false;
+    std::error_code readError_;
 };

@@ -2,6 +2,7 @@
 
 #include "MessageBox.h"
 #include "RawRecord.h"
+#include "SettingLimits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -94,9 +95,11 @@ void SuppressSpikes(double* v, int n)
 TReadIshFile::TReadIshFile(std::string path, const Settings& settings)
     : path_(std::move(path)), chs_(settings.Chs), nullAdc_(settings.NULL_ADC)
 {
+    // In double, where code - NULL_ADC is exact for any 32-bit zero: ReadHeader refuses a zero
+    // outside the codes, but the tables are built before it runs.
     for (int b = 0; b < 256; ++b) {
         const auto byte = static_cast<uint8_t>(b);
-        lowValue_[b] = static_cast<double>(static_cast<int>(ReverseBits(byte)) - nullAdc_);
+        lowValue_[b] = static_cast<double>(ReverseBits(byte)) - static_cast<double>(nullAdc_);
         highValue_[b] = static_cast<double>((ReverseBits(byte) >> 2) << 8);
     }
 }
@@ -110,10 +113,27 @@ void TReadIshFile::beginOperation()
 {
     reportedCodes_ = 0;
     resyncMessageShown_ = false;
+    readErrorShown_ = false;
 }
+
+namespace {
+// The codes of failures that a read of the file can cause; the others (moves, close) never
+// come from a read.
+bool isReadFailureCode(int code)
+{
+    return code == -4 || (code <= -7 && code >= -10) || (code <= -13 && code >= -16);
+}
+}  // namespace
 
 void TReadIshFile::report(int code)
 {
+    // A read the system refused (a bad disk, a file that shrank) is told in the system's words
+    // once, before the numbered box, wherever in the reader it was noticed.
+    if (!readErrorShown_ && isReadFailureCode(code) && file_.ReadFailed()) {
+        readErrorShown_ = true;
+        errorText_ = file_.ReadError().message();
+        ShowMessageBox("GetLastError", errorText_, MB_OK | MB_ICONINFORMATION);
+    }
     const unsigned bit = 1u << (-code & 31);
     if (reportedCodes_ & bit)
         return;
@@ -133,9 +153,11 @@ int TReadIshFile::Open()
 {
     beginOperation();
     refused_ = false;
+    errorText_.clear();
     std::error_code error;
     if (!file_.Open(path_, error)) {
-        ShowMessageBox("GetLastError", error.message(), MB_OK | MB_ICONINFORMATION);
+        errorText_ = error.message();
+        ShowMessageBox("GetLastError", errorText_, MB_OK | MB_ICONINFORMATION);
         return 1;
     }
     return 0;
@@ -153,6 +175,12 @@ int TReadIshFile::ReadHeader(uint16_t& hours, uint16_t& minutes, uint16_t& secon
     if (!file_.IsOpen()) {
         report(-4);
         return kRawHeaderFailed;
+    }
+    if (!IsValidNullAdc(nullAdc_)) {
+        refuse("Неверно задан ноль АЦП (NULL_ADC = " + std::to_string(nullAdc_) +
+               "): он должен быть целым числом от " + std::to_string(setting_limits::kNullAdcMin) + " до " +
+               std::to_string(setting_limits::kNullAdcMax) + ". Исправьте ноль АЦП в настройках.");
+        return kRawHeaderRefused;
     }
     if (!isChannelPermutation(chs_)) {
         refuse("Неверно задан порядок каналов: каждый из каналов 1-6 должен встречаться "

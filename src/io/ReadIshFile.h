@@ -60,14 +60,16 @@ public:
     TReadIshFile& operator=(const TReadIshFile&) = delete;
 
     // Opens the file read-only and takes its size. On failure the system's reason is shown in
-    // a box captioned "GetLastError" and 1 is returned.
+    // a box captioned "GetLastError" and 1 is returned. Only a regular file is opened: a folder,
+    // a named pipe, a device or a socket is refused at once, never waited on.
     [[nodiscard]] int Open();
 
     // Reads the stamps and works out the duration (hours, minutes, seconds) and the rate
     // (records per second), then finds the first record and makes it the data start.
-    // Refused (kRawHeaderRefused, with a message): a file with no whole record, a duration of 0
-    // (also unusable stamps on fewer than kRawFallbackRate records), fewer records than
-    // seconds (rate 0), or a channel map that is not a permutation of 0..5.
+    // Refused (kRawHeaderRefused, with a message): an ADC zero NULL_ADC outside the 14-bit
+    // codes (IsValidNullAdc), a channel map that is not a permutation of 0..5, a file with no
+    // whole record, a duration of 0 (also unusable stamps on fewer than kRawFallbackRate
+    // records), or fewer records than seconds (rate 0).
     [[nodiscard]] int ReadHeader(uint16_t& hours, uint16_t& minutes, uint16_t& seconds,
                                  uint32_t& rate);
 
@@ -101,6 +103,11 @@ public:
     // file is already closed and Close quietly returns 0.
     int Close();
 
+    // The system's reason of the last failed open, or of the last read the system refused
+    // (shown in a "GetLastError" box before the numbered one); empty when there was none.
+    // Every failure of the reader is a status: nothing throws through this interface.
+    const std::string& ErrorText() const { return errorText_; }
+
     double CurrentTime() const { return currentTime_; }
     int64_t Position() const { return file_.Position(); }
     int64_t DataStart() const { return dataStart_; }
@@ -133,6 +140,8 @@ private:
     bool refused_ = false;          // ReadHeader refused the file and closed it
     uint32_t reportedCodes_ = 0;    // bit c set once error -c was shown in this call
     bool resyncMessageShown_ = false;
+    bool readErrorShown_ = false;   // the system's reason of a failed read, once per call
+    std::string errorText_;
     // Decoding tables: sample value = lowValue_[L] + highValue_[H] (ADC zero already taken off).
     std::array<double, 256> lowValue_{};
     std::array<double, 256> highValue_{};

@@ -6,30 +6,16 @@
 #include <bit>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 const char* const kDamagedCaption = "ВНИМАНИЕ";
-
-void showSystemText(const std::string& text)
-{
-    ShowMessageBox("GetLastError", text.empty() ? std::generic_category().message(EIO) : text,
-                   MB_OK | MB_ICONINFORMATION);
-}
-
-void showSystemError(int error)
-{
-    showSystemText(std::generic_category().message(error == 0 ? EIO : error));
-}
-
-void showDamaged(const std::string& text)
-{
-    ShowMessageBox(kDamagedCaption, text, MB_OK | MB_ICONWARNING);
-}
 
 const char* const kTooShortText =
     "Файл сегмента поврежден: он короче, чем требует его заголовок. Файл не может быть открыт.";
@@ -60,7 +46,36 @@ bool positiveFinite(double v)
 {
     return std::isfinite(v) && v > 0.0;
 }
+
+// Seconds in the form the program's Russian messages use: a decimal comma, no trailing zeros.
+std::string secondsText(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", seconds);
+    std::string out = text;
+    for (char& c : out)
+        if (c == '.')
+            c = ',';
+    return out;
+}
 }  // namespace
+
+void TReadWriteMyFile::showSystemText(const std::string& text)
+{
+    errorText_ = text.empty() ? std::generic_category().message(EIO) : text;
+    ShowMessageBox("GetLastError", errorText_, MB_OK | MB_ICONINFORMATION);
+}
+
+void TReadWriteMyFile::showSystemError(int error)
+{
+    showSystemText(std::generic_category().message(error == 0 ? EIO : error));
+}
+
+void TReadWriteMyFile::showDamaged(const std::string& text)
+{
+    errorText_ = text;
+    ShowMessageBox(kDamagedCaption, text, MB_OK | MB_ICONWARNING);
+}
 
 TReadWriteMyFile::TReadWriteMyFile(std::string path) : path_(std::move(path)) {}
 
@@ -76,21 +91,29 @@ bool TReadWriteMyFile::OpenForReading()
 {
     if (file_ || writer_)
         Close();
-    errno = 0;
-    file_ = std::fopen(path_.c_str(), "rb");
-    if (!file_) {
-        showSystemError(errno);
-        return true;
-    }
+    errorText_.clear();
+    targetExists_ = false;
     std::error_code error;
-    const auto size = std::filesystem::file_size(path_, error);
-    if (error) {
-        std::fclose(file_);
-        file_ = nullptr;
-        showSystemError(error.value());
+    const int fd = OpenRegularFileForReading(path_, error);
+    if (fd < 0) {
+        showSystemText(error.message());
         return true;
     }
-    fileSize_ = static_cast<int64_t>(size);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int code = errno;
+        ::close(fd);
+        showSystemError(code);
+        return true;
+    }
+    file_ = ::fdopen(fd, "rb");
+    if (!file_) {
+        const int code = errno;
+        ::close(fd);
+        showSystemError(code);
+        return true;
+    }
+    fileSize_ = static_cast<int64_t>(st.st_size);
     mode_ = Mode::Reading;
     return false;
 }
@@ -99,13 +122,13 @@ bool TReadWriteMyFile::OpenForWriting(bool replaceExisting)
 {
     if (file_ || writer_)
         Close();
-    std::error_code error;
-    if (std::filesystem::exists(path_, error) && !replaceExisting) {
-        showSystemError(EEXIST);
-        return true;
-    }
-    auto writer = std::make_unique<SafeFileWriter>(path_);
+    errorText_.clear();
+    targetExists_ = false;
+    // The writer refuses an existing target itself when it may not be replaced, also one that
+    // appears while the file is written.
+    auto writer = std::make_unique<SafeFileWriter>(path_, replaceExisting);
     if (!writer->Open()) {
+        targetExists_ = writer->TargetExists();
         showSystemText(writer->ErrorText());
         return true;
     }
@@ -128,6 +151,7 @@ bool TReadWriteMyFile::Close()
         mode_ = Mode::None;
         // A write that failed, or was refused its data, is never committed.
         if (!writer || writeFailed_ || !writer->Commit()) {
+            targetExists_ = writer && writer->TargetExists();
             showSystemText(writer ? writer->ErrorText() : std::string());
             return true;   // the writer's destructor removes the temporary file
         }
@@ -289,11 +313,43 @@ bool TReadWriteMyFile::ReadBody(uint32_t evenRate, double duration,
     for (int c = 0; c < 6 && n > 0; ++c)
         if (!readDoubles(channels[c], static_cast<size_t>(n)))
             return true;
+    const uint32_t even = SegmentEvenRate(evenRate);
+    // A NaN or an infinity would pass through every routine and come out as a plausible zero
+    // intensity; the first one in the file's order is named.
+    for (int c = 0; c < 6 && n > 0; ++c) {
+        const double* values = channels[c];
+        for (int64_t j = 0; j < n; ++j) {
+            if (!std::isfinite(values[j])) {
+                showDamaged("Файл сегмента поврежден: в канале " + std::to_string(c + 1) + " отсчет " +
+                            std::to_string(j) + " (" + secondsText(static_cast<double>(j) / even) +
+                            " с от начала) не является числом. Файл не может быть открыт.");
+                return true;
+            }
+        }
+    }
     for (int c = 0; c < 6; ++c)
         paPerVolt[c] = 1000.0 / sensitivity[c];
-    const uint32_t even = SegmentEvenRate(evenRate);
     for (int64_t j = 0; j < n; ++j)
         time[j] = static_cast<double>(j) / even;
+    return false;
+}
+
+bool TReadWriteMyFile::ReadSegmentHeader(SegmentHeader& header)
+{
+    header = SegmentHeader{};
+    uint32_t rate = 0;
+    double duration = 0.0;
+    if (ReadHeader(rate, duration))
+        return true;
+    unsigned char bytes[48];
+    if (std::fseek(file_, 12, SEEK_SET) != 0 || !readExactly(bytes, sizeof bytes))
+        return true;
+    for (int c = 0; c < 6; ++c)
+        header.sensitivities[c] = fromLittleEndian<double>(bytes + 8 * c);
+    header.rate = rate;
+    header.evenRate = SegmentEvenRate(rate);
+    header.duration = duration;
+    header.sampleCount = SegmentSampleCount(header.evenRate, duration);
     return false;
 }
 

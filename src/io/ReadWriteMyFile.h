@@ -27,6 +27,15 @@
 #include <memory>
 #include <string>
 
+// What the first 60 bytes of a segment say, checked against the file's length.
+struct SegmentHeader {
+    uint32_t rate = 0;                  // R as stored (possibly odd)
+    uint32_t evenRate = 0;              // R', the rate the samples are spaced by
+    double duration = 0.0;              // D, s
+    int64_t sampleCount = 0;            // N per channel
+    std::array<double, 6> sensitivities{};   // mV/Pa, as stored (not checked)
+};
+
 class TReadWriteMyFile {
 public:
     explicit TReadWriteMyFile(std::string path);
@@ -36,12 +45,14 @@ public:
     TReadWriteMyFile(const TReadWriteMyFile&) = delete;
     TReadWriteMyFile& operator=(const TReadWriteMyFile&) = delete;
 
-    // Opens an existing file read-only.
+    // Opens an existing file read-only. Only a regular file is opened: a folder, a named pipe,
+    // a device or a socket is refused at once, never waited on.
     [[nodiscard]] bool OpenForReading();
     // Starts a write. The data go to a temporary file beside the target, which replaces the
     // target only when Close succeeds, so a failed write never costs the old file. An existing
     // target is refused unless replaceExisting (the caller has asked "Файл существует.Переписать?"
-    // and had a Yes); the caller need not, and should not, delete it first.
+    // and had a Yes); the caller need not, and should not, delete it first. A target that is not
+    // a regular file (a device, a pipe, a folder, a link to nothing) is never replaced.
     [[nodiscard]] bool OpenForWriting(bool replaceExisting);
     // Ends a read, or commits a write (any failed write before it makes it fail, and the
     // temporary file is removed). true on failure.
@@ -63,12 +74,19 @@ public:
     // when the file is shorter than 60 + 48 N bytes. Nothing is allocated from an unchecked
     // header: after a successful ReadHeader, N samples per channel are known to be in the file.
     [[nodiscard]] bool ReadHeader(uint32_t& rate, double& duration);
+    // ReadHeader and the six sensitivities, without reading or allocating a single sample: all
+    // that a description of the file needs, whatever its size (the memory a whole segment
+    // needs is the business of whoever reads its samples). The sensitivities are as stored;
+    // ReadBody is where they are checked.
+    [[nodiscard]] bool ReadSegmentHeader(SegmentHeader& header);
     // Reads the sensitivities and the samples. evenRate is R' (SegmentEvenRate of the header's
     // rate); channels and time hold at least N = SegmentSampleCount(evenRate, duration) elements.
     // Fills channels[c][j] (sample j of channel c + 1), time[j] = j / R' and
     // paPerVolt[c] = 1000 / sensitivity. Refused with a message, before anything is filled, when
     // a sensitivity is not a positive finite number (or so small that its factor is
-    // infinite) or the file is too short.
+    // infinite) or the file is too short; refused after the samples are read (time and
+    // paPerVolt untouched) when a sample is NaN or infinite, naming the first one's channel,
+    // index and time.
     [[nodiscard]] bool ReadBody(uint32_t evenRate, double duration,
                                 const std::array<double*, 6>& channels, double* time,
                                 std::array<double, 6>& paPerVolt);
@@ -81,6 +99,12 @@ public:
     static void TestSignalHeader(const Settings& settings, uint32_t& rate, double& duration);
 
     const std::string& Path() const { return path_; }
+    // The text of the last failure's message box (the system's reason, or what is damaged in
+    // the file); empty when the last open succeeded and nothing failed since.
+    const std::string& ErrorText() const { return errorText_; }
+    // True when the last OpenForWriting or Close failed only because the target exists and
+    // replaceExisting was false: the one failure that replacing would cure.
+    bool TargetExists() const { return targetExists_; }
 
 private:
     enum class Mode { None, Reading, Writing };
@@ -89,6 +113,9 @@ private:
     bool write(const void* data, size_t bytes);
     bool readExactly(void* data, size_t bytes);
     bool readDoubles(double* values, size_t count);
+    void showSystemText(const std::string& text);
+    void showSystemError(int error);
+    void showDamaged(const std::string& text);
 
     std::string path_;
     std::FILE* file_ = nullptr;                // reading
@@ -96,4 +123,6 @@ private:
     Mode mode_ = Mode::None;
     int64_t fileSize_ = 0;
     bool writeFailed_ = false;
+    bool targetExists_ = false;
+    std::string errorText_;
 };

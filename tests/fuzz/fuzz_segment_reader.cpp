@@ -1,5 +1,6 @@
 // Segment files (*.kvnb) from hostile bytes, read as the processing window reads them: the
-// whole segment at once, or the header first and the body into arrays sized from it.
+// whole segment at once, or the header first and the body into arrays sized from it; or only
+// described, as the batch tool's info does. The reader takes no constants: the file is all.
 #include "FuzzSupport.h"
 
 #include "ReadWriteMyFile.h"
@@ -21,7 +22,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TReadWriteMyFile file(path);
     if (file.OpenForReading())
         std::abort();   // the harness wrote the file: it must open
-    if (control.Next() & 1) {
+    const uint8_t mode = control.Next() % 3;   // 0 header then body, 1 whole, 2 header alone
+    if (mode == 2) {
+        SegmentHeader header;
+        if (!file.ReadSegmentHeader(header) &&
+            (header.sampleCount < 2 || header.evenRate % 2 != 0 ||
+             SegmentFileBytes(header.sampleCount) > static_cast<int64_t>(input.file.size())))
+            std::abort();
+    } else if (mode == 1) {
         Segment segment;
         if (!file.ReadSegment(segment)) {
             // Nothing is allocated that the file does not hold.
@@ -34,6 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                     std::abort();
             if (segment.time.size() != n || segment.sampleRate % 2 != 0)
                 std::abort();
+            // A segment that reads is all numbers.
+            for (const auto& c : segment.channels)
+                for (double v : c)
+                    if (!std::isfinite(v))
+                        std::abort();
         } else if (segment.sampleCount != 0 || !segment.time.empty()) {
             std::abort();   // a refused file leaves the segment empty
         }
@@ -52,10 +65,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             }
             std::vector<double> time(static_cast<size_t>(n));
             std::array<double, 6> paPerVolt{};
-            if (!file.ReadBody(SegmentEvenRate(rate), duration, out, time.data(), paPerVolt))
+            if (!file.ReadBody(SegmentEvenRate(rate), duration, out, time.data(), paPerVolt)) {
                 for (double f : paPerVolt)
                     if (!std::isfinite(f))
                         std::abort();
+                for (const auto& c : channels)
+                    for (double v : c)
+                        if (!std::isfinite(v))
+                            std::abort();
+            }
         }
     }
     file.Close();

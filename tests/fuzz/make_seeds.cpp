@@ -7,6 +7,7 @@
 
 #include "SampleGen.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <algorithm>
 #include <cmath>
@@ -19,13 +20,30 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 namespace fs = std::filesystem;
 
-// Control trailers: for the raw target the first byte is the channel map, then (operation,
-// argument) pairs; for the segment target the first byte picks the read path.
+// Control trailers: for the raw target (operation, argument) pairs; for the segment target the
+// first byte picks the read path (0 header then body, 1 whole, 2 header alone).
 const std::vector<Bytes> kRawScripts = {
-    {0, 0, 0xF8, 0, 0xF9, 2, 0, 1, 0x21, 3, 0, 0, 0x10, 6, 1, 1, 0xFA},
-    {1, 4, 0, 0, 0xF8, 6, 1, 0, 0x0B, 2, 0, 0, 0x33, 5, 0, 0, 1, 0},
-    {2, 5, 0x80, 0, 0, 0, 0x08, 5, 0x01, 0, 2, 0, 0xFF, 3, 0, 4, 0},
+    {0, 0xF8, 0, 0xF9, 2, 0, 1, 0x21, 3, 0, 0, 0x10, 6, 1, 1, 0xFA},
+    {4, 0, 0, 0xF8, 6, 1, 0, 0x0B, 2, 0, 0, 0x33, 5, 0, 0, 1, 0},
+    {5, 0x80, 0, 0, 0, 0x08, 5, 0x01, 0, 2, 0, 0xFF, 3, 0, 4, 0},
 };
+
+// The raw target's constants in front of the file (fuzz_raw_reader.cpp): NULL_ADC, how it is
+// taken (1: modulo 16384, 0: as it stands), and the channel map's permutation number.
+Bytes rawConstants(int32_t nullAdc, uint8_t takeAs, uint16_t permutation)
+{
+    const auto raw = static_cast<uint32_t>(nullAdc);
+    return {static_cast<uint8_t>(raw), static_cast<uint8_t>(raw >> 8), static_cast<uint8_t>(raw >> 16),
+            static_cast<uint8_t>(raw >> 24), takeAs, 0, static_cast<uint8_t>(permutation),
+            static_cast<uint8_t>(permutation >> 8)};
+}
+
+Bytes withConstants(const Bytes& constants, const Bytes& file)
+{
+    Bytes out = constants;
+    out.insert(out.end(), file.begin(), file.end());
+    return out;
+}
 
 Bytes withTrailer(Bytes file, const Bytes& script)
 {
@@ -101,9 +119,25 @@ void rawSeeds(const fs::path& dir)
     shifted.erase(shifted.begin() + 4, shifted.begin() + 4 + 5);
     files.emplace_back("shifted", shifted);
 
+    // The default constants with every file; the ends of the zero's range, zeros the reader
+    // must refuse, a reordered map and one that is not a permutation with the good one.
+    const Bytes defaults = rawConstants(1120, 1, 0);
     for (const auto& [name, bytes] : files)
         for (size_t s = 0; s < kRawScripts.size(); ++s)
-            write(dir, name + "-" + std::to_string(s), withTrailer(bytes, kRawScripts[s]));
+            write(dir, name + "-" + std::to_string(s), withTrailer(withConstants(defaults, bytes), kRawScripts[s]));
+    Bytes notAPermutation = rawConstants(1120, 1, 0);
+    notAPermutation[5] = 0x80;   // Chs all 0
+    const std::pair<const char*, Bytes> constantSeeds[] = {
+        {"zero-0", rawConstants(0, 1, 0)},
+        {"zero-16383", rawConstants(16383, 1, 0)},
+        {"zero-int32-min", rawConstants(INT32_MIN, 0, 0)},
+        {"zero-int32-max", rawConstants(INT32_MAX, 0, 0)},
+        {"zero-minus-1", rawConstants(-1, 0, 0)},
+        {"map-reversed", rawConstants(1120, 1, 719)},
+        {"map-not-a-permutation", notAPermutation},
+    };
+    for (const auto& [name, constants] : constantSeeds)
+        write(dir, std::string("good-") + name, withTrailer(withConstants(constants, files[0].second), kRawScripts[0]));
 }
 
 void patchDouble(Bytes& bytes, size_t offset, double value)
@@ -144,10 +178,14 @@ void segmentSeeds(const fs::path& dir)
     patchRate(justOver, 2);
     patchDouble(justOver, 4, 1073741824.0);
     files.emplace_back("claims-2p31-samples", justOver);
+    Bytes nanSample = good;   // channel 3, sample 10
+    patchDouble(nanSample, 60 + 8 * (2 * 50 + 10), std::nan(""));
+    files.emplace_back("nan-sample", nanSample);
 
     for (const auto& [name, bytes] : files) {
         write(dir, name + "-whole", withTrailer(bytes, {1}));
         write(dir, name + "-parts", withTrailer(bytes, {0}));
+        write(dir, name + "-header", withTrailer(bytes, {2}));
     }
 }
 

@@ -191,7 +191,8 @@ struct RefusalCase {
     const char* what;
     std::vector<uint8_t> bytes;
     std::array<int32_t, 6> chs;
-    const char* text;
+    std::string text;
+    int32_t nullAdc = 1120;
 };
 
 class RawRefusal : public RawReaderTest, public testing::WithParamInterface<RefusalCase> {};
@@ -200,6 +201,7 @@ TEST_P(RawRefusal, FileIsRefusedWithAMessageAndClosed)
 {
     const auto& c = GetParam();
     settings.Chs = c.chs;
+    settings.NULL_ADC = c.nullAdc;
     TReadIshFile reader(MakeBytes(c.bytes), settings);
     ASSERT_EQ(reader.Open(), 0);
     uint16_t h, m, s;
@@ -226,6 +228,11 @@ const char* const kZeroDuration =
 const char* const kZeroRate =
     "Частота дискретизации записи получается равной нулю: записей в файле меньше, чем секунд в "
     "записи. Файл не может быть открыт.";
+std::string BadZero(int64_t zero)
+{
+    return "Неверно задан ноль АЦП (NULL_ADC = " + std::to_string(zero) +
+           "): он должен быть целым числом от 0 до 16383. Исправьте ноль АЦП в настройках.";
+}
 const char* const kBadMap =
     "Неверно задан порядок каналов: каждый из каналов 1-6 должен встречаться ровно один раз. "
     "Исправьте порядок каналов в настройках.";
@@ -240,7 +247,14 @@ INSTANTIATE_TEST_SUITE_P(
                     StampedFile({5, 10, 0, 0}, {8, 10, 0, 1}, 40589), kIdentity, kZeroDuration},
         RefusalCase{"fewer records than seconds", StampedFile({5, 10, 0, 0}, {5, 10, 1, 40}, 99), kIdentity, kZeroRate},
         RefusalCase{"two slots on one channel", StampedFile({5, 10, 0, 0}, {5, 10, 0, 1}, 10), {0, 1, 2, 3, 4, 4}, kBadMap},
-        RefusalCase{"channel number out of range", StampedFile({5, 10, 0, 0}, {5, 10, 0, 1}, 10), {0, 1, 2, 3, 4, 6}, kBadMap}),
+        RefusalCase{"channel number out of range", StampedFile({5, 10, 0, 0}, {5, 10, 0, 1}, 10), {0, 1, 2, 3, 4, 6}, kBadMap},
+        // An ADC zero that is not one of the 14-bit codes; the lowest would overflow the decoding.
+        RefusalCase{"zero below the codes", StampedFile({5, 10, 0, 0}, {5, 10, 0, 1}, 10), kIdentity, BadZero(-1), -1},
+        RefusalCase{"zero above the codes", StampedFile({5, 10, 0, 0}, {5, 10, 0, 1}, 10), kIdentity, BadZero(16384), 16384},
+        RefusalCase{"lowest 32-bit zero", StampedFile({5, 10, 0, 0}, {5, 10, 0, 1}, 10), kIdentity,
+                    BadZero(INT32_MIN), INT32_MIN},
+        RefusalCase{"highest 32-bit zero", StampedFile({5, 10, 0, 0}, {5, 10, 0, 1}, 10), kIdentity,
+                    BadZero(INT32_MAX), INT32_MAX}),
     [](const testing::TestParamInfo<RefusalCase>& info) { return "case" + std::to_string(info.index); });
 
 TEST_F(RawReaderTest, MissingFileShowsTheSystemReason)
@@ -274,6 +288,17 @@ TEST_F(RawReaderTest, DocumentedRecordsDecodeToValuesRelativeToTheZero)
     EXPECT_EQ(frame.data[0][0], -992.0);
     EXPECT_EQ(frame.data[1][0], -1120.0);
     EXPECT_EQ(frame.data[2][0], 8192.0 - 1120.0);
+
+    // The ends of the zero's range decode exactly too.
+    for (const int32_t zero : {0, 16383}) {
+        settings.NULL_ADC = zero;
+        TReadIshFile atEnd(MakeBytes(bytes, "end" + std::to_string(zero) + ".dat"), settings);
+        ASSERT_EQ(atEnd.Open(), 0);
+        ASSERT_EQ(atEnd.ReadHeader(h, m, s, rate), kRawHeaderOk);
+        ASSERT_EQ(atEnd.ReadFrame(1, 1, frame.time.data(), frame.ptr, 1), 0);
+        EXPECT_EQ(frame.data[0][0], 128.0 - zero);
+        EXPECT_EQ(frame.data[2][0], 8192.0 - zero);
+    }
 }
 
 TEST_F(RawReaderTest, FramesFollowTheRecordingWithStepChannelMapAndTimes)

@@ -153,6 +153,14 @@ std::vector<uint8_t> WithSensitivity(int channel, double value)
     return SegmentFileContents(1000, 0.01, s, Labelled(10));
 }
 
+// A good segment of 10 samples per channel at 1000 Hz with one sample replaced.
+std::vector<uint8_t> WithSample(int channel, int index, double value)
+{
+    auto channels = Labelled(10);
+    channels[channel][index] = value;
+    return SegmentFileContents(1000, 0.01, kSensitivities, channels);
+}
+
 struct DamagedCase {
     const char* what;
     std::vector<uint8_t> bytes;
@@ -166,6 +174,12 @@ std::string BadHeader(uint32_t rate)
 {
     return "Файл сегмента поврежден: в заголовке неверная частота дискретизации (" +
            std::to_string(rate) + ") или длительность. Файл не может быть открыт.";
+}
+
+std::string NotANumber(int channel, int index, const char* time)
+{
+    return "Файл сегмента поврежден: в канале " + std::to_string(channel) + " отсчет " + std::to_string(index) +
+           " (" + time + " с от начала) не является числом. Файл не может быть открыт.";
 }
 
 std::string BadSensitivity(int channel)
@@ -188,6 +202,7 @@ TEST_P(DamagedSegment, IsRefusedWithOneMessageAndNothingFilled)
     ASSERT_EQ(rec.messages.size(), 1u);
     EXPECT_EQ(rec.messages[0].caption, "ВНИМАНИЕ");
     EXPECT_EQ(rec.messages[0].text, GetParam().text);
+    EXPECT_EQ(reader.ErrorText(), GetParam().text);
 }
 
 const double kInf = std::numeric_limits<double>::infinity();
@@ -214,7 +229,19 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"subnormal sensitivity", WithSensitivity(2, 4.9406564584124654e-324), BadSensitivity(3)},
         // 10^6 * 10^6 = 10^12 samples per channel: refused from the header alone, before any
         // allocation (one that size would abort the test).
-        DamagedCase{"header claiming 10^12 samples", WithHeader(1000000, 1e6, 10), BadHeader(1000000)}),
+        DamagedCase{"header claiming 10^12 samples", WithHeader(1000000, 1e6, 10), BadHeader(1000000)},
+        // Samples that are not numbers: the first in the file's order is named.
+        DamagedCase{"NaN sample", WithSample(2, 7, std::nan("")), NotANumber(3, 7, "0,007")},
+        DamagedCase{"infinite first sample", WithSample(0, 0, kInf), NotANumber(1, 0, "0")},
+        DamagedCase{"negative infinity in the last channel's last sample", WithSample(5, 9, -kInf),
+                    NotANumber(6, 9, "0,009")},
+        DamagedCase{"two, the earlier channel named", [] {
+                        auto channels = Labelled(10);
+                        channels[4][1] = std::nan("");
+                        channels[1][8] = kInf;
+                        return SegmentFileContents(1000, 0.01, kSensitivities, channels);
+                    }(),
+                    NotANumber(2, 8, "0,008")}),
     [](const testing::TestParamInfo<DamagedCase>& info) { return "case" + std::to_string(info.index); });
 
 TEST_F(SegmentFileTest, OpenFailuresShowTheSystemReason)
@@ -242,6 +269,8 @@ TEST_F(SegmentFileTest, ExistingFileIsReplacedOnlyWhenAskedAndOnlyByACompleteWri
     ASSERT_EQ(rec.messages.size(), 1u);
     EXPECT_EQ(rec.messages[0].caption, "GetLastError");
     EXPECT_EQ(rec.messages[0].text, std::strerror(EEXIST));
+    EXPECT_EQ(refused.ErrorText(), std::strerror(EEXIST));
+    EXPECT_TRUE(refused.TargetExists()) << "the one failure that replacing would cure";
 
     // A write abandoned half-way (the object goes before Close) leaves the old file and no
     // temporary file behind.
@@ -285,6 +314,8 @@ TEST_F(SegmentFileTest, FailedWritesKeepWhatIsInTheTargetsPlaceAndSayWhy)
     TReadWriteMyFile intoFolder(folder);
     EXPECT_TRUE(intoFolder.OpenForWriting(true));
     EXPECT_TRUE(std::filesystem::is_directory(folder + "/inside"));
+    EXPECT_EQ(intoFolder.ErrorText(), std::strerror(EISDIR));
+    EXPECT_FALSE(intoFolder.TargetExists());
 
     // A disk that fills up half-way (here the process's file-size limit, which fails the same
     // write calls): the commit is refused, the old file stays, the system's reason is shown.
@@ -301,6 +332,8 @@ TEST_F(SegmentFileTest, FailedWritesKeepWhatIsInTheTargetsPlaceAndSayWhy)
     static_cast<void>(writer.WriteSegment(1000, 0.1, kSensitivities, Pointers(channels), 100));
     EXPECT_TRUE(writer.Close());
     setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(writer.ErrorText(), std::strerror(EFBIG));
+    EXPECT_FALSE(writer.TargetExists());
     EXPECT_EQ(ReadAll(path), (std::vector<uint8_t>{1, 2, 3}));
 
     ASSERT_EQ(rec.messages.size(), 2u);
@@ -312,6 +345,35 @@ TEST_F(SegmentFileTest, FailedWritesKeepWhatIsInTheTargetsPlaceAndSayWhy)
     for (const auto& entry : std::filesystem::directory_iterator(scratch.Dir()))
         files += entry.path().filename().string().find(".part") == std::string::npos ? 1 : 100;
     EXPECT_EQ(files, 2) << "a temporary file was left behind";
+}
+
+TEST_F(SegmentFileTest, HeaderAloneIsReadWhateverTheSegmentsSize)
+{
+    // 2 * 10^8 samples per channel, 9.6 GB: a sparse file, so no disk space is used, and
+    // nothing of that size may be allocated to describe it.
+    auto bytes = WithHeader(40001, 5000.0, 0);
+    const std::string path = Put(bytes, "large.kvnb");
+    const int64_t n = 200000000;
+    std::filesystem::resize_file(path, static_cast<uintmax_t>(SegmentFileBytes(n)));
+    TReadWriteMyFile reader(path);
+    ASSERT_FALSE(reader.OpenForReading());
+    SegmentHeader header;
+    ASSERT_FALSE(reader.ReadSegmentHeader(header)) << reader.ErrorText();
+    EXPECT_EQ(header.rate, 40001u);
+    EXPECT_EQ(header.evenRate, 40000u);
+    EXPECT_EQ(header.duration, 5000.0);
+    EXPECT_EQ(header.sampleCount, n);
+    EXPECT_EQ(header.sensitivities, kSensitivities);
+    EXPECT_FALSE(reader.Close());
+
+    // One byte short, the same header is refused as the whole read refuses it.
+    std::filesystem::resize_file(path, static_cast<uintmax_t>(SegmentFileBytes(n) - 1));
+    TReadWriteMyFile shorter(path);
+    ASSERT_FALSE(shorter.OpenForReading());
+    EXPECT_TRUE(shorter.ReadSegmentHeader(header));
+    EXPECT_EQ(header.sampleCount, 0);
+    EXPECT_EQ(shorter.ErrorText(), kTooShort);
+    EXPECT_EQ(rec.messages.size(), 1u);
 }
 
 TEST(SegmentTestSignal, HeaderComesFromTheSettings)
