@@ -272,3 +272,14 @@ TEST_F(SettingsStoreFile, SensitivitiesStayWithTheirChannelsThroughOrderChanges)
         s = loaded;
     }
 }
+
+// Found by fuzzing: a foreign top-level key "x/" was written back as a line "=1" under [x],
+// and the program's own save then made the user's store one it refuses.
+TEST_F(SettingsStoreFile, TheProgramsOwnSaveAlwaysReadsBack)
+{
+    Put("x/=1\n[Mag]\nLCADR=3\n");
+    SaveEverything();
+    Settings s;
+    EXPECT_TRUE(LoadSettings(s).unreadable.isEmpty()) << Contents();
+    EXPECT_EQ(s.NULL_ADC, 2000);
+}

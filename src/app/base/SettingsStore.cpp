@@ -157,6 +157,10 @@ bool writeStore(QIODevice& device, const QSettings::SettingsMap& map)
     bool first = true;
     for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
         const qsizetype slash = it.key().indexOf(QLatin1Char('/'));
+        // A foreign top-level key "x/" would come out as a line "=..." under [x], which no
+        // reader takes for a key: it is dropped rather than making the whole file unreadable.
+        if (slash == it.key().size() - 1)
+            continue;
         const QString keySection = slash < 0 ? QStringLiteral("General") : it.key().left(slash);
         if (first || keySection != section) {
             if (!first)
