@@ -3,6 +3,7 @@
 
 #include "Artwork.h"
 #include "ClickableLabels.h"
+#include "MessageBox.h"
 #include "SettingsStore.h"
 #include "TS_Wait.h"
 #include "Twww.h"
@@ -65,9 +66,14 @@ TMain::~TMain()
 
 void TMain::FormCreate()
 {
-    LoadSettings(Settings_);
+    // A store the program cannot read is moved aside before anything could write over it.
+    const std::optional<KeptStore> kept = KeepUnreadableStoreAside();
+    const StoreLoadReport report = LoadSettings(Settings_);
     PublishSettings(&Settings_);
     lastOpenKind_ = -1;
+    const std::string message = StoreStartMessage(kept, report);
+    if (!message.empty())
+        ShowMessageBox("ВНИМАНИЕ", message, MB_OK | MB_ICONWARNING);
 }
 
 void TMain::closeEvent(QCloseEvent* event)

@@ -107,3 +107,26 @@ std::string ConstantRangeText(const std::string& key)
         return range(kSensitivity);
     return "any value";
 }
+
+bool ConstantRange(const std::string& key, double& lo, double& hi)
+{
+    int i = 0;
+    Range r{};
+    if (key == "NULL_ADC")
+        r = {double(setting_limits::kNullAdcMin), double(setting_limits::kNullAdcMax)};
+    else if (key == "VOLT")
+        r = kVolt;
+    else if (key == "plotnost")
+        r = kDensity;
+    else if (key == "skorost")
+        r = kSoundSpeed;
+    else if (numbered(key, "lmic", 3, i))
+        r = kSpacing;
+    else if (numbered(key, "Chuv", 6, i))
+        r = kSensitivity;
+    else
+        return false;
+    lo = r.lo;
+    hi = r.hi;
+    return true;
+}

@@ -33,3 +33,7 @@ std::vector<std::string> RepairConstants(Settings& s);
 
 // A plain-words range for a key's message: "a number from 0 to 16383", "a positive number".
 std::string ConstantRangeText(const std::string& key);
+
+// The closed range [lo, hi] of a constant named by its store key, for callers that write the
+// range in their own language and notation; false for keys of other settings.
+bool ConstantRange(const std::string& key, double& lo, double& hi);

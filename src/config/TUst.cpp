@@ -4,11 +4,13 @@
 #include "IniFile.h"
 #include "MessageBox.h"
 #include "SafeFile.h"
+#include "SettingLimits.h"
 #include "Settings.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLocale>
 
 #include <array>
@@ -69,6 +71,27 @@ bool parseNumber(const QString& text, double& value)
     return ok && std::isfinite(value);
 }
 
+// A number in the user's notation, infinities and NaN included, for the range check of an
+// imported text: "-inf" is a number out of every range, not a text to pass on.
+bool parseAnyNumber(const QString& text, double& value)
+{
+    bool ok = false;
+    value = numberLocale().toDouble(text.trimmed(), &ok);
+    return ok;
+}
+
+// The allowed range of a constant in the user's notation: "число от 1E-06 до 100000".
+QString rangeText(const std::string& key)
+{
+    double lo = 0.0;
+    double hi = 0.0;
+    ConstantRange(key, lo, hi);
+    const QLocale locale = numberLocale();
+    if (key == "NULL_ADC")
+        return QStringLiteral("целое число от %1 до %2").arg(locale.toString(lo, 'f', 0), locale.toString(hi, 'f', 0));
+    return QStringLiteral("число от %1 до %2").arg(locale.toString(lo, 'g', 6), locale.toString(hi, 'g', 6));
+}
+
 QString shortestText(double value)
 {
     return numberLocale().toString(value, 'g', QLocale::FloatingPointShortest);
@@ -92,6 +115,16 @@ std::string sensitivityKey(int row)
 std::string lmicKey(int n)
 {
     return "lmic" + std::to_string(n);
+}
+
+// The caption of a field: the text of the label that names it, without its unit.
+QString fieldName(const QWidget* field)
+{
+    for (const QLabel* label : field->parentWidget()->window()->findChildren<QLabel*>()) {
+        if (label->buddy() == field)
+            return label->text().section(QStringLiteral(" ("), 0, 0);
+    }
+    return field->objectName();
 }
 
 // Reads a whole INI file; false (with the file left alone) when it cannot be read.
@@ -123,6 +156,9 @@ TUst::TUst(QWidget* owner)
 {
     ui->setupUi(this);
     setupGrid();
+    // The recording's codes are 14-bit: a zero outside them cannot be typed at all.
+    ui->CSpinEdit4->setRange(static_cast<int>(setting_limits::kNullAdcMin),
+                             static_cast<int>(setting_limits::kNullAdcMax));
 
     const QString filter = QStringLiteral("INI файл (*.ini)");
     OD = new QFileDialog(this, QString(), QString(), filter);
@@ -214,14 +250,27 @@ void TUst::FormCreate()
 
 void TUst::Button1Click()
 {
-    // Validation order: density, sound speed, the three spacings, volts per ADC step.
+    // Validation order: density, sound speed, the three spacings, volts per ADC step, then the
+    // grid. Numbers that convert but that no probe or medium can have (a zero spacing, a
+    // negative density, a sensitivity of 0) would make every intensity zero or infinite
+    // without a word: they are refused like a number that does not convert, naming the field
+    // and its range.
     const std::array<QLineEdit*, 6> fields{ui->Edit1, ui->Edit2, ui->Edit3,
                                            ui->Edit4, ui->Edit5, ui->Edit6};
+    const std::array<std::string, 6> keys{"plotnost", "skorost", lmicKey(1), lmicKey(2), lmicKey(3), "VOLT"};
     std::array<double, 6> values{};
     for (size_t i = 0; i < fields.size(); ++i) {
         if (!parseNumber(fields[i]->text(), values[i])) {
             fields[i]->setFocus();
             ShowMessageBox("ВНИМАНИЕ", "Не верно записано число", MB_OK);
+            return;
+        }
+        if (!IsValidConstant(keys[i], values[i])) {
+            fields[i]->setFocus();
+            ShowMessageBox("ВНИМАНИЕ",
+                           utf8(QStringLiteral("Недопустимое значение: %1 — допускается %2")
+                                    .arg(fieldName(fields[i]), rangeText(keys[i]))),
+                           MB_OK);
             return;
         }
     }
@@ -231,6 +280,16 @@ void TUst::Button1Click()
             ui->GRID->setFocus();
             ShowMessageBox("ВНИМАНИЕ",
                            "Не верно записана чувствительность канала №" + std::to_string(row), MB_OK);
+            return;
+        }
+        if (!IsValidConstant(sensitivityKey(row), sensitivities[row - 1])) {
+            ui->GRID->setCurrentCell(row, 1);
+            ui->GRID->setFocus();
+            ShowMessageBox("ВНИМАНИЕ",
+                           utf8(QStringLiteral("Недопустимая чувствительность канала №%1 — допускается %2")
+                                    .arg(row)
+                                    .arg(rangeText(sensitivityKey(row)))),
+                           MB_OK);
             return;
         }
     }
@@ -268,23 +327,49 @@ bool TUst::LoadFromIni(const QString& fileName)
         reportFileError("Не удалось прочитать файл ", fileName);
         return false;
     }
-    const auto text = [&](const std::string& key, const QString& def) {
+    // A constant the file holds out of its range is refused key by key: its control keeps what
+    // it showed and the user is told which keys were left out; the file's other keys load.
+    // A text that is no number at all goes in as it stands and is caught by "Сохранить".
+    QStringList refused;
+    const auto text = [&](const std::string& key, const QString& current, const QString& def) {
         const auto value = ini.ReadString(kSection, key);
-        return value ? fromUtf8(*value) : def;
+        if (!value)
+            return def;
+        const QString t = fromUtf8(*value);
+        double number = 0.0;
+        if (parseAnyNumber(t, number) && !IsValidConstant(key, number)) {
+            refused << QStringLiteral("%1 = %2 (допускается %3)").arg(fromUtf8(key), t, rangeText(key));
+            return current;
+        }
+        return t;
     };
-    ui->Edit1->setText(text("plotnost", shortestText(1.4)));
-    ui->Edit2->setText(text("skorost", QStringLiteral("340")));
-    ui->Edit6->setText(text("VOLT", shortestText(0.00263)));
+    ui->Edit1->setText(text("plotnost", ui->Edit1->text(), shortestText(1.4)));
+    ui->Edit2->setText(text("skorost", ui->Edit2->text(), QStringLiteral("340")));
+    ui->Edit6->setText(text("VOLT", ui->Edit6->text(), shortestText(0.00263)));
     // The spacing an INI file lacks is taken as 0.1 m, not the store's 0.5 m.
-    ui->Edit3->setText(text(lmicKey(1), shortestText(0.1)));
-    ui->Edit4->setText(text(lmicKey(2), shortestText(0.1)));
-    ui->Edit5->setText(text(lmicKey(3), shortestText(0.1)));
+    ui->Edit3->setText(text(lmicKey(1), ui->Edit3->text(), shortestText(0.1)));
+    ui->Edit4->setText(text(lmicKey(2), ui->Edit4->text(), shortestText(0.1)));
+    ui->Edit5->setText(text(lmicKey(3), ui->Edit5->text(), shortestText(0.1)));
     for (int row = 1; row <= kSensitivityRows; ++row)
-        setSensitivityText(row, text(sensitivityKey(row), QStringLiteral("1")));
-    // The spin edits clamp whatever the file holds to their ranges.
+        setSensitivityText(row, text(sensitivityKey(row), sensitivityText(row), QStringLiteral("1")));
+    // The spin edits clamp whatever the file holds to their ranges; the ADC zero is not
+    // clamped but refused, since a code moved to the edge of the range would be as wrong.
     ui->CSpinEdit1->setValue(ini.ReadInteger(kSection, "LCADR", 1));
     ui->CSpinEdit2->setValue(ini.ReadInteger(kSection, "prorezM", 1));
-    ui->CSpinEdit4->setValue(ini.ReadInteger(kSection, "NULL_ADC", 1120));
+    const auto nullAdc = ini.ReadString(kSection, "NULL_ADC");
+    bool isInteger = false;
+    const qlonglong code = nullAdc ? fromUtf8(*nullAdc).trimmed().toLongLong(&isInteger) : 0;
+    if (isInteger && !IsValidNullAdc(code))
+        refused << QStringLiteral("NULL_ADC = %1 (допускается %2)").arg(code).arg(rangeText("NULL_ADC"));
+    else
+        ui->CSpinEdit4->setValue(ini.ReadInteger(kSection, "NULL_ADC", 1120));
+    if (!refused.isEmpty()) {
+        ShowMessageBox("ВНИМАНИЕ",
+                       utf8(QStringLiteral("Из файла %1 не загружены недопустимые значения:\n%2\n"
+                                           "Остальные значения загружены.")
+                                .arg(QDir::toNativeSeparators(fileName), refused.join(QLatin1Char('\n')))),
+                       MB_OK);
+    }
     return true;
 }
 

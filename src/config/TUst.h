@@ -1,7 +1,8 @@
 // The settings dialog: acquisition and physical constants, the six microphone sensitivities
 // and the playback frame settings, with import and export of the same values as INI files
-// (section "Ust"). It changes the settings record only when "Сохранить" accepts the input;
-// the main window writes the record to the store after the dialog has closed.
+// (section "Ust"). It changes the settings record only when "Сохранить" accepts the input,
+// and refuses constants outside the ranges of SettingLimits.h as it refuses a number that
+// does not convert; the main window writes the record to the store after the dialog has closed.
 #pragma once
 
 #include <QDialog>
@@ -19,6 +20,8 @@ public:
     // The INI import and export behind "Загрузить из файла" and "Сохранить в файл", without
     // the file dialogs. A file that cannot be read or written is reported to the user and
     // leaves the controls (or the file) as they were; the result says whether it worked.
+    // An import refuses each constant the file holds out of its range (its control keeps what
+    // it showed, one message names the keys) and loads the rest.
     bool LoadFromIni(const QString& fileName);
     bool SaveToIni(const QString& fileName);
 

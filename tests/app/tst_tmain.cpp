@@ -1,12 +1,19 @@
 // The main window and the settings store as a user meets them: first start, the stored
-// record after each kind of ending, and where the open command sends each file name.
+// record after each kind of ending, a store it cannot read, sensitivities across a channel-
+// order change and a restart, and where the open command sends each file name.
+#include "RecordingPresenter.h"
 #include "SettingsStore.h"
 #include "TAboutBox.h"
+#include "TChans.h"
 #include "TMain.h"
 #include "TS_Wait.h"
 #include "Twww.h"
 
+#include <QDate>
+#include <QDir>
+#include <QPushButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -184,6 +191,75 @@ private slots:
         w.SpeedButton3->click();
         QCOMPARE(raw().value("Chs/Chs1").toInt(), 1);
         QCOMPARE(raw().value("Chs/Chs2").toInt(), 0);
+    }
+
+    void sensitivitiesKeepTheirChannelsAfterAnOrderChangeAndARestart()
+    {
+        const std::array<double, 6> entered{10, 20, 30, 40, 50, 60};
+        {
+            TMain w;
+            w.launcher().runSettingsDialog = [&w, &entered](QWidget*) { w.settings().Chuv = entered; };
+            w.SpeedButton1->click();
+            // Slots 1 and 2 swapped in the real channel-order dialog. (Not through exec(): the
+            // exit test before this one has told every later event loop to return at once.)
+            w.launcher().runChannelDialog = [](QWidget* owner) {
+                TChans dlg(owner);
+                dlg.findChild<QSpinBox*>("CSpinEdit1")->setValue(2);
+                dlg.findChild<QSpinBox*>("CSpinEdit2")->setValue(1);
+                dlg.findChild<QPushButton*>("Button1")->click();
+            };
+            w.SpeedButton3->click();
+            QCOMPARE(w.settings().Chs, (std::array<int32_t, 6>{1, 0, 2, 3, 4, 5}));
+            w.close();
+        }
+        TMain restarted;
+        QCOMPARE(restarted.settings().Chs, (std::array<int32_t, 6>{1, 0, 2, 3, 4, 5}));
+        QCOMPARE(restarted.settings().Chuv, entered);
+    }
+
+    void unreadableStoreIsKeptAsideAndReportedOnce()
+    {
+        const QByteArray original("[Mag]\nNULL_ADC=1000\nLCADR=3\n[Sa");   // cut short in a header
+        {
+            QFile f(storeFile_);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(original);
+        }
+        const QString kept = storeFile_ + ".unreadable-" + QDate::currentDate().toString("yyyy-MM-dd");
+        RecordingPresenter presenter;
+        {
+            TMain w;
+            QCOMPARE(w.settings().NULL_ADC, 1120);
+            QCOMPARE(presenter.messages.size(), size_t{1});
+            QCOMPARE(presenter.messages[0].caption, std::string("ВНИМАНИЕ"));
+            const QString text = QString::fromStdString(presenter.messages[0].text);
+            QVERIFY2(text.contains(QDir::toNativeSeparators(kept)), qPrintable(text));
+            w.close();
+        }
+        QFile keptFile(kept);
+        QVERIFY(keptFile.open(QIODevice::ReadOnly));
+        QCOMPARE(keptFile.readAll(), original);
+        QCOMPARE(raw().value("Mag/NULL_ADC").toInt(), 1120);   // the new store beside it
+        TMain again;
+        QCOMPARE(presenter.messages.size(), size_t{1});
+        QVERIFY(QFile::remove(kept));
+    }
+
+    void impossibleConstantsAreNamedInOneMessage()
+    {
+        raw().setValue("Sav/VOLT", "nan");
+        raw().setValue("Sav/lmic2", "0");
+        raw().setValue("Mag/NULL_ADC", "99999");
+        raw().setValue("Mag/LCADR", "4");
+        RecordingPresenter presenter;
+        TMain w;
+        QCOMPARE(presenter.messages.size(), size_t{1});
+        const QString text = QString::fromStdString(presenter.messages[0].text);
+        QVERIFY2(text.contains("VOLT, NULL_ADC, lmic2"), qPrintable(text));
+        QCOMPARE(w.settings().VOLT, 0.00263);
+        QCOMPARE(w.settings().NULL_ADC, 1120);
+        QCOMPARE(w.settings().lmic[1], 0.5);
+        QCOMPARE(w.settings().LCADR, 4);
     }
 
     void openCommandChoosesTheWindowByName()

@@ -213,6 +213,21 @@ private slots:
                                      << "Не верно записана чувствительность канала №3";
         QTest::newRow("fields before the grid")
             << QStringList{"Edit6=?"} << QStringList{"1=?"} << "Edit6" << number;
+        // Numbers that convert but lie outside what a probe or medium can have.
+        QTest::newRow("zero sound speed")
+            << QStringList{"Edit2=0"} << QStringList{} << "Edit2"
+            << "Недопустимое значение: Скорость звука в воздухе — допускается число от 0,001 до 1E+06";
+        QTest::newRow("zero spacing before a bad volts per step")
+            << QStringList{"Edit4=0", "Edit6=x"} << QStringList{} << "Edit4"
+            << "Недопустимое значение: Расстояние между микрофонами 3 - 4 — допускается число от 1E-06 до 1000";
+        QTest::newRow("negative density")
+            << QStringList{"Edit1=-1,4"} << QStringList{} << "Edit1"
+            << "Недопустимое значение: Плотность воздуха — допускается число от 1E-06 до 100000";
+        QTest::newRow("subnormal volts per step")
+            << QStringList{"Edit6=1e-320"} << QStringList{} << "Edit6"
+            << "Недопустимое значение: Отношение Вольты/Данные АЦП — допускается число от 1E-12 до 1E+06";
+        QTest::newRow("zero sensitivity") << QStringList{} << QStringList{"4=0"} << "GRID"
+                                          << "Недопустимая чувствительность канала №4 — допускается число от 1E-09 до 1E+09";
     }
 
     void refusesTheFirstBadNumberWithTheFocusOnIt()
@@ -252,12 +267,12 @@ private slots:
         record_.Chs = {4, 5, 2, 3, 0, 1};
         TUst dlg(nullptr);
         edit(dlg, "Edit1")->setText("1,2");
-        edit(dlg, "Edit2")->setText("0");   // zero and negative values are not range-tested
-        edit(dlg, "Edit3")->setText("-0,25");
+        edit(dlg, "Edit2")->setText("1e-3");   // the range's lowest sound speed
+        edit(dlg, "Edit3")->setText("0,25");
         edit(dlg, "Edit4")->setText("1e-2");
         edit(dlg, "Edit5")->setText(" 0,75 ");
         edit(dlg, "Edit6")->setText("0,0031");
-        const double sensitivities[] = {10.5, 20, 30, 0, -1, 60.125};
+        const double sensitivities[] = {10.5, 20, 30, 1e-9, 1e9, 60.125};
         for (int row = 1; row <= 6; ++row)
             setCell(dlg, row, QLocale().toString(sensitivities[row - 1]));
         spin(dlg, "CSpinEdit1")->setValue(3);
@@ -268,8 +283,8 @@ private slots:
         QVERIFY(presenter.messages.empty());
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(record_.plotnost, 1.2);
-        QCOMPARE(record_.skorost, 0.0);
-        QCOMPARE(record_.lmic[0], -0.25);
+        QCOMPARE(record_.skorost, 1e-3);
+        QCOMPARE(record_.lmic[0], 0.25);
         QCOMPARE(record_.lmic[1], 0.01);
         QCOMPARE(record_.lmic[2], 0.75);
         QCOMPARE(record_.VOLT, 0.0031);
@@ -372,8 +387,9 @@ private slots:
 
     void importedIntegersAreClampedToTheSpinRanges()
     {
+        // The ADC zero is not clamped but refused (importRefusesConstantsOutsideTheirRanges).
         const QString file = path("clamp.ini");
-        writeFile(file, "[Ust]\r\nLCADR=50\r\nprorezM=0\r\nNULL_ADC=-5\r\n");
+        writeFile(file, "[Ust]\r\nLCADR=50\r\nprorezM=0\r\nNULL_ADC=0\r\n");
         TUst dlg(nullptr);
         QVERIFY(dlg.LoadFromIni(file));
         QCOMPARE(spin(dlg, "CSpinEdit1")->text(), QString("10"));
@@ -383,6 +399,32 @@ private slots:
         QCOMPARE(record_.LCADR, 10);
         QCOMPARE(record_.prorezM, 1);
         QCOMPARE(record_.NULL_ADC, 0);
+    }
+
+    void importRefusesConstantsOutsideTheirRanges()
+    {
+        RecordingPresenter presenter;
+        const QString file = path("hostile.ini");
+        writeFile(file, "[Ust]\r\nplotnost=-inf\r\nskorost=331,5\r\nlmic1=0\r\nlmic2=0,2\r\n"
+                        "VOLT=nan\r\nChuv2=0\r\nChuv3=12,5\r\nNULL_ADC=-2147483648\r\nLCADR=3\r\n");
+        TUst dlg(nullptr);
+        QCOMPARE(spin(dlg, "CSpinEdit4")->maximum(), 16383);   // nor can a user type one
+        QVERIFY(dlg.LoadFromIni(file));
+        // The refused keys keep what the dialog showed; the others are loaded.
+        QCOMPARE(allTexts(dlg), (QStringList{"1,400", "331,5", "0,500", "0,2", "0,1", "0,00263",
+                                             "3", "1", "1120", "1", "1,000", "12,5", "1", "1", "1"}));
+        QCOMPARE(presenter.messages.size(), size_t{1});
+        const QString text = QString::fromStdString(presenter.messages[0].text);
+        for (const char* key : {"plotnost = -inf", "lmic1 = 0", "VOLT = nan", "Chuv2 = 0",
+                                "NULL_ADC = -2147483648 (допускается целое число от 0 до 16383)"})
+            QVERIFY2(text.contains(key), qPrintable(text));
+        QVERIFY2(!text.contains("skorost") && !text.contains("Chuv3"), qPrintable(text));
+        clickSave(dlg);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(record_.plotnost, 1.4);
+        QCOMPARE(record_.lmic[0], 0.5);
+        QCOMPARE(record_.Chuv[1], 1.0);
+        QCOMPARE(record_.NULL_ADC, 1120);
     }
 
     void readsAndUpdatesAFileWrittenOnWindows()

@@ -1,13 +1,20 @@
 #include "SettingsStore.h"
 
+#include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStringDecoder>
+
+#include "SettingLimits.h"
 
 #include <cmath>
+#include <limits>
+#include <optional>
 
 namespace {
 QString g_fileName;
@@ -48,7 +55,7 @@ bool textOf(const QSettings& st, const QString& path, QString& out)
 // as missing. The layout is the same as before ("[Section]" lines, "key=value" lines, keys
 // percent-encoded as QSettings writes them), so existing stores read as they did.
 
-// A store file is a few KB; anything far larger is not one and is read as empty.
+// A store file is a few KB; anything far larger is not one.
 constexpr qint64 kMaxStoreBytes = 1 << 20;
 
 bool isQuote(QChar c)
@@ -56,25 +63,48 @@ bool isQuote(QChar c)
     return c == QLatin1Char('"');
 }
 
-bool readStore(QIODevice& device, QSettings::SettingsMap& map)
+// Reads the text of a store file into map. Returns why the file is not one the program can
+// read fully (in words for the user's message), or an empty text when every line was read.
+// A file that is not read fully is not read at all: half a store would mix the user's values
+// with defaults and then be written back as if it were the user's.
+QString parseStore(const QByteArray& bytes, QSettings::SettingsMap& map)
 {
-    if (device.size() > kMaxStoreBytes)
-        return true;
-    const QString text = QString::fromUtf8(device.read(kMaxStoreBytes));
+    map.clear();
+    if (bytes.size() > kMaxStoreBytes)
+        return QStringLiteral("файл больше 1 МБ");
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return QStringLiteral("файл не в кодировке UTF-8");
+    if (text.startsWith(QChar(0xFEFF)))   // a byte-order mark some editors add
+        text.remove(0, 1);
+    for (const QChar c : std::as_const(text)) {
+        if (c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            return QStringLiteral("в файле двоичные данные");
+    }
     QString section;
+    int lineNumber = 0;
     for (QStringView line : QStringView(text).split(QRegularExpression(QStringLiteral("\\r\\n|\\r|\\n")))) {
+        ++lineNumber;
         line = line.trimmed();
         if (line.isEmpty() || line.front() == QLatin1Char(';') || line.front() == QLatin1Char('#'))
             continue;
+        const QString notIni = QStringLiteral("строка %1 не является ни заголовком раздела, ни ключом")
+                                   .arg(lineNumber);
         if (line.front() == QLatin1Char('[')) {
             const qsizetype close = line.indexOf(QLatin1Char(']'));
-            section = QString::fromUtf8(QByteArray::fromPercentEncoding(
-                line.mid(1, close < 0 ? -1 : close - 1).trimmed().toUtf8()));
+            if (close < 0) {
+                map.clear();
+                return notIni;
+            }
+            section = QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(1, close - 1).trimmed().toUtf8()));
             continue;
         }
         const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq <= 0)
-            continue;
+        if (eq <= 0) {
+            map.clear();
+            return notIni;
+        }
         const QString key = QString::fromUtf8(QByteArray::fromPercentEncoding(line.left(eq).trimmed().toUtf8()));
         QStringView value = line.mid(eq + 1).trimmed();
         if (value.size() >= 2 && isQuote(value.front()) && isQuote(value.back()))
@@ -85,7 +115,33 @@ bool readStore(QIODevice& device, QSettings::SettingsMap& map)
         if (!map.contains(path))   // the first of two keys wins
             map.insert(path, value.toString());
     }
-    return true;
+    return QString();
+}
+
+bool readStore(QIODevice& device, QSettings::SettingsMap& map)
+{
+    if (device.size() > kMaxStoreBytes) {
+        map.clear();
+        return false;
+    }
+    return parseStore(device.read(kMaxStoreBytes + 1), map).isEmpty();
+}
+
+// Why the store file at path cannot be read fully; empty when it can, or when there is none.
+QString storeFileProblem(const QString& path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return QString();
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("файл не открывается для чтения: %1").arg(file.errorString());
+    if (file.size() > kMaxStoreBytes)
+        return QStringLiteral("файл больше 1 МБ");
+    const QByteArray bytes = file.read(kMaxStoreBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return QStringLiteral("ошибка чтения: %1").arg(file.errorString());
+    QSettings::SettingsMap ignored;
+    return parseStore(bytes, ignored);
 }
 
 QByteArray encodedName(const QString& name)
@@ -101,6 +157,10 @@ bool writeStore(QIODevice& device, const QSettings::SettingsMap& map)
     bool first = true;
     for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
         const qsizetype slash = it.key().indexOf(QLatin1Char('/'));
+        // A foreign top-level key "x/" would come out as a line "=..." under [x], which no
+        // reader takes for a key: it is dropped rather than making the whole file unreadable.
+        if (slash == it.key().size() - 1)
+            continue;
         const QString keySection = slash < 0 ? QStringLiteral("General") : it.key().left(slash);
         if (first || keySection != section) {
             if (!first)
@@ -128,15 +188,24 @@ QSettings::Format storeFormat()
 }  // namespace
 
 struct SettingsStore::Impl {
-    QSettings settings;
-    Impl() : settings(FileName(), storeFormat()) {}
+    // Not opened while the file is one the program cannot read fully: such a store reads as
+    // empty and takes no writes, so the user's file is never replaced by the program's
+    // defaults, whoever writes a key.
+    std::optional<QSettings> settings;
+    QString problem;
+    Impl() : problem(storeFileProblem(FileName()))
+    {
+        if (problem.isEmpty())
+            settings.emplace(FileName(), storeFormat());
+    }
 };
 
 SettingsStore::SettingsStore() : d_(new Impl) {}
 
 SettingsStore::~SettingsStore()
 {
-    d_->settings.sync();
+    if (d_->settings)
+        d_->settings->sync();
     delete d_;
 }
 
@@ -150,10 +219,20 @@ QString SettingsStore::FileName()
     return g_fileName.isEmpty() ? defaultFileName() : g_fileName;
 }
 
+QString SettingsStore::UnreadableReason() const
+{
+    return d_->problem;
+}
+
+bool SettingsStore::Contains(const QString& section, const QString& key) const
+{
+    return d_->settings && d_->settings->contains(keyOf(section, key));
+}
+
 int SettingsStore::ReadInteger(const QString& section, const QString& key, int def) const
 {
     QString t;
-    if (!textOf(d_->settings, keyOf(section, key), t))
+    if (!d_->settings || !textOf(*d_->settings, keyOf(section, key), t))
         return def;
     bool ok = false;
     const int v = t.toInt(&ok);
@@ -163,7 +242,7 @@ int SettingsStore::ReadInteger(const QString& section, const QString& key, int d
 bool SettingsStore::ReadBool(const QString& section, const QString& key, bool def) const
 {
     QString t;
-    if (!textOf(d_->settings, keyOf(section, key), t))
+    if (!d_->settings || !textOf(*d_->settings, keyOf(section, key), t))
         return def;
     if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
         return true;
@@ -177,7 +256,7 @@ bool SettingsStore::ReadBool(const QString& section, const QString& key, bool de
 double SettingsStore::ReadFloat(const QString& section, const QString& key, double def) const
 {
     QString t;
-    if (!textOf(d_->settings, keyOf(section, key), t))
+    if (!d_->settings || !textOf(*d_->settings, keyOf(section, key), t))
         return def;
     bool ok = false;
     const double v = t.toDouble(&ok);
@@ -186,19 +265,21 @@ double SettingsStore::ReadFloat(const QString& section, const QString& key, doub
 
 void SettingsStore::WriteInteger(const QString& section, const QString& key, int value)
 {
-    d_->settings.setValue(keyOf(section, key), QString::number(value));
+    if (d_->settings)
+        d_->settings->setValue(keyOf(section, key), QString::number(value));
 }
 
 void SettingsStore::WriteBool(const QString& section, const QString& key, bool value)
 {
-    d_->settings.setValue(keyOf(section, key), value ? QStringLiteral("1") : QStringLiteral("0"));
+    if (d_->settings)
+        d_->settings->setValue(keyOf(section, key), value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void SettingsStore::WriteFloat(const QString& section, const QString& key, double value)
 {
     // Shortest text that reads back as the same double.
-    d_->settings.setValue(keyOf(section, key),
-                          QString::number(value, 'g', QLocale::FloatingPointShortest));
+    if (d_->settings)
+        d_->settings->setValue(keyOf(section, key), QString::number(value, 'g', QLocale::FloatingPointShortest));
 }
 
 namespace {
@@ -217,12 +298,32 @@ QString chuvKey(const Settings& s, int j)
 {
     return indexed("Chuv", s.Chs[j] + 1);
 }
+
+bool isPermutation(const std::array<int32_t, 6>& order)
+{
+    std::array<bool, 6> seen{};
+    for (const int32_t channel : order) {
+        if (channel < 0 || channel > 5 || seen[static_cast<size_t>(channel)])
+            return false;
+        seen[static_cast<size_t>(channel)] = true;
+    }
+    return true;
+}
 }  // namespace
 
-void LoadSettings(Settings& s)
+StoreLoadReport LoadSettings(Settings& s)
 {
     const Settings def = DefaultSettings();
     SettingsStore st;
+    StoreLoadReport report;
+    report.unreadable = st.UnreadableReason();
+
+    // A constant that is there but is no number is as impossible as one out of range: it is
+    // read as NaN (or an impossible code) so that the range check below refuses and names it.
+    const double notANumber = std::numeric_limits<double>::quiet_NaN();
+    const auto constant = [&](const QString& section, const QString& key, double fallback) {
+        return st.Contains(section, key) ? st.ReadFloat(section, key, notANumber) : fallback;
+    };
 
     s.type_sig = st.ReadInteger(kDemo, "type_sig", def.type_sig);
     s.freq_sig = st.ReadInteger(kDemo, "freq_sig", def.freq_sig);
@@ -240,10 +341,19 @@ void LoadSettings(Settings& s)
     s.FOrder = st.ReadInteger(kMag, "FOrder", def.FOrder);
     s.prorezM = st.ReadInteger(kMag, "prorezM", def.prorezM);
     s.zader = st.ReadInteger(kMag, "zader", def.zader);
-    s.NULL_ADC = st.ReadInteger(kMag, "NULL_ADC", def.NULL_ADC);
+    s.NULL_ADC = st.Contains(kMag, "NULL_ADC") ? st.ReadInteger(kMag, "NULL_ADC", -1) : def.NULL_ADC;
 
     for (int n = 1; n <= 6; ++n)
         s.Chs[n - 1] = st.ReadInteger(kChs, indexed("Chs", n), n - 1);
+    // The reader indexes its channels through the map, and the sensitivity keys are numbered
+    // through it: anything but a permutation of 0 ... 5 gives way to the default order.
+    if (!isPermutation(s.Chs)) {
+        for (int n = 1; n <= 6; ++n) {
+            if (s.Chs[n - 1] != def.Chs[n - 1])
+                report.refused.push_back("Chs" + std::to_string(n));
+        }
+        s.Chs = def.Chs;
+    }
 
     for (int j = 1; j <= 6; ++j) {
         const int i = j - 1;
@@ -254,18 +364,27 @@ void LoadSettings(Settings& s)
         s.G_Color[i] = st.ReadInteger(kMag, indexed("G_Color", j), def.G_Color[i]);
         s.G_Tol[i] = st.ReadInteger(kMag, indexed("G_Tol", j), def.G_Tol[i]);
         s.G_Vis[i] = st.ReadBool(kMag, indexed("G_Vis", j), def.G_Vis[i]);
-        s.Chuv[i] = st.ReadFloat(kMag, chuvKey(s, i), def.Chuv[i]);
+        s.Chuv[i] = constant(kMag, chuvKey(s, i), def.Chuv[i]);
     }
 
     s.S_PA_OR_VOLT = st.ReadInteger(kSav, "S_PA_OR_VOLT", def.S_PA_OR_VOLT);
-    s.plotnost = st.ReadFloat(kSav, "plotnost", def.plotnost);
-    s.VOLT = st.ReadFloat(kSav, "VOLT", def.VOLT);
-    s.skorost = st.ReadFloat(kSav, "skorost", def.skorost);
+    s.plotnost = constant(kSav, "plotnost", def.plotnost);
+    s.VOLT = constant(kSav, "VOLT", def.VOLT);
+    s.skorost = constant(kSav, "skorost", def.skorost);
     for (int n = 1; n <= 3; ++n)
-        s.lmic[n - 1] = st.ReadFloat(kSav, indexed("lmic", n), def.lmic[n - 1]);
+        s.lmic[n - 1] = constant(kSav, indexed("lmic", n), def.lmic[n - 1]);
     s.S_Fmin = st.ReadInteger(kSav, "S_Fmin", def.S_Fmin);
     s.S_Fmax = st.ReadInteger(kSav, "S_Fmax", def.S_Fmax);
     s.impuls = st.ReadBool(kSav, "impuls", true) ? 1 : 0;
+
+    // Sensitivities are named as the file names them, through the channel order.
+    for (const std::string& key : RepairConstants(s)) {
+        if (key.rfind("Chuv", 0) == 0 && key.size() == 5)
+            report.refused.push_back(chuvKey(s, key[4] - '1').toStdString());
+        else
+            report.refused.push_back(key);
+    }
+    return report;
 }
 
 void SaveMainCloseSettings(const Settings& s)
@@ -314,9 +433,14 @@ void SaveSettingsDialogKeys(const Settings& s)
 
 void SaveChannelOrderKeys(const Settings& s)
 {
+    // The sensitivity keys are numbered through the order, so they are filed again under the
+    // new numbers in the same write: each sensitivity stays with the element the user gave it
+    // to, and a store that holds the new order never holds the old numbering.
     SettingsStore st;
     for (int n = 1; n <= 6; ++n)
         st.WriteInteger(kChs, indexed("Chs", n), s.Chs[n - 1]);
+    for (int j = 0; j < 6; ++j)
+        st.WriteFloat(kMag, chuvKey(s, j), s.Chuv[j]);
 }
 
 void SaveChartAppearance(const Settings& s, int chart)
@@ -332,4 +456,56 @@ void SaveChartAppearance(const Settings& s, int chart)
     st.WriteBool(kMag, indexed("G_Setka", j), s.G_Setka[chart]);
     st.WriteInteger(kMag, indexed("G_Color", j), s.G_Color[chart]);
     st.WriteInteger(kMag, indexed("G_Tol", j), s.G_Tol[chart]);
+}
+
+std::optional<KeptStore> KeepUnreadableStoreAside(const QDate& today)
+{
+    const QString name = SettingsStore::FileName();
+    const QString problem = storeFileProblem(name);
+    if (problem.isEmpty())
+        return std::nullopt;
+    KeptStore kept;
+    kept.problem = problem;
+    // QFile::rename never replaces an existing file, so an earlier kept store survives.
+    const QString base = name + QStringLiteral(".unreadable-") + today.toString(QStringLiteral("yyyy-MM-dd"));
+    QFile file(name);
+    for (int n = 1; n <= 100; ++n) {
+        const QString candidate = n == 1 ? base : base + QLatin1Char('-') + QString::number(n);
+        if (QFileInfo::exists(candidate))
+            continue;
+        if (file.rename(candidate)) {
+            kept.keptAs = candidate;
+            return kept;
+        }
+        if (QFileInfo::exists(name) && !QFileInfo::exists(candidate))
+            break;   // not a clash with a kept file: the folder or the file refuses
+    }
+    kept.error = file.errorString();
+    return kept;
+}
+
+std::string StoreStartMessage(const std::optional<KeptStore>& kept, const StoreLoadReport& report)
+{
+    const QString store = QDir::toNativeSeparators(SettingsStore::FileName());
+    QString text;
+    if (kept && !kept->keptAs.isEmpty()) {
+        text = QStringLiteral("Файл настроек не удалось прочитать (%1). Он сохранен под именем\n%2\n"
+                              "Программа начинает работу с настройками по умолчанию.")
+                   .arg(kept->problem, QDir::toNativeSeparators(kept->keptAs));
+    } else if (kept || !report.unreadable.isEmpty()) {
+        const QString problem = kept ? kept->problem : report.unreadable;
+        const QString why = kept && !kept->error.isEmpty() ? QStringLiteral(" (%1)").arg(kept->error) : QString();
+        text = QStringLiteral("Файл настроек\n%1\nне удалось прочитать (%2) и не удалось переименовать%3. "
+                              "Программа работает с настройками по умолчанию и не изменяет этот файл: "
+                              "настройки этого сеанса не будут сохранены.")
+                   .arg(store, problem, why);
+    } else if (!report.refused.empty()) {
+        QStringList keys;
+        for (const std::string& key : report.refused)
+            keys << QString::fromStdString(key);
+        text = QStringLiteral("В файле настроек\n%1\nнедопустимые значения ключей: %2. "
+                              "Вместо них взяты значения по умолчанию.")
+                   .arg(store, keys.join(QStringLiteral(", ")));
+    }
+    return text.toStdString();
 }

@@ -6,7 +6,12 @@
 
 #include "Settings.h"
 
+#include <QDate>
 #include <QString>
+
+#include <optional>
+#include <string>
+#include <vector>
 
 class SettingsStore {
 public:
@@ -23,6 +28,12 @@ public:
     void WriteBool(const QString& section, const QString& key, bool value);   // "0" or "1"
     void WriteFloat(const QString& section, const QString& key, double value);
 
+    // Why the file cannot be read fully (too large, not UTF-8 text, a line that is neither a
+    // section nor a key), or empty. Such a store reads as empty and ignores every write, so
+    // the file stays as it is.
+    QString UnreadableReason() const;
+    bool Contains(const QString& section, const QString& key) const;
+
     // Where the store lives. Tests and the batch tool point it elsewhere; an empty name
     // returns to the user's own store.
     static void SetFileName(const QString& path);
@@ -33,14 +44,37 @@ private:
     Impl* d_;
 };
 
+struct StoreLoadReport {
+    QString unreadable;                 // why the file could not be read (then all defaults)
+    std::vector<std::string> refused;   // keys whose impossible values gave way to defaults
+};
+
 // The whole record, in the order the program has always loaded it ("Chs" before any
 // sensitivity key, because the sensitivity key numbers go through the channel order).
-void LoadSettings(Settings& s);
+// A channel order that is not a permutation and constants outside their ranges
+// (SettingLimits.h) are replaced by their defaults and named in the report, sensitivities
+// by their keys in the file.
+StoreLoadReport LoadSettings(Settings& s);
 // The part of the record the main window writes when it is closed.
 void SaveMainCloseSettings(const Settings& s);
 // Constants, calibration and frame settings, after the settings dialog.
 void SaveSettingsDialogKeys(const Settings& s);
-// The channel order, after the channel-order dialog.
+// The channel order, after the channel-order dialog, with the sensitivities filed under
+// the key numbers of the new order.
 void SaveChannelOrderKeys(const Settings& s);
 // The six appearance keys of one chart (0-based), written at once by the chart-axis dialog.
 void SaveChartAppearance(const Settings& s, int chart);
+
+// At start-up, before the load: a store file the program cannot read fully is renamed to
+// "<name>.unreadable-<yyyy-MM-dd>" beside it (with "-2", "-3", ... when that name is taken),
+// so the program starts from defaults without ever writing over it. Nothing when the file
+// reads fully or does not exist; keptAs empty (and error set) when it could not be renamed.
+struct KeptStore {
+    QString problem;
+    QString keptAs;
+    QString error;
+};
+std::optional<KeptStore> KeepUnreadableStoreAside(const QDate& today = QDate::currentDate());
+
+// The one message about the store the main window shows at start-up (UTF-8), or empty.
+std::string StoreStartMessage(const std::optional<KeptStore>& kept, const StoreLoadReport& report);
