@@ -292,7 +292,15 @@ std::string BuildSettings(const ParsedArgs& args, Settings& s)
             return "--store: " + *store + " " + fileKindText(st.st_mode);
         SettingsStore::SetFileName(QString::fromStdString(*store));
     }
-    LoadSettings(s);
+    const StoreLoadReport report = LoadSettings(s);
+    // The store has already replaced what it could not take by defaults; a run must not go on
+    // with them as if they were the user's, so each is refused unless the INI file or an
+    // option gives the value.
+    if (!report.unreadable.isEmpty())
+        return "the settings store " + SettingsStore::FileName().toStdString() + " cannot be read (" +
+               report.unreadable.toStdString() +
+               "); the program leaves it as it is: start the program once to keep it aside, or "
+               "name another with --store";
     // Keys set by the INI file or an option; the store's value of any other key is checked
     // at the end, so a value that is overridden never stops a run.
     std::set<std::string> given;
@@ -347,6 +355,13 @@ std::string BuildSettings(const ParsedArgs& args, Settings& s)
     for (const std::string& error : {list("--spacing", "lmic", 3, s.lmic.data()), list("--sens", "Chuv", 6, s.Chuv.data())})
         if (!error.empty())
             return error;
+    for (const std::string& key : report.refused)
+        if (!given.count(key))
+            return "the settings store " + SettingsStore::FileName().toStdString() + ": " + key +
+                   " holds a value the program cannot use (" +
+                   (key.rfind("Chs", 0) == 0 ? std::string("a channel order of 1..6, each once")
+                                              : ConstantRangeText(key)) +
+                   "); correct it in the settings dialog, or give the value with an option";
     for (const ConstantField& field : constantFields(s)) {
         const double v = field.code ? *field.code : *field.number;
         if (!given.count(field.key) && !IsValidConstant(field.key, v))
