@@ -68,15 +68,6 @@ Controls Observe(TFileSave& w)
             !ui->Button2->isHidden() && !ui->Button9->isHidden()};
 }
 
-int NoticesOnScreen()
-{
-    int count = 0;
-    for (QWidget* widget : QApplication::allWidgets())
-        if (qobject_cast<TS_Wait*>(widget) && widget->isVisible())
-            ++count;
-    return count;
-}
-
 // Answers like RecordingPresenter, but lets events through first as a real message box does
 // while it waits for the user.
 class EventPassingPresenter : public RecordingPresenter {
@@ -389,7 +380,7 @@ private slots:
         int noticesOnScreen = -1;
         OnNextModal([&](QWidget* modal) {
             QVERIFY(qobject_cast<TMath*>(modal));
-            noticesOnScreen = NoticesOnScreen();
+            noticesOnScreen = TS_Wait::visibleCount();
             qobject_cast<TMath*>(modal)->form()->Button3->click();
         });
         w.Button4Click();

@@ -38,15 +38,6 @@ double PointValue(TFileSave& w, int channel, int index)
     return (w.chart().series(channel)->data()->constBegin() + index)->value;
 }
 
-int NoticesOnScreen()
-{
-    int count = 0;
-    for (QWidget* widget : QApplication::allWidgets())
-        if (qobject_cast<TS_Wait*>(widget) && widget->isVisible())
-            ++count;
-    return count;
-}
-
 }   // namespace
 
 class TFileSaveTest : public QObject {
@@ -195,7 +186,7 @@ private slots:
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box || !box->isVisible() || box->buttons().isEmpty())
                 return;
-            noticesAtEachBox.push_back(NoticesOnScreen());
+            noticesAtEachBox.push_back(TS_Wait::visibleCount());
             box->buttons().constFirst()->click();
         });
         poll.start();
@@ -207,7 +198,7 @@ private slots:
         QCOMPARE(result, int(QDialog::Rejected));
         QVERIFY(!noticesAtEachBox.empty());
         QCOMPARE(noticesAtEachBox, std::vector<int>(noticesAtEachBox.size(), 0));
-        QCOMPARE(NoticesOnScreen(), 0);
+        QCOMPARE(TS_Wait::visibleCount(), 0);
     }
 
     void unitChangeIgnoredUntilFirstDraw()

@@ -92,3 +92,9 @@ int TS_Wait::liveCount()
 {
     return static_cast<int>(liveNotices().size());
 }
+
+int TS_Wait::visibleCount()
+{
+    return static_cast<int>(std::count_if(liveNotices().begin(), liveNotices().end(),
+                                          [](const TS_Wait* notice) { return notice->isVisible(); }));
+}

@@ -24,6 +24,8 @@ public:
 
     // How many notices exist right now; tests check that a command showed (or did not show) one.
     static int liveCount();
+    // Notices on screen now: tests check that none sits over a message or a dialog.
+    static int visibleCount();
 
 private:
     Ui::TS_Wait* ui;
