@@ -193,6 +193,13 @@ std::string BandLimitWarning(const IntensitySpectraView& spectra, const BandResu
                              const std::array<double, 3>& spacings, double soundSpeed,
                              double windowEnbw)
 {
+    return ProbeLimitTextRu(CheckBandLimits(spectra, band, spacings, soundSpeed, windowEnbw));
+}
+
+ProbeLimitCheck CheckBandLimits(const IntensitySpectraView& spectra, const BandResult& band,
+                                const std::array<double, 3>& spacings, double soundSpeed,
+                                double windowEnbw)
+{
     int strongest = -1;
     double largest = -1.0;
     for (int k = band.first; k < band.end && k < spectra.bins; ++k) {
@@ -204,6 +211,5 @@ std::string BandLimitWarning(const IntensitySpectraView& spectra, const BandResu
             strongest = k;
         }
     }
-    return ProbeLimitTextRu(
-        CheckProbeLimits(band.fHi, spacings, soundSpeed, windowEnbw, strongest));
+    return CheckProbeLimits(band.fHi, spacings, soundSpeed, windowEnbw, strongest);
 }

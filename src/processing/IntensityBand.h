@@ -4,6 +4,7 @@
 // same file wherever it is taken.
 #pragma once
 
+#include "ProbeLimits.h"
 #include "ResultVectors.h"
 
 #include <QString>
@@ -97,3 +98,7 @@ double WindowItemEnbw(int windowItem, int n);
 std::string BandLimitWarning(const IntensitySpectraView& spectra, const BandResult& band,
                              const std::array<double, 3>& spacings, double soundSpeed,
                              double windowEnbw);
+// The findings behind that sentence, for callers that word them themselves.
+ProbeLimitCheck CheckBandLimits(const IntensitySpectraView& spectra, const BandResult& band,
+                                const std::array<double, 3>& spacings, double soundSpeed,
+                                double windowEnbw);

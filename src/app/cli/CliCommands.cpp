@@ -789,26 +789,9 @@ std::string spectraCsv(const Context& ctx, const IntensitySpectra& spectra, cons
 std::vector<std::string> probeLimitWarnings(const Settings& s, const IntensitySpectra& spectra, const BandResult& band,
                                             int impuls, int windowItem)
 {
-    // An impulse is never weighted; a periodic signal is, and the routine that weights it
-    // gives the window's equivalent noise bandwidth (a few thousand points give it exactly
-    // enough to tell the windows apart).
-    double enbw = 1.0;
-    if (impuls == 1 && windowItem != 0) {
-        std::vector<double> probe(4096, 1.0);
-        WindowConstants constants;
-        if (ApplyWindowListItem(probe.data(), static_cast<int>(probe.size()), windowItem, constants) == 0)
-            enbw = constants.enbw;
-    }
-    int lineBin = -1;
-    double largest = -1.0;
-    for (int k = band.first; k < band.end && k < spectra.bins(); ++k) {
-        const double m = std::hypot(spectra.values[0][k], spectra.values[1][k], spectra.values[2][k]);
-        if (m > largest) {
-            largest = m;
-            lineBin = k;
-        }
-    }
-    const ProbeLimitCheck check = CheckProbeLimits(band.fHi, s.lmic, s.skorost, enbw, lineBin);
+    // An impulse is never weighted; a periodic signal is, with the window of the list item.
+    const double enbw = impuls == 1 ? WindowItemEnbw(windowItem, spectra.bins()) : 1.0;
+    const ProbeLimitCheck check = CheckBandLimits(spectra.view(), band, s.lmic, s.skorost, enbw);
     std::vector<std::string> warnings;
     if (check.aboveSpacingLimit) {
         ProbeLimitCheck one = check;
