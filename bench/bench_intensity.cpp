@@ -81,7 +81,7 @@ void BM_ComputeIntensitySpectra(benchmark::State& state)
         channels[k] = segment.samples[static_cast<size_t>(k)].data();
     }
     for (auto _ : state) {
-        benchmark::DoNotOptimize(ComputeIntensitySpectra(windowItem, kSamples, channels, segment.time.data(),
+        benchmark::DoNotOptimize(ComputeIntensitySpectra(IntensityConstantsFrom(CurrentSettings(), TestSignalFlag()), windowItem, kSamples, channels, segment.time.data(),
                                                          groups[0], groups[1], groups[2], groups[3]));
         benchmark::ClobberMemory();
     }

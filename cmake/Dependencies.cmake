@@ -20,6 +20,10 @@ if(SONORIX_BENCH)
   sonorix_require(benchmark_FOUND libbenchmark-dev "Google Benchmark")
 endif()
 
+# QtCore is needed without the windows too: the settings store and the batch tool use it.
+find_package(Qt6 QUIET COMPONENTS Core)
+sonorix_require(Qt6Core_FOUND qt6-base-dev "Qt 6 Core")
+
 if(SONORIX_GUI)
   find_package(Qt6 QUIET COMPONENTS Core Gui Widgets PrintSupport OpenGL OpenGLWidgets Test)
   sonorix_require(Qt6Widgets_FOUND qt6-base-dev "Qt 6 Widgets")

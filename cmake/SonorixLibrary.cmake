@@ -1,13 +1,16 @@
-# sonorix_library(NAME [QT] LIBS ...): a static library of the .cpp/.h/.ui files in the
-# calling folder (not its subfolders). QT turns on moc/uic and the precompiled chart header.
+# sonorix_library(NAME [QT|CORE] LIBS ...): a static library of the .cpp/.h/.ui files in the
+# calling folder (not its subfolders). QT turns on moc/uic and the precompiled chart header;
+# CORE links QtCore alone, for libraries the batch tool uses.
 function(sonorix_library name)
-  cmake_parse_arguments(ARG "QT" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "QT;CORE" "" "LIBS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS
     "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/*.h"
     "${CMAKE_CURRENT_SOURCE_DIR}/*.ui" "${CMAKE_CURRENT_SOURCE_DIR}/*.qrc")
   set(qt_libs "")
   if(ARG_QT)
     set(qt_libs Qt6::Widgets ${SONORIX_QCP_TARGET})
+  elseif(ARG_CORE)
+    set(qt_libs Qt6::Core)
   endif()
   if(NOT sources MATCHES "\\.cpp")
     # A subsystem whose windows have not landed yet: headers only, or nothing.

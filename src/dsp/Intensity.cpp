@@ -1,7 +1,6 @@
 // Intensity spectra of the three microphone pairs and their band values.
 #include "Intensity.h"
 
-#include "MessageBox.h"
 #include "PeakDetector.h"
 #include "RealDft.h"
 #include "Settings.h"
@@ -69,7 +68,18 @@ double ContextMagnitude(const double* spectrum, int bins, int i)
 
 }   // namespace
 
-AnalysisStatus ComputeIntensitySpectra(int windowItem, int N, const double* const channels[6],
+IntensityConstants IntensityConstantsFrom(const Settings& settings, bool testSignal)
+{
+    IntensityConstants constants;
+    constants.density = settings.plotnost;
+    constants.soundSpeed = settings.skorost;
+    constants.spacings = {settings.lmic[0], settings.lmic[1], settings.lmic[2]};
+    constants.pascalPerUnit = testSignal ? settings.VOLT * kTestSignalPascalPerVolt : kFilePascalPerStep;
+    constants.periodic = settings.impuls == kImpulsPeriodic;
+    return constants;
+}
+
+AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int windowItem, int N, const double* const channels[6],
                                        const double* t, double* const I[3], double* const J[3],
                                        double* const K[3], double* const P[3])
 {
@@ -78,11 +88,10 @@ AnalysisStatus ComputeIntensitySpectra(int windowItem, int N, const double* cons
         ZeroResults(N > 0 ? static_cast<size_t>(N) / 2 : 0, I, J, K, P);
         return kIntensityTooFewSamples;
     }
-    const Settings& settings = CurrentSettings();
-    const bool periodic = settings.impuls == kImpulsPeriodic;
-    const double g = TestSignalFlag() ? settings.VOLT * kTestSignalPascalPerVolt : kFilePascalPerStep;
-    const double rho = settings.plotnost;
-    const double c = settings.skorost;
+    const bool periodic = constants.periodic;
+    const double g = constants.pascalPerUnit;
+    const double rho = constants.density;
+    const double c = constants.soundSpeed;
     const double duration = t[N - 1];
     const double df = 1.0 / duration;
     const double S = periodic ? 1.0 : duration;
@@ -126,7 +135,7 @@ AnalysisStatus ComputeIntensitySpectra(int windowItem, int N, const double* cons
             ZeroResults(bins, I, J, K, P);
             return kIntensityNoMemory;
         }
-        const double dr = settings.lmic[a];
+        const double dr = constants.spacings[a];
         const double activeScale = -power / (kFourPi * df * rho * dr);
         const double reactiveScale = power / (kEightPi * df * rho * dr);
         const double kineticScale = power / (kSixteenPiSquared * df * df * rho * dr * dr);
@@ -253,7 +262,6 @@ AnalysisStatus SumBandHarmonics(int first, int end, int bins, const double* spec
         }
     }
     if (status != kAnalysisOk) {
-        ShowMessageBox("Ошибка", "Невозможно выполнить пик-детектор", MB_OK);
         return status;
     }
 

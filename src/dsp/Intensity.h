@@ -26,6 +26,22 @@ constexpr AnalysisStatus kBandBadBinWidth = -20016;
 constexpr double kFilePascalPerStep = 0.1220703125;
 constexpr double kTestSignalPascalPerVolt = 400.0;
 
+// What the intensity spectra need besides the samples: the medium, the probe and how the
+// samples become pascals. The callers fill it from their settings (IntensityConstantsFrom).
+struct IntensityConstants {
+    double density = 0.0;                    // rho, kg/m^3
+    double soundSpeed = 0.0;                 // c, m/s
+    std::array<double, 3> spacings{};        // dr of the x, y, z pairs, m
+    double pascalPerUnit = kFilePascalPerStep;
+    bool periodic = true;                    // false: an impulse
+};
+
+struct Settings;
+// The constants of the settings record: impuls, plotnost, skorost, lmic, and the pressure
+// factor of a file (kFilePascalPerStep) or of the synthesised test signal (VOLT x
+// kTestSignalPascalPerVolt).
+IntensityConstants IntensityConstantsFrom(const Settings& settings, bool testSignal);
+
 // ComputeIntensitySpectra fills, for bins i = 0 ... N/2 - 1 and axes a = 0, 1, 2,
 //     I[a][i] = -Im(P_p conj P_q) / (4 pi f_i rho dr_a)           active intensity
 //     J[a][i] = (|P_q|^2 - |P_p|^2) / (8 pi f_i rho dr_a)         reactive intensity
@@ -36,15 +52,14 @@ constexpr double kTestSignalPascalPerVolt = 400.0;
 // signal and S = t[N-1] for an impulse. With peak amplitudes, K and P are time averages: a
 // plane wave gives K_x + K_y + K_z = P of each axis. Bin 0 (f = 0) takes the values of bin 1.
 //
-// Reads from the settings record: impuls (1 periodic: the channels are weighted by window
-// list item `windowItem` as the amplitude spectra are, 0 "Нет" none; 0 impulse: never
-// weighted), VOLT, plotnost (rho), skorost (c), lmic (dr_a); and the test-signal flag, which
-// picks the pressure factor. A zero rho, c, dr_a or t[N-1] gives infinite or undefined values,
-// passed on as they are. The inputs are not changed.
+// A periodic signal is weighted by window list item `windowItem` as the amplitude spectra
+// are (0 "Нет": none); an impulse never. The samples are multiplied by pascalPerUnit. A zero
+// rho, c, dr_a or t[N-1] gives infinite or undefined values, passed on as they are. The
+// inputs are not changed.
 //
 // Status: 0; kIntensityTooFewSamples for N < 4 (the N/2 bins, if any, are set to 0);
 // kIntensityNoMemory when work memory cannot be obtained (all bins set to 0).
-AnalysisStatus ComputeIntensitySpectra(int windowItem, int N, const double* const channels[6],
+AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int windowItem, int N, const double* const channels[6],
                                        const double* t, double* const I[3], double* const J[3],
                                        double* const K[3], double* const P[3]);
 
@@ -74,7 +89,8 @@ AnalysisStatus IntegrateBand(int first, int end, int bins, double df, const doub
 // to 0. `frequencies` is not used.
 //
 // Status: 0; kBandEmpty or kBandOutsideSpectrum (nothing read); kIntensityNoMemory; the
-// detector's status when ten attempts all failed, after the message "Невозможно выполнить
-// пик-детектор" captioned "Ошибка". bandValue is 0 on every failure.
+// detector's status when ten attempts all failed (the caller says "Невозможно выполнить
+// пик-детектор", kPeakDetectorFailedText). bandValue is 0 on every failure.
+constexpr const char* kPeakDetectorFailedText = "Невозможно выполнить пик-детектор";
 AnalysisStatus SumBandHarmonics(int first, int end, int bins, const double* spectrum,
                                 const double* frequencies, double& bandValue);

@@ -92,23 +92,17 @@ void FindMinMax(int n, const double* a, double& min, double& max)
     }
 }
 
-std::array<double, 6>& DisplayUnitFactors()
-{
-    static std::array<double, 6> factors{1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
-    return factors;
-}
-
 namespace {
 
-double ChannelFactor(int channel)
+double ChannelFactor(const std::array<double, 6>& factors, int channel)
 {
-    return (channel >= 0 && channel < 6) ? DisplayUnitFactors()[channel] : 1.0;
+    return (channel >= 0 && channel < 6) ? factors[static_cast<size_t>(channel)] : 1.0;
 }
 
 }   // namespace
 
 void LocalExtremes(int n, double lo, double hi, const double* x, const double* y, int channel,
-                   double& min, double& max)
+                   const std::array<double, 6>& factors, double& min, double& max)
 {
     if (n < 1) {
         min = 0.0;
@@ -132,7 +126,7 @@ void LocalExtremes(int n, double lo, double hi, const double* x, const double* y
     if (end < start) {
         end = start;
     }
-    const double factor = ChannelFactor(channel);
+    const double factor = ChannelFactor(factors, channel);
     min = factor * y[start];
     max = min;
     for (int i = start; i <= end; ++i) {
@@ -224,7 +218,8 @@ int CursorIndex(int first, int last, const double* x, double value)
 
 void BuildCursorReadouts(int /*pixel1*/, int /*pixel2*/, int first, int last, const double* x,
                          const double* const channels[6], std::array<std::string, 3>& texts,
-                         double cursor1, double cursor2, bool spectrumView)
+                         double cursor1, double cursor2, bool spectrumView,
+                         const std::array<double, 6>& factors)
 {
     if (spectrumView) {
         texts = {"f(Гц)= ", "f(Гц)= ", "df(Гц)= "};
@@ -239,7 +234,6 @@ void BuildCursorReadouts(int /*pixel1*/, int /*pixel2*/, int first, int last, co
     texts[0] += NumberText(x[i1], 1) + ";";
     texts[1] += NumberText(x[i2], 1) + ";";
     texts[2] += NumberText(std::fabs(x[i2] - x[i1]), 1) + ";";
-    const std::array<double, 6>& factors = DisplayUnitFactors();
     for (int c = 0; c < 6; ++c) {
         texts[0] += " K" + std::to_string(c + 1) + "=" + NumberText(factors[c] * channels[c][i1], 1) + ";";
     }

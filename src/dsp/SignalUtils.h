@@ -37,18 +37,13 @@ AnalysisStatus SubtractSeries(const double* x, const double* y, int n, double* z
 // Smallest and largest of a[0 ... n-1]. With n < 1 nothing is read and both are 0.
 void FindMinMax(int n, const double* a, double& min, double& max);
 
-// The factors by which each channel's stored samples are multiplied for display (one per
-// channel, index 0 ... 5), as the processing window's last redraw set them. They start at
-// 1.0. BuildCursorReadouts and LocalExtremes read them.
-std::array<double, 6>& DisplayUnitFactors();
-
-// Extremes of the displayed values F * y[i] (F the display unit factor of `channel`,
-// 0 ... 5; 1.0 for any other index) over the stretch that starts at the first x above lo
+// Extremes of the displayed values F * y[i] (F = factors[channel], the display unit factor
+// of `channel`, 0 ... 5; 1.0 for any other index) over the stretch that starts at the first x above lo
 // (or at 0 when there is none) and ends at the first x above hi (or at n - 2 when there is
 // none, leaving the last sample out). x is ascending. When that stretch is empty, only its
 // first sample is used; with n < 1 both results are 0.
 void LocalExtremes(int n, double lo, double hi, const double* x, const double* y, int channel,
-                   double& min, double& max);
+                   const std::array<double, 6>& factors, double& min, double& max);
 
 // Uniform white noise from a Wichmann-Hill generator whose three stream values are
 // process-wide (1234, 2345, 3456 at start-up) and guarded by a lock:
@@ -64,7 +59,8 @@ std::array<int32_t, 3> NoiseState();
 void SetNoiseState(const std::array<int32_t, 3>& state);
 
 // The three readout texts under the chart for two measuring cursors at x values cursor1
-// and cursor2: text 1 and 2 give x and the six displayed channel values at each cursor,
+// and cursor2: text 1 and 2 give x and the six displayed channel values (factors[c] times
+// the stored value, factors[c] the display unit factor of channel c) at each cursor,
 // text 3 the differences ("t(с)= ", "dt(с)= " in the time view, "f(Гц)= ", "df(Гц)= " in
 // the spectrum view; numbers with 1 decimal). A cursor reads the first sample in
 // first ... last whose x exceeds its value, or sample `last` when none does. With an
@@ -72,7 +68,8 @@ void SetNoiseState(const std::array<int32_t, 3>& state);
 // arguments are accepted for the caller's convenience and not used.
 void BuildCursorReadouts(int pixel1, int pixel2, int first, int last, const double* x,
                          const double* const channels[6], std::array<std::string, 3>& texts,
-                         double cursor1, double cursor2, bool spectrumView);
+                         double cursor1, double cursor2, bool spectrumView,
+                         const std::array<double, 6>& factors);
 
 // "hh:mm:ss", or "hh:mm:ss" + separator + two decimals of the seconds with withFraction.
 // The seconds are rounded before the leading zero is decided, and a rounding up to 60

@@ -2,7 +2,6 @@
 #include "Spectra.h"
 
 #include "RealDft.h"
-#include "Settings.h"
 #include "Windows.h"
 
 #include <algorithm>
@@ -11,20 +10,12 @@
 #include <memory>
 #include <new>
 
-namespace {
-
-// The setting `impuls` is 1 for a periodic signal and 0 for an impulse.
-constexpr int32_t kImpulsPeriodic = 1;
-
-}   // namespace
-
-bool ComputeAmplitudeSpectra(int N, int windowItem, double scale, const double* const channels[6],
+bool ComputeAmplitudeSpectra(int N, int windowItem, bool periodic, double scale, const double* const channels[6],
                              double* const spectra[6])
 {
     if (N <= 1) {
         return false;
     }
-    const bool periodic = CurrentSettings().impuls == kImpulsPeriodic;
     const size_t n = static_cast<size_t>(N);
     const size_t bins = n / 2;
 

@@ -300,13 +300,12 @@ void TFileSave::Redraw(const std::array<const double*, 6>& set, const double* x)
     // Intensity curves are W/m^2 already: no unit factor applies to them.
     const int unit = view_.intensityShown ? static_cast<int>(kUnitSpectrum)
                                           : ui->RadioGroup1->itemIndex();
-    DisplayUnitFactors() = DisplayFactors(unit, testMode_, s.VOLT, data_.segment.paPerVolt);
+    displayFactors_ = DisplayFactors(unit, testMode_, s.VOLT, data_.segment.paPerVolt);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         grabToleranceBase_ = screen->availableGeometry().width();
 
-    const std::array<double, 6>& factors = DisplayUnitFactors();
     for (int c = 0; c < 6; ++c)
-        chart_->setSeriesData(c, x, set[c], count, factors[c]);
+        chart_->setSeriesData(c, x, set[c], count, displayFactors_[c]);
     if (view_.spectrumView) {
         chart_->setXRange(s.S_Fmin, s.S_Fmax);
     } else {
@@ -358,7 +357,7 @@ void TFileSave::RadioGroup1Click(int item)
         view_.dbSelected = true;
         data_.EnsureDb();
         // Against the factors of the redraw that showed the amplitude spectra.
-        const std::array<double, 6> factors = DisplayUnitFactors();
+        const std::array<double, 6> factors = displayFactors_;
         const int half = data_.halfCount();
         for (int c = 0; c < 6; ++c)
             for (int k = 0; k < half; ++k)
@@ -432,11 +431,12 @@ void TFileSave::Button5Click()
         // The curve as drawn: the working samples (filtered, transformed) in the time view.
         if (!view_.spectrumView)
             LocalExtremes(n, view_.timeView[0], view_.timeView[1], data_.segment.time.data(),
-                          data_.working[c].data(), c, lo, hi);
+                          data_.working[c].data(), c, displayFactors_, lo, hi);
         else
             LocalExtremes(data_.halfCount(), view_.frequencyView[0], view_.frequencyView[1],
                           data_.frequency.data(),
-                          view_.dbSelected ? data_.db[c].data() : data_.spectra[c].data(), c, lo, hi);
+                          view_.dbSelected ? data_.db[c].data() : data_.spectra[c].data(), c,
+                          displayFactors_, lo, hi);
         view_.localMin[c] = lo;
         view_.localMax[c] = hi;
         chart_->setAxisAutomatic(c, false);
@@ -520,7 +520,7 @@ void TFileSave::UpdateReadouts()
         return;
     }
     BuildCursorReadouts(c1, c2, range[0], range[1], x, set.data(), texts, x1, x2,
-                        view_.spectrumView);
+                        view_.spectrumView, displayFactors_);
     ui->Label1->setText(QString::fromStdString(texts[0]));
     ui->Label2->setText(QString::fromStdString(texts[1]));
     ui->Label3->setText(QString::fromStdString(texts[2]));

@@ -5,7 +5,7 @@
 // by performing Button1Click / Button5Click.
 #pragma once
 
-#include "IntensityBand.h"
+#include "IntensityText.h"
 #include "ProcessingData.h"
 
 #include <QDialog>
@@ -108,6 +108,7 @@ public:
     ChartBands& chart() { return *chart_; }
     Ui::TFileSave* form() { return ui; }
     bool testSignalMode() const { return testMode_; }
+    const std::array<double, 6>& displayFactors() const { return displayFactors_; }
     bool cursorsOn() const { return cursorsOn_; }
     // Axis titles for the current unit: "Канал n (Па)", "(В)" or "(дБА)".
     void SetUnitTitles(const QString& unit);
@@ -182,4 +183,7 @@ private:
     int grabTarget_ = 0;
     bool dragging_ = false;
     int grabToleranceBase_ = 0;
+    // The factors of the last redraw, by which each channel's stored values were shown; the
+    // extremes, readouts and dB values are taken against them.
+    std::array<double, 6> displayFactors_{1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
 };

@@ -156,8 +156,8 @@ void TFileSave::Button6Click()
     const auto working = ProcessingData::ConstPointers(data_.working);
     const auto spectra = ProcessingData::Pointers(data_.spectra);
     // A failed window leaves zero spectra, which the chart then shows as such.
-    (void)ComputeAmplitudeSpectra(n, options_.window, data_.segment.time[n - 1], working.data(),
-                                  spectra.data());
+    (void)ComputeAmplitudeSpectra(n, options_.window, CurrentSettings().impuls == 1,
+                                  data_.segment.time[n - 1], working.data(), spectra.data());
     FillFrequencyAxis();
     Redraw(ProcessingData::ConstPointers(data_.spectra), data_.frequency.data());
     ReleaseWaitNotice();
@@ -424,7 +424,7 @@ void TFileSave::Button7Click()
     // The routine weights a periodic signal (impuls 1) only; an impulse is taken as it is.
     intensityWindowItem_ = CurrentSettings().impuls == 1 ? options_.window : kWindowItemNone;
     const AnalysisStatus status = ComputeIntensitySpectra(
-        options_.window, n, working.data(), data_.segment.time.data(), groups[0], groups[1],
+        IntensityConstantsFrom(CurrentSettings(), testMode_), options_.window, n, working.data(), data_.segment.time.data(), groups[0], groups[1],
         groups[2], groups[3]);
     // The work is over either way: the notice goes before anything is said.
     if (status != kAnalysisOk)
@@ -486,6 +486,8 @@ void TFileSave::Button2Click()
     BandResult band;
     const BandStatus status =
         ReduceBand(intensityView(), range, CurrentSettings().impuls, band);
+    if (band.detectorFailed)
+        ShowMessageBox("Ошибка", kPeakDetectorFailedText, MB_OK);
     if (status != BandStatus::Ok) {
         ShowMessageBox("ВНИМАНИЕ",
                        status == BandStatus::Empty

@@ -204,7 +204,7 @@ TEST_F(CliTest, DemoGivesTheVectorsOfTheProcessingWindowRoutines)
         const double* cc[6];
         for (int c = 0; c < 6; ++c)
             cc[c] = ch[c];
-        ASSERT_EQ(ComputeIntensitySpectra(2, n, cc, seg.time.data(), g[0], g[1], g[2], g[3]), 0);
+        ASSERT_EQ(ComputeIntensitySpectra(IntensityConstantsFrom(CurrentSettings(), TestSignalFlag()), 2, n, cc, seg.time.data(), g[0], g[1], g[2], g[3]), 0);
         // The whole spectrum: bins 1 ... N/2 - 2 (the end bin is the last one, not used).
         const int first = 1, end = n / 2 - 1;
         std::array<double, 3> I{}, J{}, K{}, P{};

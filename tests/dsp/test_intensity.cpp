@@ -92,7 +92,7 @@ struct ProbeRun {
             k[a] = K[a].data();
             p[a] = P[a].data();
         }
-        return ComputeIntensitySpectra(windowItem, N, channels, time.data(), i, j, k, p);
+        return ComputeIntensitySpectra(IntensityConstantsFrom(CurrentSettings(), TestSignalFlag()), windowItem, N, channels, time.data(), i, j, k, p);
     }
 
     int N;

@@ -76,45 +76,36 @@ TEST(FindMinMax, ExtremesAndEmpty)
 
 class WithDisplayFactors : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved_ = DisplayUnitFactors();
-        savedSeparator_ = DecimalSeparator();
-    }
-    void TearDown() override
-    {
-        DisplayUnitFactors() = saved_;
-        SetDecimalSeparator(savedSeparator_);
-    }
-    std::array<double, 6> saved_{};
+    void SetUp() override { savedSeparator_ = DecimalSeparator(); }
+    void TearDown() override { SetDecimalSeparator(savedSeparator_); }
     char savedSeparator_ = '.';
 };
 
 TEST_F(WithDisplayFactors, LocalExtremesUsesTheVisibleStretchInDisplayUnits)
 {
-    DisplayUnitFactors() = {1.0, 1.0, -2.0, 1.0, 1.0, 1.0};
+    const std::array<double, 6> factors = {1.0, 1.0, -2.0, 1.0, 1.0, 1.0};
     const double x[] = {0, 1, 2, 3, 4, 5};
     const double y[] = {10, 1, 5, -3, 2, 100};
     double lo = 0, hi = 0;
     // lo = 0.5 starts at x = 1; hi = 3.5 ends at the first x above it, x = 4.
-    LocalExtremes(6, 0.5, 3.5, x, y, 0, lo, hi);
+    LocalExtremes(6, 0.5, 3.5, x, y, 0, factors, lo, hi);
     EXPECT_EQ(lo, -3.0);
     EXPECT_EQ(hi, 5.0);
     // hi beyond the data: up to sample n - 2, so the 100 at the end stays out.
-    LocalExtremes(6, 0.5, 50.0, x, y, 0, lo, hi);
+    LocalExtremes(6, 0.5, 50.0, x, y, 0, factors, lo, hi);
     EXPECT_EQ(hi, 5.0);
     // Channel factor applies.
-    LocalExtremes(6, 0.5, 3.5, x, y, 2, lo, hi);
+    LocalExtremes(6, 0.5, 3.5, x, y, 2, factors, lo, hi);
     EXPECT_EQ(lo, -10.0);
     EXPECT_EQ(hi, 6.0);
     // Degenerate stretches read only inside the arrays.
-    LocalExtremes(1, -1.0, 5.0, x, y, 0, lo, hi);
+    LocalExtremes(1, -1.0, 5.0, x, y, 0, factors, lo, hi);
     EXPECT_EQ(lo, 10.0);
     EXPECT_EQ(hi, 10.0);
-    LocalExtremes(6, 10.0, 20.0, x, y, 0, lo, hi);   // nothing above lo: samples 0 ... n-2
+    LocalExtremes(6, 10.0, 20.0, x, y, 0, factors, lo, hi);   // nothing above lo: samples 0 ... n-2
     EXPECT_EQ(lo, -3.0);
     EXPECT_EQ(hi, 10.0);
-    LocalExtremes(0, 0.0, 1.0, x, y, 0, lo, hi);
+    LocalExtremes(0, 0.0, 1.0, x, y, 0, factors, lo, hi);
     EXPECT_EQ(lo, 0.0);
     EXPECT_EQ(hi, 0.0);
 }
@@ -122,7 +113,7 @@ TEST_F(WithDisplayFactors, LocalExtremesUsesTheVisibleStretchInDisplayUnits)
 TEST_F(WithDisplayFactors, ReadoutsInTheSpectrumViewWithBothCursorsOnOneBin)
 {
     SetDecimalSeparator(',');
-    DisplayUnitFactors() = {1.0, 2.0, 3.0, 4.0, 5.0, 6.0};
+    const std::array<double, 6> factors = {1.0, 2.0, 3.0, 4.0, 5.0, 6.0};
     const double f[] = {0.0, 10.0, 20.0, 30.0};
     std::array<std::vector<double>, 6> data;
     const double* channels[6];
@@ -131,20 +122,20 @@ TEST_F(WithDisplayFactors, ReadoutsInTheSpectrumViewWithBothCursorsOnOneBin)
         channels[c] = data[c].data();
     }
     std::array<std::string, 3> texts;
-    BuildCursorReadouts(10, 20, 0, 3, f, channels, texts, 5.0, 7.0, true);
+    BuildCursorReadouts(10, 20, 0, 3, f, channels, texts, 5.0, 7.0, true, factors);
     EXPECT_EQ(texts[0], "f(Гц)= 10,0; K1=1,3; K2=4,5; K3=9,8; K4=17,0; K5=26,3; K6=37,5;");
     EXPECT_EQ(texts[1], texts[0]);
     EXPECT_EQ(texts[2], "df(Гц)= 0,0; DK1=0,0; DK2=0,0; DK3=0,0; DK4=0,0; DK5=0,0; DK6=0,0;");
 
-    BuildCursorReadouts(0, 0, 0, 3, f, channels, texts, -1.0, 15.0, false);
+    BuildCursorReadouts(0, 0, 0, 3, f, channels, texts, -1.0, 15.0, false, factors);
     EXPECT_EQ(texts[0], "t(с)= 0,0; K1=0,0; K2=0,0; K3=0,0; K4=0,0; K5=0,0; K6=0,0;");
     EXPECT_EQ(texts[2].substr(0, std::string("dt(с)= 20,0; DK1=7,0;").size()), "dt(с)= 20,0; DK1=7,0;");
 
     // A cursor beyond the last x reads the last sample of the range; an empty range gives
     // the headings alone.
-    BuildCursorReadouts(0, 0, 0, 2, f, channels, texts, 100.0, 100.0, false);
+    BuildCursorReadouts(0, 0, 0, 2, f, channels, texts, 100.0, 100.0, false, factors);
     EXPECT_EQ(texts[0].substr(0, 12), "t(с)= 20,0;");
-    BuildCursorReadouts(0, 0, 3, 2, f, channels, texts, 1.0, 2.0, false);
+    BuildCursorReadouts(0, 0, 3, 2, f, channels, texts, 1.0, 2.0, false, factors);
     EXPECT_EQ(texts[0], "t(с)= ");
     EXPECT_EQ(texts[2], "dt(с)= ");
 }

@@ -129,7 +129,7 @@ private slots:
         QCOMPARE(w.options().filterFmax, 50);
         // The curve shows the filtered samples.
         const double drawn = (w.chart().series(1)->data()->constBegin() + 100)->value;
-        QCOMPARE(drawn, w.data().working[1][100] * DisplayUnitFactors()[1]);
+        QCOMPARE(drawn, w.data().working[1][100] * w.displayFactors()[1]);
 
         w.BitBtn1Click();
         QCOMPARE(w.data().working, asRead);

@@ -73,7 +73,7 @@ private slots:
         QCOMPARE(TS_Wait::liveCount(), 0);
         QCOMPARE(w.data().count(), 1000);
         for (int c = 0; c < 6; ++c) {
-            QCOMPARE(DisplayUnitFactors()[c], 0.00263 * 400);
+            QCOMPARE(w.displayFactors()[c], 0.00263 * 400);
             QCOMPARE(w.chart().axisTitle(c), QStringLiteral("Канал %1 (Па)").arg(c + 1));
             QCOMPARE(w.chart().series(c)->data()->size(), 1000);   // every sample
             QCOMPARE(PointValue(w, c, 123), w.data().working[c][123] * 0.00263 * 400);
@@ -116,8 +116,8 @@ private slots:
         QCOMPARE(w.findChild<QSpinBox*>("CSpinEdit2")->value(), 500);
         QCOMPARE(settings_.S_Fmax, 500);
         // Pascals from a file: VOLT x 1000 / sensitivity, per channel.
-        QCOMPARE(DisplayUnitFactors()[0], 0.00263 * 500);
-        QCOMPARE(DisplayUnitFactors()[5], 0.00263 * 50);
+        QCOMPARE(w.displayFactors()[0], 0.00263 * 500);
+        QCOMPARE(w.displayFactors()[5], 0.00263 * 50);
         QCOMPARE(PointValue(w, 1, 50), w.data().working[1][50] * 0.00263 * 250);
     }
 
@@ -207,7 +207,7 @@ private slots:
         w.setUnitSelection(1);   // before showing: nothing drawn, nothing redrawn
         QCOMPARE(w.chart().series(0)->data()->size(), 0);
         w.show();
-        QCOMPARE(DisplayUnitFactors()[0], 0.00263);
+        QCOMPARE(w.displayFactors()[0], 0.00263);
         QCOMPARE(w.chart().axisTitle(0), QStringLiteral("Канал 1 (В)"));
     }
 
@@ -276,7 +276,7 @@ private slots:
         for (int c = 0; c < 6; ++c) {
             double lo = 0, hi = 0;
             LocalExtremes(1000, 0.2, 0.3, w.data().segment.time.data(), w.data().working[c].data(),
-                          c, lo, hi);
+                          c, w.displayFactors(), lo, hi);
             QCOMPARE(w.view().localMin[c], lo);
             QCOMPARE(w.view().localMax[c], hi);
             QCOMPARE(w.chart().valueAxis(c)->range().lower, lo);

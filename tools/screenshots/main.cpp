@@ -3,7 +3,7 @@
 // computed from it, as a user would see them on a first start. Runs under a virtual X server
 // (tools/screenshots.sh) because the 3-D view needs OpenGL.
 #include "Intensity.h"
-#include "IntensityBand.h"
+#include "IntensityText.h"
 #include "NumberText.h"
 #include "RecordingPresenter.h"
 #include "ResultText.h"
@@ -166,7 +166,7 @@ bool testSignalResult(const Settings& s, IntensityResult& result)
         }
     const double* input[6] = {channels[0], channels[1], channels[2],
                               channels[3], channels[4], channels[5]};
-    if (ComputeIntensitySpectra(0, n, input, t.data(), groups[0], groups[1], groups[2],
+    if (ComputeIntensitySpectra(IntensityConstantsFrom(CurrentSettings(), TestSignalFlag()), 0, n, input, t.data(), groups[0], groups[1], groups[2],
                                 groups[3]) != 0)
         return false;
 

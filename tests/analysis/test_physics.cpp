@@ -129,7 +129,7 @@ TEST_P(PlaneWave, GivesTheFieldOfAPlaneWave)
         pPtr[a] = P[a].data();
     }
     const double* inputs[6] = {channels[0], channels[1], channels[2], channels[3], channels[4], channels[5]};
-    ASSERT_EQ(ComputeIntensitySpectra(c.windowItem, N, inputs, time.data(), iPtr, jPtr, kPtr, pPtr), kAnalysisOk);
+    ASSERT_EQ(ComputeIntensitySpectra(IntensityConstantsFrom(CurrentSettings(), TestSignalFlag()), c.windowItem, N, inputs, time.data(), iPtr, jPtr, kPtr, pPtr), kAnalysisOk);
 
     // The band 5 ... 15 Hz chosen as the window chooses bins: first above the lower limit,
     // end at the first above the upper one.

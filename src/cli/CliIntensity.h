@@ -3,7 +3,8 @@
 // band reduction (integration for an impulse, summed harmonics for a periodic signal).
 #pragma once
 
-#include "IntensityBand.h"
+#include "Intensity.h"
+#include "IntensityText.h"
 #include "Segment.h"
 #include "Settings.h"
 
@@ -15,6 +16,6 @@
 // lowest bit cleared, duration dlit, parameters from the record. Empty text on success.
 std::string SynthesizeDemoSegment(const Settings& s, Segment& segment);
 
-// Runs ComputeIntensitySpectra on the segment with the record that is published (it reads
-// impuls, VOLT, plotnost, skorost, lmic and the test-signal flag). Empty text on success.
-std::string ComputeSegmentIntensity(const Segment& segment, int windowItem, IntensitySpectra& out);
+// Runs ComputeIntensitySpectra on the segment. Empty text on success.
+std::string ComputeSegmentIntensity(const IntensityConstants& constants, const Segment& segment,
+                                    int windowItem, IntensitySpectra& out);

@@ -658,7 +658,7 @@ int runSpectra(const Context& ctx, const ParsedArgs& args)
         channels[c] = segment.channels[c].data();
         outputs[c] = spectra[c].data();
     }
-    if (ComputeAmplitudeSpectra(n, *window, segment.time[n - 1], channels, outputs))
+    if (ComputeAmplitudeSpectra(n, *window, ctx.settings.impuls == 1, segment.time[n - 1], channels, outputs))
         ctx.fail(path, "warning: the spectral window reported a failure");
     // Pascals as the processing window shows them; dB against the same factors.
     const std::array<double, 6> factors = DisplayFactors(kUnitPascal, false, ctx.settings.VOLT, segment.paPerVolt);
@@ -889,9 +889,11 @@ int runIntensity(const Context& ctx, const ParsedArgs& args)
         IntensitySpectra spectra;
         BandResult band;
         if (error.empty())
-            error = ComputeSegmentIntensity(segment, *window, spectra);
+            error = ComputeSegmentIntensity(IntensityConstantsFrom(ctx.settings, demo), segment, *window, spectra);
         if (error.empty())
             error = bandError(ReduceBand(spectra.view(), range, impuls, band), range);
+        if (error.empty() && band.detectorFailed)
+            ShowMessageBox("Ошибка", kPeakDetectorFailedText, MB_OK);
         if (error.empty() && csvPattern) {
             std::string csvName = *csvPattern;
             if (const size_t at = csvName.find("{}"); at != std::string::npos)

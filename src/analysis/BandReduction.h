@@ -1,14 +1,10 @@
 // How a frequency range of the intensity spectra becomes the bins that are reduced to band
-// vectors or written as CSV rows, the reduction itself and the CSV lines. The processing
-// window and the batch tool both go through these, so a band gives the same numbers and the
-// same file wherever it is taken.
+// vectors or written as CSV rows, and the reduction itself. The processing window and the
+// batch tool both go through these, so a band gives the same numbers wherever it is taken.
 #pragma once
 
 #include "ProbeLimits.h"
 #include "ResultVectors.h"
-
-#include <QString>
-#include <QStringList>
 
 #include <array>
 #include <string>
@@ -53,38 +49,22 @@ enum class BandStatus {
     Failed,    // the integration refused the band (a bin width that is not positive)
 };
 
+enum class BandMethod {
+    Integrated,   // an impulse: the band integral of the spectral densities
+    Harmonics,    // a periodic signal: the sum of the harmonic lines in the band
+};
+
 struct BandResult {
     IntensityResult result;   // band vectors, chart half-widths and the band text
     int first = 0;            // bins first ... end - 1 were reduced
     int end = 0;
     double fLo = 0.0;         // f[first], f[end]: the limits the band text names
     double fHi = 0.0;
+    BandMethod method = BandMethod::Integrated;
+    // The peak detector failed on some component of a harmonic sum, which then counts 0;
+    // the caller shows kPeakDetectorFailedText.
+    bool detectorFailed = false;
 };
-
-// impuls 0 integrates the band as an impulse; 1 sums its harmonic lines, with maxI and maxJ
-// the largest magnitudes of the I and J components so the vector always fits its charts.
-BandStatus ReduceBand(const IntensitySpectraView& spectra, const FrequencyRange& range,
-                      int impuls, BandResult& out);
-
-// The lines of the intensity-spectra CSV file for rows first ... last (none when last <
-// first): title, two ";" lines, the header, one line per bin (every value followed by ";"),
-// two ";" lines and the note on units. Each value keeps its digits whatever its size
-// (SpectrumValueText: 7 significant digits, the frequency 10).
-QStringList IntensityCsvLines(const IntensitySpectraView& spectra, int first, int last);
-
-// A value with `digits` significant digits in the form of the default QLocale (decimal comma
-// in the Russian locale, no group separator), in exponent notation when it is very small or
-// very large: reactive intensities of 1e-4 W/m^2 and energy densities of 1e-9 J/m^3 keep their
-// digits. Trailing zeros are dropped; zero is "0" without a sign; "NAN", "INF", "-INF".
-QString SpectrumValueText(double value, int digits);
-
-// The cursor readouts of the intensity view, whose curves 1 ... 6 are Ix, Jx, Iy, Jy, Iz, Jz in
-// W/m^2 over frequency: text 1 and 2 give f and the six values at each cursor, text 3 the
-// differences. A cursor reads the first bin in first ... last whose frequency exceeds its
-// value, or bin `last` when none does; with first < 0 or last < first only the headings.
-std::array<QString, 3> IntensityReadoutTexts(const double* frequency,
-                                             const std::array<const double*, 6>& curves,
-                                             int first, int last, double cursor1, double cursor2);
 
 // The equivalent noise bandwidth, in bins, of window list item `windowItem` (0 "Нет": 1) over
 // n samples, as the intensity spectra were weighted with it.
@@ -102,3 +82,9 @@ std::string BandLimitWarning(const IntensitySpectraView& spectra, const BandResu
 ProbeLimitCheck CheckBandLimits(const IntensitySpectraView& spectra, const BandResult& band,
                                 const std::array<double, 3>& spacings, double soundSpeed,
                                 double windowEnbw);
+
+// impuls 0 integrates the band as an impulse; 1 sums its harmonic lines, with maxI and maxJ
+// the largest magnitudes of the I and J components so the vector always fits its charts.
+// Fills everything but the result's texts.
+BandStatus ReduceBandVectors(const IntensitySpectraView& spectra, const FrequencyRange& range,
+                             int impuls, BandResult& out);

@@ -37,7 +37,8 @@ std::string SynthesizeDemoSegment(const Settings& s, Segment& segment)
     return {};
 }
 
-std::string ComputeSegmentIntensity(const Segment& segment, int windowItem, IntensitySpectra& out)
+std::string ComputeSegmentIntensity(const IntensityConstants& constants, const Segment& segment,
+                                    int windowItem, IntensitySpectra& out)
 {
     const int n = segment.sampleCount;
     if (n < 4 || segment.time.size() < static_cast<size_t>(n))
@@ -56,7 +57,7 @@ std::string ComputeSegmentIntensity(const Segment& segment, int windowItem, Inte
     for (int g = 0; g < 4; ++g)
         for (int a = 0; a < 3; ++a)
             groups[g][a] = out.values[3 * g + a].data();
-    const AnalysisStatus status = ComputeIntensitySpectra(windowItem, n, channels, segment.time.data(),
+    const AnalysisStatus status = ComputeIntensitySpectra(constants, windowItem, n, channels, segment.time.data(),
                                                           groups[0], groups[1], groups[2], groups[3]);
     if (status != 0)
         return "the intensity spectra could not be computed (status " + std::to_string(status) + ")";

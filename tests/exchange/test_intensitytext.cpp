@@ -1,6 +1,6 @@
 // The intensity spectra's texts that need no screen: the numbers of the CSV file, the cursor
 // readouts of the intensity view and the sentence on the probe's limits of a band.
-#include "IntensityBand.h"
+#include "IntensityText.h"
 
 #include "Windows.h"
 
