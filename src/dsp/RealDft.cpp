@@ -3,6 +3,10 @@
 // primes up to 998, Bluestein's chirp-z transform for lengths with a larger prime
 // factor, and the usual packing of an even-length real array into a half-length complex
 // one.
+//
+// Kept in one file above the usual size: the butterflies, the plan and Bluestein's method
+// share private helpers and constants, and splitting them would only spread one algorithm
+// over several files.
 #include "RealDft.h"
 
 #include <algorithm>
