@@ -46,13 +46,13 @@ struct Settings {
 // Values a first start sees: the defaults of every store key.
 Settings DefaultSettings();
 
-// The record the main window owns, for the few routines whose contract reads a setting
-// (spectra, intensity, the readers). Until a window publishes its record, a process-wide
-// record holding the defaults stands in, so plain tests can run the routines.
+// The record the main window owns, which the windows read and change. The routines below
+// the windows take what they need as arguments. Until a window publishes its record, a
+// process-wide record holding the defaults stands in, so plain tests can run the windows' code.
 Settings& CurrentSettings();
 void PublishSettings(Settings* record);   // nullptr returns to the stand-in
 
-// Set by the test-signal command, cleared by the open command: tells the processing window
-// and the intensity routine that the segment was synthesised rather than read from a file.
+// Set by the test-signal command, cleared by the open command: tells the windows that the
+// segment was synthesised rather than read from a file.
 bool TestSignalFlag();
 void SetTestSignalFlag(bool on);
