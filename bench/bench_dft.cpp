@@ -1,10 +1,10 @@
-// Speed of the real DFT and of the six-channel amplitude spectra. Where FFTW is installed,
-// each transform size is also timed with an FFTW_ESTIMATE real-to-complex plan, and the
-// ratio of our time to FFTW's is reported as the counter "vs_fftw" on our benchmark, with
-// FFTW's time as "fftw_ms". Both sides of the ratio are thread CPU time, so that a busy
+// Speed of the real DFT and of the six-channel amplitude spectra. Each transform size is also
+// timed as FFTW alone does it: an FFTW_ESTIMATE real-to-complex plan made once, run, and its
+// half spectrum written out as the two-sided result RealDft returns. The ratio of our time
+// to that is reported as the counter "vs_fftw" on our benchmark (the goal is at most 1.15),
+// with FFTW's time as "fftw_ms". Both sides of the ratio are thread CPU time, so that a busy
 // machine distorts it less than it distorts wall-clock figures.
 #include "RealDft.h"
-#include "Settings.h"
 #include "Spectra.h"
 
 #include <benchmark/benchmark.h>
@@ -39,7 +39,21 @@ std::vector<double> Noise(size_t n, unsigned seed)
 }
 
 #ifdef SONORIX_HAVE_FFTW
-// Mean seconds per FFTW execution of size n (plan creation not timed).
+// The two-sided result from FFTW's half spectrum, as RealDft writes it.
+void ConjugateFill(const fftw_complex* out, int n, double* x, double* y)
+{
+    const int half = n / 2;
+    for (int k = 0; k <= half; ++k) {
+        x[k] = out[k][0];
+        y[k] = out[k][1];
+    }
+    for (int k = half + 1; k < n; ++k) {
+        x[k] = x[n - k];
+        y[k] = -y[n - k];
+    }
+}
+
+// Mean seconds per FFTW execution of size n with the conjugate fill (plan creation not timed).
 double FftwSeconds(int n)
 {
     static std::map<int, double> cache;
@@ -47,6 +61,7 @@ double FftwSeconds(int n)
         return it->second;
     }
     std::vector<double> in = Noise(n, 1);
+    std::vector<double> x(n), y(n);
     fftw_complex* out = fftw_alloc_complex(n / 2 + 1);
     fftw_plan plan = fftw_plan_dft_r2c_1d(n, in.data(), out, FFTW_ESTIMATE);
     fftw_execute(plan);
@@ -55,6 +70,7 @@ double FftwSeconds(int n)
     double elapsed = 0.0;
     do {
         fftw_execute(plan);
+        ConjugateFill(out, n, x.data(), y.data());
         ++runs;
         elapsed = ThreadSeconds() - start;
     } while (elapsed < 1.0 || runs < 3);
@@ -67,11 +83,13 @@ void BM_FftwR2c(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
     std::vector<double> in = Noise(n, 1);
+    std::vector<double> x(n), y(n);
     fftw_complex* out = fftw_alloc_complex(n / 2 + 1);
     fftw_plan plan = fftw_plan_dft_r2c_1d(n, in.data(), out, FFTW_ESTIMATE);
     for (auto _ : state) {
         fftw_execute(plan);
-        benchmark::DoNotOptimize(out);
+        ConjugateFill(out, n, x.data(), y.data());
+        benchmark::DoNotOptimize(x.data());
     }
     fftw_destroy_plan(plan);
     fftw_free(out);
@@ -108,7 +126,6 @@ void BM_ComputeAmplitudeSpectra(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
     const int windowItem = static_cast<int>(state.range(1));
-    CurrentSettings().impuls = 1;
     std::vector<std::vector<double>> channels, spectra;
     const double* in[6];
     double* out[6];

@@ -10,6 +10,11 @@ endfunction()
 
 find_package(Threads REQUIRED)
 
+find_package(PkgConfig QUIET)
+sonorix_require(PkgConfig_FOUND pkg-config "pkg-config")
+pkg_check_modules(FFTW3 QUIET IMPORTED_TARGET fftw3)
+sonorix_require(FFTW3_FOUND libfftw3-dev "FFTW 3")
+
 if(SONORIX_TESTS)
   find_package(GTest QUIET)
   sonorix_require(GTest_FOUND libgtest-dev "GoogleTest")

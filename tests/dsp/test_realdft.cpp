@@ -237,6 +237,49 @@ TEST(RealDft, EveryLengthUpTo160)
     }
 }
 
+// Beyond 160, a table up to 8192: powers of two and their neighbours, primes, and products of
+// small and large primes.
+TEST(RealDft, TableOfLengthsUpTo8192)
+{
+    for (int n : {161, 243, 255, 256, 257, 509, 512, 997, 1009, 1024, 1155, 2047, 2048, 2049, 3125,
+                  4093, 4096, 4097, 6561, 7919, 8191, 8192}) {
+        std::vector<double> x = RandomSignal(n, 2000 + n);
+        const std::vector<LComplex> ref = NaiveDft(x);
+        std::vector<double> y(n);
+        ASSERT_EQ(RealDft(x.data(), y.data(), n), kAnalysisOk);
+        const Errors e = Compare(x, y, ref);
+        EXPECT_LT(e.relativeRms, 1e-13) << "N=" << n;
+        EXPECT_LT(e.relativeMax, 1e-12) << "N=" << n;
+    }
+}
+
+// The half transform is the two-sided one's bins 0 ... N/2, from an input it leaves alone,
+// whether or not the input sits where the transform's vector instructions want it.
+TEST(RealDft, HalfTransformIsTheFirstHalfAndKeepsItsInput)
+{
+    for (int n : {1, 2, 7, 16, 2018, 999}) {
+        for (size_t offset : {0, 1}) {
+            std::vector<double> storage(static_cast<size_t>(n) + 1);
+            double* input = storage.data() + offset;   // 8 bytes off: not SIMD-aligned
+            const std::vector<double> signal = RandomSignal(n, 300 + n);
+            std::copy(signal.begin(), signal.end(), input);
+            const size_t half = static_cast<size_t>(n) / 2 + 1;
+            std::vector<double> re(half, 99.0), im(half, 99.0);
+            ASSERT_EQ(RealDftHalf(input, re.data(), im.data(), n), kAnalysisOk);
+            EXPECT_TRUE(std::equal(signal.begin(), signal.end(), input)) << n;
+            std::vector<double> x = signal, y(static_cast<size_t>(n));
+            ASSERT_EQ(RealDft(x.data(), y.data(), n), kAnalysisOk);
+            for (size_t k = 0; k < half; ++k) {
+                EXPECT_EQ(re[k], x[k]) << n << " k=" << k;
+                EXPECT_EQ(im[k], y[k]) << n << " k=" << k;
+            }
+        }
+    }
+    double x[] = {1.0}, re[] = {5.0}, im[] = {5.0};
+    EXPECT_EQ(RealDftHalf(x, re, im, 0), kDftBadCount);
+    EXPECT_EQ(re[0], 5.0);
+}
+
 class RealDftLarge : public ::testing::TestWithParam<LengthCase> {};
 
 TEST_P(RealDftLarge, MatchesClosedFormLongDoubleTransform)
@@ -310,11 +353,12 @@ TEST(RealDft, ResultIsHermitianWithRealEnds)
     }
 }
 
-// Lengths that take pooled work buffers (generic prime butterflies), from more threads
-// than the pool holds, must each get the transform of their own data.
+// Threads sharing the plans, with more lengths than the plan cache keeps, so plans are made
+// and given up while other threads run them: each call gets the transform of its own data.
 TEST(RealDft, ConcurrentCallsAreIndependent)
 {
-    const std::vector<int> lengths = {7 * 11 * 13, 2 * 17 * 19, 3 * 997, 2018, 13 * 13};
+    const std::vector<int> lengths = {7 * 11 * 13, 2 * 17 * 19, 3 * 997, 2018, 13 * 13, 4096, 4099,
+                                      1000, 6, 31, 2 * kDftCachedPlans + 1};
     std::vector<std::vector<LComplex>> refs;
     std::vector<std::vector<double>> inputs;
     for (size_t i = 0; i < lengths.size(); ++i) {
