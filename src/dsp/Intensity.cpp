@@ -11,6 +11,8 @@
 #include <cmath>
 #include <memory>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -26,6 +28,9 @@ constexpr double kSixteenPiSquared = 157.91367041742973;
 constexpr double kPotentialDenominator = 16.0;
 
 constexpr int kDetectorAttempts = 10;
+// From this length on, the axes are computed on separate threads: below it, starting a
+// thread costs more than an axis.
+constexpr size_t kParallelAxesSamples = size_t{1} << 15;
 
 void ZeroResults(size_t bins, double* const I[3], double* const J[3], double* const K[3],
                  double* const P[3])
@@ -99,57 +104,50 @@ AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int 
 
     const size_t n = static_cast<size_t>(N);
     const size_t bins = n / 2;
-    // The transforms of the pair's two channels.
-    std::unique_ptr<double[]> buffers[4];
-    for (auto& buffer : buffers) {
-        buffer.reset(new (std::nothrow) double[n]);
-        if (!buffer) {
-            ZeroResults(bins, I, J, K, P);
-            return kIntensityNoMemory;
-        }
-    }
-    double* const reP = buffers[0].get();
-    double* const imP = buffers[1].get();
-    double* const reQ = buffers[2].get();
-    double* const imQ = buffers[3].get();
+    // Bins 0 ... N/2 - 1 of each channel go straight into the result arrays of its axis, the
+    // first channel's into I and J, the second's into K and P, and each bin's four values
+    // are then replaced by that bin's results: no spectrum needs memory of its own. Only a
+    // window needs a work array, for the weighted samples.
+    const bool weighted = periodic && windowItem != kWindowItemNone;
+    // Every result is quadratic in the amplitudes P_k = g * amplitudeFactor * X_k (g the
+    // pascals per sample unit), so the factors' square goes into the constants and the loop
+    // works on the transforms as they are; the frequency f_i = i df enters as its
+    // reciprocal, one division per bin.
+    const double power = (g * amplitudeFactor) * (g * amplitudeFactor);
 
-    // Pascals, windowed for a periodic signal, transformed; false when the transform could
-    // not get its work memory.
-    auto transform = [&](const double* x, double* re, double* im) {
-        for (size_t j = 0; j < n; ++j) {
-            re[j] = g * x[j];
+    // One axis from its pair of channels; false when memory could not be had.
+    auto computeAxis = [&](int a) {
+        std::unique_ptr<double[]> work(weighted ? new (std::nothrow) double[n] : nullptr);
+        if (weighted && !work) {
+            return false;
         }
-        if (periodic && windowItem != kWindowItemNone) {
-            WindowConstants constants;
-            ApplyWindowListItem(re, N, windowItem, constants);
-        }
-        return RealDft(re, im, N) == kAnalysisOk;
-    };
-
-    // Every result is quadratic in the amplitudes P_k = amplitudeFactor * X_k, so the
-    // factor's square goes into the constants and the loop works on the transforms as they
-    // are; the frequency f_i = i df enters as its reciprocal, one division per bin.
-    const double power = amplitudeFactor * amplitudeFactor;
-    for (int a = 0; a < 3; ++a) {
-        if (!transform(channels[2 * a], reP, imP) || !transform(channels[2 * a + 1], reQ, imQ)) {
-            ZeroResults(bins, I, J, K, P);
-            return kIntensityNoMemory;
+        auto transform = [&](const double* x, double* re, double* im) {
+            if (weighted) {
+                std::copy(x, x + n, work.get());
+                WindowConstants windowConstants;
+                ApplyWindowListItem(work.get(), N, windowItem, windowConstants);
+                x = work.get();
+            }
+            return RealDftBins(x, re, im, N, static_cast<int>(bins)) == kAnalysisOk;
+        };
+        double* const Ia = I[a];
+        double* const Ja = J[a];
+        double* const Ka = K[a];
+        double* const Pa = P[a];
+        if (!transform(channels[2 * a], Ia, Ja) || !transform(channels[2 * a + 1], Ka, Pa)) {
+            return false;
         }
         const double dr = constants.spacings[a];
         const double activeScale = -power / (kFourPi * df * rho * dr);
         const double reactiveScale = power / (kEightPi * df * rho * dr);
         const double kineticScale = power / (kSixteenPiSquared * df * df * rho * dr * dr);
         const double potentialScale = power / (kPotentialDenominator * rho * c * c);
-        double* const Ia = I[a];
-        double* const Ja = J[a];
-        double* const Ka = K[a];
-        double* const Pa = P[a];
         // Bin 0 (f = 0) is skipped and takes the values of bin 1 below.
         for (size_t i = 1; i < bins; ++i) {
-            const double rp = reP[i];
-            const double qp = imP[i];
-            const double rq = reQ[i];
-            const double qq = imQ[i];
+            const double rp = Ia[i];
+            const double qp = Ja[i];
+            const double rq = Ka[i];
+            const double qq = Pa[i];
             const double wp = rp * rp + qp * qp;
             const double wq = rq * rq + qq * qq;
             const double cross = qp * rq - rp * qq;   // Im(P_p conj P_q)
@@ -169,6 +167,32 @@ AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int 
         Ja[0] = Ja[1];
         Ka[0] = Ka[1];
         Pa[0] = Pa[1];
+        return true;
+    };
+
+    // The three axes touch disjoint arrays, so long recordings take them on further cores;
+    // the results are the same bit for bit whichever thread computes an axis.
+    std::array<bool, 3> done{false, false, false};
+    std::vector<std::thread> helpers;
+    if (n >= kParallelAxesSamples && std::thread::hardware_concurrency() > 1) {
+        for (int a = 1; a < 3; ++a) {
+            try {
+                helpers.emplace_back([&, a] { done[static_cast<size_t>(a)] = computeAxis(a); });
+            } catch (const std::system_error&) {
+                break;   // no thread to be had: the rest is done here
+            }
+        }
+    }
+    done[0] = computeAxis(0);
+    for (size_t a = helpers.size() + 1; a < 3; ++a) {
+        done[a] = computeAxis(static_cast<int>(a));
+    }
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+    if (!done[0] || !done[1] || !done[2]) {
+        ZeroResults(bins, I, J, K, P);
+        return kIntensityNoMemory;
     }
     return kAnalysisOk;
 }

@@ -55,7 +55,7 @@ IntensityConstants IntensityConstantsFrom(const Settings& settings, bool testSig
 // A periodic signal is weighted by window list item `windowItem` as the amplitude spectra
 // are (0 "Нет": none); an impulse never. The samples are multiplied by pascalPerUnit. A zero
 // rho, c, dr_a or t[N-1] gives infinite or undefined values, passed on as they are. The
-// inputs are not changed.
+// inputs are not changed; the result arrays must not overlap the inputs or each other.
 //
 // Status: 0; kIntensityTooFewSamples for N < 4 (the N/2 bins, if any, are set to 0);
 // kIntensityNoMemory when work memory cannot be obtained (all bins set to 0).

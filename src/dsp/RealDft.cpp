@@ -145,7 +145,7 @@ WorkArrays& ThreadWorkArrays()
 
 }   // namespace
 
-AnalysisStatus RealDftHalf(const double* x, double* re, double* im, int N)
+AnalysisStatus RealDftBins(const double* x, double* re, double* im, int N, int count)
 {
     if (N <= 0) {
         return kDftBadCount;
@@ -157,17 +157,25 @@ AnalysisStatus RealDftHalf(const double* x, double* re, double* im, int N)
         return kDftNoMemory;
     }
     const size_t half = static_cast<size_t>(N) / 2;
-    for (size_t k = 0; k <= half; ++k) {
+    const size_t bins = std::min(static_cast<size_t>(std::max(count, 0)), half + 1);
+    for (size_t k = 0; k < bins; ++k) {
         re[k] = out[k][0];
         im[k] = out[k][1];
     }
     // The ends of a real signal's spectrum are real; the contract promises an exact 0.
-    im[0] = 0.0;
-    if (N % 2 == 0) {
+    if (bins > 0) {
+        im[0] = 0.0;
+    }
+    if (N % 2 == 0 && bins > half) {
         im[half] = 0.0;
     }
     TrimWorkArrays(work);
     return kAnalysisOk;
+}
+
+AnalysisStatus RealDftHalf(const double* x, double* re, double* im, int N)
+{
+    return RealDftBins(x, re, im, N, N / 2 + 1);
 }
 
 AnalysisStatus RealDft(double* x, double* y, int N)

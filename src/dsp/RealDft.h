@@ -9,6 +9,8 @@
 //
 // RealDftHalf(x, re, im, N) is the same transform's first half, bins 0 ... N/2, for callers
 // that need no more: x is left as it is; re and im hold N/2 + 1 doubles each.
+// RealDftBins(x, re, im, N, count) writes bins 0 ... count - 1 only (count <= N/2 + 1; a
+// larger count is taken as N/2 + 1), so re and im may be arrays of exactly count doubles.
 //
 // Status: 0; -20003 when N <= 0 (nothing written); -20001 when work memory cannot be
 // obtained (nothing written).
@@ -25,6 +27,7 @@ constexpr AnalysisStatus kDftNoMemory = -20001;
 
 AnalysisStatus RealDft(double* x, double* y, int N);
 AnalysisStatus RealDftHalf(const double* x, double* re, double* im, int N);
+AnalysisStatus RealDftBins(const double* x, double* re, double* im, int N, int count);
 
 // How many lengths keep their plan; a further length replaces the one used longest ago.
 constexpr int kDftCachedPlans = 8;

@@ -19,19 +19,25 @@ bool ComputeAmplitudeSpectra(int N, int windowItem, bool periodic, double scale,
     const size_t n = static_cast<size_t>(N);
     const size_t bins = n / 2;
 
-    std::unique_ptr<double[]> re(new (std::nothrow) double[n]);
-    std::unique_ptr<double[]> im(new (std::nothrow) double[n]);
-    bool failed = !re || !im;
+    // The half spectrum (bins 0 ... N/2) and, for a window, a work array for the weighted
+    // samples; without one the channel is transformed as it is.
+    const bool weighted = periodic && windowItem != kWindowItemNone;
+    std::unique_ptr<double[]> work(weighted ? new (std::nothrow) double[n] : nullptr);
+    std::unique_ptr<double[]> re(new (std::nothrow) double[bins + 1]);
+    std::unique_ptr<double[]> im(new (std::nothrow) double[bins + 1]);
+    bool failed = !re || !im || (weighted && !work);
 
     AnalysisStatus windowStatus = kAnalysisOk;
     const double factor = 2.0 * (periodic ? 1.0 : scale) / static_cast<double>(N);
     for (int k = 0; k < 6 && !failed; ++k) {
-        std::copy(channels[k], channels[k] + n, re.get());
-        if (periodic && windowItem != kWindowItemNone) {
+        const double* samples = channels[k];
+        if (weighted) {
+            std::copy(channels[k], channels[k] + n, work.get());
             WindowConstants constants;
-            windowStatus = ApplyWindowListItem(re.get(), N, windowItem, constants);
+            windowStatus = ApplyWindowListItem(work.get(), N, windowItem, constants);
+            samples = work.get();
         }
-        if (RealDft(re.get(), im.get(), N) != kAnalysisOk) {
+        if (RealDftHalf(samples, re.get(), im.get(), N) != kAnalysisOk) {
             failed = true;
             break;
         }
