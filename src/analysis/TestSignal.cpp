@@ -44,6 +44,52 @@ double ShapeImpulse(double v, double amplitude, int half, PulseState& ps)
     return v;
 }
 
+// sin(phase) for a run of phases that grow slowly, without a library call per sample: each
+// phase is taken as an anchor A, whose sine and cosine are computed once, plus an offset d,
+// and sin(A + d) = sin A cos d + cos A sin d with short series for the small offset. A new
+// anchor is taken once the offset passes kMaxOffset, so the series stay exact to rounding.
+// The phases are the ones the direct formula would pass to std::sin, so the values agree with
+// it to a few units in the last place.
+class SineRun {
+public:
+    double operator()(double phase)
+    {
+        double d = phase - anchor_;
+        if (!(std::fabs(d) <= kMaxOffset)) {
+            anchor_ = phase;
+            sinAnchor_ = std::sin(phase);
+            cosAnchor_ = std::cos(phase);
+            d = 0.0;
+        }
+        const double d2 = d * d;
+        // Taylor series to d^11 and d^12: the first term left out is below 1e-17 for
+        // |d| <= 0.25.
+        const double sinD =
+            d * (1.0 + d2 * (-1.0 / 6 + d2 * (1.0 / 120 + d2 * (-1.0 / 5040 +
+            d2 * (1.0 / 362880 + d2 * (-1.0 / 39916800))))));
+        const double cosD =
+            1.0 + d2 * (-0.5 + d2 * (1.0 / 24 + d2 * (-1.0 / 720 + d2 * (1.0 / 40320 +
+            d2 * (-1.0 / 3628800 + d2 * (1.0 / 479001600))))));
+        return sinAnchor_ * cosD + cosAnchor_ * sinD;
+    }
+
+private:
+    static constexpr double kMaxOffset = 0.25;
+    double anchor_ = std::numeric_limits<double>::infinity();
+    double sinAnchor_ = 0.0;
+    double cosAnchor_ = 1.0;
+};
+
+// The meander and the impulse decide on the sign of the sine; where the fast value is this
+// close to zero, the value is taken from std::sin itself, so the shapes are the same to the
+// sample whichever way the sine was computed, and every form agrees on its zeros.
+constexpr double kSignGuard = 1e-9;
+
+double SignSafe(double fast, double phase)
+{
+    return std::fabs(fast) < kSignGuard ? std::sin(phase) : fast;
+}
+
 }   // namespace
 
 TestSignalParams TestSignalParams::FromSettings(const Settings& s)
@@ -91,15 +137,17 @@ void SynthesizeTestSignal(const TestSignalParams& p, int64_t count, double* cons
         omega * p.spacing[2] * std::cos(thetaZ) / c,
     };
     PulseState pulses[6];
-
+    SineRun sines[4];   // the wave at the first microphones, and at the second of each pair
     for (int64_t i = 0; i < count; ++i) {
         const double t = static_cast<double>(i) / fs;
         time[i] = t;
-        const double base = a * std::sin(omega * t);
+        const double phase = omega * t;
+        const double base = a * SignSafe(sines[0](phase), phase);
         double v[6];
         for (int pair = 0; pair < 3; ++pair) {
+            const double leading = phase + lead[pair];
             v[2 * pair] = base;
-            v[2 * pair + 1] = a * std::sin(omega * t + lead[pair]);
+            v[2 * pair + 1] = a * SignSafe(sines[pair + 1](leading), leading);
         }
         if (p.form == kTestSignalMeander) {
             for (double& x : v)

@@ -53,12 +53,54 @@ TEST(TestSignal, DefaultDirectionGivesTheExpectedPhaseLeads)
     const double leadXY = 0.0461999, leadZ = 0.0653365;
     for (size_t i = 0; i < s.t.size(); i += 7) {
         const double t = s.t[i];
-        EXPECT_DOUBLE_EQ(s.ch[0][i], a * std::sin(w * t));
+        EXPECT_NEAR(s.ch[0][i], a * std::sin(w * t), 1e-12 * a);   // the fast sine's contract
         EXPECT_EQ(s.ch[2][i], s.ch[0][i]);
         EXPECT_EQ(s.ch[4][i], s.ch[0][i]);
         EXPECT_NEAR(s.ch[1][i], a * std::sin(w * t + leadXY), 1e-3) << i;
         EXPECT_NEAR(s.ch[3][i], a * std::sin(w * t + leadXY), 1e-3) << i;
         EXPECT_NEAR(s.ch[5][i], a * std::sin(w * t + leadZ), 1e-3) << i;
+    }
+}
+
+// The direct formula, one library sine per sample and microphone: the fast synthesis must
+// agree with it to 1e-12 of the amplitude for the sine, and to the sample for the shapes,
+// over a long signal whose phase grows large.
+TEST(TestSignal, AgreesWithTheDirectFormulaOverALongSignal)
+{
+    struct Case {
+        int form, frequency, rate, thetaZ, thetaX;
+    };
+    for (const Case c : {Case{kTestSignalSine, 1000, 100000, 30, 60}, Case{kTestSignalSine, 49999, 100000, 90, 0},
+                         Case{kTestSignalSine, 3, 44100, 0, 0}, Case{kTestSignalMeander, 1000, 100000, 45, 45},
+                         Case{kTestSignalImpulse, 250, 100000, 120, 200}}) {
+        TestSignalParams p = Quiet(c.form, c.frequency, c.rate);
+        p.thetaZ = c.thetaZ;
+        p.thetaX = c.thetaX;
+        const int64_t n = 400000;
+        const Synth s(p, n);
+        const double a = p.amplitude, w = kTwoPi * p.frequency, deg = 0.017453292519943295;
+        const double lead[3] = {w * p.spacing[0] * std::sin(p.thetaZ * deg) * std::cos(p.thetaX * deg) / p.soundSpeed,
+                                w * p.spacing[1] * std::sin(p.thetaZ * deg) * std::sin(p.thetaX * deg) / p.soundSpeed,
+                                w * p.spacing[2] * std::cos(p.thetaZ * deg) / p.soundSpeed};
+        double worst = 0.0;
+        int64_t shapeMismatches = 0;
+        for (int64_t i = 0; i < n; ++i) {
+            const double t = static_cast<double>(i) / p.samplingRate;
+            ASSERT_EQ(s.t[static_cast<size_t>(i)], t);
+            for (int pair = 0; pair < 3; ++pair) {
+                const double direct[2] = {a * std::sin(w * t), a * std::sin(w * t + lead[pair])};
+                for (int m = 0; m < 2; ++m) {
+                    const double got = s.ch[static_cast<size_t>(2 * pair + m)][static_cast<size_t>(i)];
+                    if (c.form == kTestSignalSine)
+                        worst = std::max(worst, std::fabs(got - direct[m]));
+                    else if (c.form == kTestSignalMeander &&
+                             got != (direct[m] > 0 ? a : (direct[m] < 0 ? -a : 0.0)))
+                        ++shapeMismatches;
+                }
+            }
+        }
+        EXPECT_LE(worst, 1e-12 * a) << c.frequency;
+        EXPECT_EQ(shapeMismatches, 0) << c.frequency;
     }
 }
 
