@@ -180,29 +180,15 @@ AnalysisStatus RealDftHalf(const double* x, double* re, double* im, int N)
 
 AnalysisStatus RealDft(double* x, double* y, int N)
 {
-    if (N <= 0) {
-        return kDftBadCount;
-    }
-    WorkArrays& work = ThreadWorkArrays();
-    const fftw_complex* out = Transform(x, N, work);
-    if (out == nullptr) {
-        TrimWorkArrays(work);
-        return kDftNoMemory;
+    // The half transform reads all of x before it writes the first bin, so x may take it.
+    const AnalysisStatus status = RealDftBins(x, x, y, N, N / 2 + 1);
+    if (status != kAnalysisOk) {
+        return status;
     }
     const size_t n = static_cast<size_t>(N);
-    const size_t half = n / 2;
-    for (size_t k = 0; k <= half; ++k) {
-        x[k] = out[k][0];
-        y[k] = out[k][1];
-    }
-    y[0] = 0.0;
-    if (n % 2 == 0) {
-        y[half] = 0.0;
-    }
-    for (size_t k = half + 1; k < n; ++k) {
+    for (size_t k = n / 2 + 1; k < n; ++k) {
         x[k] = x[n - k];
         y[k] = -y[n - k];
     }
-    TrimWorkArrays(work);
     return kAnalysisOk;
 }
