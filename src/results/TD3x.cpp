@@ -83,6 +83,9 @@ void TD3x::FormCreate(const std::array<double, 6>& block, double scale, int kind
     view_ = new D3xView(ui->Panel1, block, scale, kind);
     view_->setObjectName(QStringLiteral("GLView"));
     ui->Panel1->layout()->addWidget(view_);
+    // The view, not the step box, starts with the focus: a blinking text cursor would have the
+    // whole window composed again with OpenGL twice a second while nothing changes.
+    view_->setFocusPolicy(Qt::StrongFocus);
 }
 
 int TD3x::exec()
@@ -100,6 +103,7 @@ void TD3x::showEvent(QShowEvent* event)
         QTimer::singleShot(0, this, &QDialog::reject);
         return;
     }
+    view_->setFocus(Qt::OtherFocusReason);
     Timer1->start();
 }
 

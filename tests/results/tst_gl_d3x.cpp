@@ -56,6 +56,17 @@ const std::array<double, 6> kBlock = {2, -2, 2, -1, 1, 0.5};
 
 }  // namespace
 
+class UpdateCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint || event->type() == QEvent::UpdateRequest)
+            ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 class TestD3x : public QObject {
     Q_OBJECT
 private slots:
@@ -132,6 +143,24 @@ private slots:
             QVERIFY(steps > 0 && steps < 10000);
             QTest::qWait(50);
             QVERIFY(sameMatrix(view.view()->projection(), after));
+        });
+        view.exec();
+    }
+
+    // Once the first picture stands, an idle window asks for no repaint: a blinking text
+    // cursor would make the whole window be composed again with OpenGL twice a second.
+    void idleWindowRepaintsNothing()
+    {
+        TD3x view(nullptr, kBlock, 2.0, 1);
+        OnNextModal([&](QWidget*) {
+            QTRY_VERIFY(view.view()->hasPicture() && !view.timer()->isActive());
+            QTest::qWait(100);
+            UpdateCounter counter;
+            for (QWidget* w : view.findChildren<QWidget*>())
+                w->installEventFilter(&counter);
+            view.installEventFilter(&counter);
+            QTest::qWait(1300);   // longer than two cursor blinks
+            QCOMPARE(counter.paints, 0);
         });
         view.exec();
     }
