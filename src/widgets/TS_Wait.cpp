@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QPushButton>
 #include <QScreen>
 
 #include <algorithm>
@@ -86,6 +87,34 @@ void TS_Wait::showAndPaint()
     show();
     raise();
     QApplication::processEvents();
+}
+
+void TS_Wait::showProgress(double fraction)
+{
+    if (!ui->Progress->isVisible()) {
+        ui->Progress->setVisible(true);
+        setFixedSize(466, 150);   // room for the bar and the button under the text
+    }
+    if (fraction < 0) {
+        ui->Progress->setRange(0, 0);   // busy: how far the work is cannot be told
+        return;
+    }
+    ui->Progress->setRange(0, 1000);
+    ui->Progress->setValue(static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 1000.0 + 0.5));
+}
+
+void TS_Wait::offerCancel(std::function<void()> onCancel)
+{
+    ui->CancelButton->setVisible(true);
+    connect(ui->CancelButton, &QPushButton::clicked, this, [this, onCancel = std::move(onCancel)] {
+        ui->CancelButton->setEnabled(false);   // once is enough; the work stops at its next step
+        onCancel();
+    });
+}
+
+bool TS_Wait::cancelOffered() const
+{
+    return ui->CancelButton->isVisible();
 }
 
 int TS_Wait::liveCount()

@@ -9,6 +9,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 namespace Ui { class TS_Wait; }
 
 class TS_Wait : public QWidget {
@@ -21,6 +23,11 @@ public:
     QString text() const;
     // Shows the notice centred on the screen and lets it paint before the caller goes on.
     void showAndPaint();
+    // For work that runs in the background: a progress bar (fraction 0 ... 1, or a busy bar for
+    // a negative fraction) and an "Отмена" button that calls onCancel.
+    void showProgress(double fraction);
+    void offerCancel(std::function<void()> onCancel);
+    bool cancelOffered() const;
 
     // How many notices exist right now; tests check that a command showed (or did not show) one.
     static int liveCount();

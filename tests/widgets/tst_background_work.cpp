@@ -1,0 +1,86 @@
+// Work off the interface thread: the caller waits as for a direct call while the event loop
+// keeps running, the notice's "Отмена" stops the work at its next step, other windows take no
+// input meanwhile, and a failure of the work reaches the caller.
+#include "BackgroundWork.h"
+#include "TS_Wait.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+class TestBackgroundWork : public QObject {
+    Q_OBJECT
+private slots:
+    void workRunsElsewhereWhileTheLoopRuns()
+    {
+        TS_Wait notice(nullptr);
+        notice.setText(QStringLiteral("Вычисление"));
+        notice.showAndPaint();
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(10);
+        bool sawModalNotice = false;
+        QTimer::singleShot(50, [&] { sawModalNotice = QApplication::activeModalWidget() == &notice; });
+        Qt::HANDLE workThread = nullptr;
+        int result = 0;
+        const WorkOutcome outcome = RunInBackground(&notice, [&](WorkControl& control) {
+            workThread = QThread::currentThreadId();
+            for (int step = 0; step < 30; ++step) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                control.setProgress((step + 1) / 30.0);
+            }
+            result = 42;
+        });
+        QCOMPARE(outcome, WorkOutcome::Done);
+        QCOMPARE(result, 42);
+        QVERIFY(workThread != QThread::currentThreadId());
+        QVERIFY2(ticks >= 10, "the event loop stood still while the work ran");
+        QVERIFY2(sawModalNotice, "other windows could take input during the work");
+        QVERIFY(QApplication::activeModalWidget() != &notice);
+    }
+
+    void cancelStopsTheWorkAtItsNextStep()
+    {
+        TS_Wait notice(nullptr);
+        notice.showAndPaint();
+        QTimer::singleShot(50, [&] {
+            QVERIFY(notice.cancelOffered());
+            notice.findChild<QPushButton*>("CancelButton")->click();
+        });
+        std::atomic<int> steps{0};
+        const WorkOutcome outcome = RunInBackground(&notice, [&](WorkControl& control) {
+            while (!control.cancelled() && steps < 10000) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                ++steps;
+            }
+        });
+        QCOMPARE(outcome, WorkOutcome::Cancelled);
+        QVERIFY(steps < 10000);
+    }
+
+    void failureReachesTheCaller()
+    {
+        bool caught = false;
+        try {
+            RunInBackground(nullptr, [](WorkControl&) { throw std::runtime_error("no memory"); });
+        } catch (const std::runtime_error& e) {
+            caught = QString::fromLatin1(e.what()) == QLatin1String("no memory");
+        }
+        QVERIFY(caught);
+        // Quick work without a notice returns at once.
+        int value = 0;
+        QCOMPARE(RunInBackground(nullptr, [&](WorkControl&) { value = 1; }), WorkOutcome::Done);
+        QCOMPARE(value, 1);
+    }
+};
+
+QTEST_MAIN(TestBackgroundWork)
+#include "tst_background_work.moc"
