@@ -14,6 +14,8 @@ find_package(PkgConfig QUIET)
 sonorix_require(PkgConfig_FOUND pkg-config "pkg-config")
 pkg_check_modules(FFTW3 QUIET IMPORTED_TARGET fftw3)
 sonorix_require(FFTW3_FOUND libfftw3-dev "FFTW 3")
+pkg_check_modules(SNDFILE QUIET IMPORTED_TARGET sndfile)
+sonorix_require(SNDFILE_FOUND libsndfile1-dev "libsndfile")
 
 if(SONORIX_TESTS)
   find_package(GTest QUIET)

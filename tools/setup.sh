@@ -10,7 +10,7 @@ PACKAGES=(
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  libfftw3-dev libcli11-dev
+  libfftw3-dev libsndfile1-dev libcli11-dev
   xvfb xauth xdg-utils fonts-dejavu-core
 )
 
