@@ -6,7 +6,8 @@
 # oversized allocation; the inputs are kept under build-fuzz/fuzz/runs/.
 #
 #   tools/fuzz.sh [SECONDS] [TARGET...]     SECONDS defaults to 600; TARGET is one of
-#                                           raw_reader segment_reader ini_import settings_store
+#                                           raw_reader segment_reader audio_reader ini_import
+#                                           settings_store
 #
 # The working corpora (build-fuzz/fuzz/corpus/) grow from run to run. One fuzzing process runs
 # at a time; the build uses two jobs unless JOBS says otherwise.
@@ -19,15 +20,17 @@ seconds=${1:-600}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(raw_reader segment_reader ini_import settings_store)
+  targets=(raw_reader segment_reader audio_reader ini_import settings_store)
 fi
 build=${SONORIX_FUZZ_BUILD:-build-fuzz}
 jobs=${JOBS:-2}
 
 # Seed folder and input-size limit of each target. Seeds are a few KB; the limit leaves room
 # for the fuzzer to grow them without making every run slow.
-declare -A corpus_of=([raw_reader]=raw [segment_reader]=segment [ini_import]=ini [settings_store]=settings)
-declare -A max_len_of=([raw_reader]=16384 [segment_reader]=16384 [ini_import]=4096 [settings_store]=4096)
+declare -A corpus_of=([raw_reader]=raw [segment_reader]=segment [audio_reader]=audio [ini_import]=ini
+                      [settings_store]=settings)
+declare -A max_len_of=([raw_reader]=16384 [segment_reader]=16384 [audio_reader]=16384 [ini_import]=4096
+                       [settings_store]=4096)
 # The settings store's backend keeps a cache entry for every store file it has opened (the
 # target opens a new one per input), so each input looks like a leak to libFuzzer, which then
 # scans the whole heap every time and slows to a crawl. Leaks are searched in the other three.

@@ -12,8 +12,10 @@
 
 namespace {
 
-// Frames read from the library at a time: a few megabytes whatever the channel count.
-constexpr int64_t kChunkFrames = 65536;
+// Samples read from the library at a time (all channels of a frame together): a few megabytes,
+// whatever the channel count a header claims.
+constexpr int64_t kChunkSamples = int64_t{1} << 19;
+constexpr int64_t kChunkFrames = 65536;   // of the six-channel files the encoder writes
 
 struct SndfileCloser {
     void operator()(SNDFILE* file) const { sf_close(file); }
@@ -112,10 +114,11 @@ AudioResult ReadAudioStretch(const std::string& path, const AudioChannelMap& map
     out.sampleRate = static_cast<uint32_t>(sf.samplerate);
     out.paPerVolt = {};
     const size_t width = static_cast<size_t>(sf.channels);
-    std::vector<double> chunk(static_cast<size_t>(std::min(frames, kChunkFrames)) * width);
+    const int64_t chunkFrames = std::max<int64_t>(1, kChunkSamples / sf.channels);
+    std::vector<double> chunk(static_cast<size_t>(std::min(frames, chunkFrames)) * width);
     int64_t done = 0;
     while (done < frames) {
-        const sf_count_t want = std::min(frames - done, kChunkFrames);
+        const sf_count_t want = std::min(frames - done, chunkFrames);
         const sf_count_t got = sf_readf_double(file.get(), chunk.data(), want);
         for (sf_count_t j = 0; j < got; ++j)
             for (int m = 0; m < 6; ++m)

@@ -7,12 +7,15 @@
 
 #include "SampleGen.h"
 
+#include <sndfile.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -189,6 +192,39 @@ void segmentSeeds(const fs::path& dir)
     }
 }
 
+// A small six-channel recording in each of a few formats, whole and cut short, written by the
+// library itself; each followed by a control trailer choosing the map and the stretch.
+void audioSeeds(const fs::path& dir)
+{
+    const int formats[] = {SF_FORMAT_WAV | SF_FORMAT_PCM_16, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+                           SF_FORMAT_W64 | SF_FORMAT_PCM_24, SF_FORMAT_FLAC | SF_FORMAT_PCM_16,
+                           SF_FORMAT_AIFF | SF_FORMAT_PCM_32};
+    int index = 0;
+    for (const int format : formats) {
+        const fs::path scratch = dir / "scratch.bin";
+        SF_INFO info{};
+        info.samplerate = 8000;
+        info.channels = 7;
+        info.format = format;
+        SNDFILE* file = sf_open(scratch.c_str(), SFM_WRITE, &info);
+        if (file == nullptr)
+            continue;
+        std::vector<double> frames(7 * 200);
+        for (size_t i = 0; i < frames.size(); ++i)
+            frames[i] = 0.5 * std::sin(0.05 * static_cast<double>(i));
+        sf_writef_double(file, frames.data(), 200);
+        sf_close(file);
+        std::ifstream in(scratch, std::ios::binary);
+        const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        fs::remove(scratch);
+        const std::string name = "format-" + std::to_string(index++);
+        write(dir, name + "-whole", withTrailer(bytes, {0, 1, 2, 3, 4, 5, 0, 12}));
+        write(dir, name + "-shuffled", withTrailer(bytes, {6, 5, 4, 3, 2, 1, 3, 200}));
+        write(dir, name + "-cut", withTrailer(Bytes(bytes.begin(), bytes.begin() + bytes.size() / 2),
+                                              {0, 1, 2, 3, 4, 5, 10, 100}));
+    }
+}
+
 Bytes text(const std::string& s)
 {
     return Bytes(s.begin(), s.end());
@@ -240,7 +276,8 @@ int main(int argc, char** argv)
     }
     const fs::path out = argv[1];
     const std::pair<const char*, void (*)(const fs::path&)> targets[] = {
-        {"raw", rawSeeds}, {"segment", segmentSeeds}, {"ini", iniSeeds}, {"settings", settingsSeeds}};
+        {"raw", rawSeeds},   {"segment", segmentSeeds},   {"ini", iniSeeds},
+        {"audio", audioSeeds}, {"settings", settingsSeeds}};
     for (const auto& [name, make] : targets) {
         fs::create_directories(out / name);
         make(out / name);
