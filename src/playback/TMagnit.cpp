@@ -5,18 +5,13 @@
 #include "Filters.h"
 #include "MessageBox.h"
 #include "RawRecord.h"
-#include "ReadWriteMyFile.h"
 #include "Settings.h"
 #include "SignalUtils.h"
-#include "TReGR.h"
 #include "TS_Wait.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QPointer>
 #include <QStyle>
 #include <QTimer>
@@ -24,30 +19,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-std::string LocalPath(const QString& name)
-{
-    return QFile::encodeName(name).toStdString();
-}
-
-QString DefaultSaveFileChooser(QWidget* owner)
-{
-    QFileDialog SD(owner);
-    SD.setAcceptMode(QFileDialog::AcceptSave);
-    SD.setDefaultSuffix(QStringLiteral("kvnb"));
-    SD.setNameFilter(QStringLiteral("Файл *kvnb (*.kvnb)"));
-    // The window asks "Файл существует.Переписать?" itself.
-    SD.setOption(QFileDialog::DontConfirmOverwrite, true);
-    if (SD.exec() != QDialog::Accepted || SD.selectedFiles().isEmpty())
-        return {};
-    return SD.selectedFiles().constFirst();
-}
-
-}   // namespace
-
 TMagnit::TMagnit(QWidget* owner, const QString& fileName)
-    : QDialog(owner), ui(new Ui::TMagnit), path_(fileName), chooseSaveFile_(DefaultSaveFileChooser)
+    : QDialog(owner), ui(new Ui::TMagnit), path_(fileName), chooseSaveFile_(defaultSaveFileChooser)
 {
     ui->setupUi(this);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
@@ -148,7 +121,7 @@ void TMagnit::FormCreate()
         bands_->setAxisTitle(i, QStringLiteral("Канал %1").arg(i + 1));
     }
     boundary_ = false;
-    reader_ = std::make_unique<TReadIshFile>(LocalPath(path_), s);
+    reader_ = std::make_unique<TReadIshFile>(localPath(path_), s);
 }
 
 bool TMagnit::readHeader()
@@ -556,216 +529,4 @@ void TMagnit::BitBtn5Click()
         return;
     reader_->ToEnd();
     BitBtn3Click();
-}
-
-void TMagnit::Button2Click()
-{
-    if (!reader_)
-        return;
-    ui->Button2->setEnabled(false);
-    const uint32_t t = static_cast<uint32_t>(std::max(0, ui->TrackBar1->value()));
-    const uint32_t hours = t / 3600;
-    const uint32_t minutes = (t - 3600 * hours) / 60;
-    const uint32_t seconds = t - 3600 * hours - 60 * minutes;
-    if (reader_->SeekTo(hours, minutes, seconds) == 0)
-        BitBtn1Click();
-}
-
-void TMagnit::CSpinEdit1Change()
-{
-    frameLengthEdited_ = true;
-    ui->Button1->setEnabled(true);
-}
-
-void TMagnit::Button1Click()
-{
-    if (!reader_)
-        return;
-    bool ended = false;
-    {
-        TS_Wait wait(this);
-        wait.showAndPaint();
-        if (!reader_)   // the window was closed while the notice painted
-            return;
-        Settings& s = CurrentSettings();
-        s.prevLCADR = frameSeconds_;
-        s.LCADR = ui->CSpinEdit1->value();
-        frameLengthEdited_ = true;
-        // Back to the start of the frame shown, then show it at the new length.
-        const int back = reader_->Position() == frameEndPosition_ ? shownSeconds_ : frameSeconds_;
-        allocateFrame(s.LCADR);
-        if (!backOverSeconds(back))
-            reader_->ToStart();
-        ended = stepForward();
-        ui->Button1->setEnabled(false);
-    }
-    // Messages only once the notice has gone.
-    reportFilterFailure();
-    if (ended && reader_)
-        ShowMessageBox("ВНИМАНИЕ", "Достигнут конец файла", MB_OK);
-}
-
-void TMagnit::RadioGroup1Click()
-{
-    (void)DisplayFrame(false);
-    reportFilterFailure();
-}
-
-void TMagnit::CheckBoxClick(QCheckBox* sender)
-{
-    const int channel = sender->property("tag").toInt() - 100;
-    if (channel < 0 || channel > 5)
-        return;
-    const bool visible = sender->isChecked();
-    bands_->setSeriesVisible(channel, visible);
-    CurrentSettings().G_Vis[static_cast<size_t>(channel)] = visible;
-    bands_->replot();
-}
-
-void TMagnit::CSpinEdit4Change()
-{
-    CurrentSettings().zader = ui->CSpinEdit4->value();
-}
-
-void TMagnit::GRClickAxis(int channel)
-{
-    if (channel < 0 || channel > 5)
-        return;
-    {
-        TReGR dialog(this, channel);
-        dialog.setWindowTitle(QStringLiteral("Канал %1").arg(channel + 1));
-        dialog.exec();
-    }
-    bands_->applyAxisDialogResult(channel, CurrentSettings());
-    bands_->replot();
-}
-
-void TMagnit::ComboBox1Change()
-{
-    CurrentSettings().FOrder = ui->ComboBox1->currentIndex();
-    filterErrorShown_ = false;
-    ui->Button3->setEnabled(true);
-}
-
-void TMagnit::CSpinEdit2Change()
-{
-    CurrentSettings().Fmin = ui->CSpinEdit2->value();
-    filterErrorShown_ = false;
-    ui->Button3->setEnabled(true);
-}
-
-void TMagnit::CSpinEdit3Change()
-{
-    CurrentSettings().Fmax = ui->CSpinEdit3->value();
-    filterErrorShown_ = false;
-    ui->Button3->setEnabled(true);
-}
-
-void TMagnit::Button3Click()
-{
-    if (!reader_)
-        return;
-    {
-        TS_Wait wait(this);
-        wait.setText(QStringLiteral("Идет фильтрация"));
-        wait.showAndPaint();
-        ui->Button3->setEnabled(false);
-        // The user asked for these settings: a failure is worth saying again.
-        filterErrorShown_ = false;
-        // The frame shown is still in memory, unfiltered: filtering it anew shows exactly that
-        // frame, wherever the reader stands and whatever frame length the spin box shows.
-        (void)DisplayFrame(false);
-    }
-    reportFilterFailure();
-}
-
-void TMagnit::setSaveFileChooser(std::function<QString(QWidget*)> chooser)
-{
-    chooseSaveFile_ = std::move(chooser);
-}
-
-void TMagnit::BitBtn8Click()
-{
-    if (!reader_ || !chooseSaveFile_)
-        return;
-    const QString name = chooseSaveFile_(this);
-    if (name.isEmpty() || !reader_)
-        return;
-    bool replace = false;
-    if (QFileInfo::exists(name)) {
-        if (ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION) != IDYES)
-            return;
-        // The writer replaces the old file only once the new one is complete.
-        replace = true;
-    }
-
-    auto wait = std::make_unique<TS_Wait>(this);
-    wait->setText(QStringLiteral("Запись файла"));
-    wait->showAndPaint();
-    if (!reader_)
-        return;
-
-    // The frame shown, at full rate; the visible window is relative to its first sample.
-    const int seconds = frameLoaded_ ? shownSeconds_ : frameSeconds_;
-    const int64_t frameRecords = int64_t{seconds} * rate_;
-    const int total = static_cast<int>(std::min<int64_t>(frameRecords, INT32_MAX));
-    std::array<std::vector<double>, 6> channels;
-    for (auto& channel : channels)
-        channel.assign(static_cast<size_t>(total), 0.0);
-    std::vector<double> time(static_cast<size_t>(total), 0.0);
-    const double visibleMin = bands_->xMinimum();
-    const double visibleMax = bands_->xMaximum();
-    int status = 0;
-    if (frameLoaded_ && reader_->Position() == frameEndPosition_ &&
-        frameEndPosition_ - frameStartPosition_ == kRawRecordBytes * frameRecords) {
-        // The reader stands right after the frame shown, which took exactly its records: read
-        // the same records again at full rate. That leaves the reader where it was, and holds
-        // however far the data start or a damaged stretch has moved the records off the grid
-        // of whole seconds a seek works on.
-        status = backOverSeconds(seconds)
-                     ? reader_->ReadFrame(1, total, time.data(), channelPointers(channels), seconds)
-                     : 1;
-    } else {
-        // The start of the frame shown, not wherever the track bar has been dragged since.
-        const uint32_t start = frameLoaded_ ? static_cast<uint32_t>(std::max(0.0, std::trunc(time_[0])))
-                                            : static_cast<uint32_t>(std::max(0, ui->TrackBar1->value()));
-        auto seek = [this](uint32_t t) { return reader_->SeekTo(t / 3600, (t % 3600) / 60, t % 60); };
-        status = seek(start);
-        if (status == 0)
-            status = reader_->ReadFrame(1, total, time.data(), channelPointers(channels), seconds);
-        // Playback goes on after the frame.
-        (void)seek(start + static_cast<uint32_t>(seconds));
-    }
-    if (status != 0) {
-        wait.reset();
-        // A damaged stretch has shown the reader's boxes already.
-        if (status == kRawFrameEnd)
-            ShowMessageBox("ВНИМАНИЕ", "Достигнут конец файла", MB_OK);
-        return;
-    }
-
-    // The visible window is relative to the frame shown; the samples just read may start
-    // elsewhere when they had to be found by a seek.
-    const double shift = frameLoaded_ ? time_[0] - time[0] : 0.0;
-    const ExportStretch stretch =
-        SelectExportStretch(time.data(), total, visibleMin + shift, visibleMax + shift, rate_);
-    if (stretch.refused) {
-        wait.reset();
-        ShowMessageBox("ОШИБКА", "Слишком малый временной интервал. Запись невозможна!", MB_OK);
-        return;
-    }
-
-    TReadWriteMyFile file(LocalPath(name));
-    if (file.OpenForWriting(replace))
-        return;
-    std::array<const double*, 6> from{};
-    for (size_t c = 0; c < 6; ++c)
-        from[c] = channels[c].data() + stretch.first;
-    const std::array<double, 6> sensitivities = ChannelSensitivities(CurrentSettings());
-    if (file.WriteSegment(rate_, stretch.duration, sensitivities, from, total - stretch.first))
-        return;   // nothing written; the writer drops the unfinished file
-    if (file.Close())
-        return;
-    wait.reset();
-    ShowMessageBox("ВНИМАНИЕ", "Файл записан", MB_OK);
 }

@@ -96,6 +96,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // File names as the system's calls take them, and the save dialog of the export.
+    static std::string localPath(const QString& name);
+    static QString defaultSaveFileChooser(QWidget* owner);
+
     void connectControls();
     void allocateFrame(int seconds);
     bool stepForward();
