@@ -16,6 +16,8 @@ pkg_check_modules(FFTW3 QUIET IMPORTED_TARGET fftw3)
 sonorix_require(FFTW3_FOUND libfftw3-dev "FFTW 3")
 pkg_check_modules(SNDFILE QUIET IMPORTED_TARGET sndfile)
 sonorix_require(SNDFILE_FOUND libsndfile1-dev "libsndfile")
+find_package(CLI11 CONFIG QUIET)
+sonorix_require(CLI11_FOUND libcli11-dev "CLI11")
 
 if(SONORIX_TESTS)
   find_package(GTest QUIET)

@@ -1,5 +1,7 @@
 #include "CliSupport.h"
 
+#include <CLI/CLI.hpp>
+
 #include "IniFile.h"
 #include "SafeFile.h"
 #include "SettingLimits.h"
@@ -142,39 +144,37 @@ const std::string* ParsedArgs::value(const std::string& option) const
 std::string ParseArgs(const std::vector<std::string>& args, const std::set<std::string>& valueOptions,
                       const std::set<std::string>& flagOptions, ParsedArgs& out)
 {
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            out.positional.push_back(arg);
+    CLI::App app;
+    app.set_help_flag();   // each command prints its own help, with the constants' help after it
+    app.allow_windows_style_options(false);
+    std::map<std::string, CLI::Option*> options;
+    std::map<std::string, std::string> values;
+    for (const std::string& name : valueOptions)
+        // A value given twice: the last one counts, as a user retyping an option expects.
+        options[name] = app.add_option(name, values[name])->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    for (const std::string& name : flagOptions) {
+        if (name == "--locale")   // a flag that may name the locale: --locale or --locale=ru_RU
+            options[name] = app.add_flag("--locale{}", values[name]);
+        else
+            options[name] = app.add_flag(name)->disable_flag_override();
+    }
+    app.add_option("files", out.positional);
+    // CLI11 takes the arguments in reverse order, as a stack.
+    std::vector<std::string> stack(args.rbegin(), args.rend());
+    try {
+        app.parse(stack);
+    } catch (const CLI::ParseError& e) {
+        return e.what();
+    }
+    for (const auto& [name, option] : options) {
+        if (option->count() == 0)
             continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        std::string name = arg;
-        std::optional<std::string> inlineValue;
-        if (const size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-            name = arg.substr(0, eq);
-            inlineValue = arg.substr(eq + 1);
-        }
         if (valueOptions.count(name)) {
-            if (inlineValue) {
-                out.values[name] = *inlineValue;
-            } else if (i + 1 < args.size()) {
-                out.values[name] = args[++i];
-            } else {
-                return "option " + name + " needs a value";
-            }
-        } else if (flagOptions.count(name)) {
-            if (inlineValue && name != "--locale")
-                return "option " + name + " takes no value";
-            out.flags.insert(name);
-            if (inlineValue)
-                out.values[name] = *inlineValue;
+            out.values[name] = values[name];
         } else {
-            return "unknown option " + name;
+            out.flags.insert(name);
+            if (!values[name].empty())
+                out.values[name] = values[name];
         }
     }
     return {};
@@ -433,34 +433,6 @@ std::string CsvField(const std::string& text, char separator)
         quoted += ch;
     }
     return quoted + '"';
-}
-
-std::string JsonString(const std::string& text)
-{
-    std::string out = "\"";
-    for (unsigned char ch : text) {
-        switch (ch) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (ch < 0x20) {
-                char buffer[8];
-                std::snprintf(buffer, sizeof buffer, "\\u%04x", ch);
-                out += buffer;
-            } else {
-                out += static_cast<char>(ch);
-            }
-        }
-    }
-    return out + '"';
-}
-
-std::string JsonNumber(double value)
-{
-    return std::isfinite(value) ? MachineNumber(value) : "null";
 }
 
 QString LocaleNumber(double value)

@@ -3,6 +3,7 @@
 // forms (machine text with a dot decimal, or the program's own locale CSV form).
 #pragma once
 
+#include "CliJson.h"
 #include "Settings.h"
 
 #include <QString>
@@ -22,9 +23,9 @@ struct ParsedArgs {
     const std::string* value(const std::string& option) const;
 };
 
-// Splits args into positionals, options that take a value ("--x V" or "--x=V") and flags.
-// "--locale" is a flag that may carry a value in the "--locale=NAME" form. "--" ends the
-// options. Returns an error text, empty on success.
+// Splits args into positionals, options that take a value ("--x V" or "--x=V"; given twice,
+// the last counts) and flags, with CLI11. "--locale" is a flag that may carry a value in the
+// "--locale=NAME" form. "--" ends the options. Returns CLI11's error text, empty on success.
 std::string ParseArgs(const std::vector<std::string>& args, const std::set<std::string>& valueOptions,
                       const std::set<std::string>& flagOptions, ParsedArgs& out);
 
@@ -58,9 +59,6 @@ extern const char kWindowNamesHelp[];
 std::string MachineNumber(double value);
 // A CSV field, quoted when it holds the separator, a quote or a line break.
 std::string CsvField(const std::string& text, char separator);
-// A JSON string literal, and a JSON number (null for a value JSON cannot hold).
-std::string JsonString(const std::string& text);
-std::string JsonNumber(double value);
 
 // A number in the program's own CSV form: at least 7 significant digits, the default
 // QLocale's decimal separator, exponent notation for very large or small values.

@@ -396,6 +396,37 @@ TEST_F(CliTest, ExitCodesOfTheCommandLine)
     }
 }
 
+// The parser's edges: the last of a repeated option counts, --locale names a locale only in
+// its "=" form, "--" ends the options, and what it cannot place is a usage error that names
+// the command.
+TEST_F(CliTest, TheCommandLineParserEdges)
+{
+    writeSegment("s.kvnb", slowWave(45.0, 45.0), 4000, 1.0);
+    const std::string seg = path("s.kvnb");
+    const CliRun once = run({"intensity", seg, "--signal", "impulse"});
+    const CliRun twice = run({"intensity", seg, "--signal", "periodic", "--signal=impulse"});
+    ASSERT_EQ(twice.code, kExitOk) << twice.err;
+    EXPECT_EQ(twice.out, once.out);
+    EXPECT_NE(twice.out.find(",impulse,"), std::string::npos);
+
+    const CliRun locale = run({"intensity", "--locale", seg});
+    ASSERT_EQ(locale.code, kExitOk) << locale.err;
+    EXPECT_NE(locale.out.find(";periodic;"), std::string::npos);
+
+    // After "--" a name that looks like an option is a file (here one that is not there).
+    const CliRun dashed = run({"info", "--", "-x.kvnb"});
+    EXPECT_EQ(dashed.code, kExitSomeFailed) << dashed.err;
+    EXPECT_NE(dashed.err.find("-x.kvnb: "), std::string::npos) << dashed.err;
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"info", seg, "--bogus"}, {"info", "--json=yes", seg}, {"intensity", seg, "--band"}}) {
+        const CliRun r = run(args);
+        EXPECT_EQ(r.code, kExitUsage) << args[2];
+        EXPECT_EQ(r.err.rfind("sonorix-cli " + args[0] + ": ", 0), 0u) << r.err;
+        EXPECT_NE(r.err.find("(see " + args[0] + " --help)"), std::string::npos) << r.err;
+    }
+}
+
 TEST_F(CliTest, InfoCountsDamagedRecordsOfARawRecording)
 {
     RawRecordingSpec spec = slowWave(45.0, 45.0);

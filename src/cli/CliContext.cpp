@@ -1,0 +1,179 @@
+#include "CliContext.h"
+
+#include "ProcessingData.h"
+#include "ReadWriteMyFile.h"
+#include "ResultText.h"
+#include "SettingsStore.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <fstream>
+
+// Puts the list of window names in place of %WINDOWS%, its continuation lines indented to the
+// column where the option's description starts.
+std::string WithWindows(const char* help)
+{
+    std::string text = help;
+    const size_t at = text.find("%WINDOWS%");
+    if (at == std::string::npos)
+        return text;
+    const size_t lineStart = text.rfind('\n', at) + 1;   // npos + 1 == 0 on the first line
+    size_t column = text.find_first_not_of(' ', lineStart);
+    if (column < at && text.compare(column, 2, "--") == 0) {
+        // An option line: its description starts after the first run of two spaces.
+        column = text.find("  ", column);
+        column = column < at ? text.find_first_not_of(' ', column) : at;
+    }
+    std::string names = kWindowNamesHelp;
+    for (size_t nl = names.find('\n'); nl != std::string::npos; nl = names.find('\n', nl + 1))
+        names.insert(nl + 1, column - lineStart, ' ');
+    text.replace(at, 9, names);
+    return text;
+}
+
+std::string WindowNamesInline()
+{
+    std::string names = kWindowNamesHelp;
+    std::replace(names.begin(), names.end(), '\n', ' ');
+    return names;
+}
+
+std::string LowerExtension(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    std::string ext = path.substr(dot);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext;
+}
+
+std::string BaseName(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.find_last_of('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+std::optional<std::string> ReadBytesAt(const std::string& path, std::streamoff offset, size_t count,
+                                       bool fromEnd)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    in.seekg(offset, fromEnd ? std::ios::end : std::ios::beg);
+    std::string bytes(count, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(count));
+    if (in.gcount() != static_cast<std::streamsize>(count))
+        return std::nullopt;
+    return bytes;
+}
+
+bool LoadSegment(const Context& ctx, const std::string& path, Segment& segment)
+{
+    if (LowerExtension(path) != ".kvnb") {
+        ctx.fail(path, "not a segment file (*.kvnb)");
+        return false;
+    }
+    if (const std::string problem = InputFileProblem(path); !problem.empty()) {
+        ctx.fail(path, problem);
+        return false;
+    }
+    const int before = ctx.presenter.messageCount();
+    ctx.presenter.setSystemAction("cannot read");
+    TReadWriteMyFile file(path);
+    uint32_t rate = 0;
+    double duration = 0.0;
+    bool failed = file.OpenForReading() || file.ReadHeader(rate, duration);
+    if (!failed) {
+        const uint32_t evenRate = SegmentEvenRate(rate);
+        const int64_t n = SegmentSampleCount(evenRate, duration);
+        // The segment, its spectra and the intensity routine's work arrays: about 40 arrays
+        // of N doubles at the peak.
+        const int64_t need = 40 * 8 * n;
+        const int64_t available = AvailableMemoryBytes();
+        if (n > INT32_MAX || (available >= 0 && need > available)) {
+            file.Close();
+            ctx.fail(path, MemoryRefusalText(n, need, available));
+            return false;
+        }
+        segment.Allocate(static_cast<int32_t>(n));
+        segment.sampleRate = evenRate;
+        std::array<double*, 6> channels{};
+        for (int c = 0; c < 6; ++c)
+            channels[c] = segment.channels[c].data();
+        // The reader refuses a sample that is not a finite number and says where it is.
+        failed = file.ReadBody(evenRate, duration, channels, segment.time.data(), segment.paPerVolt);
+        if (failed)
+            segment.Clear();
+    }
+    file.Close();
+    if (failed && ctx.presenter.messageCount() == before)
+        ctx.fail(path, "cannot read the segment");
+    return !failed;
+}
+
+std::optional<int> SignalFromOption(const ParsedArgs& args, const Context& ctx, bool& bad)
+{
+    const std::string* text = args.value("--signal");
+    if (!text)
+        return std::nullopt;
+    if (*text == "impulse")
+        return 0;
+    if (*text == "periodic")
+        return 1;
+    ctx.fail("", "--signal: expected impulse or periodic, got \"" + *text + "\"");
+    bad = true;
+    return std::nullopt;
+}
+
+// The processing window's last window choice, as it would open with it.
+int StoredWindowItem()
+{
+    SettingsStore store;
+    return store.ReadInteger(QStringLiteral("Sav"), QStringLiteral("Wind"), 0);
+}
+
+std::optional<int> WindowFromOption(const ParsedArgs& args, const Context& ctx, bool& bad)
+{
+    const std::string* text = args.value("--window");
+    if (!text)
+        return StoredWindowItem();
+    const std::optional<int> item = WindowItemFromName(*text);
+    if (!item) {
+        ctx.fail("", "--window: unknown window \"" + *text + "\"; one of " + WindowNamesInline());
+        bad = true;
+    }
+    return item;
+}
+
+std::string EncodeLines(const QStringList& lines, bool localeForm)
+{
+    if (localeForm)
+        return EncodeCsvLines(lines).toStdString();
+    std::string text;
+    for (const QString& line : lines)
+        text += line.toStdString() + '\n';
+    return text;
+}
+
+bool OpenRecording(const Context& ctx, const std::string& path, TReadIshFile& reader, uint16_t& h,
+                   uint16_t& m, uint16_t& s, uint32_t& rate)
+{
+    if (const std::string problem = InputFileProblem(path); !problem.empty()) {
+        ctx.fail(path, problem);
+        return false;
+    }
+    ctx.presenter.setSystemAction("cannot read");
+    if (reader.Open() != 0)
+        return false;
+    if (reader.ReadHeader(h, m, s, rate) != kRawHeaderOk) {
+        ctx.fail(path, "the recording's header cannot be used");
+        return false;
+    }
+    return true;
+}
+
