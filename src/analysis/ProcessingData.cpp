@@ -1,9 +1,11 @@
 #include "ProcessingData.h"
 
 #include "NumberText.h"
+#include "SignalUtils.h"
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <limits>
@@ -156,4 +158,104 @@ int NyquistLimit(const double* time, int32_t count)
     if (nyquist >= std::numeric_limits<int>::max())
         return std::numeric_limits<int>::max();
     return static_cast<int>(nyquist);
+}
+
+bool ProcessingData::PairSums()
+{
+    if (count() < 2)
+        return false;
+    for (int p = 0; p < 3; ++p) {
+        const auto& a = snapshot[2 * p];
+        const auto& b = snapshot[2 * p + 1];
+        auto& sum = working[2 * p];
+        for (size_t k = 0; k < static_cast<size_t>(count()); ++k)
+            sum[k] = a[k] + b[k];
+        std::fill(working[2 * p + 1].begin(), working[2 * p + 1].end(), 0.0);
+    }
+    return true;
+}
+
+bool ProcessingData::PairDifferences()
+{
+    if (count() < 2)
+        return false;
+    for (int p = 0; p < 3; ++p) {
+        SubtractSeries(snapshot[2 * p].data(), snapshot[2 * p + 1].data(), count(), working[2 * p].data());
+        std::fill(working[2 * p + 1].begin(), working[2 * p + 1].end(), 0.0);
+    }
+    return true;
+}
+
+bool ProcessingData::IntegrateChannels()
+{
+    if (count() < 2)
+        return false;
+    for (int c = 0; c < 6; ++c)
+        IntegrateSeries(snapshot[c].data(), count(), timeStep(), 0.0, 0.0, working[c].data());
+    return true;
+}
+
+bool ProcessingData::DifferentiateChannels()
+{
+    if (count() < 2)
+        return false;
+    for (int c = 0; c < 6; ++c)
+        DifferentiateSeries(snapshot[c].data(), count(), timeStep(), 0.0, 0.0, working[c].data());
+    return true;
+}
+
+bool ProcessingData::PairVelocities(double density, const std::array<double, 3>& spacings)
+{
+    const int n = count();
+    if (n < 2)
+        return false;
+    std::vector<double> difference(static_cast<size_t>(n));
+    for (int p = 0; p < 3; ++p) {
+        // Euler's equation: the pressure gradient across the pair, integrated over time.
+        SubtractSeries(snapshot[2 * p + 1].data(), snapshot[2 * p].data(), n, difference.data());
+        double* velocity = working[2 * p].data();
+        IntegrateSeries(difference.data(), n, timeStep(), 0.0, 0.0, velocity);
+        LinearMap(velocity, n, 1.0 / (density * spacings[static_cast<size_t>(p)]), 0.0, velocity);
+        std::fill(working[2 * p + 1].begin(), working[2 * p + 1].end(), 0.0);
+    }
+    return true;
+}
+
+bool ProcessingData::BridgeLinearly(double x1, double x2)
+{
+    const int n = count();
+    if (n < 2)
+        return false;
+    const double* t = segment.time.data();
+    const int i1 = static_cast<int>(std::lower_bound(t, t + n, x1) - t);
+    const int i2 = static_cast<int>(std::lower_bound(t, t + n, x2) - t);
+    if (i1 >= n || i2 >= n || i1 == i2)
+        return false;
+    // Samples with x1 <= t <= x2; none when x1 lies right of x2.
+    const int to = static_cast<int>(std::upper_bound(t, t + n, x2) - t);
+    for (int c = 0; c < 6; ++c) {
+        double* w = working[c].data();
+        const double slope = (w[i2] - w[i1]) / (t[i2] - t[i1]);
+        const double offset = w[i1] - slope * t[i1];
+        for (int k = i1; k < to; ++k)
+            w[k] = slope * t[k] + offset;
+    }
+    return true;
+}
+
+void ProcessingData::FillFrequencies()
+{
+    const int n = count();
+    if (n < 1)
+        return;
+    const double df = 1.0 / segment.time[static_cast<size_t>(n) - 1];
+    for (int k = 0; k < halfCount(); ++k)
+        frequency[static_cast<size_t>(k)] = k * df;
+}
+
+void ProcessingData::FillDb(const std::array<double, 6>& factors)
+{
+    for (int c = 0; c < 6; ++c)
+        for (int k = 0; k < halfCount(); ++k)
+            db[c][static_cast<size_t>(k)] = DbValue(spectra[c][static_cast<size_t>(k)], factors[c]);
 }

@@ -40,6 +40,29 @@ struct ProcessingData {
 
     static std::array<const double*, 6> ConstPointers(const Channels& set);
     static std::array<double*, 6> Pointers(Channels& set);
+
+    // The operations of the window's commands. The pair operations ("M" first) work from
+    // the snapshot into the working samples: each pair's result goes to its first channel and
+    // the second is cleared. All need at least two samples and leave everything as it was with
+    // fewer (false).
+    void TakeSnapshot() { snapshot = working; }
+    bool PairSums();                 // p1 + p2 per pair
+    bool PairDifferences();          // p1 - p2 per pair
+    bool IntegrateChannels();        // every channel integrated over time (displacement-like)
+    bool DifferentiateChannels();    // every channel differentiated over time
+    // Particle velocity per pair from Euler's equation: the integral of (p2 - p1) dt over
+    // density * spacing of the pair, m/s for pascals.
+    bool PairVelocities(double density, const std::array<double, 3>& spacings);
+    // Replaces the working samples with t between x1 and x2 by the line through the samples at
+    // the first times at or after x1 and x2; false (nothing changed) when those are not two
+    // distinct samples.
+    bool BridgeLinearly(double x1, double x2);
+    // Frequencies of the first N/2 bins, k / t[N-1].
+    void FillFrequencies();
+    // dB of the amplitude spectra against the display factors (EnsureDb first).
+    void FillDb(const std::array<double, 6>& factors);
+
+    double timeStep() const { return count() >= 2 ? segment.time[1] - segment.time[0] : 0.0; }
 };
 
 // Bytes the window will hold for n samples per channel: every array above, the dB set, the

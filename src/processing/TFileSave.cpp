@@ -357,11 +357,7 @@ void TFileSave::RadioGroup1Click(int item)
         view_.dbSelected = true;
         data_.EnsureDb();
         // Against the factors of the redraw that showed the amplitude spectra.
-        const std::array<double, 6> factors = displayFactors_;
-        const int half = data_.halfCount();
-        for (int c = 0; c < 6; ++c)
-            for (int k = 0; k < half; ++k)
-                data_.db[c][k] = DbValue(data_.spectra[c][k], factors[c]);
+        data_.FillDb(displayFactors_);
         SetUnitTitles(QStringLiteral("дБА"));
         RestoreAxisScaling();
         Redraw(ProcessingData::ConstPointers(data_.db), data_.frequency.data());

@@ -156,7 +156,6 @@ private:
     void SetSeriesActive(int channel, bool active);
     void SetPairPartnersActive(bool active);   // channels 2, 4, 6
     void BeginPairOperation();
-    void ClearPairPartners();                 // working channels 2, 4, 6 <- 0
     void FinishPairOperation();
     void SetSpectrumControlsEnabled(bool enabled);
     void FillFrequencyAxis();

@@ -69,11 +69,8 @@ void TFileSave::SetSpectrumControlsEnabled(bool enabled)
 
 void TFileSave::FillFrequencyAxis()
 {
-    const int n = data_.count();
-    const double df = 1.0 / data_.segment.time[static_cast<size_t>(n) - 1];
+    data_.FillFrequencies();
     const int half = data_.halfCount();
-    for (int k = 0; k < half; ++k)
-        data_.frequency[k] = k * df;
     view_.spectrumRange = {0.0, half > 0 ? data_.frequency[half - 1] : 0.0};
     view_.spectrumReadoutRange = {0, half - 1};
 }
@@ -242,18 +239,12 @@ void TFileSave::Button3Click()
     ui->GroupBox2->show();
     ui->BitBtn1->show();
     ui->Button3->hide();
-    data_.snapshot = data_.working;
+    data_.TakeSnapshot();
 }
 
 void TFileSave::BeginPairOperation()
 {
     view_.spectrumView = false;
-}
-
-void TFileSave::ClearPairPartners()
-{
-    for (int p = 0; p < 3; ++p)
-        std::fill(data_.working[2 * p + 1].begin(), data_.working[2 * p + 1].end(), 0.0);
 }
 
 void TFileSave::FinishPairOperation()
@@ -268,15 +259,7 @@ void TFileSave::SpeedButton1Click()
     BeginPairOperation();
     ui->RadioGroup1->show();
     SetPairPartnersActive(false);
-    const size_t n = data_.count();
-    for (int p = 0; p < 3; ++p) {
-        const auto& a = data_.snapshot[2 * p];
-        const auto& b = data_.snapshot[2 * p + 1];
-        auto& sum = data_.working[2 * p];
-        for (size_t k = 0; k < n; ++k)
-            sum[k] = a[k] + b[k];
-    }
-    ClearPairPartners();
+    data_.PairSums();
     FinishPairOperation();
 }
 
@@ -287,12 +270,7 @@ void TFileSave::SpeedButton2Click()
     BeginPairOperation();
     ui->RadioGroup1->show();
     SetPairPartnersActive(false);
-    const int n = data_.count();
-    for (int p = 0; p < 3; ++p) {
-        SubtractSeries(data_.snapshot[2 * p].data(), data_.snapshot[2 * p + 1].data(), n,
-                       data_.working[2 * p].data());
-    }
-    ClearPairPartners();
+    data_.PairDifferences();
     FinishPairOperation();
 }
 
@@ -303,10 +281,7 @@ void TFileSave::SpeedButton3Click()
     BeginPairOperation();
     ui->RadioGroup1->show();
     SetPairPartnersActive(true);
-    const int n = data_.count();
-    const double dt = data_.segment.time[1] - data_.segment.time[0];
-    for (int c = 0; c < 6; ++c)
-        IntegrateSeries(data_.snapshot[c].data(), n, dt, 0.0, 0.0, data_.working[c].data());
+    data_.IntegrateChannels();
     FinishPairOperation();
 }
 
@@ -316,10 +291,7 @@ void TFileSave::SpeedButton4Click()
         return;
     BeginPairOperation();
     SetPairPartnersActive(true);
-    const int n = data_.count();
-    const double dt = data_.segment.time[1] - data_.segment.time[0];
-    for (int c = 0; c < 6; ++c)
-        DifferentiateSeries(data_.snapshot[c].data(), n, dt, 0.0, 0.0, data_.working[c].data());
+    data_.DifferentiateChannels();
     FinishPairOperation();
 }
 
@@ -330,18 +302,7 @@ void TFileSave::SpeedButton5Click()
     BeginPairOperation();
     SetPairPartnersActive(false);
     const Settings& s = CurrentSettings();
-    const int n = data_.count();
-    const double dt = data_.segment.time[1] - data_.segment.time[0];
-    std::vector<double> difference(static_cast<size_t>(n));
-    for (int p = 0; p < 3; ++p) {
-        // Euler's equation: the pressure gradient across the pair, integrated over time.
-        SubtractSeries(data_.snapshot[2 * p + 1].data(), data_.snapshot[2 * p].data(), n,
-                       difference.data());
-        double* velocity = data_.working[2 * p].data();
-        IntegrateSeries(difference.data(), n, dt, 0.0, 0.0, velocity);
-        LinearMap(velocity, n, 1.0 / (s.plotnost * s.lmic[p]), 0.0, velocity);
-    }
-    ClearPairPartners();
+    data_.PairVelocities(s.plotnost, s.lmic);
     // Titled before the redraw, so the one paint shows them.
     for (int c : {0, 2, 4})
         chart_->setAxisTitle(c, QStringLiteral("Канал %1 (м/с)").arg(c + 1));
@@ -369,12 +330,9 @@ void TFileSave::Button10Click()
     const int n = data_.count();
     if (n < 2 || !cursorsOn_)
         return;
-    const double* t = data_.segment.time.data();
     const double x1 = chart_->pixelToX(chart_->cursorPixel(1));
     const double x2 = chart_->pixelToX(chart_->cursorPixel(2));
-    const int i1 = static_cast<int>(std::lower_bound(t, t + n, x1) - t);
-    const int i2 = static_cast<int>(std::lower_bound(t, t + n, x2) - t);
-    if (i1 >= n || i2 >= n || i1 == i2) {
+    if (!data_.BridgeLinearly(x1, x2)) {
         // Two distinct samples at or after the cursors define the line; without them there
         // is nothing to draw it through.
         ShowMessageBox("ВНИМАНИЕ",
@@ -383,17 +341,7 @@ void TFileSave::Button10Click()
                        MB_OK | MB_ICONWARNING);
         return;
     }
-    // Samples with x1 <= t <= x2; none when cursor 1 lies right of cursor 2.
-    const int from = i1;
-    const int to = static_cast<int>(std::upper_bound(t, t + n, x2) - t);
-    for (int c = 0; c < 6; ++c) {
-        double* w = data_.working[c].data();
-        const double slope = (w[i2] - w[i1]) / (t[i2] - t[i1]);
-        const double offset = w[i1] - slope * t[i1];
-        for (int k = from; k < to; ++k)
-            w[k] = slope * t[k] + offset;
-    }
-    Redraw(ProcessingData::ConstPointers(data_.working), t);
+    Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
     Button1Click();
 }
 

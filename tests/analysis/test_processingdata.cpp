@@ -90,3 +90,94 @@ TEST(ProcessingMemory, RefusalNamesTheSizes)
     EXPECT_NE(small.find("300 МБ"), std::string::npos) << small;
     EXPECT_EQ(small.find("доступно"), std::string::npos) << small;
 }
+
+namespace {
+
+// Six channels over 8 samples at 0.5 s: channel c holds c + 1 + k * k (k the sample index).
+ProcessingData Filled()
+{
+    ProcessingData d;
+    d.Allocate(8);
+    for (int k = 0; k < 8; ++k) {
+        d.segment.time[k] = 0.5 * k;
+        for (int c = 0; c < 6; ++c)
+            d.working[c][k] = c + 1 + k * k;
+    }
+    d.TakeSnapshot();
+    return d;
+}
+
+}   // namespace
+
+// Each pair's result lands on its first channel and the second is cleared; the snapshot, not
+// the working samples, is the input, so operations never compound.
+TEST(ProcessingOperations, PairOperationsWorkFromTheSnapshot)
+{
+    ProcessingData d = Filled();
+    ASSERT_TRUE(d.PairSums());
+    ASSERT_TRUE(d.PairSums());   // twice: still from the snapshot
+    for (int p = 0; p < 3; ++p)
+        for (int k = 0; k < 8; ++k) {
+            EXPECT_EQ(d.working[2 * p][k], (2 * p + 1 + k * k) + (2 * p + 2 + k * k));
+            EXPECT_EQ(d.working[2 * p + 1][k], 0.0);
+        }
+    ASSERT_TRUE(d.PairDifferences());
+    for (int p = 0; p < 3; ++p)
+        EXPECT_EQ(d.working[2 * p][5], -1.0);
+
+    // Velocity: the integral of (p2 - p1) = 1 over time, over rho * dr of the pair.
+    ASSERT_TRUE(d.PairVelocities(1.25, {0.5, 0.25, 0.1}));
+    const std::array<double, 3> dr = {0.5, 0.25, 0.1};
+    for (int p = 0; p < 3; ++p) {
+        // Simpson-like cumulative weights of a constant 1 with zero ends: sample k (k < 7)
+        // holds (k + 1) dt minus dt/6 for the zero before sample 0.
+        EXPECT_NEAR(d.working[2 * p][3], (4 * 0.5 - 0.5 / 6) / (1.25 * dr[p]), 1e-12) << p;
+        EXPECT_EQ(d.working[2 * p + 1][3], 0.0);
+    }
+
+    ASSERT_TRUE(d.DifferentiateChannels());   // d/dt of c + 1 + (t/0.5)^2 = 8 t inside
+    EXPECT_NEAR(d.working[4][3], 8 * 1.5, 1e-12);
+    ASSERT_TRUE(d.IntegrateChannels());
+    EXPECT_GT(d.working[0][7], d.working[0][6]);
+
+    ProcessingData one;
+    one.Allocate(1);
+    one.working[0][0] = 3.0;
+    one.TakeSnapshot();
+    EXPECT_FALSE(one.PairSums() || one.PairDifferences() || one.IntegrateChannels() ||
+                 one.DifferentiateChannels() || one.PairVelocities(1.2, {1, 1, 1}) || one.BridgeLinearly(0, 1));
+    EXPECT_EQ(one.working[0][0], 3.0);
+}
+
+TEST(ProcessingOperations, BridgeDrawsTheLineBetweenTheCursors)
+{
+    ProcessingData d = Filled();
+    // Cursors at 0.75 s and 2.4 s: the line through samples 2 (t = 1) and 5 (t = 2.5), drawn
+    // over samples 2 ... 4 (t from 0.75 up to 2.4).
+    ASSERT_TRUE(d.BridgeLinearly(0.75, 2.4));
+    for (int c = 0; c < 6; ++c) {
+        EXPECT_EQ(d.working[c][1], c + 1 + 1);              // before: untouched
+        EXPECT_DOUBLE_EQ(d.working[c][2], c + 1 + 4);       // the line's own ends
+        EXPECT_DOUBLE_EQ(d.working[c][3], c + 1 + 4 + 7);   // slope (25 - 4) / 1.5 s, 0.5 s on
+        EXPECT_DOUBLE_EQ(d.working[c][4], c + 1 + 4 + 14);
+        EXPECT_EQ(d.working[c][5], c + 1 + 25);             // after: untouched
+    }
+    // Both cursors before the same sample, or past the end: no two samples, nothing changed.
+    const ProcessingData before = d;
+    EXPECT_FALSE(d.BridgeLinearly(0.6, 0.9));
+    EXPECT_FALSE(d.BridgeLinearly(1.0, 9.0));
+    EXPECT_EQ(d.working, before.working);
+}
+
+TEST(ProcessingOperations, FrequenciesAndDecibels)
+{
+    ProcessingData d = Filled();
+    d.FillFrequencies();
+    EXPECT_EQ(d.frequency[0], 0.0);
+    EXPECT_DOUBLE_EQ(d.frequency[3], 3 / 3.5);
+    d.EnsureDb();
+    d.spectra[2][1] = 2e-5 * 100 / 0.1220703125;   // 100 times the reference after scaling
+    d.FillDb({1, 1, 1, 1, 1, 1});
+    EXPECT_NEAR(d.db[2][1], 40.0, 1e-9);
+    EXPECT_EQ(d.db[2][0], 0.0);   // below the floor
+}
