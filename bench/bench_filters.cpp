@@ -22,9 +22,9 @@ constexpr double kRate = 40000.0;
 constexpr int kOrder = 6;
 
 struct BenchFilter {
-  const char* name;
-  FilterFamily family;
-  bool bandPass;
+    const char* name;
+    FilterFamily family;
+    bool bandPass;
 };
 
 const BenchFilter kFilters[] = {
@@ -40,125 +40,133 @@ const BenchFilter kFilters[] = {
 constexpr double kLower = 500.0;
 constexpr double kUpper = 2000.0;
 
-const std::vector<double>& Input() {
-  static const std::vector<double> samples = [] {
-    std::mt19937_64 generator(12345);
-    std::normal_distribution<double> normal(0.0, 1000.0);
-    std::vector<double> noise(kCount);
-    for (double& s : noise) s = normal(generator);
-    return noise;
-  }();
-  return samples;
+const std::vector<double>& Input()
+{
+    static const std::vector<double> samples = [] {
+        std::mt19937_64 generator(12345);
+        std::normal_distribution<double> normal(0.0, 1000.0);
+        std::vector<double> noise(kCount);
+        for (double& s : noise)
+            s = normal(generator);
+        return noise;
+    }();
+    return samples;
 }
 
-AnalysisStatus Filter(const BenchFilter& f, const double* input, double* output) {
-  switch (f.family) {
+AnalysisStatus Filter(const BenchFilter& f, const double* input, double* output)
+{
+    switch (f.family) {
     case FilterFamily::Butterworth:
-      return f.bandPass ? ButterworthBandPass(input, kCount, kRate, kLower, kUpper, kOrder, output)
-                        : ButterworthLowPass(input, kCount, kRate, kUpper, kOrder, output);
+        return f.bandPass ? ButterworthBandPass(input, kCount, kRate, kLower, kUpper, kOrder, output)
+                          : ButterworthLowPass(input, kCount, kRate, kUpper, kOrder, output);
     case FilterFamily::Chebyshev:
-      return f.bandPass ? ChebyshevBandPass(input, kCount, kRate, kLower, kUpper,
-                                            kDispatchRippleDb, kOrder, output)
-                        : ChebyshevLowPass(input, kCount, kRate, kUpper, kDispatchRippleDb,
-                                           kOrder, output);
+        return f.bandPass ? ChebyshevBandPass(input, kCount, kRate, kLower, kUpper, kDispatchRippleDb, kOrder,
+                                              output)
+                          : ChebyshevLowPass(input, kCount, kRate, kUpper, kDispatchRippleDb, kOrder, output);
     case FilterFamily::Elliptic:
-      return f.bandPass ? EllipticBandPass(input, kCount, kRate, kLower, kUpper,
-                                           kDispatchRippleDb, kDispatchAttenuationDb, kOrder,
-                                           output)
-                        : EllipticLowPass(input, kCount, kRate, kUpper, kDispatchRippleDb,
-                                          kDispatchAttenuationDb, kOrder, output);
-  }
-  return kAnalysisOk;
+        return f.bandPass ? EllipticBandPass(input, kCount, kRate, kLower, kUpper, kDispatchRippleDb,
+                                             kDispatchAttenuationDb, kOrder, output)
+                          : EllipticLowPass(input, kCount, kRate, kUpper, kDispatchRippleDb,
+                                            kDispatchAttenuationDb, kOrder, output);
+    }
+    return kAnalysisOk;
 }
 
-FilterDesign Design(const BenchFilter& f) {
-  FilterDesign design;
-  switch (f.family) {
+FilterDesign Design(const BenchFilter& f)
+{
+    FilterDesign design;
+    switch (f.family) {
     case FilterFamily::Butterworth:
-      f.bandPass ? DesignButterworthBandPass(kRate, kLower, kUpper, kOrder, design)
-                 : DesignButterworthLowPass(kRate, kUpper, kOrder, design);
-      break;
+        f.bandPass ? DesignButterworthBandPass(kRate, kLower, kUpper, kOrder, design)
+                   : DesignButterworthLowPass(kRate, kUpper, kOrder, design);
+        break;
     case FilterFamily::Chebyshev:
-      f.bandPass
-          ? DesignChebyshevBandPass(kRate, kLower, kUpper, kDispatchRippleDb, kOrder, design)
-          : DesignChebyshevLowPass(kRate, kUpper, kDispatchRippleDb, kOrder, design);
-      break;
+        f.bandPass ? DesignChebyshevBandPass(kRate, kLower, kUpper, kDispatchRippleDb, kOrder, design)
+                   : DesignChebyshevLowPass(kRate, kUpper, kDispatchRippleDb, kOrder, design);
+        break;
     case FilterFamily::Elliptic:
-      f.bandPass ? DesignEllipticBandPass(kRate, kLower, kUpper, kDispatchRippleDb,
-                                          kDispatchAttenuationDb, kOrder, design)
-                 : DesignEllipticLowPass(kRate, kUpper, kDispatchRippleDb,
-                                         kDispatchAttenuationDb, kOrder, design);
-      break;
-  }
-  return design;
+        f.bandPass
+            ? DesignEllipticBandPass(kRate, kLower, kUpper, kDispatchRippleDb, kDispatchAttenuationDb, kOrder,
+                                     design)
+            : DesignEllipticLowPass(kRate, kUpper, kDispatchRippleDb, kDispatchAttenuationDb, kOrder, design);
+        break;
+    }
+    return design;
 }
 
-void BM_Filter(benchmark::State& state, const BenchFilter& f) {
-  const std::vector<double>& input = Input();
-  std::vector<double> output(kCount);
-  for (auto _ : state) {
-    if (Filter(f, input.data(), output.data()) != kAnalysisOk) {
-      state.SkipWithError("filter refused its arguments");
-      break;
-    }
-    benchmark::DoNotOptimize(output.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(kCount));
-}
-
-bool WriteDoubles(const std::string& path, const std::vector<double>& values) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  const bool ok = std::fwrite(values.data(), sizeof(double), values.size(), file) == values.size();
-  return std::fclose(file) == 0 && ok;
-}
-
-int Export(const std::string& directory) {
-  if (!WriteDoubles(directory + "/input.f64", Input())) {
-    std::fprintf(stderr, "cannot write %s/input.f64\n", directory.c_str());
-    return 1;
-  }
-  for (const BenchFilter& f : kFilters) {
-    const FilterDesign design = Design(f);
-    const std::string base = directory + "/" + f.name;
-    std::FILE* sos = std::fopen((base + ".sos").c_str(), "w");
-    if (!sos) {
-      std::fprintf(stderr, "cannot write %s.sos\n", base.c_str());
-      return 1;
-    }
-    for (int index = 0; index < design.SectionCount(); ++index) {
-      const FilterSection section = design.Section(index);
-      for (int j = 0; j < (section.order == 4 ? 2 : 1); ++j) {
-        const Biquad& q = section.stage[j];
-        std::fprintf(sos, "%.17g %.17g %.17g 1 %.17g %.17g\n", q.b0, q.b1, q.b2, q.a1, q.a2);
-      }
-    }
-    std::fclose(sos);
+void BM_Filter(benchmark::State& state, const BenchFilter& f)
+{
+    const std::vector<double>& input = Input();
     std::vector<double> output(kCount);
-    Filter(f, Input().data(), output.data());
-    if (!WriteDoubles(base + ".out.f64", output)) {
-      std::fprintf(stderr, "cannot write %s.out.f64\n", base.c_str());
-      return 1;
+    for (auto _ : state) {
+        if (Filter(f, input.data(), output.data()) != kAnalysisOk) {
+            state.SkipWithError("filter refused its arguments");
+            break;
+        }
+        benchmark::DoNotOptimize(output.data());
+        benchmark::ClobberMemory();
     }
-  }
-  return 0;
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(kCount));
 }
 
-}  // namespace
+bool WriteDoubles(const std::string& path, const std::vector<double>& values)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const bool ok = std::fwrite(values.data(), sizeof(double), values.size(), file) == values.size();
+    return std::fclose(file) == 0 && ok;
+}
 
-int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strncmp(argv[i], "--export=", 9) == 0) return Export(argv[i] + 9);
-  }
-  for (const BenchFilter& f : kFilters) {
-    benchmark::RegisterBenchmark((std::string("BM_Filter/") + f.name + "/order6/1e6").c_str(),
-                                 [&f](benchmark::State& state) { BM_Filter(state, f); })
-        ->Unit(benchmark::kMillisecond);
-  }
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+int Export(const std::string& directory)
+{
+    if (!WriteDoubles(directory + "/input.f64", Input())) {
+        std::fprintf(stderr, "cannot write %s/input.f64\n", directory.c_str());
+        return 1;
+    }
+    for (const BenchFilter& f : kFilters) {
+        const FilterDesign design = Design(f);
+        const std::string base = directory + "/" + f.name;
+        std::FILE* sos = std::fopen((base + ".sos").c_str(), "w");
+        if (!sos) {
+            std::fprintf(stderr, "cannot write %s.sos\n", base.c_str());
+            return 1;
+        }
+        for (int index = 0; index < design.SectionCount(); ++index) {
+            const FilterSection section = design.Section(index);
+            for (int j = 0; j < (section.order == 4 ? 2 : 1); ++j) {
+                const Biquad& q = section.stage[j];
+                std::fprintf(sos, "%.17g %.17g %.17g 1 %.17g %.17g\n", q.b0, q.b1, q.b2, q.a1, q.a2);
+            }
+        }
+        std::fclose(sos);
+        std::vector<double> output(kCount);
+        Filter(f, Input().data(), output.data());
+        if (!WriteDoubles(base + ".out.f64", output)) {
+            std::fprintf(stderr, "cannot write %s.out.f64\n", base.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
+
+}   // namespace
+
+int main(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--export=", 9) == 0)
+            return Export(argv[i] + 9);
+    }
+    for (const BenchFilter& f : kFilters) {
+        benchmark::RegisterBenchmark((std::string("BM_Filter/") + f.name + "/order6/1e6").c_str(),
+                                     [&f](benchmark::State& state) { BM_Filter(state, f); })
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }

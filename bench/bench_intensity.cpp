@@ -111,8 +111,8 @@ void BM_ComputeIntensitySpectra(benchmark::State& state)
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         benchmark::DoNotOptimize(ComputeIntensitySpectra(constants, windowItem, kSamples, channels,
-                                                         segment.time.data(), groups[0], groups[1],
-                                                         groups[2], groups[3]));
+                                                         segment.time.data(), groups[0], groups[1], groups[2],
+                                                         groups[3]));
         benchmark::ClobberMemory();
         total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         ++runs;

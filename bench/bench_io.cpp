@@ -101,7 +101,7 @@ bool generate(const std::string& path, uint32_t seconds)
     }
     return true;
 }
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

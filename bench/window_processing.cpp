@@ -74,15 +74,17 @@ private slots:
 
         // The commands, each timed to its redrawn chart. The filter dialog is answered at
         // once; its few milliseconds of timer latency are part of the figure.
-        OnNextModal([](QWidget* modal) {
-            auto* dialog = qobject_cast<TMath*>(modal);
-            dialog->Button1Click();
-            dialog->form()->ComboBox2->setCurrentIndex(2);
-            dialog->form()->CSpinEdit1->setValue(6);
-            dialog->form()->CSpinEdit2->setValue(10);
-            dialog->form()->CSpinEdit3->setValue(1000);
-            dialog->form()->Button2->click();
-        }, 10000);
+        OnNextModal(
+            [](QWidget* modal) {
+                auto* dialog = qobject_cast<TMath*>(modal);
+                dialog->Button1Click();
+                dialog->form()->ComboBox2->setCurrentIndex(2);
+                dialog->form()->CSpinEdit1->setValue(6);
+                dialog->form()->CSpinEdit2->setValue(10);
+                dialog->form()->CSpinEdit3->setValue(1000);
+                dialog->form()->Button2->click();
+            },
+            10000);
         clock.restart();
         w.Button4Click();
         const qint64 filtering = clock.elapsed();
@@ -99,7 +101,8 @@ private slots:
 
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
-        qInfo("test signal 100000 Hz x 10 s: first painted chart %lld ms, full redraw %.1f ms (of which rendering %.1f ms), "
+        qInfo("test signal 100000 Hz x 10 s: first painted chart %lld ms, full redraw %.1f ms (of which "
+              "rendering %.1f ms), "
               "cursor move %.2f ms, peak memory %ld MB",
               static_cast<long long>(firstDraw), redraw, render, move, usage.ru_maxrss / 1024);
         qInfo("commands on 6 x 10^6 samples: filtering (elliptic band-pass, order 6) %lld ms, "

@@ -17,8 +17,7 @@ IntensitySpectraView IntensitySpectra::view() const
     return v;
 }
 
-bool SelectBandBins(const IntensitySpectraView& spectra, const FrequencyRange& range, int& first,
-                    int& end)
+bool SelectBandBins(const IntensitySpectraView& spectra, const FrequencyRange& range, int& first, int& end)
 {
     const int bins = spectra.bins;
     const double* f = spectra.frequency;
@@ -40,8 +39,7 @@ bool SelectBandBins(const IntensitySpectraView& spectra, const FrequencyRange& r
     return first < bins && end > first;
 }
 
-void CsvRowRange(const IntensitySpectraView& spectra, const FrequencyRange& range, int& first,
-                 int& last)
+void CsvRowRange(const IntensitySpectraView& spectra, const FrequencyRange& range, int& first, int& last)
 {
     const int bins = spectra.bins;
     const double* f = spectra.frequency;
@@ -59,8 +57,8 @@ void CsvRowRange(const IntensitySpectraView& spectra, const FrequencyRange& rang
         first = 1;
 }
 
-BandStatus ReduceBandVectors(const IntensitySpectraView& spectra, const FrequencyRange& range,
-                             int impuls, BandResult& out)
+BandStatus ReduceBandVectors(const IntensitySpectraView& spectra, const FrequencyRange& range, int impuls,
+                             BandResult& out)
 {
     int first = 0, end = 0;
     if (!SelectBandBins(spectra, range, first, end))
@@ -73,8 +71,8 @@ BandStatus ReduceBandVectors(const IntensitySpectraView& spectra, const Frequenc
             groups[g][a] = spectra.values[3 * g + a];
     IntensityResult& r = out.result;
     if (impuls == 0) {
-        if (IntegrateBand(first, end, bins, f[1] - f[0], groups[0], groups[1], groups[2],
-                          groups[3], r.I, r.J, r.K, r.P, r.maxI, r.maxJ) != 0)
+        if (IntegrateBand(first, end, bins, f[1] - f[0], groups[0], groups[1], groups[2], groups[3], r.I, r.J,
+                          r.K, r.P, r.maxI, r.maxJ) != 0)
             return BandStatus::Failed;
         out.method = BandMethod::Integrated;
     } else {
@@ -110,21 +108,18 @@ double WindowItemEnbw(int windowItem, int n)
 }
 
 std::string BandLimitWarning(const IntensitySpectraView& spectra, const BandResult& band,
-                             const std::array<double, 3>& spacings, double soundSpeed,
-                             double windowEnbw)
+                             const std::array<double, 3>& spacings, double soundSpeed, double windowEnbw)
 {
     return ProbeLimitTextRu(CheckBandLimits(spectra, band, spacings, soundSpeed, windowEnbw));
 }
 
 ProbeLimitCheck CheckBandLimits(const IntensitySpectraView& spectra, const BandResult& band,
-                                const std::array<double, 3>& spacings, double soundSpeed,
-                                double windowEnbw)
+                                const std::array<double, 3>& spacings, double soundSpeed, double windowEnbw)
 {
     int strongest = -1;
     double largest = -1.0;
     for (int k = band.first; k < band.end && k < spectra.bins; ++k) {
-        const double ix = spectra.values[0][k], iy = spectra.values[1][k],
-                     iz = spectra.values[2][k];
+        const double ix = spectra.values[0][k], iy = spectra.values[1][k], iz = spectra.values[2][k];
         const double modulus = std::sqrt(ix * ix + iy * iy + iz * iz);
         if (modulus > largest) {   // NaN never wins
             largest = modulus;

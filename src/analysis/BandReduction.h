@@ -35,18 +35,16 @@ struct FrequencyRange {
 // Bins of a band: the range is clamped to [0, f[bins-1]]; first is the first bin above lo
 // (never bin 0, whose frequency is 0), end the first bin above hi or the last bin. The band
 // reduces bins first ... end - 1. False when that holds no bin.
-bool SelectBandBins(const IntensitySpectraView& spectra, const FrequencyRange& range, int& first,
-                    int& end);
+bool SelectBandBins(const IntensitySpectraView& spectra, const FrequencyRange& range, int& first, int& end);
 
 // Rows of the CSV file: from the first bin at or above lo (never bin 0) to the first at or
 // above hi (or the last bin), inclusive. last < first means no row.
-void CsvRowRange(const IntensitySpectraView& spectra, const FrequencyRange& range, int& first,
-                 int& last);
+void CsvRowRange(const IntensitySpectraView& spectra, const FrequencyRange& range, int& first, int& last);
 
 enum class BandStatus {
     Ok,
-    Empty,     // no bin in the band
-    Failed,    // the integration refused the band (a bin width that is not positive)
+    Empty,    // no bin in the band
+    Failed,   // the integration refused the band (a bin width that is not positive)
 };
 
 enum class BandMethod {
@@ -58,7 +56,7 @@ struct BandResult {
     IntensityResult result;   // band vectors, chart half-widths and the band text
     int first = 0;            // bins first ... end - 1 were reduced
     int end = 0;
-    double fLo = 0.0;         // f[first], f[end]: the limits the band text names
+    double fLo = 0.0;   // f[first], f[end]: the limits the band text names
     double fHi = 0.0;
     BandMethod method = BandMethod::Integrated;
     // The peak detector failed on some component of a harmonic sum, which then counts 0;
@@ -76,15 +74,13 @@ double WindowItemEnbw(int windowItem, int n);
 // intensity (largest |I| over the three axes) against the width of the window (windowEnbw in
 // bins, 1 when the spectra were not weighted).
 std::string BandLimitWarning(const IntensitySpectraView& spectra, const BandResult& band,
-                             const std::array<double, 3>& spacings, double soundSpeed,
-                             double windowEnbw);
+                             const std::array<double, 3>& spacings, double soundSpeed, double windowEnbw);
 // The findings behind that sentence, for callers that word them themselves.
 ProbeLimitCheck CheckBandLimits(const IntensitySpectraView& spectra, const BandResult& band,
-                                const std::array<double, 3>& spacings, double soundSpeed,
-                                double windowEnbw);
+                                const std::array<double, 3>& spacings, double soundSpeed, double windowEnbw);
 
 // impuls 0 integrates the band as an impulse; 1 sums its harmonic lines, with maxI and maxJ
 // the largest magnitudes of the I and J components so the vector always fits its charts.
 // Fills everything but the result's texts.
-BandStatus ReduceBandVectors(const IntensitySpectraView& spectra, const FrequencyRange& range,
-                             int impuls, BandResult& out);
+BandStatus ReduceBandVectors(const IntensitySpectraView& spectra, const FrequencyRange& range, int impuls,
+                             BandResult& out);

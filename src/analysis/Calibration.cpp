@@ -76,7 +76,8 @@ ChannelCalibration CalibrateChannel(const double* volts, int count, double rate,
 {
     ChannelCalibration out;
     out.oldSensitivity = oldSensitivity;
-    if (!(tone.levelDb > 0 && std::isfinite(tone.levelDb) && tone.frequency > 0 && std::isfinite(tone.frequency)) ||
+    if (!(tone.levelDb > 0 && std::isfinite(tone.levelDb) && tone.frequency > 0 &&
+          std::isfinite(tone.frequency)) ||
         !(rate > 0)) {
         out.status = CalibrationStatus::BadTone;
         return out;
@@ -132,7 +133,8 @@ std::vector<std::string> CalibrationWarningsRu(const ChannelCalibration& result,
     std::vector<std::string> warnings;
     if (result.toneElsewhere)
         warnings.push_back("Сильнейшая составляющая на " + NumberText(result.foundFrequency, 1) +
-                           " Гц, а не около " + NumberText(tone.frequency, 1) + " Гц: проверьте калибратор и частоту.");
+                           " Гц, а не около " + NumberText(tone.frequency, 1) +
+                           " Гц: проверьте калибратор и частоту.");
     if (result.unstable)
         warnings.push_back("Уровень меняется на " + NumberText(*result.stabilityDb, 2) +
                            " дБ за запись: калибратор или микрофон сидят неплотно.");

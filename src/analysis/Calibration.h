@@ -12,17 +12,17 @@
 #include <vector>
 
 struct CalibratorTone {
-    double levelDb = 94.0;        // re 20 µPa
-    double frequency = 1000.0;    // Hz
+    double levelDb = 94.0;       // re 20 µPa
+    double frequency = 1000.0;   // Hz
 };
 
 // Why a channel could not be calibrated.
 enum class CalibrationStatus {
     Ok,
-    BadTone,          // a level or frequency that is not a positive finite number
-    ToneAboveNyquist, // the tone's band reaches half the rate or beyond
-    TooShort,         // less than kCalibrationMinSeconds after the filter's start-up
-    NoSignal,         // nothing in the band (a silent or disconnected channel)
+    BadTone,            // a level or frequency that is not a positive finite number
+    ToneAboveNyquist,   // the tone's band reaches half the rate or beyond
+    TooShort,           // less than kCalibrationMinSeconds after the filter's start-up
+    NoSignal,           // nothing in the band (a silent or disconnected channel)
 };
 
 constexpr double kCalibrationMinSeconds = 0.5;
@@ -33,16 +33,16 @@ constexpr double kCalibrationChangeLimitDb = 0.5;
 
 struct ChannelCalibration {
     CalibrationStatus status = CalibrationStatus::Ok;
-    double foundFrequency = 0.0;     // strongest component near the stated frequency, Hz
-    double rmsVolts = 0.0;           // of the band-filtered tone
-    double sensitivity = 0.0;        // mV/Pa, new
-    double oldSensitivity = 0.0;     // mV/Pa, as given
+    double foundFrequency = 0.0;            // strongest component near the stated frequency, Hz
+    double rmsVolts = 0.0;                  // of the band-filtered tone
+    double sensitivity = 0.0;               // mV/Pa, new
+    double oldSensitivity = 0.0;            // mV/Pa, as given
     std::optional<double> levelWithOldDb;   // the tone's level read with the old sensitivity
     std::optional<double> changeDb;         // 20 lg(new / old)
     std::optional<double> stabilityDb;      // max - min of the 1 s RMS levels; from 2 s on
-    bool toneElsewhere = false;      // the strongest component lies outside the tone's band
-    bool unstable = false;           // stability worse than kCalibrationStabilityLimitDb
-    bool largeChange = false;        // |change| above kCalibrationChangeLimitDb
+    bool toneElsewhere = false;             // the strongest component lies outside the tone's band
+    bool unstable = false;                  // stability worse than kCalibrationStabilityLimitDb
+    bool largeChange = false;               // |change| above kCalibrationChangeLimitDb
 };
 
 // Calibrates one channel of `count` samples in volts at `rate` samples per second.

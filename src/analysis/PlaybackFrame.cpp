@@ -63,8 +63,8 @@ std::array<double, 6> PlaybackScaleFactors(const Settings& s, int unit)
     return factors;
 }
 
-ExportStretch SelectExportStretch(const double* time, int total, double visibleMin,
-                                  double visibleMax, uint32_t rate)
+ExportStretch SelectExportStretch(const double* time, int total, double visibleMin, double visibleMax,
+                                  uint32_t rate)
 {
     ExportStretch out;
     if (!time || total <= 0 || rate < 2 || !std::isfinite(visibleMin) || !std::isfinite(visibleMax))

@@ -61,5 +61,5 @@ struct ExportStretch {
 // visibleMax. The duration is that of the visible window, but a window reaching before the
 // frame starts counts from the frame's start, and one reaching past the samples read is
 // shortened so that N never asks for a sample that was not read.
-ExportStretch SelectExportStretch(const double* time, int total, double visibleMin,
-                                  double visibleMax, uint32_t rate);
+ExportStretch SelectExportStretch(const double* time, int total, double visibleMin, double visibleMax,
+                                  uint32_t rate);

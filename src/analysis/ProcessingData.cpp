@@ -107,8 +107,7 @@ std::string SizeText(int64_t bytes)
 std::string MemoryRefusalText(int64_t samples, int64_t need, int64_t available)
 {
     std::ostringstream text;
-    text << "Недостаточно памяти: для " << samples << " отсчетов на канал нужно около "
-         << SizeText(need);
+    text << "Недостаточно памяти: для " << samples << " отсчетов на канал нужно около " << SizeText(need);
     if (available >= 0)
         text << ", а доступно " << SizeText(available);
     text << ". Уменьшите частоту оцифровки или длительность.";

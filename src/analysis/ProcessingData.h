@@ -21,11 +21,11 @@ enum ProcessingUnit : int {
 struct ProcessingData {
     using Channels = std::array<std::vector<double>, 6>;
 
-    Segment segment;          // as-read samples (never changed), time axis, Pa-per-volt factors
-    Channels working;         // filtered and transformed by the commands; drawn in the time view
-    Channels snapshot;        // the "M" command's copy of the working samples
-    Channels spectra;         // N each, first N/2 used: amplitude or intensity spectra
-    Channels db;              // made when the dB unit is chosen (empty until then)
+    Segment segment;     // as-read samples (never changed), time axis, Pa-per-volt factors
+    Channels working;    // filtered and transformed by the commands; drawn in the time view
+    Channels snapshot;   // the "M" command's copy of the working samples
+    Channels spectra;    // N each, first N/2 used: amplitude or intensity spectra
+    Channels db;         // made when the dB unit is chosen (empty until then)
     // I, J, K, П (index 0..3) per axis x, y, z, N/2 values each.
     std::array<Channels::value_type, 12> intensity;
     std::vector<double> frequency;   // Hz, first N/2 used
@@ -46,10 +46,10 @@ struct ProcessingData {
     // the second is cleared. All need at least two samples and leave everything as it was with
     // fewer (false).
     void TakeSnapshot() { snapshot = working; }
-    bool PairSums();                 // p1 + p2 per pair
-    bool PairDifferences();          // p1 - p2 per pair
-    bool IntegrateChannels();        // every channel integrated over time (displacement-like)
-    bool DifferentiateChannels();    // every channel differentiated over time
+    bool PairSums();                // p1 + p2 per pair
+    bool PairDifferences();         // p1 - p2 per pair
+    bool IntegrateChannels();       // every channel integrated over time (displacement-like)
+    bool DifferentiateChannels();   // every channel differentiated over time
     // Particle velocity per pair from Euler's equation: the integral of (p2 - p1) dt over
     // density * spacing of the pair, m/s for pascals.
     bool PairVelocities(double density, const std::array<double, 3>& spacings);

@@ -20,7 +20,7 @@ Matrix4 multiply(const Matrix4& a, const Matrix4& b)
     return r;
 }
 
-}  // namespace
+}   // namespace
 
 VectorAngles ComputeVectorAngles(const std::array<double, 3>& v)
 {
@@ -69,10 +69,22 @@ Matrix4 Rotated(const Matrix4& m, double degrees, double x, double y, double z)
     const double c = std::cos(rad), s = std::sin(rad), t = 1.0 - c;
     // The rotation matrix of the glRotate manual page, stored column by column.
     const Matrix4 r = {
-        x * x * t + c,     y * x * t + z * s, x * z * t - y * s, 0,
-        x * y * t - z * s, y * y * t + c,     y * z * t + x * s, 0,
-        x * z * t + y * s, y * z * t - x * s, z * z * t + c,     0,
-        0,                 0,                 0,                 1,
+        x * x * t + c,
+        y * x * t + z * s,
+        x * z * t - y * s,
+        0,
+        x * y * t - z * s,
+        y * y * t + c,
+        y * z * t + x * s,
+        0,
+        x * z * t + y * s,
+        y * z * t - x * s,
+        z * z * t + c,
+        0,
+        0,
+        0,
+        0,
+        1,
     };
     return multiply(m, r);
 }
@@ -89,14 +101,22 @@ Matrix4 ApplyViewRotation(const Matrix4& projection, int mode, int step)
 {
     const double s = step;
     switch (mode) {
-    case 0: return Rotated(Rotated(projection, -20.0 * s, 1, 0, 0), -10.0 * s, 0, 0, 1);
-    case 1: return Rotated(projection, s, 1, 0, 0);
-    case 2: return Rotated(projection, -s, 1, 0, 0);
-    case 3: return Rotated(projection, s, 0, 1, 0);
-    case 4: return Rotated(projection, -s, 0, 1, 0);
-    case 5: return Rotated(projection, s, 0, 0, 1);
-    case 6: return Rotated(projection, -s, 0, 0, 1);
-    default: return projection;
+    case 0:
+        return Rotated(Rotated(projection, -20.0 * s, 1, 0, 0), -10.0 * s, 0, 0, 1);
+    case 1:
+        return Rotated(projection, s, 1, 0, 0);
+    case 2:
+        return Rotated(projection, -s, 1, 0, 0);
+    case 3:
+        return Rotated(projection, s, 0, 1, 0);
+    case 4:
+        return Rotated(projection, -s, 0, 1, 0);
+    case 5:
+        return Rotated(projection, s, 0, 0, 1);
+    case 6:
+        return Rotated(projection, -s, 0, 0, 1);
+    default:
+        return projection;
     }
 }
 

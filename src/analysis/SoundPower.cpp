@@ -39,7 +39,8 @@ GradeCheck Check(const SurveyBandPower& r, const SurveyBandInput& band, std::opt
         check.dynamicCapability = *residualIndex - BiasFactor(grade);
         check.criterion1 = *check.dynamicCapability > r.F2;
     }
-    if (const std::optional<double> c = SurveyFactorC(band.nominal, band.fraction, band.aWeightedTotal, grade))
+    if (const std::optional<double> c =
+            SurveyFactorC(band.nominal, band.fraction, band.aWeightedTotal, grade))
         check.criterion2 = static_cast<double>(points) > *c * r.F4 * r.F4;
     // Without the residual index criterion 1 cannot fail; the grade is then as far as the
     // other criteria go, and the result says criterion 1 was not checked.
@@ -138,8 +139,8 @@ std::optional<std::array<double, 3>> FaceNormal(std::string face)
 {
     std::transform(face.begin(), face.end(), face.begin(), [](unsigned char c) { return std::tolower(c); });
     static const std::map<std::string, std::array<double, 3>> faces = {
-        {"+x", {1, 0, 0}},  {"-x", {-1, 0, 0}}, {"+y", {0, 1, 0}},   {"-y", {0, -1, 0}},
-        {"+z", {0, 0, 1}},  {"-z", {0, 0, -1}}, {"top", {0, 0, 1}},  {"front", {1, 0, 0}},
+        {"+x", {1, 0, 0}},    {"-x", {-1, 0, 0}},   {"+y", {0, 1, 0}},   {"-y", {0, -1, 0}},
+        {"+z", {0, 0, 1}},    {"-z", {0, 0, -1}},   {"top", {0, 0, 1}},  {"front", {1, 0, 0}},
         {"back", {-1, 0, 0}}, {"left", {0, -1, 0}}, {"right", {0, 1, 0}}};
     const auto it = faces.find(face);
     if (it == faces.end())
@@ -242,11 +243,13 @@ std::string ParseSurveyCsv(const std::string& text, std::vector<SurveyPoint>& po
         std::vector<std::string> fields = SplitCsv(line);
         if (header.empty()) {
             for (auto& f : fields)
-                std::transform(f.begin(), f.end(), f.begin(), [](unsigned char c) { return std::tolower(c); });
+                std::transform(f.begin(), f.end(), f.begin(),
+                               [](unsigned char c) { return std::tolower(c); });
             header = fields;
             const bool vectors = header.size() >= 5 && header[0] == "file" && header[1] == "area" &&
                                  header[2] == "nx" && header[3] == "ny" && header[4] == "nz";
-            const bool faces = header.size() >= 3 && header[0] == "file" && header[1] == "area" && header[2] == "face";
+            const bool faces =
+                header.size() >= 3 && header[0] == "file" && header[1] == "area" && header[2] == "face";
             if (!vectors && !faces)
                 return "line " + std::to_string(number) +
                        ": the header must be file,area,nx,ny,nz[,label] or file,area,face[,label]";
@@ -256,7 +259,8 @@ std::string ParseSurveyCsv(const std::string& text, std::vector<SurveyPoint>& po
         const size_t required = faces ? 3 : 5;
         const std::string where = "line " + std::to_string(number) + ": ";
         if (fields.size() < required)
-            return where + "expected " + std::to_string(required) + " fields, found " + std::to_string(fields.size());
+            return where + "expected " + std::to_string(required) + " fields, found " +
+                   std::to_string(fields.size());
         SurveyPoint point;
         point.file = fields[0];
         if (point.file.empty())
@@ -268,14 +272,16 @@ std::string ParseSurveyCsv(const std::string& text, std::vector<SurveyPoint>& po
         if (faces) {
             const auto normal = FaceNormal(fields[2]);
             if (!normal)
-                return where + "unknown face \"" + fields[2] + "\" (+x, -x, +y, -y, +z, -z, top, front, back, left, right)";
+                return where + "unknown face \"" + fields[2] +
+                       "\" (+x, -x, +y, -y, +z, -z, top, front, back, left, right)";
             point.normal = *normal;
         } else {
             double length = 0.0;
             for (int k = 0; k < 3; ++k) {
                 const std::optional<double> v = Number(fields[static_cast<size_t>(2 + k)]);
                 if (!v)
-                    return where + "the normal's components must be numbers, not \"" + fields[static_cast<size_t>(2 + k)] + "\"";
+                    return where + "the normal's components must be numbers, not \"" +
+                           fields[static_cast<size_t>(2 + k)] + "\"";
                 point.normal[static_cast<size_t>(k)] = *v;
                 length += *v * *v;
             }

@@ -21,9 +21,9 @@ struct SurveyPoint {
 // One band of the survey: for each point (in the order of the points) its intensity vector
 // (W/m^2) and its sound pressure level (dB re 20 µPa).
 struct SurveyBandInput {
-    double nominal = 0.0;     // the band's nominal mid frequency, Hz (0 for an A-weighted total)
+    double nominal = 0.0;   // the band's nominal mid frequency, Hz (0 for an A-weighted total)
     bool aWeightedTotal = false;
-    int fraction = 3;         // 1 octave, 3 one-third octave
+    int fraction = 3;   // 1 octave, 3 one-third octave
     std::vector<std::array<double, 3>> intensity;
     std::vector<double> pressureLevelDb;
 };
@@ -36,20 +36,20 @@ struct SurveyBandPower {
     double totalPower = 0.0;               // sum of P_i, W
     std::optional<double> powerLevelDb;    // L_W re 1 pW; none where totalPower <= 0
     bool negativePower = false;
-    double meanPressureLevelDb = 0.0;      // [L_p]
-    double F2 = 0.0;                       // [L_p] - [|L_In|]
-    double F3 = 0.0;                       // [L_p] - [L_In], the signed mean (its magnitude)
-    bool negativeMeanIntensity = false;    // the signed mean is negative (F3 is then marked)
-    double F4 = 0.0;                       // non-uniformity: the normal intensities' spread over their mean
+    double meanPressureLevelDb = 0.0;     // [L_p]
+    double F2 = 0.0;                      // [L_p] - [|L_In|]
+    double F3 = 0.0;                      // [L_p] - [L_In], the signed mean (its magnitude)
+    bool negativeMeanIntensity = false;   // the signed mean is negative (F3 is then marked)
+    double F4 = 0.0;                      // non-uniformity: the normal intensities' spread over their mean
     // The criteria for the grade found (or for grade 2 when none holds); criterion 1 is not
     // checked without the probe's residual index.
-    std::optional<bool> criterion1;        // L_d > F2, L_d = residual index - K
-    std::optional<bool> criterion2;        // N > C F4^2; none where the band has no factor C
-    bool enoughPoints = false;             // N >= 10
-    bool extraneousLimitHolds = false;     // F3 - F2 <= 3 dB
+    std::optional<bool> criterion1;              // L_d > F2, L_d = residual index - K
+    std::optional<bool> criterion2;              // N > C F4^2; none where the band has no factor C
+    bool enoughPoints = false;                   // N >= 10
+    bool extraneousLimitHolds = false;           // F3 - F2 <= 3 dB
     std::optional<double> dynamicCapabilityDb;   // L_d for the grade checked
     SurveyGrade grade = SurveyGrade::None;
-    std::vector<std::string> adviceRu;     // what to change where no grade holds
+    std::vector<std::string> adviceRu;   // what to change where no grade holds
     std::vector<std::string> adviceEn;
 };
 

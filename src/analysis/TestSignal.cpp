@@ -65,11 +65,13 @@ public:
         // Taylor series to d^11 and d^12: the first term left out is below 1e-17 for
         // |d| <= 0.25.
         const double sinD =
-            d * (1.0 + d2 * (-1.0 / 6 + d2 * (1.0 / 120 + d2 * (-1.0 / 5040 +
-            d2 * (1.0 / 362880 + d2 * (-1.0 / 39916800))))));
+            d * (1.0 +
+                 d2 * (-1.0 / 6 +
+                       d2 * (1.0 / 120 + d2 * (-1.0 / 5040 + d2 * (1.0 / 362880 + d2 * (-1.0 / 39916800))))));
         const double cosD =
-            1.0 + d2 * (-0.5 + d2 * (1.0 / 24 + d2 * (-1.0 / 720 + d2 * (1.0 / 40320 +
-            d2 * (-1.0 / 3628800 + d2 * (1.0 / 479001600))))));
+            1.0 + d2 * (-0.5 + d2 * (1.0 / 24 +
+                                     d2 * (-1.0 / 720 + d2 * (1.0 / 40320 + d2 * (-1.0 / 3628800 +
+                                                                                  d2 * (1.0 / 479001600))))));
         return sinAnchor_ * cosD + cosAnchor_ * sinD;
     }
 
@@ -117,8 +119,7 @@ int64_t TestSignalSampleCount(uint32_t rate, double duration)
     return static_cast<int64_t>(n);
 }
 
-void SynthesizeTestSignal(const TestSignalParams& p, int64_t count, double* const channels[6],
-                          double* time)
+void SynthesizeTestSignal(const TestSignalParams& p, int64_t count, double* const channels[6], double* time)
 {
     if (count <= 0)
         return;
@@ -194,8 +195,7 @@ std::optional<int32_t> TestSignalAmplitudeSteps(int volts, double volt)
     if (!(volt > 0) || !std::isfinite(volt))
         return std::nullopt;
     const double steps = std::trunc(volts / volt + 1.0);
-    if (!(steps >= std::numeric_limits<int32_t>::min() &&
-          steps <= std::numeric_limits<int32_t>::max()))
+    if (!(steps >= std::numeric_limits<int32_t>::min() && steps <= std::numeric_limits<int32_t>::max()))
         return std::nullopt;
     return static_cast<int32_t>(steps);
 }

@@ -18,15 +18,15 @@ enum TestSignalForm : int32_t {
 };
 
 struct TestSignalParams {
-    int32_t form = kTestSignalSine;   // type_sig
-    int32_t frequency = 10;           // freq_sig, Hz
-    int32_t amplitude = 3276;         // ampl_sig, ADC steps
-    int32_t thetaZ = 45;              // FI_Z, degrees from the Z axis
-    int32_t thetaX = 45;              // FI_X, degrees from the X axis in the XY plane
-    int32_t noisePercent = 10;        // ampl_noise_sig, percent of the amplitude
-    int32_t samplingRate = 100000;    // freq_ocifr as set (not rounded to even), Hz
+    int32_t form = kTestSignalSine;                 // type_sig
+    int32_t frequency = 10;                         // freq_sig, Hz
+    int32_t amplitude = 3276;                       // ampl_sig, ADC steps
+    int32_t thetaZ = 45;                            // FI_Z, degrees from the Z axis
+    int32_t thetaX = 45;                            // FI_X, degrees from the X axis in the XY plane
+    int32_t noisePercent = 10;                      // ampl_noise_sig, percent of the amplitude
+    int32_t samplingRate = 100000;                  // freq_ocifr as set (not rounded to even), Hz
     std::array<double, 3> spacing{0.5, 0.5, 0.5};   // lmic, m
-    double soundSpeed = 340.0;        // skorost, m/s
+    double soundSpeed = 340.0;                      // skorost, m/s
 
     static TestSignalParams FromSettings(const Settings& s);
 };
@@ -39,8 +39,7 @@ int64_t TestSignalSampleCount(uint32_t rate, double duration);
 // rate as set, not the even one the count came from). Every call starts afresh: pulse states
 // from zero and the noise generator continued from its process-wide state (seed 0), its
 // amplitude (A x p) div 100 in whole ADC steps.
-void SynthesizeTestSignal(const TestSignalParams& p, int64_t count,
-                          double* const channels[6], double* time);
+void SynthesizeTestSignal(const TestSignalParams& p, int64_t count, double* const channels[6], double* time);
 
 // The amplitude the dialog shows: trunc(steps x VOLT) volts, limited to the int range.
 int TestSignalAmplitudeVolts(int32_t steps, double volt);

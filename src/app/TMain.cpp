@@ -24,7 +24,7 @@ QToolButton* makeSpeedButton(QWidget* parent, const char* name, Glyph glyph, con
     b->setAutoRaise(true);
     return b;
 }
-}  // namespace
+}   // namespace
 
 TMain::TMain(QWidget* parent, WindowLauncher launcher)
     : QMainWindow(parent), ui(new Ui::TMain), launcher_(std::move(launcher))

@@ -7,7 +7,9 @@
 
 #include <QMainWindow>
 
-namespace Ui { class TMain; }
+namespace Ui {
+class TMain;
+}
 class QToolButton;
 class Twww;
 

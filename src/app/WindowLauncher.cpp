@@ -21,7 +21,7 @@ QString runOpenDialog(QWidget* owner)
         return QString();
     return OD.selectedFiles().constFirst();
 }
-}  // namespace
+}   // namespace
 
 WindowLauncher WindowLauncher::Default()
 {

@@ -66,11 +66,12 @@ std::string RunSettings(const ParsedArgs& parsed, const StderrPresenter& present
     // The store reports what it could not use (an unreadable file, refused keys) and goes on
     // with defaults; a batch run must not compute with constants the user did not set.
     if (error.empty() && presenter.messageCount() != messagesBefore)
-        error = "the settings store cannot be used as it is (see above); correct it, or name another with --store";
+        error = "the settings store cannot be used as it is (see above); correct it, or name another with "
+                "--store";
     return error;
 }
 
-}  // namespace
+}   // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
@@ -118,7 +119,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     QLocale locale = QLocale::c();
     if (ctx.localeForm) {
         const std::string* localeName = parsed.value("--locale");
-        locale = localeName && !localeName->empty() ? QLocale(QString::fromStdString(*localeName)) : QLocale::system();
+        locale = localeName && !localeName->empty() ? QLocale(QString::fromStdString(*localeName))
+                                                    : QLocale::system();
     }
     // Machine output keeps the dot whatever the user's locale; the locale form follows it.
     locale.setNumberOptions(QLocale::OmitGroupSeparator);

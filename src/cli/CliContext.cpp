@@ -176,4 +176,3 @@ bool OpenRecording(const Context& ctx, const std::string& path, TReadIshFile& re
     }
     return true;
 }
-

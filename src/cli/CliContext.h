@@ -46,8 +46,7 @@ struct Context {
 
 // Runs one file's step so that nothing a routine throws can end the batch (or the process):
 // the file is reported as failed and the others go on.
-template <typename Step>
-bool Guarded(const Context& ctx, const std::string& path, Step step)
+template <typename Step> bool Guarded(const Context& ctx, const std::string& path, Step step)
 {
     try {
         return step();

@@ -120,8 +120,9 @@ int RunCut(const Context& ctx, const ParsedArgs& args)
     const std::string reason = ctx.presenter.takeCaptured();
     if (failed) {
         const bool exists = ::access(target.c_str(), F_OK) == 0;
-        ctx.fail(target, "cannot write the segment: " + (reason.empty() ? std::string("no reason given") : reason) +
-                             (exists && !force ? " (use --force to replace it)" : ""));
+        ctx.fail(target,
+                 "cannot write the segment: " + (reason.empty() ? std::string("no reason given") : reason) +
+                     (exists && !force ? " (use --force to replace it)" : ""));
         return kExitSomeFailed;
     }
     ctx.out << target << ": " << stretch.count << " samples per channel at " << SegmentEvenRate(rate)

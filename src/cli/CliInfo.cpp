@@ -41,8 +41,9 @@ bool stampReadable(const std::string& b)
 
 std::string stampText(const std::string& b)
 {
-    return std::to_string(static_cast<unsigned char>(b[0])) + " " + twoDigits(static_cast<unsigned char>(b[1])) +
-           ":" + twoDigits(static_cast<unsigned char>(b[2])) + ":" + twoDigits(static_cast<unsigned char>(b[3]));
+    return std::to_string(static_cast<unsigned char>(b[0])) + " " +
+           twoDigits(static_cast<unsigned char>(b[1])) + ":" + twoDigits(static_cast<unsigned char>(b[2])) +
+           ":" + twoDigits(static_cast<unsigned char>(b[3]));
 }
 
 bool infoRaw(const Context& ctx, const std::string& path, std::string& line, std::string& json)
@@ -99,8 +100,8 @@ bool infoRaw(const Context& ctx, const std::string& path, std::string& line, std
     const bool stampsUsable = startOk && endOk && (dayStep == 0 || dayStep == 1);
     const bool estimated = !stampsUsable;
 
-    line = path + ": raw recording, start " + (startOk ? stampText(*start) : std::string("unreadable")) + ", end " +
-           (endOk ? stampText(*end) : std::string("unreadable")) +
+    line = path + ": raw recording, start " + (startOk ? stampText(*start) : std::string("unreadable")) +
+           ", end " + (endOk ? stampText(*end) : std::string("unreadable")) +
            (startOk && endOk && !stampsUsable ? " (the stamps disagree)" : "") + ", duration " +
            std::to_string(duration) + " s (" + std::to_string(h) + ":" + twoDigits(m) + ":" + twoDigits(s) +
            (estimated ? ", estimated from the record count: the stamps are unusable" : "") + "), rate " +

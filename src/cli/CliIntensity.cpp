@@ -62,8 +62,8 @@ std::string ComputeSegmentIntensity(const IntensityConstants& constants, const S
     for (int g = 0; g < 4; ++g)
         for (int a = 0; a < 3; ++a)
             groups[g][a] = out.values[3 * g + a].data();
-    const AnalysisStatus status = ComputeIntensitySpectra(constants, windowItem, n, channels, segment.time.data(),
-                                                          groups[0], groups[1], groups[2], groups[3]);
+    const AnalysisStatus status = ComputeIntensitySpectra(
+        constants, windowItem, n, channels, segment.time.data(), groups[0], groups[1], groups[2], groups[3]);
     if (status != 0)
         return "the intensity spectra could not be computed (status " + std::to_string(status) + ")";
     return {};
@@ -141,8 +141,8 @@ std::string applyDemoOptions(const ParsedArgs& args, Settings& s)
         {"--duration", "dlit", &s.dlit, 1, 10},
     };
     for (const IntOption& o : options) {
-        const std::string range =
-            "expected a whole number from " + std::to_string(o.min) + " to " + std::to_string(o.max) + ", got ";
+        const std::string range = "expected a whole number from " + std::to_string(o.min) + " to " +
+                                  std::to_string(o.max) + ", got ";
         if (const std::string* text = args.value(o.name)) {
             const std::optional<int> v = ParseInteger(*text);
             if (!v || *v < o.min || *v > o.max)
@@ -157,8 +157,9 @@ std::string applyDemoOptions(const ParsedArgs& args, Settings& s)
     // A tone at or above half the rate the processing window uses is sampled as another one.
     const double nyquist = SegmentEvenRate(static_cast<uint32_t>(s.freq_ocifr)) / 2.0;
     if (!(s.freq_sig < nyquist))
-        return "--freq (freq_sig): " + std::to_string(s.freq_sig) + " Hz is not below the Nyquist frequency " +
-               MachineNumber(nyquist) + " Hz of the sampling rate (--rate " + std::to_string(s.freq_ocifr) +
+        return "--freq (freq_sig): " + std::to_string(s.freq_sig) +
+               " Hz is not below the Nyquist frequency " + MachineNumber(nyquist) +
+               " Hz of the sampling rate (--rate " + std::to_string(s.freq_ocifr) +
                " Hz); a higher rate or a lower frequency is needed";
     return {};
 }
@@ -199,8 +200,8 @@ std::string spectraCsv(const Context& ctx, const IntensitySpectra& spectra, cons
 // The sentences on what the probe cannot measure well, one per finding: a band reaching above
 // k dr = 1 for a pair, or its strongest line (largest |I|) near bin 0 under a window wider than
 // Hanning's. The numbers stay as they are.
-std::vector<std::string> probeLimitWarnings(const Settings& s, const IntensitySpectra& spectra, const BandResult& band,
-                                            int impuls, int windowItem)
+std::vector<std::string> probeLimitWarnings(const Settings& s, const IntensitySpectra& spectra,
+                                            const BandResult& band, int impuls, int windowItem)
 {
     // An impulse is never weighted; a periodic signal is, with the window of the list item.
     const double enbw = impuls == 1 ? WindowItemEnbw(windowItem, spectra.bins()) : 1.0;
@@ -254,7 +255,8 @@ bool ParseRequest(const Context& ctx, const ParsedArgs& args, IntensityRequest& 
     }
     request.inputs = request.demo ? std::vector<std::string>{"demo"} : args.positional;
     request.csvPattern = args.value("--spectra-csv");
-    if (request.csvPattern && request.inputs.size() > 1 && request.csvPattern->find("{}") == std::string::npos) {
+    if (request.csvPattern && request.inputs.size() > 1 &&
+        request.csvPattern->find("{}") == std::string::npos) {
         ctx.fail("", "--spectra-csv: with several files the name must contain {} for each file's base name");
         bad = true;
     }
@@ -288,7 +290,8 @@ struct InputResult {
 
 // Reads a segment (or synthesises the test signal) and reduces its band; false once the
 // failure has been reported.
-bool AnalyseInput(const Context& ctx, const IntensityRequest& request, const std::string& name, InputResult& result)
+bool AnalyseInput(const Context& ctx, const IntensityRequest& request, const std::string& name,
+                  InputResult& result)
 {
     ctx.presenter.setFile(name);
     Segment segment;
@@ -301,10 +304,11 @@ bool AnalyseInput(const Context& ctx, const IntensityRequest& request, const std
     }
     const int impuls = ctx.settings.impuls;
     if (error.empty())
-        error = ComputeSegmentIntensity(IntensityConstantsFrom(ctx.settings, request.demo), segment, request.window,
-                                        result.spectra);
+        error = ComputeSegmentIntensity(IntensityConstantsFrom(ctx.settings, request.demo), segment,
+                                        request.window, result.spectra);
     if (error.empty())
-        error = bandError(ReduceBand(result.spectra.view(), request.range, impuls, result.band), request.range);
+        error =
+            bandError(ReduceBand(result.spectra.view(), request.range, impuls, result.band), request.range);
     if (error.empty() && result.band.detectorFailed)
         ShowMessageBox("Ошибка", kPeakDetectorFailedText, MB_OK);
     if (error.empty() && request.csvPattern) {
@@ -330,7 +334,8 @@ QString CsvHeader(const Context& ctx)
     QString header = ctx.localeForm ? QStringLiteral("Файл;Сигнал;Окно;F1(Гц);F2(Гц)")
                                     : QStringLiteral("file,signal,window,f_lo,f_hi");
     for (int q = 0; q < 4; ++q) {
-        const QString name = ctx.localeForm && q == 3 ? QStringLiteral("П") : QString::fromLatin1(kQuantityNames[q]);
+        const QString name =
+            ctx.localeForm && q == 3 ? QStringLiteral("П") : QString::fromLatin1(kQuantityNames[q]);
         for (const char* column : {"_x", "_y", "_z", "_mod", "_angle_x", "_angle_y", "_angle_z"})
             header += sep + name + QString::fromLatin1(column);
     }
@@ -342,27 +347,31 @@ std::string SignalName(const Context& ctx)
     return ctx.settings.impuls == 0 ? "impulse" : "periodic";
 }
 
-QString CsvRow(const Context& ctx, const IntensityRequest& request, const std::string& name, const InputResult& in)
+QString CsvRow(const Context& ctx, const IntensityRequest& request, const std::string& name,
+               const InputResult& in)
 {
     const char sepChar = ctx.localeForm ? ';' : ',';
     const QString sep = QString(QChar::fromLatin1(sepChar));
     const auto number = [&](double v) {
         return ctx.localeForm ? LocaleNumber(v) : QString::fromStdString(MachineNumber(v));
     };
-    QString row = QString::fromStdString(CsvField(name, sepChar)) + sep + QString::fromStdString(SignalName(ctx)) +
-                  sep + QString::fromStdString(WindowItemName(request.window));
+    QString row = QString::fromStdString(CsvField(name, sepChar)) + sep +
+                  QString::fromStdString(SignalName(ctx)) + sep +
+                  QString::fromStdString(WindowItemName(request.window));
     row += sep + number(in.band.fLo) + sep + number(in.band.fHi);
     const IntensityResult& r = in.band.result;
     for (const std::array<double, 3>* v : {&r.I, &r.J, &r.K, &r.P}) {
         const VectorAngles a = ComputeVectorAngles(*v);
         for (double component : *v)
             row += sep + number(component);
-        row += sep + number(a.modulus) + sep + number(a.alpha) + sep + number(90.0 - a.alpha) + sep + number(a.beta);
+        row += sep + number(a.modulus) + sep + number(a.alpha) + sep + number(90.0 - a.alpha) + sep +
+               number(a.beta);
     }
     return row;
 }
 
-std::string JsonRow(const Context& ctx, const IntensityRequest& request, const std::string& name, const InputResult& in)
+std::string JsonRow(const Context& ctx, const IntensityRequest& request, const std::string& name,
+                    const InputResult& in)
 {
     const IntensityResult& r = in.band.result;
     JsonObject object;
@@ -426,10 +435,11 @@ int RunIntensity(const Context& ctx, const ParsedArgs& args)
 
 const CliCommand& IntensityCommand()
 {
-    static const CliCommand command{
-        "intensity", kIntensityHelp,
-        {"--signal", "--window", "--band", "--spectra-csv", "--type", "--freq", "--amplitude", "--fi-z", "--fi-x",
-         "--noise", "--rate", "--duration"},
-        {"--demo", "--json", "--locale", "--force"}, RunIntensity};
+    static const CliCommand command{"intensity",
+                                    kIntensityHelp,
+                                    {"--signal", "--window", "--band", "--spectra-csv", "--type", "--freq",
+                                     "--amplitude", "--fi-z", "--fi-x", "--noise", "--rate", "--duration"},
+                                    {"--demo", "--json", "--locale", "--force"},
+                                    RunIntensity};
     return command;
 }

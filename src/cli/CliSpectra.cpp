@@ -40,7 +40,8 @@ int RunSpectra(const Context& ctx, const ParsedArgs& args)
     if (signal)
         ctx.settings.impuls = *signal;
     const std::string& path = args.positional[0];
-    if (const std::string problem = OutputTargetProblem(*args.value("-o"), args.has("--force")); !problem.empty()) {
+    if (const std::string problem = OutputTargetProblem(*args.value("-o"), args.has("--force"));
+        !problem.empty()) {
         ctx.fail(*args.value("-o"), problem);
         return kExitSomeFailed;
     }
@@ -66,7 +67,8 @@ int RunSpectra(const Context& ctx, const ParsedArgs& args)
     if (ComputeAmplitudeSpectra(n, *window, ctx.settings.impuls == 1, segment.time[n - 1], channels, outputs))
         ctx.fail(path, "warning: the spectral window reported a failure");
     // Pascals as the processing window shows them; dB against the same factors.
-    const std::array<double, 6> factors = DisplayFactors(kUnitPascal, false, ctx.settings.VOLT, segment.paPerVolt);
+    const std::array<double, 6> factors =
+        DisplayFactors(kUnitPascal, false, ctx.settings.VOLT, segment.paPerVolt);
     const bool db = args.has("--db");
     const double df = 1.0 / segment.time[n - 1];
     const QString sep = ctx.localeForm ? QStringLiteral(";") : QStringLiteral(",");
@@ -87,8 +89,8 @@ int RunSpectra(const Context& ctx, const ParsedArgs& args)
         }
         lines << line + (ctx.localeForm ? sep : QString());
     }
-    const std::string error = WriteOutputFile(*args.value("-o"), EncodeLines(lines, ctx.localeForm),
-                                              args.has("--force"));
+    const std::string error =
+        WriteOutputFile(*args.value("-o"), EncodeLines(lines, ctx.localeForm), args.has("--force"));
     if (!error.empty()) {
         ctx.fail("", error);
         return kExitSomeFailed;
@@ -100,6 +102,7 @@ int RunSpectra(const Context& ctx, const ParsedArgs& args)
 
 const CliCommand& SpectraCommand()
 {
-    static const CliCommand command{"spectra", kSpectraHelp, {"-o", "--window", "--signal"}, {"--db", "--locale", "--force"}, RunSpectra};
+    static const CliCommand command{
+        "spectra", kSpectraHelp, {"-o", "--window", "--signal"}, {"--db", "--locale", "--force"}, RunSpectra};
     return command;
 }

@@ -29,8 +29,7 @@ constexpr char kIniSection[] = "Ust";
 constexpr std::streamsize kMaxIniBytes = 1 << 20;
 
 const std::array<const char*, 8> kWindowNames = {
-    "none", "triangular", "hanning", "hamming", "blackman-harris", "blackman-exact", "blackman",
-    "flattop",
+    "none", "triangular", "hanning", "hamming", "blackman-harris", "blackman-exact", "blackman", "flattop",
 };
 
 std::optional<std::string> readSmallFile(const std::string& path)
@@ -50,7 +49,8 @@ std::optional<std::string> readSmallFile(const std::string& path)
 // got "<text>"". `where` is the option, or the file and section the key came from.
 std::string refusedConstant(const std::string& where, const std::string& key, const std::string& text)
 {
-    const bool named = where.size() >= key.size() && where.compare(where.size() - key.size(), key.size(), key) == 0;
+    const bool named =
+        where.size() >= key.size() && where.compare(where.size() - key.size(), key.size(), key) == 0;
     return where + (named ? "" : " (" + key + ")") + ": expected " + ConstantRangeText(key) + ", got \"" +
            text + "\"";
 }
@@ -79,8 +79,10 @@ struct ConstantField {
 
 std::vector<ConstantField> constantFields(Settings& s)
 {
-    std::vector<ConstantField> fields = {
-        {"plotnost", &s.plotnost}, {"skorost", &s.skorost}, {"VOLT", &s.VOLT}, {"NULL_ADC", nullptr, &s.NULL_ADC}};
+    std::vector<ConstantField> fields = {{"plotnost", &s.plotnost},
+                                         {"skorost", &s.skorost},
+                                         {"VOLT", &s.VOLT},
+                                         {"NULL_ADC", nullptr, &s.NULL_ADC}};
     for (int n = 1; n <= 3; ++n)
         fields.push_back({"lmic" + std::to_string(n), &s.lmic[n - 1]});
     // The dialog's grid row r is record element r - 1: the sensitivity of logical channel r.
@@ -133,7 +135,7 @@ std::string systemText(int error)
     return std::generic_category().message(error);
 }
 
-}  // namespace
+}   // namespace
 
 const std::string* ParsedArgs::value(const std::string& option) const
 {
@@ -151,7 +153,8 @@ std::string ParseArgs(const std::vector<std::string>& args, const std::set<std::
     std::map<std::string, std::string> values;
     for (const std::string& name : valueOptions)
         // A value given twice: the last one counts, as a user retyping an option expects.
-        options[name] = app.add_option(name, values[name])->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+        options[name] =
+            app.add_option(name, values[name])->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     for (const std::string& name : flagOptions) {
         if (name == "--locale")   // a flag that may name the locale: --locale or --locale=ru_RU
             options[name] = app.add_flag("--locale{}", values[name]);
@@ -250,7 +253,8 @@ std::optional<double> ParseTime(const std::string& text)
     for (size_t i = 0; i < parts.size(); ++i) {
         const bool last = i + 1 == parts.size();
         // Hours and minutes are whole; only the seconds may carry a fraction.
-        if (parts[i].empty() || parts[i].find_first_not_of(last ? "0123456789.," : "0123456789") != std::string::npos)
+        if (parts[i].empty() ||
+            parts[i].find_first_not_of(last ? "0123456789.," : "0123456789") != std::string::npos)
             return std::nullopt;
         const std::optional<double> v = ParseNumber(parts[i]);
         if (!v)
@@ -320,8 +324,8 @@ std::string BuildSettings(const ParsedArgs& args, Settings& s)
         given.insert(key);
         return {};
     };
-    for (const std::string& error : {number("--rho", "plotnost", s.plotnost), number("--c", "skorost", s.skorost),
-                                     number("--volt", "VOLT", s.VOLT)})
+    for (const std::string& error : {number("--rho", "plotnost", s.plotnost),
+                                     number("--c", "skorost", s.skorost), number("--volt", "VOLT", s.VOLT)})
         if (!error.empty())
             return error;
     if (const std::string* text = args.value("--null-adc")) {
@@ -352,7 +356,8 @@ std::string BuildSettings(const ParsedArgs& args, Settings& s)
         }
         return {};
     };
-    for (const std::string& error : {list("--spacing", "lmic", 3, s.lmic.data()), list("--sens", "Chuv", 6, s.Chuv.data())})
+    for (const std::string& error :
+         {list("--spacing", "lmic", 3, s.lmic.data()), list("--sens", "Chuv", 6, s.Chuv.data())})
         if (!error.empty())
             return error;
     for (const std::string& key : report.refused)
@@ -360,12 +365,13 @@ std::string BuildSettings(const ParsedArgs& args, Settings& s)
             return "the settings store " + SettingsStore::FileName().toStdString() + ": " + key +
                    " holds a value the program cannot use (" +
                    (key.rfind("Chs", 0) == 0 ? std::string("a channel order of 1..6, each once")
-                                              : ConstantRangeText(key)) +
+                                             : ConstantRangeText(key)) +
                    "); correct it in the settings dialog, or give the value with an option";
     for (const ConstantField& field : constantFields(s)) {
         const double v = field.code ? *field.code : *field.number;
         if (!given.count(field.key) && !IsValidConstant(field.key, v))
-            return refusedConstant("the settings store " + SettingsStore::FileName().toStdString() + ": " + field.key,
+            return refusedConstant("the settings store " + SettingsStore::FileName().toStdString() + ": " +
+                                       field.key,
                                    field.key, MachineNumber(v)) +
                    "; correct it in the settings dialog, or give the value with an option";
     }
@@ -403,7 +409,7 @@ std::optional<int> WindowItemFromName(const std::string& name)
 std::string WindowItemName(int item)
 {
     return item >= 0 && item < static_cast<int>(kWindowNames.size()) ? kWindowNames[item]
-                                                                      : std::to_string(item);
+                                                                     : std::to_string(item);
 }
 
 const char kWindowNamesHelp[] =
@@ -465,7 +471,8 @@ std::string OutputTargetProblem(const std::string& path, bool replace)
         return errno == ENOENT ? std::string() : "cannot write: " + systemText(errno);
     struct stat st = link;
     if (S_ISLNK(link.st_mode) && ::stat(path.c_str(), &st) != 0)
-        return errno == ENOENT ? "is a symbolic link to nothing (a dangling link)" : "cannot write: " + systemText(errno);
+        return errno == ENOENT ? "is a symbolic link to nothing (a dangling link)"
+                               : "cannot write: " + systemText(errno);
     if (!S_ISREG(st.st_mode))
         return fileKindText(st.st_mode);
     if (!replace)

@@ -1,17 +1,13 @@
 #include "StderrPresenter.h"
 
-StderrPresenter::StderrPresenter(std::ostream& err)
-    : err_(err), previous_(SetMessagePresenter(this))
-{
-}
+StderrPresenter::StderrPresenter(std::ostream& err) : err_(err), previous_(SetMessagePresenter(this)) {}
 
 StderrPresenter::~StderrPresenter()
 {
     SetMessagePresenter(previous_);
 }
 
-int StderrPresenter::present(MessageKind kind, const std::string& caption, const std::string& text,
-                             int flags)
+int StderrPresenter::present(MessageKind kind, const std::string& caption, const std::string& text, int flags)
 {
     ++count_;
     const bool systemError = kind == MessageKind::Box && caption == "GetLastError";

@@ -16,8 +16,7 @@ public:
     StderrPresenter(const StderrPresenter&) = delete;
     StderrPresenter& operator=(const StderrPresenter&) = delete;
 
-    int present(MessageKind kind, const std::string& caption, const std::string& text,
-                int flags) override;
+    int present(MessageKind kind, const std::string& caption, const std::string& text, int flags) override;
 
     // The file named in front of every message; empty for none.
     void setFile(const std::string& file) { file_ = file; }

@@ -9,7 +9,7 @@ int fallbackAnswer(int flags)
 {
     return (flags & 0xF) == MB_YESNO ? IDNO : (flags & 0xF) == MB_OKCANCEL ? IDCANCEL : IDOK;
 }
-}  // namespace
+}   // namespace
 
 MessagePresenter* SetMessagePresenter(MessagePresenter* presenter)
 {

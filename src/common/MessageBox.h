@@ -32,8 +32,7 @@ class MessagePresenter {
 public:
     virtual ~MessagePresenter() = default;
     // Texts are UTF-8. Returns the identifier of the button pressed.
-    virtual int present(MessageKind kind, const std::string& caption, const std::string& text,
-                        int flags) = 0;
+    virtual int present(MessageKind kind, const std::string& caption, const std::string& text, int flags) = 0;
 };
 
 // Installs the presenter; returns the previous one. nullptr restores the fallback, which

@@ -7,8 +7,8 @@ RecordingPresenter::~RecordingPresenter()
     SetMessagePresenter(previous_);
 }
 
-int RecordingPresenter::present(MessageKind kind, const std::string& caption,
-                                const std::string& text, int flags)
+int RecordingPresenter::present(MessageKind kind, const std::string& caption, const std::string& text,
+                                int flags)
 {
     messages.push_back({kind, caption, text, flags});
     if (!answers.empty()) {

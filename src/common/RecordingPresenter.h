@@ -23,8 +23,7 @@ public:
     RecordingPresenter(const RecordingPresenter&) = delete;
     RecordingPresenter& operator=(const RecordingPresenter&) = delete;
 
-    int present(MessageKind kind, const std::string& caption, const std::string& text,
-                int flags) override;
+    int present(MessageKind kind, const std::string& caption, const std::string& text, int flags) override;
 
     std::vector<Message> messages;
     std::deque<int> answers;   // answers given in order; when empty, defaultAnswer

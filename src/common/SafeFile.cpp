@@ -116,7 +116,8 @@ bool isStaleTemp(const std::string& entry, const std::string& targetName, const 
         return false;
     unsigned long long pid = 0;
     unsigned long long serial = 0;
-    if (!parseNumber(rest.substr(0, dash), pid) || !parseNumber(rest.substr(dash + 1, dot - dash - 1), serial))
+    if (!parseNumber(rest.substr(0, dash), pid) ||
+        !parseNumber(rest.substr(dash + 1, dot - dash - 1), serial))
         return false;
     if (rest.substr(dot + 1) != hostTag() || pid == 0 || pid > static_cast<unsigned long long>(INT32_MAX))
         return false;
@@ -147,7 +148,7 @@ void removeStaleTemps(const std::string& destination)
     }
     ::closedir(dir);
 }
-}  // namespace
+}   // namespace
 
 const std::error_category& FileKindCategory()
 {
@@ -398,10 +399,12 @@ bool SafeFileWriter::Commit()
         if (replaceExisting_) {
             if (::rename(tempPath_.c_str(), destination_.c_str()) != 0)
                 fail(errno);
-        } else if (::renameat2(AT_FDCWD, tempPath_.c_str(), AT_FDCWD, destination_.c_str(), RENAME_NOREPLACE) != 0) {
+        } else if (::renameat2(AT_FDCWD, tempPath_.c_str(), AT_FDCWD, destination_.c_str(),
+                               RENAME_NOREPLACE) != 0) {
             int error = errno;
             // A file system without the flag: the check just above has to do.
-            if ((error == EINVAL || error == ENOSYS) && ::rename(tempPath_.c_str(), destination_.c_str()) == 0)
+            if ((error == EINVAL || error == ENOSYS) &&
+                ::rename(tempPath_.c_str(), destination_.c_str()) == 0)
                 error = 0;
             if (error == EEXIST)
                 targetExists_ = true;

@@ -21,8 +21,8 @@ enum class FileKindError {
     NamedPipe = 1,
     Device,
     Socket,
-    NotRegular,      // any other kind of non-regular object
-    DanglingLink,    // a symbolic link whose file does not exist
+    NotRegular,     // any other kind of non-regular object
+    DanglingLink,   // a symbolic link whose file does not exist
 };
 const std::error_category& FileKindCategory();
 std::error_code MakeErrorCode(FileKindError error);
@@ -50,13 +50,13 @@ public:
     // replaceExisting = false: an existing target is refused (TargetExists() tells), also
     // when it appears between Open and Commit.
     explicit SafeFileWriter(std::string target, bool replaceExisting = true);
-    ~SafeFileWriter();                         // discards an uncommitted temp file
+    ~SafeFileWriter();   // discards an uncommitted temp file
     SafeFileWriter(const SafeFileWriter&) = delete;
     SafeFileWriter& operator=(const SafeFileWriter&) = delete;
 
-    bool Open();                               // false: ErrorText() says why
+    bool Open();   // false: ErrorText() says why
     bool Write(const void* data, std::size_t size);
-    bool Commit();                             // flush, fsync, close, rename
+    bool Commit();   // flush, fsync, close, rename
     void Discard();
     // The reason of the first failure: the system's error text (strerror), or a
     // FileKindCategory text for a target that is not a regular file.

@@ -39,11 +39,26 @@ bool IsValidNullAdc(int64_t code)
     return code >= setting_limits::kNullAdcMin && code <= setting_limits::kNullAdcMax;
 }
 
-bool IsValidVolt(double v) { return within(v, kVolt); }
-bool IsValidDensity(double v) { return within(v, kDensity); }
-bool IsValidSoundSpeed(double v) { return within(v, kSoundSpeed); }
-bool IsValidSpacing(double v) { return within(v, kSpacing); }
-bool IsValidSensitivity(double v) { return within(v, kSensitivity); }
+bool IsValidVolt(double v)
+{
+    return within(v, kVolt);
+}
+bool IsValidDensity(double v)
+{
+    return within(v, kDensity);
+}
+bool IsValidSoundSpeed(double v)
+{
+    return within(v, kSoundSpeed);
+}
+bool IsValidSpacing(double v)
+{
+    return within(v, kSpacing);
+}
+bool IsValidSensitivity(double v)
+{
+    return within(v, kSensitivity);
+}
 
 bool IsValidConstant(const std::string& key, double value)
 {
@@ -51,7 +66,8 @@ bool IsValidConstant(const std::string& key, double value)
     if (key == "VOLT")
         return IsValidVolt(value);
     if (key == "NULL_ADC")
-        return std::isfinite(value) && value == std::trunc(value) && IsValidNullAdc(static_cast<int64_t>(value));
+        return std::isfinite(value) && value == std::trunc(value) &&
+               IsValidNullAdc(static_cast<int64_t>(value));
     if (key == "plotnost")
         return IsValidDensity(value);
     if (key == "skorost")
@@ -93,8 +109,8 @@ std::string ConstantRangeText(const std::string& key)
         return std::string(buf);
     };
     if (key == "NULL_ADC")
-        return "a whole number from " + std::to_string(setting_limits::kNullAdcMin) + " to "
-            + std::to_string(setting_limits::kNullAdcMax);
+        return "a whole number from " + std::to_string(setting_limits::kNullAdcMin) + " to " +
+               std::to_string(setting_limits::kNullAdcMax);
     if (key == "VOLT")
         return range(kVolt);
     if (key == "plotnost")

@@ -17,10 +17,10 @@ constexpr int64_t kNullAdcMax = 0x3FFF;
 }
 
 bool IsValidNullAdc(int64_t code);
-bool IsValidVolt(double voltsPerStep);         // volts per ADC step
-bool IsValidDensity(double kgPerM3);           // air density
+bool IsValidVolt(double voltsPerStep);   // volts per ADC step
+bool IsValidDensity(double kgPerM3);     // air density
 bool IsValidSoundSpeed(double metresPerSecond);
-bool IsValidSpacing(double metres);            // microphone pair spacing
+bool IsValidSpacing(double metres);   // microphone pair spacing
 bool IsValidSensitivity(double mVPerPa);
 
 // Checks the constant named by its store key ("VOLT", "NULL_ADC", "plotnost", "skorost",

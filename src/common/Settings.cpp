@@ -53,7 +53,7 @@ Settings& standIn()
 }
 
 std::atomic<bool> g_testSignal{false};
-}  // namespace
+}   // namespace
 
 Settings& CurrentSettings()
 {

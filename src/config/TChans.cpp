@@ -4,12 +4,10 @@
 #include "MessageBox.h"
 #include "Settings.h"
 
-TChans::TChans(QWidget* owner)
-    : QDialog(owner), ui(new Ui::TChans)
+TChans::TChans(QWidget* owner) : QDialog(owner), ui(new Ui::TChans)
 {
     ui->setupUi(this);
-    spins_ = {ui->CSpinEdit1, ui->CSpinEdit2, ui->CSpinEdit3,
-              ui->CSpinEdit4, ui->CSpinEdit5, ui->CSpinEdit6};
+    spins_ = {ui->CSpinEdit1, ui->CSpinEdit2, ui->CSpinEdit3, ui->CSpinEdit4, ui->CSpinEdit5, ui->CSpinEdit6};
     // Designer forms know point sizes only; the slot labels are 16 pixels high.
     for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3, ui->Label4, ui->Label5, ui->Label6}) {
         QFont font = label->font();

@@ -8,7 +8,9 @@
 #include <array>
 
 class QSpinBox;
-namespace Ui { class TChans; }
+namespace Ui {
+class TChans;
+}
 
 class TChans : public QDialog {
     Q_OBJECT

@@ -4,7 +4,9 @@
 
 #include <QDialog>
 
-namespace Ui { class TDemo; }
+namespace Ui {
+class TDemo;
+}
 
 class TDemo : public QDialog {
     Q_OBJECT

@@ -6,7 +6,9 @@
 
 #include <QDialog>
 
-namespace Ui { class TReGR; }
+namespace Ui {
+class TReGR;
+}
 
 class TReGR : public QDialog {
     Q_OBJECT

@@ -88,7 +88,8 @@ QString rangeText(const std::string& key)
     ConstantRange(key, lo, hi);
     const QLocale locale = numberLocale();
     if (key == "NULL_ADC")
-        return QStringLiteral("целое число от %1 до %2").arg(locale.toString(lo, 'f', 0), locale.toString(hi, 'f', 0));
+        return QStringLiteral("целое число от %1 до %2")
+            .arg(locale.toString(lo, 'f', 0), locale.toString(hi, 'f', 0));
     return QStringLiteral("число от %1 до %2").arg(locale.toString(lo, 'g', 6), locale.toString(hi, 'g', 6));
 }
 
@@ -149,10 +150,9 @@ void reportFileError(const char* what, const QString& fileName, const std::strin
     ShowPlainMessage(text);
 }
 
-}  // namespace
+}   // namespace
 
-TUst::TUst(QWidget* owner)
-    : QDialog(owner), ui(new Ui::TUst)
+TUst::TUst(QWidget* owner) : QDialog(owner), ui(new Ui::TUst)
 {
     ui->setupUi(this);
     setupGrid();
@@ -255,8 +255,7 @@ void TUst::Button1Click()
     // negative density, a sensitivity of 0) would make every intensity zero or infinite
     // without a word: they are refused like a number that does not convert, naming the field
     // and its range.
-    const std::array<QLineEdit*, 6> fields{ui->Edit1, ui->Edit2, ui->Edit3,
-                                           ui->Edit4, ui->Edit5, ui->Edit6};
+    const std::array<QLineEdit*, 6> fields{ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4, ui->Edit5, ui->Edit6};
     const std::array<std::string, 6> keys{"plotnost", "skorost", lmicKey(1), lmicKey(2), lmicKey(3), "VOLT"};
     std::array<double, 6> values{};
     for (size_t i = 0; i < fields.size(); ++i) {
@@ -278,8 +277,8 @@ void TUst::Button1Click()
     for (int row = 1; row <= kSensitivityRows; ++row) {
         if (!parseNumber(sensitivityText(row), sensitivities[row - 1])) {
             ui->GRID->setFocus();
-            ShowMessageBox("ВНИМАНИЕ",
-                           "Не верно записана чувствительность канала №" + std::to_string(row), MB_OK);
+            ShowMessageBox("ВНИМАНИЕ", "Не верно записана чувствительность канала №" + std::to_string(row),
+                           MB_OK);
             return;
         }
         if (!IsValidConstant(sensitivityKey(row), sensitivities[row - 1])) {

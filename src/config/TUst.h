@@ -9,7 +9,9 @@
 #include <QString>
 
 class QFileDialog;
-namespace Ui { class TUst; }
+namespace Ui {
+class TUst;
+}
 
 class TUst : public QDialog {
     Q_OBJECT

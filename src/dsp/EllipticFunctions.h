@@ -13,9 +13,9 @@ double EllipticK(double kc);
 double EllipticF(double phi, double kc);
 
 struct JacobiValues {
-  double sn = 0.0;
-  double cn = 1.0;
-  double dn = 1.0;
+    double sn = 0.0;
+    double cn = 1.0;
+    double dn = 1.0;
 };
 
 // sn, cn and dn of (u, k) by the descending Landen (Gauss) transformation. k in [0, 1), with
@@ -26,7 +26,7 @@ JacobiValues JacobiFunctions(double u, double k, double kc);
 // order-n elliptic filter with discrimination k1 (k1c = sqrt(1 - k1^2)). The result is the
 // ratio of passband edge to stopband edge: the stopband starts at 1/k of the passband edge.
 struct EllipticSelectivity {
-  double k = 0.0;   // selectivity, at most 1
-  double kc = 1.0;  // sqrt(1 - k^2), computed on its own so that it keeps its digits near k = 1
+    double k = 0.0;    // selectivity, at most 1
+    double kc = 1.0;   // sqrt(1 - k^2), computed on its own so that it keeps its digits near k = 1
 };
 EllipticSelectivity SolveEllipticDegreeEquation(double k1, double k1c, int order);

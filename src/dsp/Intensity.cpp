@@ -32,8 +32,7 @@ constexpr int kDetectorAttempts = 10;
 // thread costs more than an axis.
 constexpr size_t kParallelAxesSamples = size_t{1} << 15;
 
-void ZeroResults(size_t bins, double* const I[3], double* const J[3], double* const K[3],
-                 double* const P[3])
+void ZeroResults(size_t bins, double* const I[3], double* const J[3], double* const K[3], double* const P[3])
 {
     for (int a = 0; a < 3; ++a) {
         std::fill(I[a], I[a] + bins, 0.0);
@@ -84,9 +83,9 @@ IntensityConstants IntensityConstantsFrom(const Settings& settings, bool testSig
     return constants;
 }
 
-AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int windowItem, int N, const double* const channels[6],
-                                       const double* t, double* const I[3], double* const J[3],
-                                       double* const K[3], double* const P[3])
+AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int windowItem, int N,
+                                       const double* const channels[6], const double* t, double* const I[3],
+                                       double* const J[3], double* const K[3], double* const P[3])
 {
     if (N < 4) {
         // Bin 0 borrows from bin 1, which does not exist below four samples.
@@ -198,10 +197,10 @@ AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int 
 }
 
 AnalysisStatus IntegrateBand(int first, int end, int bins, double df, const double* const I[3],
-                             const double* const J[3], const double* const K[3],
-                             const double* const P[3], std::array<double, 3>& bandI,
-                             std::array<double, 3>& bandJ, std::array<double, 3>& bandK,
-                             std::array<double, 3>& bandP, double& maxI, double& maxJ)
+                             const double* const J[3], const double* const K[3], const double* const P[3],
+                             std::array<double, 3>& bandI, std::array<double, 3>& bandJ,
+                             std::array<double, 3>& bandK, std::array<double, 3>& bandP, double& maxI,
+                             double& maxJ)
 {
     bandI = bandJ = bandK = bandP = {0.0, 0.0, 0.0};
     maxI = 0.0;

@@ -29,11 +29,11 @@ constexpr double kTestSignalPascalPerVolt = 400.0;
 // What the intensity spectra need besides the samples: the medium, the probe and how the
 // samples become pascals. The callers fill it from their settings (IntensityConstantsFrom).
 struct IntensityConstants {
-    double density = 0.0;                    // rho, kg/m^3
-    double soundSpeed = 0.0;                 // c, m/s
-    std::array<double, 3> spacings{};        // dr of the x, y, z pairs, m
+    double density = 0.0;               // rho, kg/m^3
+    double soundSpeed = 0.0;            // c, m/s
+    std::array<double, 3> spacings{};   // dr of the x, y, z pairs, m
     double pascalPerUnit = kFilePascalPerStep;
-    bool periodic = true;                    // false: an impulse
+    bool periodic = true;   // false: an impulse
 };
 
 struct Settings;
@@ -59,9 +59,9 @@ IntensityConstants IntensityConstantsFrom(const Settings& settings, bool testSig
 //
 // Status: 0; kIntensityTooFewSamples for N < 4 (the N/2 bins, if any, are set to 0);
 // kIntensityNoMemory when work memory cannot be obtained (all bins set to 0).
-AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int windowItem, int N, const double* const channels[6],
-                                       const double* t, double* const I[3], double* const J[3],
-                                       double* const K[3], double* const P[3]);
+AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int windowItem, int N,
+                                       const double* const channels[6], const double* t, double* const I[3],
+                                       double* const J[3], double* const K[3], double* const P[3]);
 
 // IntegrateBand, the band value of an impulse: for each of the twelve spectra (four groups,
 // three axes, each `bins` values long) the cumulative Simpson-like integral over bins
@@ -71,10 +71,10 @@ AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int 
 // Status: 0; kBandEmpty, kBandOutsideSpectrum, kBandBadBinWidth (NaN too). On a refusal
 // nothing is read and every output is 0.
 AnalysisStatus IntegrateBand(int first, int end, int bins, double df, const double* const I[3],
-                             const double* const J[3], const double* const K[3],
-                             const double* const P[3], std::array<double, 3>& bandI,
-                             std::array<double, 3>& bandJ, std::array<double, 3>& bandK,
-                             std::array<double, 3>& bandP, double& maxI, double& maxJ);
+                             const double* const J[3], const double* const K[3], const double* const P[3],
+                             std::array<double, 3>& bandI, std::array<double, 3>& bandJ,
+                             std::array<double, 3>& bandK, std::array<double, 3>& bandP, double& maxI,
+                             double& maxJ);
 
 // SumBandHarmonics, the band value of a periodic signal: the sum of the harmonic lines whose
 // peak lies in spectrum[first ... end - 1] (spectrum holds `bins` values). Lines are found

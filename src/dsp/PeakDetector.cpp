@@ -113,8 +113,8 @@ int DetectPeaks(const double* data, int n, double threshold, int width, int pola
         for (long long k = 0; k <= lastWindow; ++k) {
             const Fit current = fit(data + k);
             const bool up = SlopeUp(current);
-            const bool candidate = (width <= 4) ? (valleys ? current.c2 > 0.0 : current.c2 < 0.0)
-                                                : (up != previousUp);
+            const bool candidate =
+                (width <= 4) ? (valleys ? current.c2 > 0.0 : current.c2 < 0.0) : (up != previousUp);
             if (candidate) {
                 double d = 2.0 * current.c2;
                 bool accept = d != 0.0;

@@ -22,8 +22,8 @@ std::string format(const char* pattern, double a, const char* b = "")
 }
 }
 
-ProbeLimitCheck CheckProbeLimits(double bandHiHz, const std::array<double, 3>& spacings,
-                                 double soundSpeed, double windowEnbw, int lineBin)
+ProbeLimitCheck CheckProbeLimits(double bandHiHz, const std::array<double, 3>& spacings, double soundSpeed,
+                                 double windowEnbw, int lineBin)
 {
     ProbeLimitCheck out;
     for (int a = 0; a < 3; ++a) {

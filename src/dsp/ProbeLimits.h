@@ -27,8 +27,8 @@ constexpr int kWideWindowMinBin = 20;
 // bandHiHz: the band's upper frequency; spacings in m, soundSpeed in m/s; windowEnbw the
 // window's equivalent noise bandwidth in bins (1 without a window); lineBin the bin of the
 // band's strongest line (a negative value skips the window check).
-ProbeLimitCheck CheckProbeLimits(double bandHiHz, const std::array<double, 3>& spacings,
-                                 double soundSpeed, double windowEnbw, int lineBin);
+ProbeLimitCheck CheckProbeLimits(double bandHiHz, const std::array<double, 3>& spacings, double soundSpeed,
+                                 double windowEnbw, int lineBin);
 
 // The one sentence per finding, in the program's language (Russian, UTF-8) and in English for
 // the batch tool. Empty when nothing was found.

@@ -7,8 +7,7 @@
 #include <cmath>
 #include <mutex>
 
-AnalysisStatus IntegrateSeries(const double* x, int n, double dt, double initial, double final,
-                               double* y)
+AnalysisStatus IntegrateSeries(const double* x, int n, double dt, double initial, double final, double* y)
 {
     if (n < 1) {
         return kSeriesTooShort;
@@ -31,8 +30,7 @@ AnalysisStatus IntegrateSeries(const double* x, int n, double dt, double initial
     return kAnalysisOk;
 }
 
-AnalysisStatus DifferentiateSeries(const double* x, int n, double dt, double initial, double final,
-                                   double* y)
+AnalysisStatus DifferentiateSeries(const double* x, int n, double dt, double initial, double final, double* y)
 {
     if (n <= 0) {
         return kSeriesTooShort;
@@ -176,8 +174,8 @@ AnalysisStatus UniformNoise(int n, double amplitude, int seed, double* y)
         g.s1 = 171 * g.s1 % 30269;
         g.s2 = 172 * g.s2 % 30307;
         g.s3 = 170 * g.s3 % 30323;
-        double u = static_cast<double>(g.s1) * (1.0 / 30269.0) + static_cast<double>(g.s2) * (1.0 / 30307.0)
-                   + static_cast<double>(g.s3) * (1.0 / 30323.0);
+        double u = static_cast<double>(g.s1) * (1.0 / 30269.0) + static_cast<double>(g.s2) * (1.0 / 30307.0) +
+                   static_cast<double>(g.s3) * (1.0 / 30323.0);
         u -= std::trunc(u);
         const int r = static_cast<int>(u * 32768.0);
         y[i] = static_cast<double>(r - 16383) * scale;
@@ -217,9 +215,8 @@ int CursorIndex(int first, int last, const double* x, double value)
 }   // namespace
 
 void BuildCursorReadouts(int /*pixel1*/, int /*pixel2*/, int first, int last, const double* x,
-                         const double* const channels[6], std::array<std::string, 3>& texts,
-                         double cursor1, double cursor2, bool spectrumView,
-                         const std::array<double, 6>& factors)
+                         const double* const channels[6], std::array<std::string, 3>& texts, double cursor1,
+                         double cursor2, bool spectrumView, const std::array<double, 6>& factors)
 {
     if (spectrumView) {
         texts = {"f(Гц)= ", "f(Гц)= ", "df(Гц)= "};
@@ -241,8 +238,8 @@ void BuildCursorReadouts(int /*pixel1*/, int /*pixel2*/, int first, int last, co
         texts[1] += " K" + std::to_string(c + 1) + "=" + NumberText(factors[c] * channels[c][i2], 1) + ";";
     }
     for (int c = 0; c < 6; ++c) {
-        texts[2] += " DK" + std::to_string(c + 1) + "="
-                    + NumberText((channels[c][i2] - channels[c][i1]) * factors[c], 1) + ";";
+        texts[2] += " DK" + std::to_string(c + 1) + "=" +
+                    NumberText((channels[c][i2] - channels[c][i1]) * factors[c], 1) + ";";
     }
 }
 

@@ -19,8 +19,7 @@ constexpr AnalysisStatus kNoiseLockUnavailable = -20064;
 //     y[i] = sum_{k=0}^{i} (x[k-1] + 4 x[k] + x[k+1]) * dt/6,   i = 0 ... n-1.
 // Units: those of x times those of dt. Status: -20003 for n < 1, -20016 unless dt > 0
 // (NaN included); nothing is written then.
-AnalysisStatus IntegrateSeries(const double* x, int n, double dt, double initial, double final,
-                               double* y);
+AnalysisStatus IntegrateSeries(const double* x, int n, double dt, double initial, double final, double* y);
 
 // Central difference: with x[-1] = initial and x[n] = final,
 //     y[i] = (x[i+1] - x[i-1]) * (0.5 / dt),   i = 0 ... n-1.
@@ -67,9 +66,8 @@ void SetNoiseState(const std::array<int32_t, 3>& state);
 // empty range (first < 0 or last < first) the texts hold their headings only. The pixel
 // arguments are accepted for the caller's convenience and not used.
 void BuildCursorReadouts(int pixel1, int pixel2, int first, int last, const double* x,
-                         const double* const channels[6], std::array<std::string, 3>& texts,
-                         double cursor1, double cursor2, bool spectrumView,
-                         const std::array<double, 6>& factors);
+                         const double* const channels[6], std::array<std::string, 3>& texts, double cursor1,
+                         double cursor2, bool spectrumView, const std::array<double, 6>& factors);
 
 // "hh:mm:ss", or "hh:mm:ss" + separator + two decimals of the seconds with withFraction.
 // The seconds are rounded before the leading zero is decided, and a rounding up to 60

@@ -10,8 +10,8 @@
 #include <memory>
 #include <new>
 
-bool ComputeAmplitudeSpectra(int N, int windowItem, bool periodic, double scale, const double* const channels[6],
-                             double* const spectra[6])
+bool ComputeAmplitudeSpectra(int N, int windowItem, bool periodic, double scale,
+                             const double* const channels[6], double* const spectra[6])
 {
     if (N <= 1) {
         return false;

@@ -13,5 +13,5 @@
 // half-written. N <= 1 leaves no bins to fill and returns false.
 #pragma once
 
-bool ComputeAmplitudeSpectra(int N, int windowItem, bool periodic, double scale, const double* const channels[6],
-                             double* const spectra[6]);
+bool ComputeAmplitudeSpectra(int N, int windowItem, bool periodic, double scale,
+                             const double* const channels[6], double* const spectra[6]);

@@ -26,9 +26,11 @@ const std::array<WindowDefinition, 10> kWindows = {{
     {{0.42, 0.5, 0.08}, 3, 0.42, 1.726757},
     {{0.215578948, 0.41663158, 0.277263158, 0.083578947, 0.006947368}, 5, 0.215578948, 3.770246506303},
     {{0.35875, 0.48829, 0.14128, 0.01168}, 4, 0.35875, 2.004353},
-    {{0.27105140069342415, 0.43329793923448606, 0.21812299954311062, 0.0659254463880309,
-      0.010811742098372268, 0.0007765848252250934, 1.3887217350903198e-05},
-     7, 0.27105140069342415, 2.631905},
+    {{0.27105140069342415, 0.43329793923448606, 0.21812299954311062, 0.0659254463880309, 0.010811742098372268,
+      0.0007765848252250934, 1.3887217350903198e-05},
+     7,
+     0.27105140069342415,
+     2.631905},
     {{0.323215218, 0.471492057, 0.17553428, 0.028497078, 0.001261367}, 5, 0.323215218, 2.215350782519},
 }};
 
@@ -37,8 +39,7 @@ constexpr long double kTwoPi = 6.283185307179586476925286766559005768L;
 // cos(2*pi*i/N) for i = 0 ... N/2 in blocks: an exact cosine and sine at each block start,
 // rotated by exact per-step factors, so each value is within a rounding or two of exact
 // at the cost of a complex product instead of a cosine.
-template <class Visit>
-void ForEachCosine(int N, Visit visit)
+template <class Visit> void ForEachCosine(int N, Visit visit)
 {
     constexpr int kBlock = 256;
     std::array<double, kBlock> stepCos{};

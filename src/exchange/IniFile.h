@@ -30,8 +30,7 @@ public:
     // The value as it stands (a text such as "1,4" is one value), or nothing when the
     // section or the key is missing.
     std::optional<std::string> ReadString(const std::string& section, const std::string& key) const;
-    std::string ReadString(const std::string& section, const std::string& key,
-                           const std::string& def) const;
+    std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
     // A decimal integer, or hexadecimal after "0x" or "$"; anything else, or a number outside
     // 32 bits, yields the default.
     int ReadInteger(const std::string& section, const std::string& key, int def) const;

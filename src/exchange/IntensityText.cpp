@@ -18,15 +18,14 @@ const char* const kCurveNames[6] = {"Ix", "Jx", "Iy", "Jy", "Iz", "Jz"};
 
 std::string BandText(const BandResult& band)
 {
-    const char* method = band.method == BandMethod::Integrated
-                             ? "Интегрирование импульса в диапазоне, Гц ("
-                             : "Суммирование гармоник в диапазоне, Гц (";
+    const char* method = band.method == BandMethod::Integrated ? "Интегрирование импульса в диапазоне, Гц ("
+                                                               : "Суммирование гармоник в диапазоне, Гц (";
     return method + FixedText(band.fLo, 5, 0).toStdString() + " : " +
            FixedText(band.fHi, 5, 0).toStdString() + ")";
 }
 
-BandStatus ReduceBand(const IntensitySpectraView& spectra, const FrequencyRange& range,
-                      int impuls, BandResult& out)
+BandStatus ReduceBand(const IntensitySpectraView& spectra, const FrequencyRange& range, int impuls,
+                      BandResult& out)
 {
     const BandStatus status = ReduceBandVectors(spectra, range, impuls, out);
     if (status == BandStatus::Ok)
@@ -37,9 +36,8 @@ BandStatus ReduceBand(const IntensitySpectraView& spectra, const FrequencyRange&
 QStringList IntensityCsvLines(const IntensitySpectraView& spectra, int first, int last)
 {
     QStringList lines;
-    lines << QStringLiteral("Амплитудно-частотные характеристики интенсивности")
-          << QStringLiteral(";") << QStringLiteral(";")
-          << QStringLiteral("F(Гц);Ix;Iy;Iz;Jx;Jy;Jz;Kx;Ky;Kz;Пx;Пy;Пz");
+    lines << QStringLiteral("Амплитудно-частотные характеристики интенсивности") << QStringLiteral(";")
+          << QStringLiteral(";") << QStringLiteral("F(Гц);Ix;Iy;Iz;Jx;Jy;Jz;Kx;Ky;Kz;Пx;Пy;Пz");
     for (int k = std::max(first, 0); k <= last && k < spectra.bins; ++k) {
         // Ten digits for the frequency: a long recording has bins a thousandth of a hertz
         // apart far up the spectrum.
@@ -68,8 +66,8 @@ QString SpectrumValueText(double value, int digits)
 }
 
 std::array<QString, 3> IntensityReadoutTexts(const double* frequency,
-                                             const std::array<const double*, 6>& curves,
-                                             int first, int last, double cursor1, double cursor2)
+                                             const std::array<const double*, 6>& curves, int first, int last,
+                                             double cursor1, double cursor2)
 {
     std::array<QString, 3> texts = {QStringLiteral("f(Гц)= "), QStringLiteral("f(Гц)= "),
                                     QStringLiteral("df(Гц)= ")};
@@ -85,15 +83,14 @@ std::array<QString, 3> IntensityReadoutTexts(const double* frequency,
     const QString unit = QStringLiteral(" Вт/м²: ");
     texts[0] += SpectrumValueText(frequency[b1], 7) + QLatin1Char(';') + unit;
     texts[1] += SpectrumValueText(frequency[b2], 7) + QLatin1Char(';') + unit;
-    texts[2] += SpectrumValueText(std::fabs(frequency[b2] - frequency[b1]), 7) +
-                QLatin1Char(';') + unit;
+    texts[2] += SpectrumValueText(std::fabs(frequency[b2] - frequency[b1]), 7) + QLatin1Char(';') + unit;
     for (int c = 0; c < 6; ++c) {
         const QString name = QString::fromLatin1(kCurveNames[c]);
         const QString separator = c < 5 ? QStringLiteral("; ") : QStringLiteral(";");
-        texts[0] += name + QStringLiteral("= ") +
-                    SpectrumValueText(curves[c][b1], kReadoutDigits) + separator;
-        texts[1] += name + QStringLiteral("= ") +
-                    SpectrumValueText(curves[c][b2], kReadoutDigits) + separator;
+        texts[0] +=
+            name + QStringLiteral("= ") + SpectrumValueText(curves[c][b1], kReadoutDigits) + separator;
+        texts[1] +=
+            name + QStringLiteral("= ") + SpectrumValueText(curves[c][b2], kReadoutDigits) + separator;
         texts[2] += QLatin1Char('d') + name + QStringLiteral("= ") +
                     SpectrumValueText(curves[c][b2] - curves[c][b1], kReadoutDigits) + separator;
     }

@@ -18,8 +18,8 @@ std::string BandText(const BandResult& band);
 // impuls 0 integrates the band as an impulse; 1 sums its harmonic lines, with maxI and maxJ
 // the largest magnitudes of the I and J components so the vector always fits its charts.
 // The result's bandText names the band (BandText).
-BandStatus ReduceBand(const IntensitySpectraView& spectra, const FrequencyRange& range,
-                      int impuls, BandResult& out);
+BandStatus ReduceBand(const IntensitySpectraView& spectra, const FrequencyRange& range, int impuls,
+                      BandResult& out);
 
 // The lines of the intensity-spectra CSV file for rows first ... last (none when last <
 // first): title, two ";" lines, the header, one line per bin (every value followed by ";"),
@@ -38,5 +38,5 @@ QString SpectrumValueText(double value, int digits);
 // differences. A cursor reads the first bin in first ... last whose frequency exceeds its
 // value, or bin `last` when none does; with first < 0 or last < first only the headings.
 std::array<QString, 3> IntensityReadoutTexts(const double* frequency,
-                                             const std::array<const double*, 6>& curves,
-                                             int first, int last, double cursor1, double cursor2);
+                                             const std::array<const double*, 6>& curves, int first, int last,
+                                             double cursor1, double cursor2);

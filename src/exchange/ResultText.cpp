@@ -19,15 +19,20 @@ QLocale numberLocale()
 
 QString vectorText(const char* prefix, const std::array<double, 3>& v)
 {
-    return QString::fromUtf8(prefix) + FixedText(v[0], 10, 5) + QStringLiteral("; ")
-        + FixedText(v[1], 10, 5) + QStringLiteral("; ") + FixedText(v[2], 10, 5)
-        + QStringLiteral("}");
+    return QString::fromUtf8(prefix) + FixedText(v[0], 10, 5) + QStringLiteral("; ") +
+           FixedText(v[1], 10, 5) + QStringLiteral("; ") + FixedText(v[2], 10, 5) + QStringLiteral("}");
 }
 
-QString valueText(double v) { return FixedText(v, 10, 5); }
-QString angleText(double v) { return FixedText(v, 10, 1); }
+QString valueText(double v)
+{
+    return FixedText(v, 10, 5);
+}
+QString angleText(double v)
+{
+    return FixedText(v, 10, 1);
+}
 
-}  // namespace
+}   // namespace
 
 QString FixedText(double value, int precision, int decimals)
 {
@@ -72,9 +77,8 @@ TableCells TableHeaders()
 {
     TableCells cells;
     // Column 2 ends in the Cyrillic capital Х, columns 3 and 4 in Latin letters.
-    cells[0] = {QStringLiteral("Параметр"), QStringLiteral("Модуль"),
-                QStringLiteral("Проекция на Х"), QStringLiteral("Проекция на Y"),
-                QStringLiteral("Проекция на Z")};
+    cells[0] = {QStringLiteral("Параметр"), QStringLiteral("Модуль"), QStringLiteral("Проекция на Х"),
+                QStringLiteral("Проекция на Y"), QStringLiteral("Проекция на Z")};
     cells[1][0] = QStringLiteral("Кин.энергия,Дж/м^3");
     cells[2][0] = QStringLiteral("Пот.энергия,Дж/м^3");
     cells[3][0] = QStringLiteral("Акт.интенсив.,Вт/м^2");
@@ -90,8 +94,7 @@ TableCells CalculationTable(const IntensityResult& result)
 {
     TableCells cells = TableHeaders();
     // Rows 1 ... 4 and 5 ... 8 take K, П, I, J in this order.
-    const std::array<const std::array<double, 3>*, 4> vectors = {&result.K, &result.P,
-                                                                 &result.I, &result.J};
+    const std::array<const std::array<double, 3>*, 4> vectors = {&result.K, &result.P, &result.I, &result.J};
     for (int i = 0; i < 4; ++i) {
         const auto& v = *vectors[i];
         const VectorAngles a = ComputeVectorAngles(v);
@@ -107,8 +110,7 @@ TableCells CalculationTable(const IntensityResult& result)
     return cells;
 }
 
-QStringList TableCsvLines(const QString& title, const TableCells& cells,
-                          const QString& limitWarning)
+QStringList TableCsvLines(const QString& title, const TableCells& cells, const QString& limitWarning)
 {
     QStringList lines;
     lines << title << QStringLiteral(";");
@@ -141,9 +143,9 @@ QByteArray EncodeCsvLines(const QStringList& lines)
 bool WriteFileReplacing(const QString& fileName, const QByteArray& bytes, QString* errorText)
 {
     std::string error;
-    const bool written = WriteFileSafely(QFile::encodeName(fileName).toStdString(),
-                                         std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
-                                         error);
+    const bool written =
+        WriteFileSafely(QFile::encodeName(fileName).toStdString(),
+                        std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), error);
     if (errorText)
         *errorText = written ? QString() : QString::fromLocal8Bit(error);
     return written;

@@ -89,15 +89,16 @@ QString parseStore(const QByteArray& bytes, QSettings::SettingsMap& map)
         line = line.trimmed();
         if (line.isEmpty() || line.front() == QLatin1Char(';') || line.front() == QLatin1Char('#'))
             continue;
-        const QString notIni = QStringLiteral("строка %1 не является ни заголовком раздела, ни ключом")
-                                   .arg(lineNumber);
+        const QString notIni =
+            QStringLiteral("строка %1 не является ни заголовком раздела, ни ключом").arg(lineNumber);
         if (line.front() == QLatin1Char('[')) {
             const qsizetype close = line.indexOf(QLatin1Char(']'));
             if (close < 0) {
                 map.clear();
                 return notIni;
             }
-            section = QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(1, close - 1).trimmed().toUtf8()));
+            section =
+                QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(1, close - 1).trimmed().toUtf8()));
             continue;
         }
         const qsizetype eq = line.indexOf(QLatin1Char('='));
@@ -105,7 +106,8 @@ QString parseStore(const QByteArray& bytes, QSettings::SettingsMap& map)
             map.clear();
             return notIni;
         }
-        const QString key = QString::fromUtf8(QByteArray::fromPercentEncoding(line.left(eq).trimmed().toUtf8()));
+        const QString key =
+            QString::fromUtf8(QByteArray::fromPercentEncoding(line.left(eq).trimmed().toUtf8()));
         QStringView value = line.mid(eq + 1).trimmed();
         if (value.size() >= 2 && isQuote(value.front()) && isQuote(value.back()))
             value = value.mid(1, value.size() - 2);
@@ -182,10 +184,11 @@ bool writeStore(QIODevice& device, const QSettings::SettingsMap& map)
 
 QSettings::Format storeFormat()
 {
-    static const QSettings::Format format = QSettings::registerFormat(QStringLiteral("ini"), readStore, writeStore);
+    static const QSettings::Format format =
+        QSettings::registerFormat(QStringLiteral("ini"), readStore, writeStore);
     return format;
 }
-}  // namespace
+}   // namespace
 
 struct SettingsStore::Impl {
     // Not opened while the file is one the program cannot read fully: such a store reads as
@@ -279,7 +282,8 @@ void SettingsStore::WriteFloat(const QString& section, const QString& key, doubl
 {
     // Shortest text that reads back as the same double.
     if (d_->settings)
-        d_->settings->setValue(keyOf(section, key), QString::number(value, 'g', QLocale::FloatingPointShortest));
+        d_->settings->setValue(keyOf(section, key),
+                               QString::number(value, 'g', QLocale::FloatingPointShortest));
 }
 
 namespace {
@@ -309,7 +313,7 @@ bool isPermutation(const std::array<int32_t, 6>& order)
     }
     return true;
 }
-}  // namespace
+}   // namespace
 
 StoreLoadReport LoadSettings(Settings& s)
 {
@@ -494,7 +498,8 @@ std::string StoreStartMessage(const std::optional<KeptStore>& kept, const StoreL
                    .arg(kept->problem, QDir::toNativeSeparators(kept->keptAs));
     } else if (kept || !report.unreadable.isEmpty()) {
         const QString problem = kept ? kept->problem : report.unreadable;
-        const QString why = kept && !kept->error.isEmpty() ? QStringLiteral(" (%1)").arg(kept->error) : QString();
+        const QString why =
+            kept && !kept->error.isEmpty() ? QStringLiteral(" (%1)").arg(kept->error) : QString();
         text = QStringLiteral("Файл настроек\n%1\nне удалось прочитать (%2) и не удалось переименовать%3. "
                               "Программа работает с настройками по умолчанию и не изменяет этот файл: "
                               "настройки этого сеанса не будут сохранены.")

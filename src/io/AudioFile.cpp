@@ -31,18 +31,24 @@ std::string FormatText(int format)
 {
     SF_FORMAT_INFO major{};
     major.format = format & SF_FORMAT_TYPEMASK;
-    std::string text = sf_command(nullptr, SFC_GET_FORMAT_INFO, &major, sizeof major) == 0 && major.name
-                           ? major.name
-                           : "?";
+    std::string text =
+        sf_command(nullptr, SFC_GET_FORMAT_INFO, &major, sizeof major) == 0 && major.name ? major.name : "?";
     switch (format & SF_FORMAT_SUBMASK) {
     case SF_FORMAT_PCM_U8:
-    case SF_FORMAT_PCM_S8: return text + ", 8 бит";
-    case SF_FORMAT_PCM_16: return text + ", 16 бит";
-    case SF_FORMAT_PCM_24: return text + ", 24 бит";
-    case SF_FORMAT_PCM_32: return text + ", 32 бит";
-    case SF_FORMAT_FLOAT: return text + ", 32 бит с плавающей точкой";
-    case SF_FORMAT_DOUBLE: return text + ", 64 бит с плавающей точкой";
-    default: return text;
+    case SF_FORMAT_PCM_S8:
+        return text + ", 8 бит";
+    case SF_FORMAT_PCM_16:
+        return text + ", 16 бит";
+    case SF_FORMAT_PCM_24:
+        return text + ", 24 бит";
+    case SF_FORMAT_PCM_32:
+        return text + ", 32 бит";
+    case SF_FORMAT_FLOAT:
+        return text + ", 32 бит с плавающей точкой";
+    case SF_FORMAT_DOUBLE:
+        return text + ", 64 бит с плавающей точкой";
+    default:
+        return text;
     }
 }
 
@@ -59,7 +65,8 @@ AudioResult Open(const std::string& path, SndfilePtr& file, SF_INFO& info)
     if (!file) {
         // The library has closed the descriptor already, refusal or not.
         return Failure(AudioStatus::CannotOpen,
-                       "Файл " + path + " не является звукозаписью известного формата: " + sf_strerror(nullptr));
+                       "Файл " + path +
+                           " не является звукозаписью известного формата: " + sf_strerror(nullptr));
     }
     if (info.channels < 6)
         return Failure(AudioStatus::TooFewChannels,
@@ -98,8 +105,9 @@ AudioResult ReadAudioStretch(const std::string& path, const AudioChannelMap& map
         return opened;
     const std::set<int> distinct(map.begin(), map.end());
     if (distinct.size() != map.size() || *distinct.begin() < 0 || *distinct.rbegin() >= sf.channels)
-        return Failure(AudioStatus::BadChannelMap, "Каналы микрофонов должны быть разными каналами файла 1 ... " +
-                                                       std::to_string(sf.channels) + ".");
+        return Failure(AudioStatus::BadChannelMap,
+                       "Каналы микрофонов должны быть разными каналами файла 1 ... " +
+                           std::to_string(sf.channels) + ".");
     AudioFileInfo info;
     info.frames = sf.frames;
     const int64_t frames = AudioStretchFrames(info, startFrame, frameCount);
@@ -128,7 +136,8 @@ AudioResult ReadAudioStretch(const std::string& path, const AudioChannelMap& map
         done += got;
         if (got < want) {
             if (sf_error(file.get()) != SF_ERR_NO_ERROR)
-                return Failure(AudioStatus::ReadError, std::string("Ошибка чтения: ") + sf_strerror(file.get()));
+                return Failure(AudioStatus::ReadError,
+                               std::string("Ошибка чтения: ") + sf_strerror(file.get()));
             break;   // the data end before the header said: keep what is there
         }
     }
@@ -161,7 +170,7 @@ sf_count_t MemoryLength(void* user)
 sf_count_t MemorySeek(sf_count_t offset, int whence, void* user)
 {
     auto* file = static_cast<MemoryFile*>(user);
-    const sf_count_t base = whence == SEEK_CUR ? file->position
+    const sf_count_t base = whence == SEEK_CUR   ? file->position
                             : whence == SEEK_END ? static_cast<sf_count_t>(file->bytes->size())
                                                  : 0;
     file->position = std::max<sf_count_t>(0, base + offset);

@@ -17,18 +17,18 @@
 
 struct AudioFileInfo {
     int channels = 0;
-    int64_t frames = 0;          // as the header says
-    int sampleRate = 0;          // frames per second
-    std::string formatText;      // "WAV, 24 бит" and the like, for the user
+    int64_t frames = 0;       // as the header says
+    int sampleRate = 0;       // frames per second
+    std::string formatText;   // "WAV, 24 бит" and the like, for the user
 };
 
 enum class AudioStatus {
     Ok,
-    CannotOpen,        // not there, not readable, not a regular file, or not a format the library reads
-    TooFewChannels,    // fewer than six channels
-    BadChannelMap,     // a map entry outside the file's channels, or one channel taken twice
-    BadStretch,        // a start or length outside the recording, or nothing to read
-    ReadError,         // the library failed while reading
+    CannotOpen,       // not there, not readable, not a regular file, or not a format the library reads
+    TooFewChannels,   // fewer than six channels
+    BadChannelMap,    // a map entry outside the file's channels, or one channel taken twice
+    BadStretch,       // a start or length outside the recording, or nothing to read
+    ReadError,        // the library failed while reading
 };
 
 struct AudioResult {

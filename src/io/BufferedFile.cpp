@@ -13,7 +13,7 @@ std::error_code systemError(int code)
 {
     return {code == 0 ? EIO : code, std::generic_category()};
 }
-}  // namespace
+}   // namespace
 
 BufferedFile::BufferedFile(size_t bufferBytes) : buffer_(bufferBytes) {}
 

@@ -10,10 +10,10 @@
 #include <cstring>
 #include <string>
 
-constexpr int64_t kRawStampBytes = 4;    // day, hour, minute, second at each end of the file
+constexpr int64_t kRawStampBytes = 4;   // day, hour, minute, second at each end of the file
 constexpr int64_t kRawRecordBytes = 16;
 constexpr int kRawRecordSlots = 6;
-constexpr int kRawMarkerBytes = 12;      // the bytes that carry the six slots and their tags
+constexpr int kRawMarkerBytes = 12;   // the bytes that carry the six slots and their tags
 constexpr const char* kRecordMarker = "331122";
 
 // Bit n of b moves to bit 7 - n.
@@ -25,7 +25,10 @@ constexpr uint8_t ReverseBits(uint8_t b)
     return b;
 }
 
-constexpr int DecodeTag(uint8_t high) { return high >> 6; }
+constexpr int DecodeTag(uint8_t high)
+{
+    return high >> 6;
+}
 
 // The 14-bit ADC code of one slot, 0..16383.
 constexpr int DecodeSampleCode(uint8_t low, uint8_t high)
@@ -46,9 +49,8 @@ inline bool HasRecordMarker(const uint8_t* record)
         return (first & 0xC000C000C000C000ull) == 0x40004000C000C000ull &&
                (last & 0xC000C000u) == 0x80008000u;
     } else {
-        return (record[1] & 0xC0) == 0xC0 && (record[3] & 0xC0) == 0xC0 &&
-               (record[5] & 0xC0) == 0x40 && (record[7] & 0xC0) == 0x40 &&
-               (record[9] & 0xC0) == 0x80 && (record[11] & 0xC0) == 0x80;
+        return (record[1] & 0xC0) == 0xC0 && (record[3] & 0xC0) == 0xC0 && (record[5] & 0xC0) == 0x40 &&
+               (record[7] & 0xC0) == 0x40 && (record[9] & 0xC0) == 0x80 && (record[11] & 0xC0) == 0x80;
     }
 }
 

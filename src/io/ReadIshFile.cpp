@@ -44,7 +44,7 @@ bool isChannelPermutation(const std::array<int32_t, 6>& chs)
     }
     return seen == 0x3F;
 }
-}  // namespace
+}   // namespace
 
 namespace {
 // One pair: |a / b| > 2 is written as |a| > 2|b| with b != 0, the same test for the reader's
@@ -62,7 +62,7 @@ inline void suppressPair(double& first, double& second)
     first = a;
     second = replaceSecond ? a : b;
 }
-}  // namespace
+}   // namespace
 
 void SuppressSpikes(double* v, int n)
 {
@@ -82,7 +82,8 @@ void SuppressSpikes(double* v, int n)
             _mm_and_pd(_mm_cmpgt_pd(_mm_andnot_pd(signMask, a), _mm_add_pd(fb, fb)), _mm_cmpgt_pd(fb, zero));
         a = _mm_or_pd(_mm_and_pd(replaceFirst, b), _mm_andnot_pd(replaceFirst, a));
         const __m128d fa = _mm_andnot_pd(signMask, a);
-        const __m128d replaceSecond = _mm_and_pd(_mm_cmpgt_pd(fb, _mm_add_pd(fa, fa)), _mm_cmpgt_pd(fa, zero));
+        const __m128d replaceSecond =
+            _mm_and_pd(_mm_cmpgt_pd(fb, _mm_add_pd(fa, fa)), _mm_cmpgt_pd(fa, zero));
         b = _mm_or_pd(_mm_and_pd(replaceSecond, a), _mm_andnot_pd(replaceSecond, b));
         _mm_storeu_pd(v + 2 * k, _mm_unpacklo_pd(a, b));
         _mm_storeu_pd(v + 2 * k + 2, _mm_unpackhi_pd(a, b));
@@ -123,7 +124,7 @@ bool isReadFailureCode(int code)
 {
     return code == -4 || (code <= -7 && code >= -10) || (code <= -13 && code >= -16);
 }
-}  // namespace
+}   // namespace
 
 void TReadIshFile::report(int code)
 {
@@ -163,8 +164,7 @@ int TReadIshFile::Open()
     return 0;
 }
 
-int TReadIshFile::ReadHeader(uint16_t& hours, uint16_t& minutes, uint16_t& seconds,
-                             uint32_t& rate)
+int TReadIshFile::ReadHeader(uint16_t& hours, uint16_t& minutes, uint16_t& seconds, uint32_t& rate)
 {
     beginOperation();
     hours = minutes = seconds = 0;
@@ -211,8 +211,8 @@ int TReadIshFile::ReadHeader(uint16_t& hours, uint16_t& minutes, uint16_t& secon
     const int sd = start[0], sh = start[1], sm = start[2], ss = start[3];
     const int ed = end[0], eh = end[1], em = end[2], es = end[3];
     auto outOfRange = [](int d, int h, int m, int s) { return d > 31 || h > 23 || m > 59 || s > 59; };
-    const bool invalid = outOfRange(sd, sh, sm, ss) || outOfRange(ed, eh, em, es) ||
-                         (ed - sd != 0 && ed - sd != 1);
+    const bool invalid =
+        outOfRange(sd, sh, sm, ss) || outOfRange(ed, eh, em, es) || (ed - sd != 0 && ed - sd != 1);
 
     const int d = (eh - sh) * 3600 + (em - sm) * 60 + es - ss;
     // Checked before the fallback for unusable stamps, so it applies to them as well.
@@ -390,8 +390,8 @@ TReadIshFile::RecordResult TReadIshFile::readRecord(double* values)
     }
 }
 
-int TReadIshFile::ReadFrame(int step, int count, double* time,
-                            const std::array<double*, 6>& channels, int advance)
+int TReadIshFile::ReadFrame(int step, int count, double* time, const std::array<double*, 6>& channels,
+                            int advance)
 {
     beginOperation();
     if (step < 1 || count < 0 || time == nullptr || rate_ == 0)
@@ -439,7 +439,8 @@ int TReadIshFile::ReadFrame(int step, int count, double* time,
                 const int index = i + j;
                 for (int k = 0; k < kRawRecordSlots; ++k)
                     slotOut[k][index] = lowValue_[record[2 * k]] + highValue_[record[2 * k + 1]];
-                time[index] = static_cast<double>(static_cast<int64_t>(index) * step) * secondsPerRecord + frameTime;
+                time[index] =
+                    static_cast<double>(static_cast<int64_t>(index) * step) * secondsPerRecord + frameTime;
             }
             file_.Skip(j * stride);
             i += j;

@@ -70,8 +70,7 @@ public:
     // codes (IsValidNullAdc), a channel map that is not a permutation of 0..5, a file with no
     // whole record, a duration of 0 (also unusable stamps on fewer than kRawFallbackRate
     // records), or fewer records than seconds (rate 0).
-    [[nodiscard]] int ReadHeader(uint16_t& hours, uint16_t& minutes, uint16_t& seconds,
-                                 uint32_t& rate);
+    [[nodiscard]] int ReadHeader(uint16_t& hours, uint16_t& minutes, uint16_t& seconds, uint32_t& rate);
 
     // Reads count samples of every channel, one record out of every step (step >= 1), into
     // time[0..count) (absolute seconds from the start of the recording) and
@@ -83,8 +82,8 @@ public:
     // not take the advance); or 1 after the boxes of a failure (a torn record before the end
     // stamp: -8 then -7). Arguments out of range (step < 1, count < 0, a null array, no header
     // read) return 1 without a box.
-    [[nodiscard]] int ReadFrame(int step, int count, double* time,
-                                const std::array<double*, 6>& channels, int advance);
+    [[nodiscard]] int ReadFrame(int step, int count, double* time, const std::array<double*, 6>& channels,
+                                int advance);
 
     // Moves back one second (16 * rate bytes). At the start of the file: error -11, returns 1,
     // nothing moves.
@@ -137,8 +136,8 @@ private:
     int64_t dataStart_ = 0;
     double currentTime_ = 0.0;
     bool backward_ = false;
-    bool refused_ = false;          // ReadHeader refused the file and closed it
-    uint32_t reportedCodes_ = 0;    // bit c set once error -c was shown in this call
+    bool refused_ = false;         // ReadHeader refused the file and closed it
+    uint32_t reportedCodes_ = 0;   // bit c set once error -c was shown in this call
     bool resyncMessageShown_ = false;
     bool readErrorShown_ = false;   // the system's reason of a failed read, once per call
     std::string errorText_;

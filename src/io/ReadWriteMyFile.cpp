@@ -22,8 +22,7 @@ const char* const kTooShortText =
 
 constexpr bool kLittleEndianHost = std::endian::native == std::endian::little;
 
-template <typename T>
-T fromLittleEndian(const unsigned char* bytes)
+template <typename T> T fromLittleEndian(const unsigned char* bytes)
 {
     unsigned char ordered[sizeof(T)];
     for (size_t i = 0; i < sizeof(T); ++i)
@@ -33,8 +32,7 @@ T fromLittleEndian(const unsigned char* bytes)
     return value;
 }
 
-template <typename T>
-void toLittleEndian(T value, unsigned char* bytes)
+template <typename T> void toLittleEndian(T value, unsigned char* bytes)
 {
     unsigned char raw[sizeof(T)];
     std::memcpy(raw, &value, sizeof(T));
@@ -58,7 +56,7 @@ std::string secondsText(double seconds)
             c = ',';
     return out;
 }
-}  // namespace
+}   // namespace
 
 void TReadWriteMyFile::showSystemText(const std::string& text)
 {
@@ -277,9 +275,8 @@ bool TReadWriteMyFile::ReadHeader(uint32_t& rate, double& duration)
     return false;
 }
 
-bool TReadWriteMyFile::ReadBody(uint32_t evenRate, double duration,
-                                const std::array<double*, 6>& channels, double* time,
-                                std::array<double, 6>& paPerVolt)
+bool TReadWriteMyFile::ReadBody(uint32_t evenRate, double duration, const std::array<double*, 6>& channels,
+                                double* time, std::array<double, 6>& paPerVolt)
 {
     if (mode_ != Mode::Reading)
         return true;

@@ -29,10 +29,10 @@
 
 // What the first 60 bytes of a segment say, checked against the file's length.
 struct SegmentHeader {
-    uint32_t rate = 0;                  // R as stored (possibly odd)
-    uint32_t evenRate = 0;              // R', the rate the samples are spaced by
-    double duration = 0.0;              // D, s
-    int64_t sampleCount = 0;            // N per channel
+    uint32_t rate = 0;                       // R as stored (possibly odd)
+    uint32_t evenRate = 0;                   // R', the rate the samples are spaced by
+    double duration = 0.0;                   // D, s
+    int64_t sampleCount = 0;                 // N per channel
     std::array<double, 6> sensitivities{};   // mV/Pa, as stored (not checked)
 };
 
@@ -87,9 +87,8 @@ public:
     // infinite) or the file is too short; refused after the samples are read (time and
     // paPerVolt untouched) when a sample is NaN or infinite, naming the first one's channel,
     // index and time.
-    [[nodiscard]] bool ReadBody(uint32_t evenRate, double duration,
-                                const std::array<double*, 6>& channels, double* time,
-                                std::array<double, 6>& paPerVolt);
+    [[nodiscard]] bool ReadBody(uint32_t evenRate, double duration, const std::array<double*, 6>& channels,
+                                double* time, std::array<double, 6>& paPerVolt);
     // ReadHeader, then allocation of N samples, then ReadBody; segment.sampleRate is R'.
     // On failure the segment is left empty.
     [[nodiscard]] bool ReadSegment(Segment& segment);

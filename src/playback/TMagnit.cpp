@@ -142,8 +142,8 @@ bool TMagnit::readHeader()
     durationSeconds_ = hours_ * 3600u + minutes_ * 60u + seconds_;
 
     Settings& s = CurrentSettings();
-    const QSignalBlocker b1(ui->CSpinEdit1), b2(ui->CSpinEdit2), b3(ui->CSpinEdit3),
-        b4(ui->CSpinEdit4), b5(ui->ComboBox1), b6(units_);
+    const QSignalBlocker b1(ui->CSpinEdit1), b2(ui->CSpinEdit2), b3(ui->CSpinEdit3), b4(ui->CSpinEdit4),
+        b5(ui->ComboBox1), b6(units_);
     ui->CSpinEdit1->setValue(s.LCADR);
     // The record keeps what the window can show: a frame of 1 to 10 s.
     s.LCADR = ui->CSpinEdit1->value();
@@ -329,9 +329,9 @@ bool TMagnit::DisplayFrame(bool read)
         std::copy(raw_[c].begin(), raw_[c].end(), displayed_[c].begin());
     bool filtered = order != 0;
     for (size_t c = 0; filtered && c < 6; ++c) {
-        filtered = !ApplyBandFilter(kFilterButterworth, order, ui->CSpinEdit2->value(),
-                                    ui->CSpinEdit3->value(), n_, displayRate, displayed_[c].data(),
-                                    displayed_[c].data());
+        filtered =
+            !ApplyBandFilter(kFilterButterworth, order, ui->CSpinEdit2->value(), ui->CSpinEdit3->value(), n_,
+                             displayRate, displayed_[c].data(), displayed_[c].data());
     }
     if (order != 0 && !filtered) {
         // Never show a curve as filtered that is not: all six as read, and "Применить" stays

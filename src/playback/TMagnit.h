@@ -19,7 +19,9 @@
 #include <memory>
 #include <vector>
 
-namespace Ui { class TMagnit; }
+namespace Ui {
+class TMagnit;
+}
 class ChartBands;
 class QAbstractButton;
 class QButtonGroup;
@@ -127,8 +129,8 @@ private:
     uint32_t durationSeconds_ = 0;
     uint32_t rate_ = 0;
     int n_ = 0;
-    int frameSeconds_ = 1;   // frame length the next read takes (LCADR in force)
-    int shownSeconds_ = 1;   // length of the frame on screen
+    int frameSeconds_ = 1;             // frame length the next read takes (LCADR in force)
+    int shownSeconds_ = 1;             // length of the frame on screen
     int rememberedFrameSeconds_ = 1;   // LCADR as the window found it
     bool frameShortened_ = false;      // the remembered frame was longer than the recording
     bool frameLengthEdited_ = false;
@@ -148,8 +150,8 @@ private:
     std::array<double, 6> factors_{};
     bool frameLoaded_ = false;
     bool displayFiltered_ = false;
-    bool filterFailed_ = false;        // the last display could not filter; not yet reported
-    bool filterErrorShown_ = false;    // reported once for the filter settings in force
+    bool filterFailed_ = false;       // the last display could not filter; not yet reported
+    bool filterErrorShown_ = false;   // reported once for the filter settings in force
 
     bool stop_ = true;
     bool boundary_ = false;

@@ -104,9 +104,8 @@ TFileSave::TFileSave(QWidget* owner, const QString& fileName)
         QCheckBox* box = channelBox(c);
         box->setProperty("tag", 100 + c);
         box->setChecked(s.G_Vis[c]);
-        connect(box, &QCheckBox::clicked, this, [this, box](bool checked) {
-            CheckBoxClick(box->property("tag").toInt() - 100, checked);
-        });
+        connect(box, &QCheckBox::clicked, this,
+                [this, box](bool checked) { CheckBoxClick(box->property("tag").toInt() - 100, checked); });
         chart_->applyChannelSettings(c, s, c);
         chart_->setSeriesVisible(c, s.G_Vis[c]);
     }
@@ -243,8 +242,7 @@ bool TFileSave::FormShow()
     const int64_t available = AvailableMemoryBytes();
     if (n < 0 || (available >= 0 && need > available)) {
         ReleaseWaitNotice();
-        ShowMessageBox("ВНИМАНИЕ", MemoryRefusalText(samples, need, available),
-                       MB_OK | MB_ICONWARNING);
+        ShowMessageBox("ВНИМАНИЕ", MemoryRefusalText(samples, need, available), MB_OK | MB_ICONWARNING);
         return false;
     }
     try {
@@ -252,8 +250,7 @@ bool TFileSave::FormShow()
     } catch (const std::bad_alloc&) {
         data_.Release();
         ReleaseWaitNotice();
-        ShowMessageBox("ВНИМАНИЕ", MemoryRefusalText(samples, need, available),
-                       MB_OK | MB_ICONWARNING);
+        ShowMessageBox("ВНИМАНИЕ", MemoryRefusalText(samples, need, available), MB_OK | MB_ICONWARNING);
         return false;
     }
     data_.segment.sampleRate = evenRate;
@@ -263,13 +260,11 @@ bool TFileSave::FormShow()
     auto channels = ProcessingData::Pointers(seg.channels);
     if (testMode_) {
         try {
-            SynthesizeTestSignal(TestSignalParams::FromSettings(s), n, channels.data(),
-                                 seg.time.data());
+            SynthesizeTestSignal(TestSignalParams::FromSettings(s), n, channels.data(), seg.time.data());
         } catch (const std::bad_alloc&) {
             data_.Release();
             ReleaseWaitNotice();
-            ShowMessageBox("ВНИМАНИЕ", MemoryRefusalText(samples, need, available),
-                           MB_OK | MB_ICONWARNING);
+            ShowMessageBox("ВНИМАНИЕ", MemoryRefusalText(samples, need, available), MB_OK | MB_ICONWARNING);
             return false;
         }
     } else if (reader_->ReadBody(evenRate, duration, channels, seg.time.data(), seg.paPerVolt)) {
@@ -298,8 +293,7 @@ void TFileSave::Redraw(const std::array<const double*, 6>& set, const double* x)
     const int n = data_.count();
     const int count = view_.spectrumView ? n / 2 : n;
     // Intensity curves are W/m^2 already: no unit factor applies to them.
-    const int unit = view_.intensityShown ? static_cast<int>(kUnitSpectrum)
-                                          : ui->RadioGroup1->itemIndex();
+    const int unit = view_.intensityShown ? static_cast<int>(kUnitSpectrum) : ui->RadioGroup1->itemIndex();
     displayFactors_ = DisplayFactors(unit, testMode_, s.VOLT, data_.segment.paPerVolt);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         grabToleranceBase_ = screen->availableGeometry().width();
@@ -429,10 +423,9 @@ void TFileSave::Button5Click()
             LocalExtremes(n, view_.timeView[0], view_.timeView[1], data_.segment.time.data(),
                           data_.working[c].data(), c, displayFactors_, lo, hi);
         else
-            LocalExtremes(data_.halfCount(), view_.frequencyView[0], view_.frequencyView[1],
-                          data_.frequency.data(),
-                          view_.dbSelected ? data_.db[c].data() : data_.spectra[c].data(), c,
-                          displayFactors_, lo, hi);
+            LocalExtremes(
+                data_.halfCount(), view_.frequencyView[0], view_.frequencyView[1], data_.frequency.data(),
+                view_.dbSelected ? data_.db[c].data() : data_.spectra[c].data(), c, displayFactors_, lo, hi);
         view_.localMin[c] = lo;
         view_.localMax[c] = hi;
         chart_->setAxisAutomatic(c, false);
@@ -447,8 +440,7 @@ void TFileSave::Button5Click()
 
 bool TFileSave::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ui->GR && event->type() == QEvent::Resize && !view_.firstDrawPending &&
-        cursorsOn_)
+    if (watched == ui->GR && event->type() == QEvent::Resize && !view_.firstDrawPending && cursorsOn_)
         Button1Click();
     return QDialog::eventFilter(watched, event);
 }

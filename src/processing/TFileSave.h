@@ -14,7 +14,9 @@
 #include <array>
 #include <memory>
 
-namespace Ui { class TFileSave; }
+namespace Ui {
+class TFileSave;
+}
 class ChartBands;
 class QCheckBox;
 class QFileDialog;
@@ -49,37 +51,37 @@ public:
     void Redraw(const std::array<const double*, 6>& set, const double* x);
 
     // Event handlers, public so that the commands and tests can perform them.
-    void RadioGroup1Click(int item);    // unit change
-    void RadioGroup2Click(int item);    // signal type -> impuls
+    void RadioGroup1Click(int item);   // unit change
+    void RadioGroup2Click(int item);   // signal type -> impuls
     void CheckBoxClick(int channel, bool checked);
     void CSpinEdit1Change(int value);
     void CSpinEdit2Change(int value);
-    void GRClickAxis(int channel);      // -1: the x axis
+    void GRClickAxis(int channel);   // -1: the x axis
     void GRZoom(double lower, double upper);
-    void Button1Click();                // cursors on / off
-    void Button5Click();                // local autoscale
+    void Button1Click();   // cursors on / off
+    void Button5Click();   // local autoscale
     void GRMouseDown(int x);
     void GRMouseMove(int x);
     void GRMouseUp();
 
     // Processing commands.
-    void Button4Click();                // filtering of the chosen channels, in place
-    void Button6Click();                // "АЧХ": amplitude spectra
-    void BitBtn1Click();                // undo
-    void Button11Click();               // "P - P" report
-    void Button3Click();                // "M": snapshot for the pair operations
-    void SpeedButton1Click();           // "+"
-    void SpeedButton2Click();           // "-"
-    void SpeedButton3Click();           // "S": integrate
-    void SpeedButton4Click();           // "d": differentiate
-    void SpeedButton5Click();           // "VT": particle velocity in time
-    void SpeedButton6Click();           // "VF": particle velocity spectra
-    void Button10Click();               // linear bridging between the cursors
+    void Button4Click();        // filtering of the chosen channels, in place
+    void Button6Click();        // "АЧХ": amplitude spectra
+    void BitBtn1Click();        // undo
+    void Button11Click();       // "P - P" report
+    void Button3Click();        // "M": snapshot for the pair operations
+    void SpeedButton1Click();   // "+"
+    void SpeedButton2Click();   // "-"
+    void SpeedButton3Click();   // "S": integrate
+    void SpeedButton4Click();   // "d": differentiate
+    void SpeedButton5Click();   // "VT": particle velocity in time
+    void SpeedButton6Click();   // "VF": particle velocity spectra
+    void Button10Click();       // linear bridging between the cursors
 
     // Intensity commands.
-    void Button7Click();                // intensity spectra, shown as Ix, Jx, Iy, Jy, Iz, Jz
-    void Button2Click();                // band vectors into the intensity-vector window
-    void Button9Click();                // intensity spectra into a CSV file, through SD
+    void Button7Click();   // intensity spectra, shown as Ix, Jx, Iy, Jy, Iz, Jz
+    void Button2Click();   // band vectors into the intensity-vector window
+    void Button9Click();   // intensity spectra into a CSV file, through SD
     // The CSV export once a file name is chosen; false when nothing was written.
     bool SaveIntensityCsv(const QString& fileName);
     QFileDialog* saveDialog() const { return SD; }
@@ -94,10 +96,10 @@ public:
         bool snapshotTaken = false;
         bool localAutoscaleApplied = false;
         bool firstDrawPending = true;
-        std::array<double, 2> timeView{};        // shown time range, s
-        std::array<double, 2> frequencyView{};   // shown frequency range, Hz
-        std::array<double, 2> spectrumRange{};   // 0 and the last used frequency
-        std::array<int, 2> timeReadoutRange{};   // [0, N-1]
+        std::array<double, 2> timeView{};            // shown time range, s
+        std::array<double, 2> frequencyView{};       // shown frequency range, Hz
+        std::array<double, 2> spectrumRange{};       // 0 and the last used frequency
+        std::array<int, 2> timeReadoutRange{};       // [0, N-1]
         std::array<int, 2> spectrumReadoutRange{};   // [0, N/2-1]
         std::array<double, 6> localMin{};
         std::array<double, 6> localMax{};
@@ -144,7 +146,7 @@ private:
         TFileSave& window_;
     };
 
-    bool FormShow();          // reads or synthesises the data; false: refused, window closes
+    bool FormShow();   // reads or synthesises the data; false: refused, window closes
     void FormClose();
     void DrawCursors();
     void BeforeDraw();

@@ -62,8 +62,7 @@ void TFileSave::SetSpectrumControlsEnabled(bool enabled)
 {
     for (QWidget* w : {static_cast<QWidget*>(ui->Button6), static_cast<QWidget*>(ui->Button7),
                        static_cast<QWidget*>(ui->Button4), static_cast<QWidget*>(ui->ComboBox4),
-                       static_cast<QWidget*>(ui->CSpinEdit1),
-                       static_cast<QWidget*>(ui->CSpinEdit2)})
+                       static_cast<QWidget*>(ui->CSpinEdit1), static_cast<QWidget*>(ui->CSpinEdit2)})
         w->setEnabled(enabled);
 }
 
@@ -77,8 +76,7 @@ void TFileSave::FillFrequencyAxis()
 
 void TFileSave::SetTitlesForSelectedUnit()
 {
-    SetUnitTitles(ui->RadioGroup1->itemIndex() == kUnitVolt ? QStringLiteral("В")
-                                                            : QStringLiteral("Па"));
+    SetUnitTitles(ui->RadioGroup1->itemIndex() == kUnitVolt ? QStringLiteral("В") : QStringLiteral("Па"));
 }
 
 IntensitySpectraView TFileSave::intensityView() const
@@ -225,8 +223,7 @@ void TFileSave::Button11Click()
         const double hi = view_.localMax[c];
         text += QStringLiteral("Кан.№ %1 Мин= %2 Макс= %3 Сред= %4\n\n")
                     .arg(c + 1)
-                    .arg(FixedText(lo, 10, 2), FixedText(hi, 10, 2),
-                         FixedText(lo + (hi - lo) * 0.5, 10, 2));
+                    .arg(FixedText(lo, 10, 2), FixedText(hi, 10, 2), FixedText(lo + (hi - lo) * 0.5, 10, 2));
     }
     ShowMessageBox("Вычисление пик - пик", text.toStdString(), MB_OK | MB_ICONINFORMATION);
 }
@@ -372,8 +369,8 @@ void TFileSave::Button7Click()
     // The routine weights a periodic signal (impuls 1) only; an impulse is taken as it is.
     intensityWindowItem_ = CurrentSettings().impuls == 1 ? options_.window : kWindowItemNone;
     const AnalysisStatus status = ComputeIntensitySpectra(
-        IntensityConstantsFrom(CurrentSettings(), testMode_), options_.window, n, working.data(), data_.segment.time.data(), groups[0], groups[1],
-        groups[2], groups[3]);
+        IntensityConstantsFrom(CurrentSettings(), testMode_), options_.window, n, working.data(),
+        data_.segment.time.data(), groups[0], groups[1], groups[2], groups[3]);
     // The work is over either way: the notice goes before anything is said.
     if (status != kAnalysisOk)
         ReleaseWaitNotice();
@@ -421,8 +418,7 @@ void TFileSave::Button2Click()
         const int p1 = chart_->cursorPixel(1);
         const int p2 = chart_->cursorPixel(2);
         if (std::abs(p2 - p1) < kMinCursorGap) {
-            ShowMessageBox("ВНИМАНИЕ", "Недопустимый интервал между маркерами",
-                           MB_OK | MB_ICONWARNING);
+            ShowMessageBox("ВНИМАНИЕ", "Недопустимый интервал между маркерами", MB_OK | MB_ICONWARNING);
             return;
         }
         range.lo = chart_->pixelToX(std::min(p1, p2));
@@ -432,8 +428,7 @@ void TFileSave::Button2Click()
     range.hi = std::min(range.hi, view_.spectrumRange[1]);
 
     BandResult band;
-    const BandStatus status =
-        ReduceBand(intensityView(), range, CurrentSettings().impuls, band);
+    const BandStatus status = ReduceBand(intensityView(), range, CurrentSettings().impuls, band);
     if (band.detectorFailed)
         ShowMessageBox("Ошибка", kPeakDetectorFailedText, MB_OK);
     if (status != BandStatus::Ok) {
@@ -446,9 +441,8 @@ void TFileSave::Button2Click()
         return;
     }
     const Settings& s = CurrentSettings();
-    band.result.limitWarning =
-        BandLimitWarning(intensityView(), band, s.lmic, s.skorost,
-                         WindowItemEnbw(intensityWindowItem_, data_.count()));
+    band.result.limitWarning = BandLimitWarning(intensityView(), band, s.lmic, s.skorost,
+                                                WindowItemEnbw(intensityWindowItem_, data_.count()));
     // Owned by this window and kept until it closes, as every earlier one is.
     auto* vectors = new TRaschet(this, band.result);
     vectors->setBandText(QString::fromStdString(band.result.bandText));
@@ -471,8 +465,7 @@ bool TFileSave::SaveIntensityCsv(const QString& fileName)
 {
     const CommandScope command(*this);
     if (QFileInfo::exists(fileName) &&
-        ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION) !=
-            IDYES)
+        ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     const IntensitySpectraView spectra = intensityView();
     FrequencyRange rows;
@@ -490,11 +483,9 @@ bool TFileSave::SaveIntensityCsv(const QString& fileName)
     }
     // The old file is replaced only by a complete new one.
     QString reason;
-    if (!WriteFileReplacing(fileName, EncodeCsvLines(IntensityCsvLines(spectra, first, last)),
-                            &reason)) {
-        ShowPlainMessage("Не удалось записать файл " +
-                         QDir::toNativeSeparators(fileName).toStdString() + ": " +
-                         reason.toStdString());
+    if (!WriteFileReplacing(fileName, EncodeCsvLines(IntensityCsvLines(spectra, first, last)), &reason)) {
+        ShowPlainMessage("Не удалось записать файл " + QDir::toNativeSeparators(fileName).toStdString() +
+                         ": " + reason.toStdString());
         return false;
     }
     return true;

@@ -13,8 +13,8 @@
 
 void TFileSave::Button1Click()
 {
-    const std::initializer_list<QWidget*> locked = {ui->RadioGroup1, ui->Button4, ui->Button3,
-                                                    ui->BitBtn1, ui->GroupBox1};
+    const std::initializer_list<QWidget*> locked = {ui->RadioGroup1, ui->Button4, ui->Button3, ui->BitBtn1,
+                                                    ui->GroupBox1};
     if (!cursorsOn_) {
         cursorsOn_ = true;
         ui->Button1->setText(QStringLiteral("Снять курсоры"));
@@ -74,15 +74,14 @@ void TFileSave::UpdateReadouts()
         return;
     if (view_.spectrumView && view_.intensityShown) {
         // W/m^2 values of 1e-4 and below: the general readout's one decimal would show 0,0.
-        const std::array<QString, 3> intensity =
-            IntensityReadoutTexts(x, set, range[0], range[1], x1, x2);
+        const std::array<QString, 3> intensity = IntensityReadoutTexts(x, set, range[0], range[1], x1, x2);
         ui->Label1->setText(intensity[0]);
         ui->Label2->setText(intensity[1]);
         ui->Label3->setText(intensity[2]);
         return;
     }
-    BuildCursorReadouts(c1, c2, range[0], range[1], x, set.data(), texts, x1, x2,
-                        view_.spectrumView, displayFactors_);
+    BuildCursorReadouts(c1, c2, range[0], range[1], x, set.data(), texts, x1, x2, view_.spectrumView,
+                        displayFactors_);
     ui->Label1->setText(QString::fromStdString(texts[0]));
     ui->Label2->setText(QString::fromStdString(texts[1]));
     ui->Label3->setText(QString::fromStdString(texts[2]));

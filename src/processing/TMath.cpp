@@ -36,8 +36,7 @@ int LenientSpinBox::valueFromText(const QString& text) const
 TMath::TMath(QWidget* owner) : QDialog(owner), ui(new Ui::TMath)
 {
     ui->setupUi(this);
-    channels_ = {ui->CheckBox1, ui->CheckBox2, ui->CheckBox3,
-                 ui->CheckBox4, ui->CheckBox5, ui->CheckBox6};
+    channels_ = {ui->CheckBox1, ui->CheckBox2, ui->CheckBox3, ui->CheckBox4, ui->CheckBox5, ui->CheckBox6};
     connect(ui->Button1, &QPushButton::clicked, this, &TMath::Button1Click);
     connect(ui->Button4, &QPushButton::clicked, this, &TMath::Button4Click);
     connect(ui->Button2, &QPushButton::clicked, this, [this]() { done(kResultYes); });

@@ -9,7 +9,9 @@
 #include <array>
 
 class QCheckBox;
-namespace Ui { class TMath; }
+namespace Ui {
+class TMath;
+}
 
 // An integer spin edit that takes whatever is typed: a number outside the range is clamped to
 // it and text that is not an integer reads as the minimum, instead of the keystroke being

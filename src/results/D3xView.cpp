@@ -17,15 +17,11 @@ namespace {
 constexpr int kFirstGlyph = 32;
 constexpr int kGlyphCount = 96;   // the characters 32 ... 127
 
-}  // namespace
+}   // namespace
 
 D3xView::D3xView(QWidget* parent, const std::array<double, 6>& block, double scale, int kind)
-    : QOpenGLWidget(parent),
-      block_(block),
-      scale_(ChartHalfWidth(scale, KindComponents(block, kind))),
-      kind_(kind),
-      projection_(ViewBoxMatrix()),
-      picture_(ViewBoxMatrix())
+    : QOpenGLWidget(parent), block_(block), scale_(ChartHalfWidth(scale, KindComponents(block, kind))),
+      kind_(kind), projection_(ViewBoxMatrix()), picture_(ViewBoxMatrix())
 {
     QSurfaceFormat format = QSurfaceFormat::defaultFormat();
     format.setDepthBufferSize(16);

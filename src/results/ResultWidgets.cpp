@@ -9,9 +9,9 @@
 void ShowLimitWarning(QLabel* label, const QString& text)
 {
     // Amber rather than red: the numbers are right as computed, they are only less reliable.
-    label->setStyleSheet(QStringLiteral(
-        "QLabel { color: #5c3b00; background: #fff3d1; border: 1px solid #e3bf6a;"
-        " border-radius: 3px; padding: 3px 6px; }"));
+    label->setStyleSheet(
+        QStringLiteral("QLabel { color: #5c3b00; background: #fff3d1; border: 1px solid #e3bf6a;"
+                       " border-radius: 3px; padding: 3px 6px; }"));
     label->setText(text);
     label->setVisible(!text.isEmpty());
 }

@@ -17,7 +17,7 @@ const QString kSection = QStringLiteral("D3D");
 const QString kStepKey = QStringLiteral("tgrad");
 constexpr int kDefaultStep = 3;
 
-}  // namespace
+}   // namespace
 
 TD3x::TD3x(QWidget* owner, const std::array<double, 6>& block, double scale, int kind)
     : QDialog(owner), ui(new Ui::TD3x)
@@ -50,8 +50,8 @@ bool TD3x::checkDrawingSetup()
     surface.setFormat(probe.format());
     surface.create();
     // The scene is fixed-function OpenGL: a core-profile context would draw nothing.
-    const bool usable = surface.isValid() && probe.makeCurrent(&surface)
-        && probe.format().profile() != QSurfaceFormat::CoreProfile;
+    const bool usable = surface.isValid() && probe.makeCurrent(&surface) &&
+                        probe.format().profile() != QSurfaceFormat::CoreProfile;
     if (probe.isValid())
         probe.doneCurrent();
     if (!usable) {
@@ -63,8 +63,7 @@ bool TD3x::checkDrawingSetup()
 
 void TD3x::FormCreate(const std::array<double, 6>& block, double scale, int kind)
 {
-    QPushButton* buttons[] = {ui->Button1, ui->Button2, ui->Button3,
-                              ui->Button4, ui->Button5, ui->Button6};
+    QPushButton* buttons[] = {ui->Button1, ui->Button2, ui->Button3, ui->Button4, ui->Button5, ui->Button6};
     for (int i = 0; i < 6; ++i) {
         const int tag = kFirstButtonTag + i;
         buttons[i]->setProperty("tag", tag);

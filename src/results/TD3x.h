@@ -9,7 +9,9 @@
 
 class D3xView;
 class QTimer;
-namespace Ui { class TD3x; }
+namespace Ui {
+class TD3x;
+}
 
 class TD3x : public QDialog {
     Q_OBJECT

@@ -18,8 +18,8 @@ constexpr int kReactiveKind = 2;
 // The size the window was laid out for; a long band text or a limit warning adds to it.
 constexpr QSize kMinimumSize(874, 470);
 
-const QColor kActiveColour(255, 0, 0);    // colour word 0x0000FF
-const QColor kReactiveColour(0, 0, 255);  // colour word 0xFF0000
+const QColor kActiveColour(255, 0, 0);     // colour word 0x0000FF
+const QColor kReactiveColour(0, 0, 255);   // colour word 0xFF0000
 
 void setupChart(QCustomPlot* chart, const QString& title)
 {
@@ -57,7 +57,7 @@ QCPCurve* addSeries(QCustomPlot* chart, const QColor& colour, bool circles)
     return curve;
 }
 
-}  // namespace
+}   // namespace
 
 TRaschet::TRaschet(QWidget* owner, const IntensityResult& result)
     : QDialog(owner), ui(new Ui::TRaschet), result_(result)
@@ -145,8 +145,12 @@ void TRaschet::DrawResult()
     const auto& I = result_.I;
     const auto& J = result_.J;
     const std::array<std::array<double, 2>, 6> tips = {{
-        {I[0], I[1]}, {I[0], I[2]}, {I[1], I[2]},
-        {J[0], J[1]}, {J[0], J[2]}, {J[1], J[2]},
+        {I[0], I[1]},
+        {I[0], I[2]},
+        {I[1], I[2]},
+        {J[0], J[1]},
+        {J[0], J[2]},
+        {J[1], J[2]},
     }};
     for (int i = 0; i < 6; ++i) {
         series_[i]->setData({0.0, tips[i][0]}, {0.0, tips[i][1]});

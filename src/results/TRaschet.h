@@ -14,7 +14,9 @@
 
 class QCPCurve;
 class QCustomPlot;
-namespace Ui { class TRaschet; }
+namespace Ui {
+class TRaschet;
+}
 
 class TRaschet : public QDialog {
     Q_OBJECT

@@ -14,10 +14,9 @@ namespace {
 constexpr int kColumnWidth = 160;
 constexpr int kRowHeight = 24;
 
-}  // namespace
+}   // namespace
 
-TTabl::TTabl(QWidget* owner)
-    : QDialog(owner), ui(new Ui::TTabl)
+TTabl::TTabl(QWidget* owner) : QDialog(owner), ui(new Ui::TTabl)
 {
     ui->setupUi(this);
     SD = new QFileDialog(this, QString(), QString(), QStringLiteral("CSV файл (*.csv)"));
@@ -137,9 +136,8 @@ bool TTabl::SaveToCsv(const QString& fileName)
     QString reason;
     const QStringList lines = TableCsvLines(title(), cells(), limitWarning());
     if (!WriteFileReplacing(fileName, EncodeCsvLines(lines), &reason)) {
-        ShowPlainMessage("Не удалось записать файл "
-                         + QDir::toNativeSeparators(fileName).toStdString() + ": "
-                         + reason.toStdString());
+        ShowPlainMessage("Не удалось записать файл " + QDir::toNativeSeparators(fileName).toStdString() +
+                         ": " + reason.toStdString());
         return false;
     }
     return true;

@@ -10,7 +10,9 @@
 #include <QString>
 
 class QFileDialog;
-namespace Ui { class TTabl; }
+namespace Ui {
+class TTabl;
+}
 
 class TTabl : public QDialog {
     Q_OBJECT

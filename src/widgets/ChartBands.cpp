@@ -17,10 +17,7 @@ public:
     }
 
 protected:
-    void applyDefaultAntialiasingHint(QCPPainter* painter) const override
-    {
-        painter->setAntialiasing(false);
-    }
+    void applyDefaultAntialiasingHint(QCPPainter* painter) const override { painter->setAntialiasing(false); }
 
     void draw(QCPPainter* painter) override
     {
@@ -84,7 +81,8 @@ ChartBands::ChartBands(QCustomPlot* plot) : QObject(plot), plot_(plot)
     }
 
     // The cursors on a buffered layer of their own above the whole chart.
-    plot_->addLayer(QStringLiteral("cursors"), plot_->layer(QStringLiteral("overlay")), QCustomPlot::limAbove);
+    plot_->addLayer(QStringLiteral("cursors"), plot_->layer(QStringLiteral("overlay")),
+                    QCustomPlot::limAbove);
     cursorLayer_ = plot_->layer(QStringLiteral("cursors"));
     cursorLayer_->setMode(QCPLayer::lmBuffered);
     cursorItem_ = new CursorLayerable(plot_, QStringLiteral("cursors"), this);
@@ -149,8 +147,8 @@ void ChartBands::setSeriesVisible(int channel, bool visible)
     QCPAxis* axis = valueAxis(channel);
     auto& faded = fadedAxes_[static_cast<size_t>(channel)];
     if (!visible && !faded) {
-        faded = AxisLook{axis->labelColor(), axis->tickLabelColor(), axis->basePen(),
-                         axis->tickPen(), axis->subTickPen()};
+        faded = AxisLook{axis->labelColor(), axis->tickLabelColor(), axis->basePen(), axis->tickPen(),
+                         axis->subTickPen()};
         axis->setLabelColor(Qt::transparent);
         axis->setTickLabelColor(Qt::transparent);
         for (auto setter : {&QCPAxis::setBasePen, &QCPAxis::setTickPen, &QCPAxis::setSubTickPen})

@@ -14,8 +14,7 @@ QColor ColorFromWord(int32_t word)
 int32_t WordFromColor(const QColor& color)
 {
     const QColor c = color.toRgb();
-    return static_cast<int32_t>(static_cast<uint32_t>(c.red()) |
-                                (static_cast<uint32_t>(c.green()) << 8) |
+    return static_cast<int32_t>(static_cast<uint32_t>(c.red()) | (static_cast<uint32_t>(c.green()) << 8) |
                                 (static_cast<uint32_t>(c.blue()) << 16));
 }
 

@@ -8,7 +8,9 @@ namespace {
 class ClickFilter : public QObject {
 public:
     ClickFilter(QObject* parent, std::function<void()> handler)
-        : QObject(parent), handler_(std::move(handler)) {}
+        : QObject(parent), handler_(std::move(handler))
+    {
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -27,7 +29,7 @@ protected:
 private:
     std::function<void()> handler_;
 };
-}  // namespace
+}   // namespace
 
 void OnClick(QWidget* widget, std::function<void()> handler)
 {

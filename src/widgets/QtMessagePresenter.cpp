@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
-int QtMessagePresenter::present(MessageKind kind, const std::string& caption,
-                                const std::string& text, int flags)
+int QtMessagePresenter::present(MessageKind kind, const std::string& caption, const std::string& text,
+                                int flags)
 {
     QWidget* parent = QApplication::activeWindow();
     const QString title = QString::fromStdString(caption);
@@ -17,11 +17,20 @@ int QtMessagePresenter::present(MessageKind kind, const std::string& caption,
 
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (flags & 0xF0) {
-    case MB_ICONERROR: icon = QMessageBox::Critical; break;
-    case MB_ICONQUESTION: icon = QMessageBox::Question; break;
-    case MB_ICONWARNING: icon = QMessageBox::Warning; break;
-    case MB_ICONINFORMATION: icon = QMessageBox::Information; break;
-    default: break;
+    case MB_ICONERROR:
+        icon = QMessageBox::Critical;
+        break;
+    case MB_ICONQUESTION:
+        icon = QMessageBox::Question;
+        break;
+    case MB_ICONWARNING:
+        icon = QMessageBox::Warning;
+        break;
+    case MB_ICONINFORMATION:
+        icon = QMessageBox::Information;
+        break;
+    default:
+        break;
     }
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     if ((flags & 0xF) == MB_YESNO)
@@ -31,9 +40,13 @@ int QtMessagePresenter::present(MessageKind kind, const std::string& caption,
 
     QMessageBox box(icon, title, body, buttons, parent);
     switch (box.exec()) {
-    case QMessageBox::Yes: return IDYES;
-    case QMessageBox::No: return IDNO;
-    case QMessageBox::Cancel: return IDCANCEL;
-    default: return IDOK;
+    case QMessageBox::Yes:
+        return IDYES;
+    case QMessageBox::No:
+        return IDNO;
+    case QMessageBox::Cancel:
+        return IDCANCEL;
+    default:
+        return IDOK;
     }
 }

@@ -5,6 +5,5 @@
 
 class QtMessagePresenter : public MessagePresenter {
 public:
-    int present(MessageKind kind, const std::string& caption, const std::string& text,
-                int flags) override;
+    int present(MessageKind kind, const std::string& caption, const std::string& text, int flags) override;
 };

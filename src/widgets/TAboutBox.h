@@ -3,7 +3,9 @@
 
 #include <QDialog>
 
-namespace Ui { class TAboutBox; }
+namespace Ui {
+class TAboutBox;
+}
 class Twww;
 
 class TAboutBox : public QDialog {

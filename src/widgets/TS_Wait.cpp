@@ -44,8 +44,7 @@ NoticeGuard* g_guard = nullptr;
 }   // namespace
 
 TS_Wait::TS_Wait(QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      ui(new Ui::TS_Wait)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), ui(new Ui::TS_Wait)
 {
     ui->setupUi(this);
     setFixedSize(466, 111);

@@ -11,7 +11,9 @@
 
 #include <functional>
 
-namespace Ui { class TS_Wait; }
+namespace Ui {
+class TS_Wait;
+}
 
 class TS_Wait : public QWidget {
     Q_OBJECT

@@ -88,10 +88,12 @@ TEST(Calibration, RefusesWhatCannotBeMeasured)
 {
     const double rate = 48000;
     const std::vector<double> silent(96000, 0.0);
-    EXPECT_EQ(CalibrateChannel(silent.data(), 96000, rate, {94, 1000}, 50).status, CalibrationStatus::NoSignal);
+    EXPECT_EQ(CalibrateChannel(silent.data(), 96000, rate, {94, 1000}, 50).status,
+              CalibrationStatus::NoSignal);
     const std::vector<double> x = Recording(rate, 2.0, 1000, 94, 50);
     EXPECT_EQ(CalibrateChannel(x.data(), 12000, rate, {94, 1000}, 50).status, CalibrationStatus::TooShort);
-    EXPECT_EQ(CalibrateChannel(x.data(), 96000, rate, {94, 23000}, 50).status, CalibrationStatus::ToneAboveNyquist);
+    EXPECT_EQ(CalibrateChannel(x.data(), 96000, rate, {94, 23000}, 50).status,
+              CalibrationStatus::ToneAboveNyquist);
     EXPECT_EQ(CalibrateChannel(x.data(), 96000, rate, {NAN, 1000}, 50).status, CalibrationStatus::BadTone);
     EXPECT_EQ(CalibrateChannel(x.data(), 96000, rate, {94, -1}, 50).status, CalibrationStatus::BadTone);
     // Under two seconds the stability is not measured.

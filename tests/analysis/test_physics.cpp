@@ -129,7 +129,9 @@ TEST_P(PlaneWave, GivesTheFieldOfAPlaneWave)
         pPtr[a] = P[a].data();
     }
     const double* inputs[6] = {channels[0], channels[1], channels[2], channels[3], channels[4], channels[5]};
-    ASSERT_EQ(ComputeIntensitySpectra(IntensityConstantsFrom(CurrentSettings(), TestSignalFlag()), c.windowItem, N, inputs, time.data(), iPtr, jPtr, kPtr, pPtr), kAnalysisOk);
+    ASSERT_EQ(ComputeIntensitySpectra(IntensityConstantsFrom(CurrentSettings(), TestSignalFlag()),
+                                      c.windowItem, N, inputs, time.data(), iPtr, jPtr, kPtr, pPtr),
+              kAnalysisOk);
 
     // The band 5 ... 15 Hz chosen as the window chooses bins: first above the lower limit,
     // end at the first above the upper one.
@@ -166,7 +168,8 @@ TEST_P(PlaneWave, GivesTheFieldOfAPlaneWave)
 
     const double thetaZ = c.direction.thetaZ * kDegree;
     const double thetaX = c.direction.thetaX * kDegree;
-    const Vector d = {std::sin(thetaZ) * std::cos(thetaX), std::sin(thetaZ) * std::sin(thetaX), std::cos(thetaZ)};
+    const Vector d = {std::sin(thetaZ) * std::cos(thetaX), std::sin(thetaZ) * std::sin(thetaX),
+                      std::cos(thetaZ)};
     const double p = s.ampl_sig * s.VOLT * 400.0;   // peak pressure, Pa
     const double planeIntensity = p * p / (2.0 * s.plotnost * s.skorost);
     const double energyDensity = p * p / (4.0 * s.plotnost * s.skorost * s.skorost);
@@ -186,7 +189,8 @@ TEST_P(PlaneWave, GivesTheFieldOfAPlaneWave)
         record(("potential_vs_kinetic_sum_" + std::to_string(a)).c_str(), bandP[a] / kineticSum - 1.0);
     }
 
-    EXPECT_LT(AngleDegrees(bandI, d), 0.1) << "I = (" << bandI[0] << ", " << bandI[1] << ", " << bandI[2] << ")";
+    EXPECT_LT(AngleDegrees(bandI, d), 0.1)
+        << "I = (" << bandI[0] << ", " << bandI[1] << ", " << bandI[2] << ")";
     EXPECT_NEAR(Norm(bandI) / planeIntensity, 1.0, 0.01);
     EXPECT_LT(Norm(bandJ), 1e-6 * planeIntensity);
     EXPECT_NEAR(kineticSum / energyDensity, 1.0, 0.01);

@@ -23,13 +23,9 @@ TEST(PlanPlaybackFrame, FileMovesOnByExactlyTheFrame)
     const FramePlanCase cases[] = {
         {1, 40000, 3, 13333, 3, 1},   // records 0, 3, ..., 39996, then one more to 40000
         {1, 40590, 4, 10147, 4, 2},   // rounding up would pass 40592 records a second
-        {1, 40000, 1, 40000, 1, 0},
-        {2, 40000, 4, 20000, 4, 0},
-        {10, 40590, 7, 57985, 7, 5},
-        {1, 1, 5, 1, 1, 0},           // fewer records than the decimation: the first alone
-        {3, 2, 5, 1, 5, 1},
-        {0, 40000, 1, 0, 1, 0},
-        {1, 0, 1, 0, 1, 0},
+        {1, 40000, 1, 40000, 1, 0}, {2, 40000, 4, 20000, 4, 0}, {10, 40590, 7, 57985, 7, 5},
+        {1, 1, 5, 1, 1, 0},   // fewer records than the decimation: the first alone
+        {3, 2, 5, 1, 5, 1},         {0, 40000, 1, 0, 1, 0},     {1, 0, 1, 0, 1, 0},
         {1, 40000, 0, 0, 1, 0},
     };
     for (const auto& c : cases) {
@@ -122,7 +118,8 @@ TEST(SelectExportStretch, VisibleWindowOfAOneSecondFrame)
         {"middle half", 0.25, 0.75, false, 10000, 20000},
         {"whole frame", 0.0, 0.999975, false, 0, SegmentSampleCount(rate, 0.999975)},
         {"99 samples", 0.25, 10098.5 / 40000, true, 10000, 0},
-        {"100 samples", 0.25, 10099.5 / 40000, false, 10000, SegmentSampleCount(rate, 10099.5 / 40000 - 0.25)},
+        {"100 samples", 0.25, 10099.5 / 40000, false, 10000,
+         SegmentSampleCount(rate, 10099.5 / 40000 - 0.25)},
         {"panned past the end", 0.5, 1.5, false, 20000, 20000},
         {"panned before the start", -0.5, 0.5, false, 0, 20000},
         {"wholly after the frame", 1.5, 2.5, true, total, 0},

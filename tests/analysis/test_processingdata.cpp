@@ -44,7 +44,7 @@ TEST(DbValue, ReferencePressureAndFloor)
     EXPECT_EQ(DbValue(0.00009 / toV, 1.0), 0.0);
     EXPECT_EQ(DbValue(0.0, 1.0), 0.0);
     EXPECT_EQ(DbValue(-5.0, 1.0), 0.0);
-    EXPECT_EQ(DbValue(5.0, 0.0), 0.0);      // division by zero
+    EXPECT_EQ(DbValue(5.0, 0.0), 0.0);   // division by zero
     EXPECT_EQ(DbValue(std::nan(""), 1.0), 0.0);
 }
 
@@ -145,7 +145,8 @@ TEST(ProcessingOperations, PairOperationsWorkFromTheSnapshot)
     one.working[0][0] = 3.0;
     one.TakeSnapshot();
     EXPECT_FALSE(one.PairSums() || one.PairDifferences() || one.IntegrateChannels() ||
-                 one.DifferentiateChannels() || one.PairVelocities(1.2, {1, 1, 1}) || one.BridgeLinearly(0, 1));
+                 one.DifferentiateChannels() || one.PairVelocities(1.2, {1, 1, 1}) ||
+                 one.BridgeLinearly(0, 1));
     EXPECT_EQ(one.working[0][0], 3.0);
 }
 
@@ -160,7 +161,7 @@ TEST(ProcessingOperations, BridgeDrawsTheLineBetweenTheCursors)
         EXPECT_DOUBLE_EQ(d.working[c][2], c + 1 + 4);       // the line's own ends
         EXPECT_DOUBLE_EQ(d.working[c][3], c + 1 + 4 + 7);   // slope (25 - 4) / 1.5 s, 0.5 s on
         EXPECT_DOUBLE_EQ(d.working[c][4], c + 1 + 4 + 14);
-        EXPECT_EQ(d.working[c][5], c + 1 + 25);             // after: untouched
+        EXPECT_EQ(d.working[c][5], c + 1 + 25);   // after: untouched
     }
     // Both cursors before the same sample, or past the end: no two samples, nothing changed.
     const ProcessingData before = d;

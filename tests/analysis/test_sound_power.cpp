@@ -114,7 +114,8 @@ TEST(SoundPower, FactorCPerBandAndGrade)
 TEST(SurveyFile, BothFormsParse)
 {
     std::vector<SurveyPoint> points;
-    ASSERT_EQ(ParseSurveyCsv("\xEF\xBB\xBF" "file,area,nx,ny,nz,label\r\n"
+    ASSERT_EQ(ParseSurveyCsv("\xEF\xBB\xBF"
+                             "file,area,nx,ny,nz,label\r\n"
                              "# front face\n"
                              "seg/p01.kvnb,0.25,0,0,2,top centre\n"
                              "\"seg/p,02.kvnb\",0.5,3,4,0\n",

@@ -70,18 +70,20 @@ TEST(TestSignal, AgreesWithTheDirectFormulaOverALongSignal)
     struct Case {
         int form, frequency, rate, thetaZ, thetaX;
     };
-    for (const Case c : {Case{kTestSignalSine, 1000, 100000, 30, 60}, Case{kTestSignalSine, 49999, 100000, 90, 0},
-                         Case{kTestSignalSine, 3, 44100, 0, 0}, Case{kTestSignalMeander, 1000, 100000, 45, 45},
-                         Case{kTestSignalImpulse, 250, 100000, 120, 200}}) {
+    for (const Case c :
+         {Case{kTestSignalSine, 1000, 100000, 30, 60}, Case{kTestSignalSine, 49999, 100000, 90, 0},
+          Case{kTestSignalSine, 3, 44100, 0, 0}, Case{kTestSignalMeander, 1000, 100000, 45, 45},
+          Case{kTestSignalImpulse, 250, 100000, 120, 200}}) {
         TestSignalParams p = Quiet(c.form, c.frequency, c.rate);
         p.thetaZ = c.thetaZ;
         p.thetaX = c.thetaX;
         const int64_t n = 400000;
         const Synth s(p, n);
         const double a = p.amplitude, w = kTwoPi * p.frequency, deg = 0.017453292519943295;
-        const double lead[3] = {w * p.spacing[0] * std::sin(p.thetaZ * deg) * std::cos(p.thetaX * deg) / p.soundSpeed,
-                                w * p.spacing[1] * std::sin(p.thetaZ * deg) * std::sin(p.thetaX * deg) / p.soundSpeed,
-                                w * p.spacing[2] * std::cos(p.thetaZ * deg) / p.soundSpeed};
+        const double lead[3] = {
+            w * p.spacing[0] * std::sin(p.thetaZ * deg) * std::cos(p.thetaX * deg) / p.soundSpeed,
+            w * p.spacing[1] * std::sin(p.thetaZ * deg) * std::sin(p.thetaX * deg) / p.soundSpeed,
+            w * p.spacing[2] * std::cos(p.thetaZ * deg) / p.soundSpeed};
         double worst = 0.0;
         int64_t shapeMismatches = 0;
         for (int64_t i = 0; i < n; ++i) {
@@ -174,8 +176,7 @@ TEST_P(ImpulseForm, ChannelOneCarriesOneHalfWave)
 }
 
 INSTANTIATE_TEST_SUITE_P(TestSignal, ImpulseForm,
-                         ::testing::Values(ImpulseCase{3, 0.0, 1.0 / 6.0},
-                                           ImpulseCase{10, 0.4, 0.45},
+                         ::testing::Values(ImpulseCase{3, 0.0, 1.0 / 6.0}, ImpulseCase{10, 0.4, 0.45},
                                            ImpulseCase{4, 0.25, 0.375}));
 
 TEST(TestSignal, ImpulseAtOneHertzIsThePlainSine)

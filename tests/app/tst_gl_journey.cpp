@@ -77,7 +77,7 @@ int RedPixels(const QImage& image)
 struct VectorWindowVisit {
     IntensityResult result;
     TableCells cells;
-    QString tableCsv;          // written when not empty
+    QString tableCsv;   // written when not empty
     QImage picture;
     bool visited = false;
 
@@ -235,8 +235,8 @@ private slots:
             ui->RadioGroup2->setItemIndex(1);    // periodic
             processing->Button6Click();
             QVERIFY(processing->view().spectrumView);
-            const auto peak = std::max_element(data.spectra[0].begin(),
-                                               data.spectra[0].begin() + data.halfCount());
+            const auto peak =
+                std::max_element(data.spectra[0].begin(), data.spectra[0].begin() + data.halfCount());
             QVERIFY(std::abs(data.frequency[peak - data.spectra[0].begin()] - 40.0) < 0.6);
             processing->BitBtn1Click();
             QVERIFY(!processing->view().spectrumView);

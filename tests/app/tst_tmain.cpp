@@ -110,12 +110,24 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("field");
         QTest::addColumn<double>("expected");
-        QTest::newRow("impuls 7 is true") << "Sav/impuls" << "7" << "impuls" << 1.0;
-        QTest::newRow("impuls 0") << "Sav/impuls" << "0" << "impuls" << 0.0;
-        QTest::newRow("bool as word") << "Mag/G_Auto2" << "false" << "G_Auto2" << 0.0;
-        QTest::newRow("wrong type gives default") << "Mag/NULL_ADC" << "abc" << "NULL_ADC" << 1120.0;
-        QTest::newRow("float with comma is not a float") << "Sav/VOLT" << "0,5" << "VOLT" << 0.00263;
-        QTest::newRow("integer as float text") << "Mag/LCADR" << "2.5" << "LCADR" << 1.0;
+        QTest::newRow("impuls 7 is true") << "Sav/impuls"
+                                          << "7"
+                                          << "impuls" << 1.0;
+        QTest::newRow("impuls 0") << "Sav/impuls"
+                                  << "0"
+                                  << "impuls" << 0.0;
+        QTest::newRow("bool as word") << "Mag/G_Auto2"
+                                      << "false"
+                                      << "G_Auto2" << 0.0;
+        QTest::newRow("wrong type gives default") << "Mag/NULL_ADC"
+                                                  << "abc"
+                                                  << "NULL_ADC" << 1120.0;
+        QTest::newRow("float with comma is not a float") << "Sav/VOLT"
+                                                         << "0,5"
+                                                         << "VOLT" << 0.00263;
+        QTest::newRow("integer as float text") << "Mag/LCADR"
+                                               << "2.5"
+                                               << "LCADR" << 1.0;
     }
 
     void foreignValuesReadAsTheProgramExpects()
@@ -127,11 +139,11 @@ private slots:
         raw().setValue(key, stored);
         Settings s;
         LoadSettings(s);
-        const double got = field == "impuls" ? s.impuls
-                         : field == "G_Auto2" ? s.G_Auto[1]
-                         : field == "NULL_ADC" ? s.NULL_ADC
-                         : field == "VOLT" ? s.VOLT
-                                           : s.LCADR;
+        const double got = field == "impuls"     ? s.impuls
+                           : field == "G_Auto2"  ? s.G_Auto[1]
+                           : field == "NULL_ADC" ? s.NULL_ADC
+                           : field == "VOLT"     ? s.VOLT
+                                                 : s.LCADR;
         QCOMPARE(got, expected);
     }
 

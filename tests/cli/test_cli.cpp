@@ -98,7 +98,8 @@ protected:
     }
 
     // A segment of a plane wave, with the default sensitivities.
-    void writeSegment(const std::string& name, const RawRecordingSpec& wave, uint32_t rate, double duration) const
+    void writeSegment(const std::string& name, const RawRecordingSpec& wave, uint32_t rate,
+                      double duration) const
     {
         const int64_t n = SegmentSampleCount(rate, duration);
         const auto channels = PlaneWaveChannels(wave, rate, n);
@@ -163,15 +164,16 @@ RawRecordingSpec slowWave(double fiZ, double fiX)
     return wave;
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(CliTest, DemoGivesTheVectorsOfTheProcessingWindowRoutines)
 {
     for (const char* signal : {"periodic", "impulse"}) {
         SCOPED_TRACE(signal);
-        const CliRun r = run({"intensity", "--demo", "--type", "sine", "--freq", "50", "--amplitude", "1000",
-                              "--fi-z", "60", "--fi-x", "30", "--noise", "0", "--rate", "2000", "--duration", "1",
-                              "--signal", signal, "--window", "hanning"});
+        const CliRun r =
+            run({"intensity",  "--demo", "--type",   "sine", "--freq",   "50",     "--amplitude", "1000",
+                 "--fi-z",     "60",     "--fi-x",   "30",   "--noise",  "0",      "--rate",      "2000",
+                 "--duration", "1",      "--signal", signal, "--window", "hanning"});
         ASSERT_EQ(r.code, kExitOk) << r.err;
         const auto lines = splitLines(r.out);
         ASSERT_EQ(lines.size(), 2u) << r.out;
@@ -204,7 +206,9 @@ TEST_F(CliTest, DemoGivesTheVectorsOfTheProcessingWindowRoutines)
         const double* cc[6];
         for (int c = 0; c < 6; ++c)
             cc[c] = ch[c];
-        ASSERT_EQ(ComputeIntensitySpectra(IntensityConstantsFrom(CurrentSettings(), TestSignalFlag()), 2, n, cc, seg.time.data(), g[0], g[1], g[2], g[3]), 0);
+        ASSERT_EQ(ComputeIntensitySpectra(IntensityConstantsFrom(CurrentSettings(), TestSignalFlag()), 2, n,
+                                          cc, seg.time.data(), g[0], g[1], g[2], g[3]),
+                  0);
         // The whole spectrum: bins 1 ... N/2 - 2 (the end bin is the last one, not used).
         const int first = 1, end = n / 2 - 1;
         std::array<double, 3> I{}, J{}, K{}, P{};
@@ -218,7 +222,8 @@ TEST_F(CliTest, DemoGivesTheVectorsOfTheProcessingWindowRoutines)
         } else {
             double maxI = 0, maxJ = 0;
             const double df = 1.0 / seg.time[n - 1];
-            ASSERT_EQ(IntegrateBand(first, end, n / 2, df, g[0], g[1], g[2], g[3], I, J, K, P, maxI, maxJ), 0);
+            ASSERT_EQ(IntegrateBand(first, end, n / 2, df, g[0], g[1], g[2], g[3], I, J, K, P, maxI, maxJ),
+                      0);
         }
         PublishSettings(nullptr);
         SetTestSignalFlag(false);
@@ -252,7 +257,8 @@ TEST_F(CliTest, CutThenIntensityFindsTheGeneratorsArrivalDirection)
     std::string error;
     ASSERT_TRUE(WriteRawRecording(path("rec.dat"), spec, &error)) << error;
 
-    const CliRun cut = run({"cut", path("rec.dat"), "--from", "0:00:00.500", "--to", "2.5", "-o", path("seg.kvnb")});
+    const CliRun cut =
+        run({"cut", path("rec.dat"), "--from", "0:00:00.500", "--to", "2.5", "-o", path("seg.kvnb")});
     ASSERT_EQ(cut.code, kExitOk) << cut.err;
     EXPECT_EQ(fs::file_size(path("seg.kvnb")), static_cast<uintmax_t>(SegmentFileBytes(8000)));
 
@@ -261,8 +267,8 @@ TEST_F(CliTest, CutThenIntensityFindsTheGeneratorsArrivalDirection)
     EXPECT_NE(info.out.find("\"samples\": 8000"), std::string::npos) << info.out;
     EXPECT_NE(info.out.find("\"duration_s\": 2,"), std::string::npos) << info.out;
 
-    const CliRun r = run({"intensity", path("seg.kvnb"), "--signal", "periodic", "--window", "hanning",
-                          "--band", "20:60"});
+    const CliRun r = run(
+        {"intensity", path("seg.kvnb"), "--signal", "periodic", "--window", "hanning", "--band", "20:60"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
     const auto lines = splitLines(r.out);
     ASSERT_EQ(lines.size(), 2u);
@@ -274,8 +280,9 @@ TEST_F(CliTest, CutThenIntensityFindsTheGeneratorsArrivalDirection)
 
 TEST_F(CliTest, JsonHoldsTheSameNumbersAsTheCsvRow)
 {
-    const std::vector<std::string> demo = {"intensity", "--demo", "--freq", "30", "--noise", "0", "--rate", "1000",
-                                           "--signal", "periodic", "--band", "10:100"};
+    const std::vector<std::string> demo = {"intensity", "--demo",   "--freq", "30",
+                                           "--noise",   "0",        "--rate", "1000",
+                                           "--signal",  "periodic", "--band", "10:100"};
     const CliRun csv = run(demo);
     std::vector<std::string> jsonArgs = demo;
     jsonArgs.push_back("--json");
@@ -310,7 +317,8 @@ TEST_F(CliTest, CutRefusesAStretchTooShortAndAnExistingTarget)
     ASSERT_TRUE(WriteRawRecording(path("rec.dat"), spec, &error)) << error;
 
     // 0.02 s at 4000 Hz: 80 samples, fewer than the 100 an export needs.
-    const CliRun shortCut = run({"cut", path("rec.dat"), "--from", "1", "--to", "1.02", "-o", path("a.kvnb")});
+    const CliRun shortCut =
+        run({"cut", path("rec.dat"), "--from", "1", "--to", "1.02", "-o", path("a.kvnb")});
     EXPECT_EQ(shortCut.code, kExitSomeFailed);
     EXPECT_NE(shortCut.err.find("Слишком малый временной интервал"), std::string::npos) << shortCut.err;
     EXPECT_FALSE(fs::exists(path("a.kvnb")));
@@ -319,7 +327,8 @@ TEST_F(CliTest, CutRefusesAStretchTooShortAndAnExistingTarget)
     const CliRun exists = run({"cut", path("rec.dat"), "--from", "0", "--to", "1", "-o", path("b.kvnb")});
     EXPECT_EQ(exists.code, kExitSomeFailed);
     EXPECT_EQ(fs::file_size(path("b.kvnb")), 3u);
-    const CliRun forced = run({"cut", path("rec.dat"), "--from", "0", "--to", "1", "-o", path("b.kvnb"), "--force"});
+    const CliRun forced =
+        run({"cut", path("rec.dat"), "--from", "0", "--to", "1", "-o", path("b.kvnb"), "--force"});
     EXPECT_EQ(forced.code, kExitOk) << forced.err;
     EXPECT_EQ(fs::file_size(path("b.kvnb")), static_cast<uintmax_t>(SegmentFileBytes(4000)));
 
@@ -337,8 +346,8 @@ TEST_F(CliTest, ATruncatedFileInABatchIsReportedAndTheOthersSucceed)
     fs::resize_file(path("p2.kvnb"), SegmentFileBytes(4000) - 1000);
 
     // A band the probe measures well, so the good files have nothing at all to report.
-    const CliRun r = run({"intensity", path("p1.kvnb"), path("p2.kvnb"), path("p3.kvnb"), "--signal", "periodic",
-                          "--band", "20:60"});
+    const CliRun r = run({"intensity", path("p1.kvnb"), path("p2.kvnb"), path("p3.kvnb"), "--signal",
+                          "periodic", "--band", "20:60"});
     EXPECT_EQ(r.code, kExitSomeFailed);
     const auto lines = splitLines(r.out);
     ASSERT_EQ(lines.size(), 3u) << r.out;
@@ -418,8 +427,9 @@ TEST_F(CliTest, TheCommandLineParserEdges)
     EXPECT_EQ(dashed.code, kExitSomeFailed) << dashed.err;
     EXPECT_NE(dashed.err.find("-x.kvnb: "), std::string::npos) << dashed.err;
 
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"info", seg, "--bogus"}, {"info", "--json=yes", seg}, {"intensity", seg, "--band"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"info", seg, "--bogus"},
+                                                 {"info", "--json=yes", seg},
+                                                 {"intensity", seg, "--band"}}) {
         const CliRun r = run(args);
         EXPECT_EQ(r.code, kExitUsage) << args[2];
         EXPECT_EQ(r.err.rfind("sonorix-cli " + args[0] + ": ", 0), 0u) << r.err;
@@ -443,7 +453,8 @@ TEST_F(CliTest, InfoCountsDamagedRecordsOfARawRecording)
     EXPECT_NE(r.out.find("\"duration_s\": 3"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"records\": 6003"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"damaged_records\": 3"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\"start\": {\"day\": 5, \"hour\": 10, \"minute\": 0, \"second\": 0}"), std::string::npos)
+    EXPECT_NE(r.out.find("\"start\": {\"day\": 5, \"hour\": 10, \"minute\": 0, \"second\": 0}"),
+              std::string::npos)
         << r.out;
 }
 
@@ -489,7 +500,7 @@ TEST_F(CliTest, LocaleFormAndSpectraFiles)
         fields.push_back(field);
     ASSERT_EQ(fields.size(), 5u + 4 * 7) << lines[1];
     EXPECT_NE(fields[5].find(','), std::string::npos) << fields[5];   // I_x
-    for (size_t k : {9u, 10u}) {   // I_angle_x, I_angle_y
+    for (size_t k : {9u, 10u}) {                                      // I_angle_x, I_angle_y
         std::string angle = fields[k];
         std::replace(angle.begin(), angle.end(), ',', '.');
         EXPECT_NEAR(std::stod(angle), 45.0, 0.05) << fields[k];
@@ -555,9 +566,9 @@ TEST(CliParsing, TimesAndNumbersAsUsersTypeThem)
         double seconds;   // NAN: refused
     };
     const Case cases[] = {
-        {"12.5", 12.5}, {"12,5", 12.5}, {"1:02.5", 62.5}, {"0:01:02.500", 62.5}, {"2:00:00", 7200.0},
-        {"1:60", NAN},  {"", NAN},      {"1::2", NAN},    {"a", NAN},           {"1:2:3:4", NAN},
-        {"-1", NAN},    {"nan", NAN},
+        {"12.5", 12.5},      {"12,5", 12.5},   {"1:02.5", 62.5}, {"0:01:02.500", 62.5},
+        {"2:00:00", 7200.0}, {"1:60", NAN},    {"", NAN},        {"1::2", NAN},
+        {"a", NAN},          {"1:2:3:4", NAN}, {"-1", NAN},      {"nan", NAN},
     };
     for (const Case& c : cases) {
         const auto t = ParseTime(c.text);
@@ -579,8 +590,8 @@ TEST_F(CliTest, TheExecutableRunsWithoutADisplay)
 {
     const std::string command = std::string("env -u DISPLAY QT_QPA_PLATFORM= ") + SONORIX_CLI_PATH +
                                 " intensity --store " + path("store.ini") +
-                                " --demo --rate 1000 --freq 20 --noise 0 --signal periodic > " + path("out.csv") +
-                                " 2> " + path("err.txt");
+                                " --demo --rate 1000 --freq 20 --noise 0 --signal periodic > " +
+                                path("out.csv") + " 2> " + path("err.txt");
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
@@ -590,7 +601,8 @@ TEST_F(CliTest, TheExecutableRunsWithoutADisplay)
     std::getline(out, row);
     EXPECT_EQ(row.rfind("demo,periodic,", 0), 0u) << row;
 
-    const std::string bad = std::string(SONORIX_CLI_PATH) + " info " + path("none.kvnb") + " 2> " + path("err.txt");
+    const std::string bad =
+        std::string(SONORIX_CLI_PATH) + " info " + path("none.kvnb") + " 2> " + path("err.txt");
     const int badStatus = std::system(bad.c_str());
     ASSERT_TRUE(WIFEXITED(badStatus));
     EXPECT_EQ(WEXITSTATUS(badStatus), kExitSomeFailed);
@@ -615,7 +627,7 @@ std::vector<std::string> splitFields(const std::string& line, char separator)
     return fields;
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(CliTest, LocaleNumbersKeepSevenSignificantDigits)
 {
@@ -625,9 +637,12 @@ TEST_F(CliTest, LocaleNumbersKeepSevenSignificantDigits)
         const struct {
             double value;
             const char* text;
-        } cases[] = {{0.0001624691, "0,0001624691"}, {1.234567891e-5, "1,234568E-05"},
-                     {12345678.9, "1,234568E+07"},   {-0.0, "0"},
-                     {45.0, "45"},                   {-3.14159265, "-3,141593"}};
+        } cases[] = {{0.0001624691, "0,0001624691"},
+                     {1.234567891e-5, "1,234568E-05"},
+                     {12345678.9, "1,234568E+07"},
+                     {-0.0, "0"},
+                     {45.0, "45"},
+                     {-3.14159265, "-3,141593"}};
         for (const auto& c : cases)
             EXPECT_EQ(LocaleNumber(c.value).toStdString(), c.text) << c.value;
         QLocale::setDefault(before);
@@ -643,10 +658,10 @@ TEST_F(CliTest, LocaleNumbersKeepSevenSignificantDigits)
             c[j] = a * std::sin(2.0 * 3.141592653589793 * m * j / n);
     }
     std::string error;
-    ASSERT_TRUE(WriteBytes(path("sine.kvnb"), SegmentFileContents(4000, 1.0, {50, 50, 50, 50, 50, 50}, channels),
-                           &error));
-    const CliRun r = run({"spectra", path("sine.kvnb"), "-o", path("sine.csv"), "--signal", "periodic", "--window",
-                          "none", "--volt", "1e-8", "--locale=ru_RU"});
+    ASSERT_TRUE(WriteBytes(path("sine.kvnb"),
+                           SegmentFileContents(4000, 1.0, {50, 50, 50, 50, 50, 50}, channels), &error));
+    const CliRun r = run({"spectra", path("sine.kvnb"), "-o", path("sine.csv"), "--signal", "periodic",
+                          "--window", "none", "--volt", "1e-8", "--locale=ru_RU"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
     const auto lines = splitLines(readFile(path("sine.csv")));
     ASSERT_GT(lines.size(), static_cast<size_t>(m + 1));
@@ -655,8 +670,9 @@ TEST_F(CliTest, LocaleNumbersKeepSevenSignificantDigits)
     EXPECT_NEAR(localeField(fields[1]) / (a * 1e-8 * 1000.0 / 50.0), 1.0, 1e-6) << fields[1];
 
     // Every number of an intensity row in the locale form agrees with the machine form to 7 digits.
-    const std::vector<std::string> demo = {"intensity", "--demo", "--freq", "30", "--noise", "0", "--rate", "1000",
-                                           "--signal", "periodic", "--band", "10:100", "--amplitude", "3"};
+    const std::vector<std::string> demo = {"intensity", "--demo", "--freq",      "30",       "--noise",
+                                           "0",         "--rate", "1000",        "--signal", "periodic",
+                                           "--band",    "10:100", "--amplitude", "3"};
     const CliRun machine = run(demo);
     std::vector<std::string> localeArgs = demo;
     localeArgs.push_back("--locale=ru_RU");
@@ -685,7 +701,8 @@ TEST_F(CliTest, InfoMarksUnreadableStampsAndEstimates)
         bool estimated;
     };
     const Case cases[] = {
-        {"good.dat", false, false, "end 5 10:00:01, duration 1 s (0:00:01), rate 40590 Hz,", "{\"day\": 5", false},
+        {"good.dat", false, false, "end 5 10:00:01, duration 1 s (0:00:01), rate 40590 Hz,", "{\"day\": 5",
+         false},
         {"cut.dat", true, false, "end unreadable", "null", true},
         {"days.dat", false, true, "(the stamps disagree)", "{\"day\": 7", true},
     };
@@ -710,7 +727,8 @@ TEST_F(CliTest, InfoMarksUnreadableStampsAndEstimates)
 
         const CliRun json = run({"info", "--json", path(c.name)});
         ASSERT_EQ(json.code, kExitOk) << json.err;
-        const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).array().at(0).toObject();
+        const QJsonObject o =
+            QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).array().at(0).toObject();
         EXPECT_EQ(o.value("duration_estimated").toBool(), c.estimated) << json.out;
         EXPECT_EQ(o.value("rate_estimated").toBool(), c.estimated) << json.out;
         EXPECT_EQ(o.value("stamps_usable").toBool(), !c.estimated) << json.out;
@@ -820,9 +838,11 @@ TEST_F(CliTest, MessagesSayWhatFailedInPlainWords)
 {
     const CliRun missing = run({"info", path("pos1.kvnb"), path("pos2.dat")});
     EXPECT_EQ(missing.code, kExitSomeFailed);
-    EXPECT_NE(missing.err.find(path("pos1.kvnb") + ": cannot open: No such file or directory"), std::string::npos)
+    EXPECT_NE(missing.err.find(path("pos1.kvnb") + ": cannot open: No such file or directory"),
+              std::string::npos)
         << missing.err;
-    EXPECT_NE(missing.err.find(path("pos2.dat") + ": cannot open: No such file or directory"), std::string::npos)
+    EXPECT_NE(missing.err.find(path("pos2.dat") + ": cannot open: No such file or directory"),
+              std::string::npos)
         << missing.err;
     EXPECT_EQ(missing.err.find("GetLastError"), std::string::npos) << missing.err;
 
@@ -830,8 +850,9 @@ TEST_F(CliTest, MessagesSayWhatFailedInPlainWords)
     for (const char* command : {"spectra", "intensity"}) {
         const std::string help = run({command, "--help"}).out;
         const auto lines = splitLines(help);
-        const auto option = std::find_if(lines.begin(), lines.end(),
-                                         [](const std::string& l) { return l.rfind("  --window NAME", 0) == 0; });
+        const auto option = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+            return l.rfind("  --window NAME", 0) == 0;
+        });
         const auto names = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
             return l.find("(or their numbers 0..7") != std::string::npos;
         });
@@ -880,7 +901,8 @@ TEST_F(CliTest, WritesRefuseTargetsThatAreNotFilesAndGiveTheSystemsReason)
             std::vector<std::string> args =
                 std::string(ext) == ".csv"
                     ? std::vector<std::string>{"spectra", path("s.kvnb"), "-o", target}
-                    : std::vector<std::string>{"cut", path("rec.dat"), "--from", "0", "--to", "1", "-o", target};
+                    : std::vector<std::string>{"cut", path("rec.dat"), "--from", "0", "--to", "1",
+                                               "-o",  target};
             if (c.force)
                 args.push_back("--force");
             const CliRun r = run(args);
@@ -936,7 +958,8 @@ TEST_F(CliTest, CutReadsOnlyTheRecordsTheStretchNeeds)
     const CliRun r = run({"cut", path("rec.dat"), "--from", "0.5", "--to", "1.4", "-o", path("seg.kvnb")});
     ASSERT_EQ(r.code, kExitOk) << r.err;
     // 0.9 s at the even rate 4004.
-    EXPECT_EQ(fs::file_size(path("seg.kvnb")), static_cast<uintmax_t>(SegmentFileBytes(SegmentSampleCount(4005, 0.9))));
+    EXPECT_EQ(fs::file_size(path("seg.kvnb")),
+              static_cast<uintmax_t>(SegmentFileBytes(SegmentSampleCount(4005, 0.9))));
     const CliRun info = run({"intensity", path("seg.kvnb"), "--band", "20:60", "--signal", "periodic"});
     EXPECT_EQ(info.code, kExitOk) << info.err;
 }
@@ -958,7 +981,8 @@ TEST_F(CliTest, InputsThatAreNotRegularFilesFailCleanly)
         c.assign(4000, 1.0);
     channels[2][7] = NAN;
     std::string error;
-    ASSERT_TRUE(WriteBytes(path("nan.kvnb"), SegmentFileContents(4000, 1.0, DefaultSettings().Chuv, channels), &error));
+    ASSERT_TRUE(WriteBytes(path("nan.kvnb"), SegmentFileContents(4000, 1.0, DefaultSettings().Chuv, channels),
+                           &error));
 
     struct Case {
         const char* input;   // without its extension
@@ -1017,8 +1041,8 @@ TEST_F(CliTest, IntensityWarnsBeyondTheProbesLimits)
         {{"--freq", "10", "--band", "5:200", "--window", "blackman"}, {"k*dr = 1", "below bin 20"}},
     };
     for (const Case& c : cases) {
-        std::vector<std::string> args = {"intensity", "--demo", "--rate", "1000", "--noise", "0",
-                                         "--signal", "periodic", "--json"};
+        std::vector<std::string> args = {"intensity", "--demo",   "--rate",   "1000",  "--noise",
+                                         "0",         "--signal", "periodic", "--json"};
         args.insert(args.end(), c.options.begin(), c.options.end());
         std::string joined;
         for (const auto& a : c.options)
@@ -1026,8 +1050,12 @@ TEST_F(CliTest, IntensityWarnsBeyondTheProbesLimits)
         SCOPED_TRACE(joined);
         const CliRun r = run(args);
         ASSERT_EQ(r.code, kExitOk) << r.err;
-        const QJsonArray warnings =
-            QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array().at(0).toObject().value("warnings").toArray();
+        const QJsonArray warnings = QJsonDocument::fromJson(QByteArray::fromStdString(r.out))
+                                        .array()
+                                        .at(0)
+                                        .toObject()
+                                        .value("warnings")
+                                        .toArray();
         ASSERT_EQ(warnings.size(), static_cast<int>(c.warnings.size())) << r.out;
         for (size_t k = 0; k < c.warnings.size(); ++k) {
             const std::string sentence = warnings.at(static_cast<int>(k)).toString().toStdString();

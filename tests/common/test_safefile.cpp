@@ -82,7 +82,7 @@ protected:
 private:
     rlimit fileSizeLimit_{};
 };
-}  // namespace
+}   // namespace
 
 TEST_F(SafeFileTest, ReplacesTheTargetWithExactlyTheBytesWrittenAndKeepsItsPermissions)
 {
@@ -148,10 +148,9 @@ TEST_F(SafeFileTest, TemporaryFilesThatAreNotLeftoversAreLeftAlone)
     const std::string host = suffix.substr(suffix.find('.', 1) + 1);   // after ".part-<pid>-<n>"
     // Someone else's files beside the target: a name of another form, the temporary file of a
     // process that still runs (the test's parent), and one written on another machine.
-    const std::vector<std::string> foreign = {
-        "seg.kvnb.part", "seg.kvnb.part-12x-0." + host,
-        "seg.kvnb.part-" + std::to_string(::getppid()) + "-0." + host,
-        "seg.kvnb.part-999999-0.another-" + host};
+    const std::vector<std::string> foreign = {"seg.kvnb.part", "seg.kvnb.part-12x-0." + host,
+                                              "seg.kvnb.part-" + std::to_string(::getppid()) + "-0." + host,
+                                              "seg.kvnb.part-999999-0.another-" + host};
     for (const auto& name : foreign)
         writeText(dir / name, "someone else's");
 
@@ -231,7 +230,8 @@ TEST_P(KilledWrite, ItsTemporaryFileIsRemovedByTheNextWrite)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, KilledWrite,
-                         testing::Values(KilledWriteCase{"Sigkill", false}, KilledWriteCase{"FileSizeLimit", true}),
+                         testing::Values(KilledWriteCase{"Sigkill", false},
+                                         KilledWriteCase{"FileSizeLimit", true}),
                          [](const testing::TestParamInfo<KilledWriteCase>& info) {
                              return std::string(info.param.name);
                          });
@@ -289,41 +289,38 @@ TEST_P(SafeFileFailure, LeavesTheOldStateAndReportsTheSystemsReason)
     }
     std::error_code ignored;
     for (const auto& entry : fs::directory_iterator(target.parent_path(), ignored))
-        EXPECT_EQ(entry.path().string().find(".part"), std::string::npos)
-            << entry.path() << " left behind";
+        EXPECT_EQ(entry.path().string().find(".part"), std::string::npos) << entry.path() << " left behind";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SafeFileFailure,
-    testing::Values(
-        FailureCase{"TargetIsAFolder",
-                    [](const fs::path& dir) {
-                        fs::create_directory(dir / "export.csv");
-                        return dir / "export.csv";
-                    },
-                    EISDIR},
-        FailureCase{"FolderMissing",
-                    [](const fs::path& dir) { return dir / "absent" / "x.ini"; },
-                    ENOENT},
-        FailureCase{"FolderIsAFile",
-                    [](const fs::path& dir) {
-                        writeText(dir / "plain", "a file, not a folder");
-                        return dir / "plain" / "x.ini";
-                    },
-                    ENOTDIR},
-        // A full disk, as the process sees one: writes past the file-size limit fail with
-        // EFBIG instead of ENOSPC, through the same path. This works for every user.
-        FailureCase{"DiskFull",
-                    [](const fs::path& dir) {
-                        writeText(dir / "big.csv", "old table");
-                        std::signal(SIGXFSZ, SIG_IGN);
-                        rlimit limit{};
-                        getrlimit(RLIMIT_FSIZE, &limit);
-                        limit.rlim_cur = 65536;
-                        setrlimit(RLIMIT_FSIZE, &limit);
-                        return dir / "big.csv";
-                    },
-                    EFBIG}),
+    testing::Values(FailureCase{"TargetIsAFolder",
+                                [](const fs::path& dir) {
+                                    fs::create_directory(dir / "export.csv");
+                                    return dir / "export.csv";
+                                },
+                                EISDIR},
+                    FailureCase{"FolderMissing", [](const fs::path& dir) { return dir / "absent" / "x.ini"; },
+                                ENOENT},
+                    FailureCase{"FolderIsAFile",
+                                [](const fs::path& dir) {
+                                    writeText(dir / "plain", "a file, not a folder");
+                                    return dir / "plain" / "x.ini";
+                                },
+                                ENOTDIR},
+                    // A full disk, as the process sees one: writes past the file-size limit fail with
+                    // EFBIG instead of ENOSPC, through the same path. This works for every user.
+                    FailureCase{"DiskFull",
+                                [](const fs::path& dir) {
+                                    writeText(dir / "big.csv", "old table");
+                                    std::signal(SIGXFSZ, SIG_IGN);
+                                    rlimit limit{};
+                                    getrlimit(RLIMIT_FSIZE, &limit);
+                                    limit.rlim_cur = 65536;
+                                    setrlimit(RLIMIT_FSIZE, &limit);
+                                    return dir / "big.csv";
+                                },
+                                EFBIG}),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SafeFileTest, WithoutReplacingAnExistingTargetIsRefusedAndSaidSo)
@@ -400,48 +397,49 @@ TEST_P(NonRegularTarget, IsRefusedAndLeftAsItWas)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, NonRegularTarget,
-    testing::Values(
-        NonRegularCase{"NamedPipe",
-                       [](const fs::path& dir) {
-                           ::mkfifo((dir / "pipe.kvnb").c_str(), 0600);
-                           return dir / "pipe.kvnb";
-                       },
-                       FileKindError::NamedPipe},
-        // A device of its own, as /dev/null is one: only a privileged user may make one.
-        NonRegularCase{"CharacterDevice",
-                       [](const fs::path& dir) {
-                           if (::mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
-                               return fs::path();
-                           return dir / "null";
-                       },
-                       FileKindError::Device},
-        NonRegularCase{"Socket",
-                       [](const fs::path& dir) {
-                           const fs::path path = dir / "socket.csv";
-                           sockaddr_un address{};
-                           address.sun_family = AF_UNIX;
-                           if (path.string().size() >= sizeof address.sun_path)
-                               return fs::path();
-                           std::strcpy(address.sun_path, path.c_str());
-                           const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-                           const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-                           ::close(fd);   // the name stays until it is removed
-                           return bound ? path : fs::path();
-                       },
-                       FileKindError::Socket},
-        NonRegularCase{"DanglingLink",
-                       [](const fs::path& dir) {
-                           fs::create_symlink(dir / "missing.csv", dir / "link.csv");
-                           return dir / "link.csv";
-                       },
-                       FileKindError::DanglingLink},
-        NonRegularCase{"LinkToAPipe",
-                       [](const fs::path& dir) {
-                           ::mkfifo((dir / "pipe").c_str(), 0600);
-                           fs::create_symlink(dir / "pipe", dir / "link.kvnb");
-                           return dir / "link.kvnb";
-                       },
-                       FileKindError::NamedPipe}),
+    testing::Values(NonRegularCase{"NamedPipe",
+                                   [](const fs::path& dir) {
+                                       ::mkfifo((dir / "pipe.kvnb").c_str(), 0600);
+                                       return dir / "pipe.kvnb";
+                                   },
+                                   FileKindError::NamedPipe},
+                    // A device of its own, as /dev/null is one: only a privileged user may make one.
+                    NonRegularCase{"CharacterDevice",
+                                   [](const fs::path& dir) {
+                                       if (::mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) !=
+                                           0)
+                                           return fs::path();
+                                       return dir / "null";
+                                   },
+                                   FileKindError::Device},
+                    NonRegularCase{"Socket",
+                                   [](const fs::path& dir) {
+                                       const fs::path path = dir / "socket.csv";
+                                       sockaddr_un address{};
+                                       address.sun_family = AF_UNIX;
+                                       if (path.string().size() >= sizeof address.sun_path)
+                                           return fs::path();
+                                       std::strcpy(address.sun_path, path.c_str());
+                                       const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+                                       const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address),
+                                                                 sizeof address) == 0;
+                                       ::close(fd);   // the name stays until it is removed
+                                       return bound ? path : fs::path();
+                                   },
+                                   FileKindError::Socket},
+                    NonRegularCase{"DanglingLink",
+                                   [](const fs::path& dir) {
+                                       fs::create_symlink(dir / "missing.csv", dir / "link.csv");
+                                       return dir / "link.csv";
+                                   },
+                                   FileKindError::DanglingLink},
+                    NonRegularCase{"LinkToAPipe",
+                                   [](const fs::path& dir) {
+                                       ::mkfifo((dir / "pipe").c_str(), 0600);
+                                       fs::create_symlink(dir / "pipe", dir / "link.kvnb");
+                                       return dir / "link.kvnb";
+                                   },
+                                   FileKindError::NamedPipe}),
     [](const testing::TestParamInfo<NonRegularCase>& info) { return std::string(info.param.name); });
 
 // A folder the user may read but not write, holding the file to be replaced. The write runs

@@ -15,13 +15,27 @@ TEST(SettingLimits, RefusesWhatWouldBreakTheDecodingOrTheNumerics)
         bool valid;
     };
     const Case cases[] = {
-        {"NULL_ADC", 1120, true},         {"NULL_ADC", 0, true},          {"NULL_ADC", 16383, true},
-        {"NULL_ADC", 16384, false},       {"NULL_ADC", -2147483648.0, false}, {"NULL_ADC", 0.5, false},
-        {"VOLT", 0.00263, true},          {"VOLT", nan, false},           {"VOLT", 0, false},
-        {"plotnost", 1.21, true},         {"plotnost", -1.4, false},      {"plotnost", -inf, false},
-        {"plotnost", 1e-320, false},      {"skorost", 343, true},         {"skorost", 0, false},
-        {"lmic1", 0.012, true},           {"lmic3", 0, false},            {"Chuv6", 50, true},
-        {"Chuv1", 0, false},              {"Chuv2", inf, false},          {"FI_Z", nan, true},
+        {"NULL_ADC", 1120, true},
+        {"NULL_ADC", 0, true},
+        {"NULL_ADC", 16383, true},
+        {"NULL_ADC", 16384, false},
+        {"NULL_ADC", -2147483648.0, false},
+        {"NULL_ADC", 0.5, false},
+        {"VOLT", 0.00263, true},
+        {"VOLT", nan, false},
+        {"VOLT", 0, false},
+        {"plotnost", 1.21, true},
+        {"plotnost", -1.4, false},
+        {"plotnost", -inf, false},
+        {"plotnost", 1e-320, false},
+        {"skorost", 343, true},
+        {"skorost", 0, false},
+        {"lmic1", 0.012, true},
+        {"lmic3", 0, false},
+        {"Chuv6", 50, true},
+        {"Chuv1", 0, false},
+        {"Chuv2", inf, false},
+        {"FI_Z", nan, true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(IsValidConstant(c.key, c.value), c.valid) << c.key << " = " << c.value;

@@ -22,7 +22,7 @@ QSpinBox* slot(const TChans& dlg, int s)
     return dlg.findChild<QSpinBox*>(QString("CSpinEdit%1").arg(s));
 }
 
-}  // namespace
+}   // namespace
 
 class TestTChans : public QObject {
     Q_OBJECT
@@ -94,9 +94,8 @@ private slots:
         const int values[] = {5, 6, 3, 4, 1, 2};
         for (int s = 1; s <= 6; ++s)
             slot(dlg, s)->setValue(values[s - 1]);
-        OnNextModal([](QWidget* w) {
-            QTest::mouseClick(w->findChild<QPushButton*>("Button1"), Qt::LeftButton);
-        });
+        OnNextModal(
+            [](QWidget* w) { QTest::mouseClick(w->findChild<QPushButton*>("Button1"), Qt::LeftButton); });
         QCOMPARE(dlg.exec(), int(QDialog::Accepted));
         QVERIFY(presenter.messages.empty());
         QCOMPARE(record_.Chs, (ChannelMap{4, 5, 2, 3, 0, 1}));

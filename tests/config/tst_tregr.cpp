@@ -66,13 +66,20 @@ private slots:
         QTest::addColumn<QString>("focus");   // empty: focus not moved
         const QString notNumber = QStringLiteral("Неверно введено число!");
         const QString order = QStringLiteral("Максимум должен быть больше минимума!");
-        QTest::newRow("equal") << "2" << "2" << order << "";
-        QTest::newRow("reversed") << "3" << "-1" << order << "";
-        QTest::newRow("min not a number") << "abc" << "5" << notNumber << "Edit1";
-        QTest::newRow("max not a number") << "1" << "5x" << notNumber << "Edit2";
-        QTest::newRow("point instead of comma") << "0.5" << "5" << notNumber << "Edit1";
-        QTest::newRow("beyond single precision") << "-1e39" << "5" << notNumber << "Edit1";
-        QTest::newRow("equal once narrowed") << "0,1000000001" << "0,1000000002" << order << "";
+        QTest::newRow("equal") << "2"
+                               << "2" << order << "";
+        QTest::newRow("reversed") << "3"
+                                  << "-1" << order << "";
+        QTest::newRow("min not a number") << "abc"
+                                          << "5" << notNumber << "Edit1";
+        QTest::newRow("max not a number") << "1"
+                                          << "5x" << notNumber << "Edit2";
+        QTest::newRow("point instead of comma") << "0.5"
+                                                << "5" << notNumber << "Edit1";
+        QTest::newRow("beyond single precision") << "-1e39"
+                                                 << "5" << notNumber << "Edit1";
+        QTest::newRow("equal once narrowed") << "0,1000000001"
+                                             << "0,1000000002" << order << "";
     }
 
     void refusesBadInput()

@@ -79,9 +79,9 @@ QStringList allTexts(const TUst& dlg)
 
 bool sameRecord(const Settings& a, const Settings& b)
 {
-    return a.plotnost == b.plotnost && a.skorost == b.skorost && a.lmic == b.lmic
-        && a.VOLT == b.VOLT && a.Chuv == b.Chuv && a.LCADR == b.LCADR && a.prorezM == b.prorezM
-        && a.NULL_ADC == b.NULL_ADC && a.Chs == b.Chs;
+    return a.plotnost == b.plotnost && a.skorost == b.skorost && a.lmic == b.lmic && a.VOLT == b.VOLT &&
+           a.Chuv == b.Chuv && a.LCADR == b.LCADR && a.prorezM == b.prorezM && a.NULL_ADC == b.NULL_ADC &&
+           a.Chs == b.Chs;
 }
 
 void writeFile(const QString& path, const QByteArray& bytes)
@@ -111,7 +111,7 @@ void chooseFile(QFileDialog* fd, const QString& path)
     static_cast<QDialog*>(fd)->accept();   // the file dialog's own accept, public in its base
 }
 
-}  // namespace
+}   // namespace
 
 class TestTUst : public QObject {
     Q_OBJECT
@@ -206,9 +206,10 @@ private slots:
             << QStringList{"Edit6=x", "Edit2=3,4,0"} << QStringList{} << "Edit2" << number;
         QTest::newRow("infinity") << QStringList{"Edit2=inf"} << QStringList{} << "Edit2" << number;
         QTest::newRow("not a number") << QStringList{"Edit4=nan"} << QStringList{} << "Edit4" << number;
-        QTest::newRow("out of double range") << QStringList{"Edit6=1e999"} << QStringList{} << "Edit6" << number;
-        QTest::newRow("group separator") << QStringList{QString("Edit2=1") + QChar(0xA0) + "000"}
-                                         << QStringList{} << "Edit2" << number;
+        QTest::newRow("out of double range")
+            << QStringList{"Edit6=1e999"} << QStringList{} << "Edit6" << number;
+        QTest::newRow("group separator")
+            << QStringList{QString("Edit2=1") + QChar(0xA0) + "000"} << QStringList{} << "Edit2" << number;
         QTest::newRow("sensitivity") << QStringList{} << QStringList{"3=1.5", "5=x"} << "GRID"
                                      << "Не верно записана чувствительность канала №3";
         QTest::newRow("fields before the grid")
@@ -219,15 +220,17 @@ private slots:
             << "Недопустимое значение: Скорость звука в воздухе — допускается число от 0,001 до 1E+06";
         QTest::newRow("zero spacing before a bad volts per step")
             << QStringList{"Edit4=0", "Edit6=x"} << QStringList{} << "Edit4"
-            << "Недопустимое значение: Расстояние между микрофонами 3 - 4 — допускается число от 1E-06 до 1000";
+            << "Недопустимое значение: Расстояние между микрофонами 3 - 4 — допускается число от 1E-06 до "
+               "1000";
         QTest::newRow("negative density")
             << QStringList{"Edit1=-1,4"} << QStringList{} << "Edit1"
             << "Недопустимое значение: Плотность воздуха — допускается число от 1E-06 до 100000";
         QTest::newRow("subnormal volts per step")
             << QStringList{"Edit6=1e-320"} << QStringList{} << "Edit6"
             << "Недопустимое значение: Отношение Вольты/Данные АЦП — допускается число от 1E-12 до 1E+06";
-        QTest::newRow("zero sensitivity") << QStringList{} << QStringList{"4=0"} << "GRID"
-                                          << "Недопустимая чувствительность канала №4 — допускается число от 1E-09 до 1E+09";
+        QTest::newRow("zero sensitivity")
+            << QStringList{} << QStringList{"4=0"} << "GRID"
+            << "Недопустимая чувствительность канала №4 — допускается число от 1E-09 до 1E+09";
     }
 
     void refusesTheFirstBadNumberWithTheFocusOnIt()
@@ -302,9 +305,8 @@ private slots:
         record_.Chuv = {1.5, 2.5, 3.5, 4.5, 5.5, 6.5};
         const Settings before = record_;
         TUst dlg(nullptr);
-        OnNextModal([](QWidget* w) {
-            QTest::mouseClick(w->findChild<QPushButton*>("Button1"), Qt::LeftButton);
-        });
+        OnNextModal(
+            [](QWidget* w) { QTest::mouseClick(w->findChild<QPushButton*>("Button1"), Qt::LeftButton); });
         QCOMPARE(dlg.exec(), int(QDialog::Accepted));
         QVERIFY(sameRecord(record_, before));
     }
@@ -352,8 +354,8 @@ private slots:
         record_.Chuv.fill(9);
         TUst dlg(nullptr);
         QVERIFY(dlg.LoadFromIni(file));
-        QCOMPARE(allTexts(dlg), (QStringList{"1,4", "340", "0,1", "0,1", "0,1", "0,00263",
-                                             "1", "1", "1120", "1", "1", "1", "1", "1", "1"}));
+        QCOMPARE(allTexts(dlg), (QStringList{"1,4", "340", "0,1", "0,1", "0,1", "0,00263", "1", "1", "1120",
+                                             "1", "1", "1", "1", "1", "1"}));
         // Nothing reaches the record before "Сохранить".
         QCOMPARE(record_.LCADR, 5);
         QCOMPARE(record_.Chuv[0], 9.0);
@@ -411,8 +413,8 @@ private slots:
         QCOMPARE(spin(dlg, "CSpinEdit4")->maximum(), 16383);   // nor can a user type one
         QVERIFY(dlg.LoadFromIni(file));
         // The refused keys keep what the dialog showed; the others are loaded.
-        QCOMPARE(allTexts(dlg), (QStringList{"1,400", "331,5", "0,500", "0,2", "0,1", "0,00263",
-                                             "3", "1", "1120", "1", "1,000", "12,5", "1", "1", "1"}));
+        QCOMPARE(allTexts(dlg), (QStringList{"1,400", "331,5", "0,500", "0,2", "0,1", "0,00263", "3", "1",
+                                             "1120", "1", "1,000", "12,5", "1", "1", "1"}));
         QCOMPARE(presenter.messages.size(), size_t{1});
         const QString text = QString::fromStdString(presenter.messages[0].text);
         for (const char* key : {"plotnost = -inf", "lmic1 = 0", "VOLT = nan", "Chuv2 = 0",
@@ -430,11 +432,11 @@ private slots:
     void readsAndUpdatesAFileWrittenOnWindows()
     {
         // Windows-1251 with CR LF; the first section and the comment are in Cyrillic.
-        const QByteArray head =
-            "; \xCA\xE0\xEB\xE8\xE1\xF0\xEE\xE2\xEA\xE0 \xB9" "2\r\n"
-            "[\xC7\xEE\xED\xE4]\r\n"
-            "\xCD\xEE\xEC\xE5\xF0=17\r\n"
-            "\r\n";
+        const QByteArray head = "; \xCA\xE0\xEB\xE8\xE1\xF0\xEE\xE2\xEA\xE0 \xB9"
+                                "2\r\n"
+                                "[\xC7\xEE\xED\xE4]\r\n"
+                                "\xCD\xEE\xEC\xE5\xF0=17\r\n"
+                                "\r\n";
         const QByteArray tail = "\r\n[Sav]\r\nplotnost=2,2\r\nextra=\xDF\r\n";
         const QByteArray ust = "[Ust]\r\nplotnost=1,4\r\nskorost = 331,5 \r\nChuv2=42,125\r\n";
         const QString file = path("windows.ini");

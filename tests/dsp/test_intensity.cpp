@@ -59,8 +59,8 @@ private:
 // Six channels, a time axis and the twelve result arrays, each exactly as long as needed so
 // that the address sanitizer sees any read or write past an end.
 struct ProbeRun {
-    explicit ProbeRun(int n) : N(n), samples(6, std::vector<double>(static_cast<size_t>(n))),
-                          time(static_cast<size_t>(n))
+    explicit ProbeRun(int n)
+        : N(n), samples(6, std::vector<double>(static_cast<size_t>(n))), time(static_cast<size_t>(n))
     {
         for (auto* group : {&I, &J, &K, &P}) {
             for (auto& axis : *group) {
@@ -92,7 +92,8 @@ struct ProbeRun {
             k[a] = K[a].data();
             p[a] = P[a].data();
         }
-        return ComputeIntensitySpectra(IntensityConstantsFrom(CurrentSettings(), TestSignalFlag()), windowItem, N, channels, time.data(), i, j, k, p);
+        return ComputeIntensitySpectra(IntensityConstantsFrom(CurrentSettings(), TestSignalFlag()),
+                                       windowItem, N, channels, time.data(), i, j, k, p);
     }
 
     int N;
@@ -175,8 +176,7 @@ struct SpectraCase {
     bool expectHanning;
 };
 
-class IntensitySpectraCases : public IntensityTest,
-                              public ::testing::WithParamInterface<SpectraCase> {};
+class IntensitySpectraCases : public IntensityTest, public ::testing::WithParamInterface<SpectraCase> {};
 
 // Every length from 4 to 40 (odd, prime, power of two): all twelve arrays against the
 // definition. The cases cover the two pressure factors, the two amplitude factors, and the
@@ -218,14 +218,15 @@ TEST_P(IntensitySpectraCases, MatchTheDefinitionAtEveryLength)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, IntensitySpectraCases,
-    ::testing::Values(SpectraCase{"periodic, file, no window", 1, false, 0, false},
-                      SpectraCase{"periodic, file, Hanning", 1, false, 2, true},
-                      SpectraCase{"periodic, test signal, Hanning", 1, true, 2, true},
-                      SpectraCase{"impulse, file, Hanning asked", 0, false, 2, false},
-                      SpectraCase{"impulse, test signal, no window", 0, true, 0, false}),
-    [](const ::testing::TestParamInfo<SpectraCase>& info) { return std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Cases, IntensitySpectraCases,
+                         ::testing::Values(SpectraCase{"periodic, file, no window", 1, false, 0, false},
+                                           SpectraCase{"periodic, file, Hanning", 1, false, 2, true},
+                                           SpectraCase{"periodic, test signal, Hanning", 1, true, 2, true},
+                                           SpectraCase{"impulse, file, Hanning asked", 0, false, 2, false},
+                                           SpectraCase{"impulse, test signal, no window", 0, true, 0, false}),
+                         [](const ::testing::TestParamInfo<SpectraCase>& info) {
+                             return std::to_string(info.index);
+                         });
 
 // A sine of A steps on bin m in both microphones of a pair, the second one leading by phi:
 // closed-form values with the file factor 0.1220703125 Pa per step, whatever VOLT says.
@@ -254,12 +255,14 @@ TEST_F(IntensityTest, SineOnABinGivesTheClosedFormValues)
     for (int a = 0; a < 3; ++a) {
         const size_t at = m;
         const double scale = p * p / (rho * c);
-        EXPECT_TRUE(Near("I", at, run.I[a][at], p * p * std::sin(phi[a]) / (4 * kPi * f * rho * dr), scale, 1e-12));
+        EXPECT_TRUE(
+            Near("I", at, run.I[a][at], p * p * std::sin(phi[a]) / (4 * kPi * f * rho * dr), scale, 1e-12));
         EXPECT_TRUE(Near("J", at, run.J[a][at], 0.0, scale, 1e-12));
         const double kineticScale = p * p / (16 * kPi * kPi * f * f * rho * dr * dr);
         EXPECT_TRUE(Near("K", at, run.K[a][at], 4 * kineticScale * std::pow(std::sin(phi[a] / 2), 2),
                          kineticScale, 1e-12));
-        EXPECT_TRUE(Near("P", at, run.P[a][at], 4 * p * p * std::pow(std::cos(phi[a] / 2), 2) / (16 * rho * c * c),
+        EXPECT_TRUE(Near("P", at, run.P[a][at],
+                         4 * p * p * std::pow(std::cos(phi[a] / 2), 2) / (16 * rho * c * c),
                          p * p / (rho * c * c), 1e-12));
     }
 }
@@ -341,8 +344,8 @@ struct Groups {
             k[a] = K[a].data();
             p[a] = P[a].data();
         }
-        return IntegrateBand(first, end, static_cast<int>(I[0].size()), df, i, j, k, p, bandI, bandJ,
-                             bandK, bandP, maxI, maxJ);
+        return IntegrateBand(first, end, static_cast<int>(I[0].size()), df, i, j, k, p, bandI, bandJ, bandK,
+                             bandP, maxI, maxJ);
     }
 
     std::array<std::vector<double>, 3> I, J, K, P;
@@ -372,7 +375,8 @@ TEST(IntegrateBand, IsTheSimpsonLikeSumOverTheBand)
                 }
                 // One bin: (2/3) Q df.
                 const double expected =
-                    df * (sum - (s[static_cast<size_t>(band.first)] + s[static_cast<size_t>(band.end - 1)]) / 6.0);
+                    df *
+                    (sum - (s[static_cast<size_t>(band.first)] + s[static_cast<size_t>(band.end - 1)]) / 6.0);
                 EXPECT_NEAR((*values[q])[static_cast<size_t>(a)], expected, 1e-13)
                     << "group " << q << " axis " << a << " band " << band.first << " .. " << band.end;
             }
@@ -477,30 +481,28 @@ TEST_P(HarmonicLines, SumWithTheirSigns)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, HarmonicLines,
-    ::testing::Values(
-        LineCase{"isolated positive line", {0, 0, 3, 0, 0, 0}, 3.0},
-        // Found on the magnitude: the two false +X/8 peaks beside a negative line are gone.
-        LineCase{"isolated negative line", {0, 0, -3, 0, 0, 0}, -3.0},
-        LineCase{"positive and negative lines", {0, 5, 0, 0, -2, 0, 0}, 3.0},
-        // A line spread over three bins by a Hanning window keeps its height and sign.
-        LineCase{"spread negative line", {0, -0.25, -1, -0.25, 0, 0}, -1.0},
-        // Largest magnitude 5: the threshold is 0.05, so 0.06 counts and 0.04 does not.
-        LineCase{"threshold with a loud line", {0, 5, 0, 0.06, 0, 0.04, 0, 0}, 5.06},
-        LineCase{"threshold below a negative loud line", {0, -5, 0, 0.06, 0, -0.04, 0, 0}, -4.94},
-        // Largest magnitude 0.05: the threshold is 0.0005, with no absolute floor.
-        LineCase{"quiet band", {0, 0.05, 0, 0.0008, 0, 0.0004, 0, 0}, 0.0508},
-        LineCase{"very quiet band", {0, 2e-9, 0, -1e-9, 0, 0}, 1e-9},
-        LineCase{"height equal to the threshold is not counted", {0, 1, 0, 0.01, 0, 0}, 1.0},
-        LineCase{"all zero", {0, 0, 0, 0, 0}, 0.0},
-        // Every bin of the band is examined, up to the last ones, and short bands too.
-        LineCase{"line one bin before the end", {0, 2, 0, 0, 7, 0}, 9.0},
-        LineCase{"line in the last bin", {0, 2, 0, 0, 0, 7}, 9.0},
-        LineCase{"line in the first bin", {6, 0, 0, 2, 0}, 8.0},
-        LineCase{"spread line in the first bin", {-1, -0.25, 0, 0}, -1.0},
-        LineCase{"three bins", {0, 1, 0}, 1.0},
-        LineCase{"two bins", {0, 1}, 1.0},
-        LineCase{"one bin", {4}, 4.0},
-        LineCase{"one negative bin", {-4}, -4.0}),
+    ::testing::Values(LineCase{"isolated positive line", {0, 0, 3, 0, 0, 0}, 3.0},
+                      // Found on the magnitude: the two false +X/8 peaks beside a negative line are gone.
+                      LineCase{"isolated negative line", {0, 0, -3, 0, 0, 0}, -3.0},
+                      LineCase{"positive and negative lines", {0, 5, 0, 0, -2, 0, 0}, 3.0},
+                      // A line spread over three bins by a Hanning window keeps its height and sign.
+                      LineCase{"spread negative line", {0, -0.25, -1, -0.25, 0, 0}, -1.0},
+                      // Largest magnitude 5: the threshold is 0.05, so 0.06 counts and 0.04 does not.
+                      LineCase{"threshold with a loud line", {0, 5, 0, 0.06, 0, 0.04, 0, 0}, 5.06},
+                      LineCase{
+                          "threshold below a negative loud line", {0, -5, 0, 0.06, 0, -0.04, 0, 0}, -4.94},
+                      // Largest magnitude 0.05: the threshold is 0.0005, with no absolute floor.
+                      LineCase{"quiet band", {0, 0.05, 0, 0.0008, 0, 0.0004, 0, 0}, 0.0508},
+                      LineCase{"very quiet band", {0, 2e-9, 0, -1e-9, 0, 0}, 1e-9},
+                      LineCase{"height equal to the threshold is not counted", {0, 1, 0, 0.01, 0, 0}, 1.0},
+                      LineCase{"all zero", {0, 0, 0, 0, 0}, 0.0},
+                      // Every bin of the band is examined, up to the last ones, and short bands too.
+                      LineCase{"line one bin before the end", {0, 2, 0, 0, 7, 0}, 9.0},
+                      LineCase{"line in the last bin", {0, 2, 0, 0, 0, 7}, 9.0},
+                      LineCase{"line in the first bin", {6, 0, 0, 2, 0}, 8.0},
+                      LineCase{"spread line in the first bin", {-1, -0.25, 0, 0}, -1.0},
+                      LineCase{"three bins", {0, 1, 0}, 1.0}, LineCase{"two bins", {0, 1}, 1.0},
+                      LineCase{"one bin", {4}, 4.0}, LineCase{"one negative bin", {-4}, -4.0}),
     [](const ::testing::TestParamInfo<LineCase>& info) { return std::to_string(info.index); });
 
 // A band of positive values goes through the detector unchanged, so the sum is the sum of
@@ -551,13 +553,12 @@ TEST(SumBandHarmonics, LineAtTheBandEdgesCounts)
         double expected;
     };
     const Band bands[] = {
-        {20, 30, 1.0},   // first bin
-        {10, 22, 1.0},   // second-to-last bin
-        {10, 21, 1.0},   // last bin
-        {19, 22, 1.0},   // three bins around the line
-        {20, 22, 1.0}, {19, 21, 1.0}, {20, 21, 1.0},
-        {21, 30, 0.0},   // just above the line
-        {10, 20, 0.0},   // just below it
+        {20, 30, 1.0},                                                // first bin
+        {10, 22, 1.0},                                                // second-to-last bin
+        {10, 21, 1.0},                                                // last bin
+        {19, 22, 1.0},                                                // three bins around the line
+        {20, 22, 1.0}, {19, 21, 1.0}, {20, 21, 1.0}, {21, 30, 0.0},   // just above the line
+        {10, 20, 0.0},                                                // just below it
     };
     for (const bool spread : {false, true}) {
         std::vector<double> spectrum(40, 0.0);
@@ -595,9 +596,11 @@ TEST(SumBandHarmonics, AdjacentBandsAddUpToTheWholeBand)
     const int end = 44;
     const double whole = SumOf(spectrum, first, end);
     // The vertex of the parabola through (a, b, c), centred on b: b + (c - a)^2 / (8 (2b - a - c)).
-    auto vertex = [](double a, double b, double c) { return b + (c - a) * (c - a) / (8.0 * (2.0 * b - a - c)); };
-    const double lines = 3.0 - 2.0 + vertex(0.0, 1.5, 1.5) + vertex(0.1, 1.0, 0.6) + vertex(0.0, 4.0, 2.0) - 1.0 +
-                         vertex(0.0, 0.5, 0.125);
+    auto vertex = [](double a, double b, double c) {
+        return b + (c - a) * (c - a) / (8.0 * (2.0 * b - a - c));
+    };
+    const double lines = 3.0 - 2.0 + vertex(0.0, 1.5, 1.5) + vertex(0.1, 1.0, 0.6) + vertex(0.0, 4.0, 2.0) -
+                         1.0 + vertex(0.0, 0.5, 0.125);
     EXPECT_NEAR(whole, lines, 1e-12);
     for (int split = first + 1; split < end; ++split) {
         const double lower = SumOf(spectrum, first, split);

@@ -17,8 +17,8 @@ std::vector<Peak> Detect(const std::vector<double>& data, double threshold, int 
                          bool finalBlock, int* status = nullptr)
 {
     PeakList list;
-    const int s = DetectPeaks(data.data(), static_cast<int>(data.size()), threshold, width, polarity,
-                              finalBlock, list);
+    const int s =
+        DetectPeaks(data.data(), static_cast<int>(data.size()), threshold, width, polarity, finalBlock, list);
     if (status != nullptr) {
         *status = s;
     }

@@ -13,8 +13,8 @@ TEST(ProbeLimits, BandAboveKdrOneOfTheWidestPairIsFlagged)
         double hi;
         bool flagged;
     };
-    for (const Case c : {Case{100.0, false}, Case{limit - 0.01, false}, Case{limit + 0.01, true},
-                         Case{500.0, true}}) {
+    for (const Case c :
+         {Case{100.0, false}, Case{limit - 0.01, false}, Case{limit + 0.01, true}, Case{500.0, true}}) {
         const ProbeLimitCheck check = CheckProbeLimits(c.hi, spacings, 340.0, 1.0, -1);
         EXPECT_EQ(check.aboveSpacingLimit, c.flagged) << c.hi;
         EXPECT_EQ(check.spacingLimitAxis, 1);
@@ -32,9 +32,9 @@ TEST(ProbeLimits, LowLineWithWindowWiderThanHanningIsFlagged)
         int bin;
         bool flagged;
     };
-    for (const Case c : {Case{1.0, 3, false}, Case{1.5, 3, false}, Case{1.36, 10, false},
-                         Case{3.77, 10, true}, Case{1.73, 19, true}, Case{3.77, 20, false},
-                         Case{3.77, -1, false}}) {
+    for (const Case c :
+         {Case{1.0, 3, false}, Case{1.5, 3, false}, Case{1.36, 10, false}, Case{3.77, 10, true},
+          Case{1.73, 19, true}, Case{3.77, 20, false}, Case{3.77, -1, false}}) {
         const ProbeLimitCheck check = CheckProbeLimits(50.0, spacings, 340.0, c.enbw, c.bin);
         EXPECT_EQ(check.wideWindowNearZero, c.flagged) << c.enbw << " " << c.bin;
         EXPECT_FALSE(check.aboveSpacingLimit);

@@ -163,7 +163,8 @@ void Synthesise(const ClosedFormSignal& s, size_t n, std::vector<double>& x, std
         } else if (m <= -period / 2) {
             m += period;
         }
-        const long double theta = 0.5L * kTwoPiL * static_cast<long double>(m) / static_cast<long double>(period);
+        const long double theta =
+            0.5L * kTwoPiL * static_cast<long double>(m) / static_cast<long double>(period);
         return LComplex(1.0L, std::cos(theta) / std::sin(theta));
     };
     for (const auto& tone : s.tones) {
@@ -210,18 +211,15 @@ TEST_P(RealDftSmall, MatchesNaiveLongDoubleSum)
     EXPECT_LT(e.relativeMax, 1e-12) << GetParam().lengthClass << " N=" << n;
 }
 
-INSTANTIATE_TEST_SUITE_P(LengthClasses, RealDftSmall,
-                         ::testing::Values(LengthCase{"single", 1}, LengthCase{"pair", 2},
-                                           LengthCase{"small prime", 7}, LengthCase{"mixed", 12},
-                                           LengthCase{"power of two", 16}, LengthCase{"mixed", 1000},
-                                           LengthCase{"mixed 7*11*13", 1001},
-                                           LengthCase{"largest direct prime * 2", 2 * 997},
-                                           LengthCase{"largest direct prime", 997},
-                                           LengthCase{"chirp-z 2*1009", 2018},
-                                           LengthCase{"chirp-z prime", 4099},
-                                           LengthCase{"chirp-z 3*1009", 3027},
-                                           LengthCase{"radix 8 then 2", 2 * 8 * 3}),
-                         [](const auto& info) { return "N" + std::to_string(info.param.n); });
+INSTANTIATE_TEST_SUITE_P(
+    LengthClasses, RealDftSmall,
+    ::testing::Values(LengthCase{"single", 1}, LengthCase{"pair", 2}, LengthCase{"small prime", 7},
+                      LengthCase{"mixed", 12}, LengthCase{"power of two", 16}, LengthCase{"mixed", 1000},
+                      LengthCase{"mixed 7*11*13", 1001}, LengthCase{"largest direct prime * 2", 2 * 997},
+                      LengthCase{"largest direct prime", 997}, LengthCase{"chirp-z 2*1009", 2018},
+                      LengthCase{"chirp-z prime", 4099}, LengthCase{"chirp-z 3*1009", 3027},
+                      LengthCase{"radix 8 then 2", 2 * 8 * 3}),
+    [](const auto& info) { return "N" + std::to_string(info.param.n); });
 
 // Every length up to 160 against the naive sum: odd, even, prime and composite lengths
 // each take their own path through the factorisation.
@@ -246,8 +244,8 @@ TEST(RealDft, EveryLengthUpTo160)
 // small and large primes.
 TEST(RealDft, TableOfLengthsUpTo8192)
 {
-    for (int n : {161, 243, 255, 256, 257, 509, 512, 997, 1009, 1024, 1155, 2047, 2048, 2049, 3125,
-                  4093, 4096, 4097, 6561, 7919, 8191, 8192}) {
+    for (int n : {161,  243,  255,  256,  257,  509,  512,  997,  1009, 1024, 1155,
+                  2047, 2048, 2049, 3125, 4093, 4096, 4097, 6561, 7919, 8191, 8192}) {
         const Errors e = AgainstNaiveSum(n, 2000 + n);
         EXPECT_LT(e.relativeRms, 1e-13) << "N=" << n;
         EXPECT_LT(e.relativeMax, 1e-12) << "N=" << n;
@@ -287,10 +285,12 @@ TEST_P(RealDftLarge, MatchesClosedFormLongDoubleTransform)
 {
     const size_t n = static_cast<size_t>(GetParam().n);
     ClosedFormSignal s;
-    s.tones = {{3.5, 1.0, 0.3}, {std::floor(n / 7.0) + 0.5, 0.25, -1.1}, {std::floor(n / 2.0) - 10.5, 0.5, 2.0}};
+    s.tones = {
+        {3.5, 1.0, 0.3}, {std::floor(n / 7.0) + 0.5, 0.25, -1.1}, {std::floor(n / 2.0) - 10.5, 0.5, 2.0}};
     std::mt19937_64 engine(n);
     for (int i = 0; i < 6; ++i) {
-        s.spikes.push_back({static_cast<size_t>(engine() % n), static_cast<double>(engine() % 1000) / 250.0 - 2.0});
+        s.spikes.push_back(
+            {static_cast<size_t>(engine() % n), static_cast<double>(engine() % 1000) / 250.0 - 2.0});
     }
     std::vector<double> x;
     std::vector<LComplex> ref;
@@ -358,8 +358,8 @@ TEST(RealDft, ResultIsHermitianWithRealEnds)
 // and given up while other threads run them: each call gets the transform of its own data.
 TEST(RealDft, ConcurrentCallsAreIndependent)
 {
-    const std::vector<int> lengths = {7 * 11 * 13, 2 * 17 * 19, 3 * 997, 2018, 13 * 13, 4096, 4099,
-                                      1000, 6, 31, 2 * kDftCachedPlans + 1};
+    const std::vector<int> lengths = {
+        7 * 11 * 13, 2 * 17 * 19, 3 * 997, 2018, 13 * 13, 4096, 4099, 1000, 6, 31, 2 * kDftCachedPlans + 1};
     std::vector<std::vector<LComplex>> refs;
     std::vector<std::vector<double>> inputs;
     for (size_t i = 0; i < lengths.size(); ++i) {

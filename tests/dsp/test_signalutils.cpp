@@ -199,18 +199,10 @@ TEST(FormatClockTime, Texts)
     const char saved = DecimalSeparator();
     SetDecimalSeparator(',');
     const ClockCase cases[] = {
-        {3725.5, false, "01:02:05"},
-        {3725.5, true, "01:02:05,50"},
-        {59.999, false, "00:00:59"},
-        {59.999, true, "00:01:00,00"},
-        {9.999, true, "00:00:10,00"},
-        {3599.996, true, "01:00:00,00"},
-        {0.0, true, "00:00:00,00"},
-        {0.0, false, "00:00:00"},
-        {5.25, true, "00:00:05,25"},
-        {360000.0, false, "100:00:00"},
-        {-61.5, false, "-00:01:01"},
-        {std::nan(""), false, "00:00:00"},
+        {3725.5, false, "01:02:05"},    {3725.5, true, "01:02:05,50"}, {59.999, false, "00:00:59"},
+        {59.999, true, "00:01:00,00"},  {9.999, true, "00:00:10,00"},  {3599.996, true, "01:00:00,00"},
+        {0.0, true, "00:00:00,00"},     {0.0, false, "00:00:00"},      {5.25, true, "00:00:05,25"},
+        {360000.0, false, "100:00:00"}, {-61.5, false, "-00:01:01"},   {std::nan(""), false, "00:00:00"},
     };
     for (const ClockCase& c : cases) {
         EXPECT_EQ(FormatClockTime(c.seconds, c.fraction), c.text) << c.seconds << " " << c.fraction;

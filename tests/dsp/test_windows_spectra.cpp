@@ -140,7 +140,8 @@ TEST_F(AmplitudeSpectra, SinusoidOnABinReadsItsAmplitudeWithAndWithoutHanning)
     const int m = 5;
     Fill(m, 0.0);
     const std::array<std::vector<double>, 6> before = channels_;
-    EXPECT_FALSE(ComputeAmplitudeSpectra(kN, kWindowItemNone, CurrentSettings().impuls == 1, 123.0, in_, out_));
+    EXPECT_FALSE(
+        ComputeAmplitudeSpectra(kN, kWindowItemNone, CurrentSettings().impuls == 1, 123.0, in_, out_));
     for (int k = 0; k < 6; ++k) {
         EXPECT_NEAR(spectra_[k][m], k + 1.0, 1e-12) << k;
         EXPECT_NEAR(spectra_[k][m + 1], 0.0, 1e-12) << k;

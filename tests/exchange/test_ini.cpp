@@ -8,41 +8,40 @@
 
 namespace {
 
-const std::string kWindowsFile =
-    "; calibration of probe \xB9" "3\r\n"   // "№3" in Windows-1251
-    "[\xCF\xF0\xEE\xE1\xE0]\r\n"                // "[Проба]"
-    "name=\xC7\xE0\xEB 1\r\n"                   // "Зал 1"
-    "\r\n"
-    "[Ust]\r\n"
-    "plotnost=1,4\r\n"
-    "LCADR=3\r\n"
-    "\r\n"
-    "[Other]\r\n"
-    "plotnost=9\r\n";
+const std::string kWindowsFile = "; calibration of probe \xB9"
+                                 "3\r\n"                        // "№3" in Windows-1251
+                                 "[\xCF\xF0\xEE\xE1\xE0]\r\n"   // "[Проба]"
+                                 "name=\xC7\xE0\xEB 1\r\n"      // "Зал 1"
+                                 "\r\n"
+                                 "[Ust]\r\n"
+                                 "plotnost=1,4\r\n"
+                                 "LCADR=3\r\n"
+                                 "\r\n"
+                                 "[Other]\r\n"
+                                 "plotnost=9\r\n";
 
-}  // namespace
+}   // namespace
 
 TEST(IniFile, ReadsValuesAsTheWindowsProfileRoutinesDo)
 {
-    const IniFile ini = IniFile::FromBytes(
-        "[ust]\n"
-        "  PLOTNOST  =  1,4  \n"
-        "; skorost=1\n"
-        "skorost=340\n"
-        "skorost=999\n"
-        "lmic1=\"  0,5 \"\n"
-        "lmic2='x'\n"
-        "lmic3=\"\n"
-        "VOLT=\n"
-        "no equals sign\n"
-        "[Ust]\n"
-        "Chuv1=second section is never read\n");
+    const IniFile ini = IniFile::FromBytes("[ust]\n"
+                                           "  PLOTNOST  =  1,4  \n"
+                                           "; skorost=1\n"
+                                           "skorost=340\n"
+                                           "skorost=999\n"
+                                           "lmic1=\"  0,5 \"\n"
+                                           "lmic2='x'\n"
+                                           "lmic3=\"\n"
+                                           "VOLT=\n"
+                                           "no equals sign\n"
+                                           "[Ust]\n"
+                                           "Chuv1=second section is never read\n");
     EXPECT_EQ(ini.ReadString("Ust", "plotnost"), "1,4");
-    EXPECT_EQ(ini.ReadString("Ust", "skorost"), "340");       // the first of two keys
-    EXPECT_EQ(ini.ReadString("Ust", "lmic1"), "  0,5 ");      // one pair of quotes removed
+    EXPECT_EQ(ini.ReadString("Ust", "skorost"), "340");    // the first of two keys
+    EXPECT_EQ(ini.ReadString("Ust", "lmic1"), "  0,5 ");   // one pair of quotes removed
     EXPECT_EQ(ini.ReadString("Ust", "lmic2"), "x");
-    EXPECT_EQ(ini.ReadString("Ust", "lmic3"), "\"");          // a lone quote is text
-    EXPECT_EQ(ini.ReadString("Ust", "VOLT"), "");             // present but empty: not missing
+    EXPECT_EQ(ini.ReadString("Ust", "lmic3"), "\"");   // a lone quote is text
+    EXPECT_EQ(ini.ReadString("Ust", "VOLT"), "");      // present but empty: not missing
     EXPECT_EQ(ini.ReadString("Ust", "Chuv1"), std::nullopt);
     EXPECT_EQ(ini.ReadString("Ust", "no equals sign"), std::nullopt);
     EXPECT_EQ(ini.ReadString("Sav", "plotnost"), std::nullopt);
@@ -56,10 +55,20 @@ TEST(IniFile, ReadIntegerFallsBackToTheDefaultForAnythingButA32BitInteger)
         int expected;
     };
     const Case cases[] = {
-        {"50", 50},           {" -7 ", -7},         {"+12", 12},          {"0x1F", 31},
-        {"$ff", 255},         {"2147483647", 2147483647},                 {"-2147483648", -2147483647 - 1},
-        {"2147483648", -1},   {"99999999999999999999", -1},               {"1,5", -1},
-        {"1e3", -1},          {"", -1},             {"-", -1},            {"0x", -1},
+        {"50", 50},
+        {" -7 ", -7},
+        {"+12", 12},
+        {"0x1F", 31},
+        {"$ff", 255},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"2147483648", -1},
+        {"99999999999999999999", -1},
+        {"1,5", -1},
+        {"1e3", -1},
+        {"", -1},
+        {"-", -1},
+        {"0x", -1},
         {"12abc", -1},
     };
     for (const Case& c : cases) {
@@ -77,18 +86,18 @@ TEST(IniFile, UpdatingASectionKeepsEveryOtherLineByteForByte)
     ini.WriteString("Ust", "plotnost", "1,2");
     ini.WriteString("Ust", "skorost", "340");   // new key: at the end of its own section
     ini.WriteInteger("Ust", "LCADR", 1);
-    EXPECT_EQ(ini.ToBytes(),
-              "; calibration of probe \xB9" "3\r\n"
-              "[\xCF\xF0\xEE\xE1\xE0]\r\n"
-              "name=\xC7\xE0\xEB 1\r\n"
-              "\r\n"
-              "[Ust]\r\n"
-              "plotnost=1,2\r\n"
-              "LCADR=1\r\n"
-              "skorost=340\r\n"
-              "\r\n"
-              "[Other]\r\n"
-              "plotnost=9\r\n");
+    EXPECT_EQ(ini.ToBytes(), "; calibration of probe \xB9"
+                             "3\r\n"
+                             "[\xCF\xF0\xEE\xE1\xE0]\r\n"
+                             "name=\xC7\xE0\xEB 1\r\n"
+                             "\r\n"
+                             "[Ust]\r\n"
+                             "plotnost=1,2\r\n"
+                             "LCADR=1\r\n"
+                             "skorost=340\r\n"
+                             "\r\n"
+                             "[Other]\r\n"
+                             "plotnost=9\r\n");
 }
 
 TEST(IniFile, AddsAMissingSectionAtTheEndInTheFilesOwnLineEnds)
@@ -102,8 +111,7 @@ TEST(IniFile, AddsAMissingSectionAtTheEndInTheFilesOwnLineEnds)
         {"new file: CR LF", "", "[Ust]\r\nVOLT=0,00263\r\n"},
         {"LF file", "[A]\nx=1\n", "[A]\nx=1\n\n[Ust]\nVOLT=0,00263\n"},
         {"no final line end", "[A]\r\nx=1", "[A]\r\nx=1\r\n\r\n[Ust]\r\nVOLT=0,00263\r\n"},
-        {"key into a last section without line end", "[Ust]\r\nx=1",
-         "[Ust]\r\nx=1\r\nVOLT=0,00263\r\n"},
+        {"key into a last section without line end", "[Ust]\r\nx=1", "[Ust]\r\nx=1\r\nVOLT=0,00263\r\n"},
     };
     for (const Case& c : cases) {
         IniFile ini = IniFile::FromBytes(c.before);
@@ -116,8 +124,8 @@ TEST(IniFile, AnyValueReadsBackAsWritten)
 {
     // Blanks and quotes at the ends survive by quoting; a line break could start a line of
     // its own (a forged key or section), so it is written as a blank.
-    const std::string values[] = {"1,4", "", " 1,4", "1,4 ", "\"q\"", "'q'", "a\"b", "=", "[Sav]",
-                                  "; not a comment", "кириллица"};
+    const std::string values[] = {
+        "1,4", "", " 1,4", "1,4 ", "\"q\"", "'q'", "a\"b", "=", "[Sav]", "; not a comment", "кириллица"};
     for (const std::string& v : values) {
         IniFile ini;
         ini.WriteString("Ust", "k", v);
@@ -147,7 +155,8 @@ TEST(IniFile, KeepsTheEncodingItWasReadIn)
     // New files are in the Windows code page, where a character it lacks cannot be kept.
     IniFile fresh;
     fresh.WriteString("Ust", "name", "Зал №1 €");
-    EXPECT_EQ(fresh.ToBytes(), "[Ust]\r\nname=\xC7\xE0\xEB \xB9" "1 \x88\r\n");
+    EXPECT_EQ(fresh.ToBytes(), "[Ust]\r\nname=\xC7\xE0\xEB \xB9"
+                               "1 \x88\r\n");
     fresh.WriteString("Ust", "name", "日本");
     EXPECT_EQ(fresh.ToBytes(), "[Ust]\r\nname=??\r\n");
 }
@@ -168,7 +177,7 @@ TEST(IniFile, Utf8CheckRejectsMalformedSequences)
     EXPECT_TRUE(IsValidUtf8("plain"));
     EXPECT_TRUE(IsValidUtf8("Зал \xF0\x9F\x98\x80"));
     const std::string bad[] = {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
-                               "\xD0", "\x80", "\xCF\xF0\xEE"};
+                               "\xD0",     "\x80",         "\xCF\xF0\xEE"};
     for (const std::string& b : bad)
         EXPECT_FALSE(IsValidUtf8(b));
 }

@@ -105,8 +105,7 @@ TEST_F(SpectrumValueTextTest, IntensityReadoutsNameTheQuantitiesAndTheirUnit)
     EXPECT_EQ(texts[2], QStringLiteral("df(Гц)= 1; Вт/м²: dIx= 0,0001; dJx= 3E-06; dIy= 0; "
                                        "dJy= 0; dIz= 0; dJz= 0;"));
     // A cursor past the last bin reads the last one; an empty range gives the headings only.
-    EXPECT_TRUE(IntensityReadoutTexts(f, curves, 0, 2, 9.0, 9.0)[0].startsWith(
-        QStringLiteral("f(Гц)= 2;")));
+    EXPECT_TRUE(IntensityReadoutTexts(f, curves, 0, 2, 9.0, 9.0)[0].startsWith(QStringLiteral("f(Гц)= 2;")));
     EXPECT_EQ(IntensityReadoutTexts(f, curves, 0, -1, 0.5, 1.2)[0], QStringLiteral("f(Гц)= "));
 }
 
@@ -129,11 +128,10 @@ TEST(BandLimitWarning, SpacingAndWindowNearBinZero)
         const char* part;   // nullptr: no warning
     };
     const Case cases[] = {
-        {5, 15, hanning, nullptr},
-        {5, 15, 1.0, nullptr},
-        {5, 150, hanning, "пары X"},       // above c / (2 pi dr)
-        {5, 15, flatTop, "отсчёте 10"},    // a wide window on a line near bin 0
-        {90, 100, flatTop, nullptr},       // the band's strongest bin is far from bin 0
+        {5, 15, hanning, nullptr},      {5, 15, 1.0, nullptr},
+        {5, 150, hanning, "пары X"},      // above c / (2 pi dr)
+        {5, 15, flatTop, "отсчёте 10"},   // a wide window on a line near bin 0
+        {90, 100, flatTop, nullptr},      // the band's strongest bin is far from bin 0
     };
     for (const Case& c : cases) {
         BandResult band;

@@ -53,13 +53,13 @@ IntensityResult sampleResult()
     return r;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(VectorAngles, FallbacksAndQuadrants)
 {
     const AngleCase cases[] = {
-        {{0, 0, 0}, 0.0, 90.0, 0.0},            // zero vector: alpha and beta fall back
-        {{0, -2, 0}, 2.0, 90.0, 0.0},           // x = 0: y * x is 0, which counts as positive
+        {{0, 0, 0}, 0.0, 90.0, 0.0},                // zero vector: alpha and beta fall back
+        {{0, -2, 0}, 2.0, 90.0, 0.0},               // x = 0: y * x is 0, which counts as positive
         {{-1, 1, 0}, std::sqrt(2.0), -45.0, 0.0},   // one-argument arc tangent, not 135
         {{1, 1, 0}, std::sqrt(2.0), 45.0, 0.0},
         {{-1, -1, 0}, std::sqrt(2.0), 45.0, 0.0},   // third quadrant folds onto the first
@@ -83,9 +83,9 @@ TEST(HalfWidth, MagnitudesKeepTheVectorOnItsChart)
     EXPECT_DOUBLE_EQ(LargestMagnitude({0.5, -0.25, std::nan("")}), 0.5);
     EXPECT_DOUBLE_EQ(LargestMagnitude({0.0, 0.0, 0.0}), 0.0);
 
-    EXPECT_DOUBLE_EQ(ChartHalfWidth(7.5, {3, 4, 0}), 7.5);       // impulse: 1.5 x largest
-    EXPECT_DOUBLE_EQ(ChartHalfWidth(-1.0, {-3, -1, -2}), 3.0);   // signed maximum widened
-    EXPECT_DOUBLE_EQ(ChartHalfWidth(1e-9, {2e-9, 0, 0}), 2e-9);  // tiny but real intensities
+    EXPECT_DOUBLE_EQ(ChartHalfWidth(7.5, {3, 4, 0}), 7.5);        // impulse: 1.5 x largest
+    EXPECT_DOUBLE_EQ(ChartHalfWidth(-1.0, {-3, -1, -2}), 3.0);    // signed maximum widened
+    EXPECT_DOUBLE_EQ(ChartHalfWidth(1e-9, {2e-9, 0, 0}), 2e-9);   // tiny but real intensities
     const double zeroWidth = ChartHalfWidth(0.0, {0, 0, 0});
     EXPECT_GT(zeroWidth, 0.0);
     EXPECT_TRUE(std::isfinite(zeroWidth));

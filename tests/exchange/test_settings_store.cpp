@@ -66,7 +66,7 @@ void PrintTo(const ForeignStore& c, std::ostream* os)
 
 class ForeignStoreFile : public SettingsStoreFile, public testing::WithParamInterface<ForeignStore> {};
 
-}  // namespace
+}   // namespace
 
 // Every case puts a hostile value under LCADR and NULL_ADC; both must come back as defaults.
 TEST_P(ForeignStoreFile, LoadsWithDefaultsInPlaceOfWhatItCannotRead)
@@ -93,8 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
         ForeignStore{"SerialisedStringOfFourGigabytes",
                      "[Mag]\nLCADR=@Variant(\\0\\0\\0\\n\\xff\\xff\\xff\\xfe)\n"
                      "NULL_ADC=@ByteArray(\\xff\\xff\\xff\\xff)\n[Sav]\nVOLT=@Rect(1 2 3 4)\n"},
-        ForeignStore{"ListsAndWords",
-                     "[Mag]\nLCADR=1, 2\nNULL_ADC=\"abc\"\n[Sav]\nVOLT=0,5\n"},
+        ForeignStore{"ListsAndWords", "[Mag]\nLCADR=1, 2\nNULL_ADC=\"abc\"\n[Sav]\nVOLT=0,5\n"},
         ForeignStore{"NotTextAtAll", std::string("\xff\xfe[\0M\0a\0g\0]\0\n\0LCADR=7\n", 21)},
         ForeignStore{"FarTooLarge", "[Mag]\nLCADR=7\nNULL_ADC=7\n" + std::string(2 << 20, ';')}));
 
@@ -120,7 +119,7 @@ TEST_F(SettingsStoreFile, ReadsWhatTheToolkitsOwnFormatWroteAndWritesItBackReada
     EXPECT_EQ(s.skorost, 330.0);
 
     s.VOLT = 0.1 + 0.2;   // a double that needs all its digits
-    s.NULL_ADC = 0;   // the lowest code the recording format has
+    s.NULL_ADC = 0;       // the lowest code the recording format has
     SaveSettingsDialogKeys(s);
     SaveMainCloseSettings(s);
     Settings again;
@@ -155,7 +154,7 @@ std::string manyKeys()
     return keys;
 }
 
-}  // namespace
+}   // namespace
 
 // Loading and saving as the batch tool does (no start-up): the file stays as it was, byte for
 // byte, and the load says why it read nothing. At start-up the file is renamed aside instead,
@@ -237,7 +236,8 @@ TEST_F(SettingsStoreFile, ImpossibleConstantsAreRefusedOneByOneAndNamed)
     EXPECT_EQ(s.LCADR, 3);   // the keys around them read as ever
 
     const std::string message = StoreStartMessage(std::nullopt, report);
-    EXPECT_NE(message.find("VOLT, NULL_ADC, plotnost, skorost, lmic2, lmic3, Chuv1, Chuv3"), std::string::npos)
+    EXPECT_NE(message.find("VOLT, NULL_ADC, plotnost, skorost, lmic2, lmic3, Chuv1, Chuv3"),
+              std::string::npos)
         << message;
     EXPECT_EQ(StoreStartMessage(std::nullopt, StoreLoadReport{}), "");
 }
@@ -260,8 +260,8 @@ TEST_F(SettingsStoreFile, SensitivitiesStayWithTheirChannelsThroughOrderChanges)
     Settings s = DefaultSettings();
     s.Chuv = {10, 20, 30, 40, 50, 60};
     SaveSettingsDialogKeys(s);
-    const std::array<std::array<int32_t, 6>, 4> orders{{
-        {1, 0, 2, 3, 4, 5}, {4, 5, 2, 3, 0, 1}, {2, 0, 1, 5, 3, 4}, {0, 1, 2, 3, 4, 5}}};
+    const std::array<std::array<int32_t, 6>, 4> orders{
+        {{1, 0, 2, 3, 4, 5}, {4, 5, 2, 3, 0, 1}, {2, 0, 1, 5, 3, 4}, {0, 1, 2, 3, 4, 5}}};
     for (const auto& order : orders) {
         s.Chs = order;
         SaveChannelOrderKeys(s);

@@ -75,4 +75,4 @@ private:
     size_t pos_ = 0;
 };
 
-}  // namespace fuzz
+}   // namespace fuzz

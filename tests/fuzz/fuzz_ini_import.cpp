@@ -14,9 +14,8 @@
 #include <vector>
 
 namespace {
-const char* const kKeys[] = {"plotnost", "skorost", "VOLT",  "lmic1",   "lmic2",    "lmic3",
-                             "Chuv1",    "Chuv2",   "Chuv3", "Chuv4",   "Chuv5",    "Chuv6",
-                             "LCADR",    "prorezM", "NULL_ADC"};
+const char* const kKeys[] = {"plotnost", "skorost", "VOLT",  "lmic1", "lmic2", "lmic3",   "Chuv1",   "Chuv2",
+                             "Chuv3",    "Chuv4",   "Chuv5", "Chuv6", "LCADR", "prorezM", "NULL_ADC"};
 const char* const kSections[] = {"Ust", "ust", "UST", "Sav"};
 
 std::string flipCase(std::string name)
@@ -41,11 +40,11 @@ bool printableAscii(const std::string& s)
 
 struct Written {
     std::string key;
-    std::string text;        // expected ReadString
+    std::string text;   // expected ReadString
     bool integer = false;
-    int32_t value = 0;       // expected ReadInteger when integer
+    int32_t value = 0;   // expected ReadInteger when integer
 };
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -82,7 +82,7 @@ void checkFrame(int count, const std::vector<double>& time,
                 std::abort();
     }
 }
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

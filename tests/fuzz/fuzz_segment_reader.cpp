@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     TReadWriteMyFile file(path);
     if (file.OpenForReading())
-        std::abort();   // the harness wrote the file: it must open
+        std::abort();                          // the harness wrote the file: it must open
     const uint8_t mode = control.Next() % 3;   // 0 header then body, 1 whole, 2 header alone
     if (mode == 2) {
         SegmentHeader header;
@@ -34,8 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (!file.ReadSegment(segment)) {
             // Nothing is allocated that the file does not hold.
             const auto n = static_cast<size_t>(segment.sampleCount);
-            if (segment.sampleCount < 2 || SegmentFileBytes(segment.sampleCount) >
-                                               static_cast<int64_t>(input.file.size()))
+            if (segment.sampleCount < 2 ||
+                SegmentFileBytes(segment.sampleCount) > static_cast<int64_t>(input.file.size()))
                 std::abort();
             for (const auto& c : segment.channels)
                 if (c.size() != n)

@@ -43,8 +43,7 @@ bool same(double a, double b)
     return a == b || (std::isnan(a) && std::isnan(b));
 }
 
-template <typename Array>
-bool sameArray(const Array& a, const Array& b)
+template <typename Array> bool sameArray(const Array& a, const Array& b)
 {
     for (size_t i = 0; i < a.size(); ++i)
         if (!same(static_cast<double>(a[i]), static_cast<double>(b[i])))
@@ -55,16 +54,16 @@ bool sameArray(const Array& a, const Array& b)
 // Every field the store keeps.
 bool sameStored(const Settings& a, const Settings& b)
 {
-    return a.Chs == b.Chs && a.LCADR == b.LCADR && a.PA_OR_VOLT == b.PA_OR_VOLT
-        && a.S_PA_OR_VOLT == b.S_PA_OR_VOLT && same(a.VOLT, b.VOLT) && a.NULL_ADC == b.NULL_ADC
-        && a.G_Auto == b.G_Auto && sameArray(a.G_Max, b.G_Max) && sameArray(a.G_Min, b.G_Min)
-        && a.G_Setka == b.G_Setka && a.G_Color == b.G_Color && a.G_Tol == b.G_Tol && a.G_Vis == b.G_Vis
-        && a.Fmin == b.Fmin && a.Fmax == b.Fmax && a.FOrder == b.FOrder && same(a.plotnost, b.plotnost)
-        && same(a.skorost, b.skorost) && sameArray(a.lmic, b.lmic) && sameArray(a.Chuv, b.Chuv)
-        && a.type_sig == b.type_sig && a.freq_sig == b.freq_sig && a.ampl_sig == b.ampl_sig
-        && a.FI_Z == b.FI_Z && a.FI_X == b.FI_X && a.ampl_noise_sig == b.ampl_noise_sig
-        && a.freq_ocifr == b.freq_ocifr && a.dlit == b.dlit && a.S_Fmin == b.S_Fmin
-        && a.S_Fmax == b.S_Fmax && a.prorezM == b.prorezM && a.zader == b.zader && a.impuls == b.impuls;
+    return a.Chs == b.Chs && a.LCADR == b.LCADR && a.PA_OR_VOLT == b.PA_OR_VOLT &&
+           a.S_PA_OR_VOLT == b.S_PA_OR_VOLT && same(a.VOLT, b.VOLT) && a.NULL_ADC == b.NULL_ADC &&
+           a.G_Auto == b.G_Auto && sameArray(a.G_Max, b.G_Max) && sameArray(a.G_Min, b.G_Min) &&
+           a.G_Setka == b.G_Setka && a.G_Color == b.G_Color && a.G_Tol == b.G_Tol && a.G_Vis == b.G_Vis &&
+           a.Fmin == b.Fmin && a.Fmax == b.Fmax && a.FOrder == b.FOrder && same(a.plotnost, b.plotnost) &&
+           same(a.skorost, b.skorost) && sameArray(a.lmic, b.lmic) && sameArray(a.Chuv, b.Chuv) &&
+           a.type_sig == b.type_sig && a.freq_sig == b.freq_sig && a.ampl_sig == b.ampl_sig &&
+           a.FI_Z == b.FI_Z && a.FI_X == b.FI_X && a.ampl_noise_sig == b.ampl_noise_sig &&
+           a.freq_ocifr == b.freq_ocifr && a.dlit == b.dlit && a.S_Fmin == b.S_Fmin && a.S_Fmax == b.S_Fmax &&
+           a.prorezM == b.prorezM && a.zader == b.zader && a.impuls == b.impuls;
 }
 
 // What every loaded record must be, whatever the file held.
@@ -73,7 +72,8 @@ void checkRecord(const Settings& s)
     check(s.impuls == 0 || s.impuls == 1, "impuls neither 0 nor 1");
     std::array<bool, 6> seen{};
     for (const int32_t channel : s.Chs) {
-        check(channel >= 0 && channel < 6 && !seen[static_cast<size_t>(channel)], "channel order not a permutation");
+        check(channel >= 0 && channel < 6 && !seen[static_cast<size_t>(channel)],
+              "channel order not a permutation");
         seen[static_cast<size_t>(channel)] = true;
     }
     Settings copy = s;
@@ -100,7 +100,7 @@ std::string newStore(const uint8_t* data, size_t size)
     return path;
 }
 
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

@@ -36,8 +36,13 @@ const std::vector<Bytes> kRawScripts = {
 Bytes rawConstants(int32_t nullAdc, uint8_t takeAs, uint16_t permutation)
 {
     const auto raw = static_cast<uint32_t>(nullAdc);
-    return {static_cast<uint8_t>(raw), static_cast<uint8_t>(raw >> 8), static_cast<uint8_t>(raw >> 16),
-            static_cast<uint8_t>(raw >> 24), takeAs, 0, static_cast<uint8_t>(permutation),
+    return {static_cast<uint8_t>(raw),
+            static_cast<uint8_t>(raw >> 8),
+            static_cast<uint8_t>(raw >> 16),
+            static_cast<uint8_t>(raw >> 24),
+            takeAs,
+            0,
+            static_cast<uint8_t>(permutation),
             static_cast<uint8_t>(permutation >> 8)};
 }
 
@@ -127,7 +132,8 @@ void rawSeeds(const fs::path& dir)
     const Bytes defaults = rawConstants(1120, 1, 0);
     for (const auto& [name, bytes] : files)
         for (size_t s = 0; s < kRawScripts.size(); ++s)
-            write(dir, name + "-" + std::to_string(s), withTrailer(withConstants(defaults, bytes), kRawScripts[s]));
+            write(dir, name + "-" + std::to_string(s),
+                  withTrailer(withConstants(defaults, bytes), kRawScripts[s]));
     Bytes notAPermutation = rawConstants(1120, 1, 0);
     notAPermutation[5] = 0x80;   // Chs all 0
     const std::pair<const char*, Bytes> constantSeeds[] = {
@@ -140,7 +146,8 @@ void rawSeeds(const fs::path& dir)
         {"map-not-a-permutation", notAPermutation},
     };
     for (const auto& [name, constants] : constantSeeds)
-        write(dir, std::string("good-") + name, withTrailer(withConstants(constants, files[0].second), kRawScripts[0]));
+        write(dir, std::string("good-") + name,
+              withTrailer(withConstants(constants, files[0].second), kRawScripts[0]));
 }
 
 void patchDouble(Bytes& bytes, size_t offset, double value)
@@ -220,8 +227,9 @@ void audioSeeds(const fs::path& dir)
         const std::string name = "format-" + std::to_string(index++);
         write(dir, name + "-whole", withTrailer(bytes, {0, 1, 2, 3, 4, 5, 0, 12}));
         write(dir, name + "-shuffled", withTrailer(bytes, {6, 5, 4, 3, 2, 1, 3, 200}));
-        write(dir, name + "-cut", withTrailer(Bytes(bytes.begin(), bytes.begin() + bytes.size() / 2),
-                                              {0, 1, 2, 3, 4, 5, 10, 100}));
+        write(
+            dir, name + "-cut",
+            withTrailer(Bytes(bytes.begin(), bytes.begin() + bytes.size() / 2), {0, 1, 2, 3, 4, 5, 10, 100}));
     }
 }
 
@@ -266,7 +274,7 @@ void settingsSeeds(const fs::path& dir)
                "[Sav]\nimpuls=@Size(1 2)\nVOLT=@Rect(1 2 3 4)\nskorost=1e400\n"
                "[Chs]\nChs1=-1\nChs%32=%5B\n"));
 }
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -275,9 +283,11 @@ int main(int argc, char** argv)
         return 2;
     }
     const fs::path out = argv[1];
-    const std::pair<const char*, void (*)(const fs::path&)> targets[] = {
-        {"raw", rawSeeds},   {"segment", segmentSeeds},   {"ini", iniSeeds},
-        {"audio", audioSeeds}, {"settings", settingsSeeds}};
+    const std::pair<const char*, void (*)(const fs::path&)> targets[] = {{"raw", rawSeeds},
+                                                                         {"segment", segmentSeeds},
+                                                                         {"ini", iniSeeds},
+                                                                         {"audio", audioSeeds},
+                                                                         {"settings", settingsSeeds}};
     for (const auto& [name, make] : targets) {
         fs::create_directories(out / name);
         make(out / name);

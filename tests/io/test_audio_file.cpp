@@ -41,7 +41,8 @@ void WriteRecording(const std::string& path, int format, int channels, int64_t f
             frame[static_cast<size_t>(c)] = Sample(c, j);
             codes[static_cast<size_t>(c)] = static_cast<int>(std::lround(Sample(c, j) * 2147483648.0));
         }
-        ASSERT_EQ(floating ? sf_writef_double(file, frame.data(), 1) : sf_writef_int(file, codes.data(), 1), 1);
+        ASSERT_EQ(floating ? sf_writef_double(file, frame.data(), 1) : sf_writef_int(file, codes.data(), 1),
+                  1);
     }
     sf_close(file);
 }
@@ -83,22 +84,23 @@ TEST_P(AudioFormats, SixChannelsReadAsVoltsWithTheirRateAndTime)
     EXPECT_DOUBLE_EQ(segment.time[999], 999.0 / 44100);
     for (int m = 0; m < 6; ++m)
         for (int64_t j = 0; j < 1000; j += 37)
-            EXPECT_NEAR(segment.channels[m][static_cast<size_t>(j)], 2.5 * Sample(map[m], 500 + j), 2.5 * c.tolerance)
+            EXPECT_NEAR(segment.channels[m][static_cast<size_t>(j)], 2.5 * Sample(map[m], 500 + j),
+                        2.5 * c.tolerance)
                 << c.name << " microphone " << m << " frame " << j;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, AudioFormats,
-    testing::Values(FormatCase{"wav16", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1.0 / 32768},
-                    FormatCase{"wav24", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 1.0 / 8388608},
-                    FormatCase{"wavfloat", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1e-7},
-                    FormatCase{"wav64", SF_FORMAT_WAV | SF_FORMAT_DOUBLE, 1e-15},
-                    FormatCase{"w64", SF_FORMAT_W64 | SF_FORMAT_PCM_24, 1.0 / 8388608},
-                    FormatCase{"rf64", SF_FORMAT_RF64 | SF_FORMAT_PCM_32, 1.0 / 2147483648.0},
-                    FormatCase{"flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 1.0 / 8388608},
-                    FormatCase{"caf", SF_FORMAT_CAF | SF_FORMAT_FLOAT, 1e-7},
-                    FormatCase{"aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 1.0 / 32768}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Formats, AudioFormats,
+                         testing::Values(FormatCase{"wav16", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1.0 / 32768},
+                                         FormatCase{"wav24", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 1.0 / 8388608},
+                                         FormatCase{"wavfloat", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1e-7},
+                                         FormatCase{"wav64", SF_FORMAT_WAV | SF_FORMAT_DOUBLE, 1e-15},
+                                         FormatCase{"w64", SF_FORMAT_W64 | SF_FORMAT_PCM_24, 1.0 / 8388608},
+                                         FormatCase{"rf64", SF_FORMAT_RF64 | SF_FORMAT_PCM_32,
+                                                    1.0 / 2147483648.0},
+                                         FormatCase{"flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 1.0 / 8388608},
+                                         FormatCase{"caf", SF_FORMAT_CAF | SF_FORMAT_FLOAT, 1e-7},
+                                         FormatCase{"aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 1.0 / 32768}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AudioFile, FewerThanSixChannelsAreRefusedWithTheirCount)
 {
@@ -119,9 +121,12 @@ TEST(AudioFile, BadMapsStretchesAndInputsAreRefused)
     const std::string path = scratch.Path("six.wav");
     WriteRecording(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 6, 100);
     Segment segment;
-    EXPECT_EQ(ReadAudioStretch(path, {0, 1, 2, 3, 4, 6}, 0, 10, 1.0, segment).status, AudioStatus::BadChannelMap);
-    EXPECT_EQ(ReadAudioStretch(path, {0, 1, 2, 3, 4, 4}, 0, 10, 1.0, segment).status, AudioStatus::BadChannelMap);
-    EXPECT_EQ(ReadAudioStretch(path, {-1, 1, 2, 3, 4, 5}, 0, 10, 1.0, segment).status, AudioStatus::BadChannelMap);
+    EXPECT_EQ(ReadAudioStretch(path, {0, 1, 2, 3, 4, 6}, 0, 10, 1.0, segment).status,
+              AudioStatus::BadChannelMap);
+    EXPECT_EQ(ReadAudioStretch(path, {0, 1, 2, 3, 4, 4}, 0, 10, 1.0, segment).status,
+              AudioStatus::BadChannelMap);
+    EXPECT_EQ(ReadAudioStretch(path, {-1, 1, 2, 3, 4, 5}, 0, 10, 1.0, segment).status,
+              AudioStatus::BadChannelMap);
     EXPECT_EQ(ReadAudioStretch(path, kIdentity, 100, 10, 1.0, segment).status, AudioStatus::BadStretch);
     EXPECT_EQ(ReadAudioStretch(path, kIdentity, -1, 10, 1.0, segment).status, AudioStatus::BadStretch);
     EXPECT_EQ(ReadAudioStretch(path, kIdentity, 0, 0, 1.0, segment).status, AudioStatus::BadStretch);

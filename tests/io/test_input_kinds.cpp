@@ -69,39 +69,40 @@ TEST_P(NonRegularInput, IsRefusedAtOnceWithItsReason)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, NonRegularInput,
-    testing::Values(
-        InputCase{"Folder",
-                  [](const ScratchDir& scratch, const std::string& extension) {
-                      const std::string path = scratch.Path("folder" + extension);
-                      fs::create_directory(path);
-                      return path;
-                  },
-                  std::error_code(EISDIR, std::generic_category())},
-        // Opened for reading in the ordinary way, this waits for a writer that never comes.
-        InputCase{"NamedPipe",
-                  [](const ScratchDir& scratch, const std::string& extension) {
-                      const std::string path = scratch.Path("pipe" + extension);
-                      ::mkfifo(path.c_str(), 0600);
-                      return path;
-                  },
-                  MakeErrorCode(FileKindError::NamedPipe)},
-        // Refused from its name alone: a device is never opened.
-        InputCase{"Device", [](const ScratchDir&, const std::string&) { return std::string("/dev/zero"); },
-                  MakeErrorCode(FileKindError::Device)},
-        InputCase{"Socket",
-                  [](const ScratchDir& scratch, const std::string& extension) {
-                      const std::string path = scratch.Path("socket" + extension);
-                      sockaddr_un address{};
-                      address.sun_family = AF_UNIX;
-                      if (path.size() >= sizeof address.sun_path)
-                          return std::string();
-                      std::strcpy(address.sun_path, path.c_str());
-                      const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-                      const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-                      ::close(fd);
-                      return bound ? path : std::string();
-                  },
-                  MakeErrorCode(FileKindError::Socket)}),
+    testing::Values(InputCase{"Folder",
+                              [](const ScratchDir& scratch, const std::string& extension) {
+                                  const std::string path = scratch.Path("folder" + extension);
+                                  fs::create_directory(path);
+                                  return path;
+                              },
+                              std::error_code(EISDIR, std::generic_category())},
+                    // Opened for reading in the ordinary way, this waits for a writer that never comes.
+                    InputCase{"NamedPipe",
+                              [](const ScratchDir& scratch, const std::string& extension) {
+                                  const std::string path = scratch.Path("pipe" + extension);
+                                  ::mkfifo(path.c_str(), 0600);
+                                  return path;
+                              },
+                              MakeErrorCode(FileKindError::NamedPipe)},
+                    // Refused from its name alone: a device is never opened.
+                    InputCase{"Device",
+                              [](const ScratchDir&, const std::string&) { return std::string("/dev/zero"); },
+                              MakeErrorCode(FileKindError::Device)},
+                    InputCase{"Socket",
+                              [](const ScratchDir& scratch, const std::string& extension) {
+                                  const std::string path = scratch.Path("socket" + extension);
+                                  sockaddr_un address{};
+                                  address.sun_family = AF_UNIX;
+                                  if (path.size() >= sizeof address.sun_path)
+                                      return std::string();
+                                  std::strcpy(address.sun_path, path.c_str());
+                                  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+                                  const bool bound =
+                                      ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+                                  ::close(fd);
+                                  return bound ? path : std::string();
+                              },
+                              MakeErrorCode(FileKindError::Socket)}),
     [](const testing::TestParamInfo<InputCase>& info) { return std::string(info.param.name); });
 
 // Makes every read(2) and pread(2) of this process fail with EIO from now on, as a failing
@@ -203,4 +204,4 @@ TEST(FailingDisk, ReadErrorsAreTheReadersFailureWithTheSystemsReason)
     });
     EXPECT_EQ(segment, "failed\n" + eio + "\nGetLastError|" + eio + "\n");
 }
-}  // namespace
+}   // namespace

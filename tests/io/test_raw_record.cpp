@@ -60,7 +60,8 @@ TEST_P(SpikeSuppression, ReplacesOnlyWhatTheRuleSays)
 INSTANTIATE_TEST_SUITE_P(
     Cases, SpikeSuppression,
     testing::Values(
-        SpikeCase{"first of a pair replaced, last pair untouched", {10, 30, 7, 7, 1, 50}, {10, 10, 7, 7, 1, 50}},
+        SpikeCase{
+            "first of a pair replaced, last pair untouched", {10, 30, 7, 7, 1, 50}, {10, 10, 7, 7, 1, 50}},
         SpikeCase{"division by zero skipped", {0, 5, 1, 1, 1, 1}, {0, 5, 1, 1, 1, 1}},
         SpikeCase{"zero divisor in the first test", {5, 0, 1, 1}, {5, 0, 1, 1}},
         SpikeCase{"second of a pair replaced", {1, 100, 1, 1}, {1, 1, 1, 1}},
@@ -68,7 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
         SpikeCase{"exactly twice is kept", {20, 10, 10, 20, 1, 1}, {20, 10, 10, 20, 1, 1}},
         SpikeCase{"fewer than four samples", {100, 1, 3}, {100, 1, 3}},
         SpikeCase{"odd count: the lone last sample is never seen", {30, 10, 1, 1, 99}, {10, 10, 1, 1, 99}},
-        SpikeCase{"pairs only, never across pairs", {1, 1, 100, 100, 1, 1, 5, 5}, {1, 1, 100, 100, 1, 1, 5, 5}}),
+        SpikeCase{
+            "pairs only, never across pairs", {1, 1, 100, 100, 1, 1, 5, 5}, {1, 1, 100, 100, 1, 1, 5, 5}}),
     [](const testing::TestParamInfo<SpikeCase>& info) { return "case" + std::to_string(info.index); });
 
 // The rule as written, with its divisions, for comparison at every length.

@@ -119,12 +119,15 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"day wrap", {5, 23, 59, 50}, {6, 0, 0, 10}, 20 * 50, 0, 0, 0, 20, 50},
         HeaderCase{"hours minutes seconds", {5, 10, 0, 0}, {5, 11, 1, 1}, 3661 * 3 + 2, 0, 1, 1, 1, 3},
         HeaderCase{"a whole day less a second", {5, 0, 0, 0}, {5, 23, 59, 59}, 86399, 0, 23, 59, 59, 1},
-        HeaderCase{"end two days on: fallback rate", {5, 10, 0, 0}, {7, 10, 0, 5}, 2 * 40590 + 1, 0, 0, 0, 2, 40590},
+        HeaderCase{
+            "end two days on: fallback rate", {5, 10, 0, 0}, {7, 10, 0, 5}, 2 * 40590 + 1, 0, 0, 0, 2, 40590},
         HeaderCase{"hour out of range: fallback", {5, 24, 0, 0}, {5, 24, 0, 9}, 40590, 0, 0, 0, 1, 40590},
-        HeaderCase{"month wrap counts as unusable", {31, 23, 59, 59}, {1, 0, 0, 1}, 40590 * 3, 0, 0, 0, 3, 40590},
+        HeaderCase{
+            "month wrap counts as unusable", {31, 23, 59, 59}, {1, 0, 0, 1}, 40590 * 3, 0, 0, 0, 3, 40590},
         HeaderCase{"end before start on one day", {5, 10, 0, 0}, {5, 9, 59, 59}, 100, 2, 0, 0, 0, 0},
         HeaderCase{"equal stamps", {5, 10, 0, 0}, {5, 10, 0, 0}, 100, 2, 0, 0, 0, 0},
-        HeaderCase{"contradiction wins over unusable stamps", {40, 10, 0, 0}, {40, 9, 0, 0}, 100, 2, 0, 0, 0, 0}),
+        HeaderCase{
+            "contradiction wins over unusable stamps", {40, 10, 0, 0}, {40, 9, 0, 0}, 100, 2, 0, 0, 0, 0}),
     [](const testing::TestParamInfo<HeaderCase>& info) { return "case" + std::to_string(info.index); });
 
 TEST_F(RawReaderTest, ContradictoryStampsRefuseTheFileWithMessageAndCode)
@@ -245,12 +248,21 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"stamps and a partial record", std::vector<uint8_t>(23, 5), kIdentity, kTooShort},
         RefusalCase{"unusable stamps, under a second at the fallback rate",
                     StampedFile({5, 10, 0, 0}, {8, 10, 0, 1}, 40589), kIdentity, kZeroDuration},
-        RefusalCase{"fewer records than seconds", StampedFile({5, 10, 0, 0}, {5, 10, 1, 40}, 99), kIdentity, kZeroRate},
-        RefusalCase{"two slots on one channel", StampedFile({5, 10, 0, 0}, {5, 10, 0, 1}, 10), {0, 1, 2, 3, 4, 4}, kBadMap},
-        RefusalCase{"channel number out of range", StampedFile({5, 10, 0, 0}, {5, 10, 0, 1}, 10), {0, 1, 2, 3, 4, 6}, kBadMap},
+        RefusalCase{"fewer records than seconds", StampedFile({5, 10, 0, 0}, {5, 10, 1, 40}, 99), kIdentity,
+                    kZeroRate},
+        RefusalCase{"two slots on one channel",
+                    StampedFile({5, 10, 0, 0}, {5, 10, 0, 1}, 10),
+                    {0, 1, 2, 3, 4, 4},
+                    kBadMap},
+        RefusalCase{"channel number out of range",
+                    StampedFile({5, 10, 0, 0}, {5, 10, 0, 1}, 10),
+                    {0, 1, 2, 3, 4, 6},
+                    kBadMap},
         // An ADC zero that is not one of the 14-bit codes; the lowest would overflow the decoding.
-        RefusalCase{"zero below the codes", StampedFile({5, 10, 0, 0}, {5, 10, 0, 1}, 10), kIdentity, BadZero(-1), -1},
-        RefusalCase{"zero above the codes", StampedFile({5, 10, 0, 0}, {5, 10, 0, 1}, 10), kIdentity, BadZero(16384), 16384},
+        RefusalCase{"zero below the codes", StampedFile({5, 10, 0, 0}, {5, 10, 0, 1}, 10), kIdentity,
+                    BadZero(-1), -1},
+        RefusalCase{"zero above the codes", StampedFile({5, 10, 0, 0}, {5, 10, 0, 1}, 10), kIdentity,
+                    BadZero(16384), 16384},
         RefusalCase{"lowest 32-bit zero", StampedFile({5, 10, 0, 0}, {5, 10, 0, 1}, 10), kIdentity,
                     BadZero(INT32_MIN), INT32_MIN},
         RefusalCase{"highest 32-bit zero", StampedFile({5, 10, 0, 0}, {5, 10, 0, 1}, 10), kIdentity,
@@ -481,7 +493,8 @@ TEST_F(RawReaderTest, ATornRecordBeforeTheEndStampFailsWithEightThenSeven)
         std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         in.close();
         bytes.insert(bytes.end() - 4, 6, '\0');
-        std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), std::streamsize(bytes.size()));
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            .write(bytes.data(), std::streamsize(bytes.size()));
     }
     TReadIshFile reader(path, settings);
     ASSERT_EQ(reader.Open(), 0);
@@ -674,4 +687,4 @@ TEST_F(RawReaderTest, ArgumentsOutOfRangeReadNothing)
     EXPECT_TRUE(rec.messages.empty());
     EXPECT_EQ(reader.Close(), 0);
 }
-}  // namespace
+}   // namespace

@@ -172,20 +172,21 @@ const char* const kTooShort =
 
 std::string BadHeader(uint32_t rate)
 {
-    return "Файл сегмента поврежден: в заголовке неверная частота дискретизации (" +
-           std::to_string(rate) + ") или длительность. Файл не может быть открыт.";
+    return "Файл сегмента поврежден: в заголовке неверная частота дискретизации (" + std::to_string(rate) +
+           ") или длительность. Файл не может быть открыт.";
 }
 
 std::string NotANumber(int channel, int index, const char* time)
 {
-    return "Файл сегмента поврежден: в канале " + std::to_string(channel) + " отсчет " + std::to_string(index) +
-           " (" + time + " с от начала) не является числом. Файл не может быть открыт.";
+    return "Файл сегмента поврежден: в канале " + std::to_string(channel) + " отсчет " +
+           std::to_string(index) + " (" + time +
+           " с от начала) не является числом. Файл не может быть открыт.";
 }
 
 std::string BadSensitivity(int channel)
 {
-    return "Файл сегмента поврежден: неверная чувствительность микрофона канала " +
-           std::to_string(channel) + ". Файл не может быть открыт.";
+    return "Файл сегмента поврежден: неверная чувствительность микрофона канала " + std::to_string(channel) +
+           ". Файл не может быть открыт.";
 }
 
 class DamagedSegment : public SegmentFileTest, public testing::WithParamInterface<DamagedCase> {};
@@ -212,7 +213,13 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         DamagedCase{"empty", {}, kTooShort},
         DamagedCase{"header cut short", std::vector<uint8_t>(59, 0), kTooShort},
-        DamagedCase{"one byte missing", [] { auto b = WithHeader(1000, 0.01, 10); b.pop_back(); return b; }(), kTooShort},
+        DamagedCase{"one byte missing",
+                    [] {
+                        auto b = WithHeader(1000, 0.01, 10);
+                        b.pop_back();
+                        return b;
+                    }(),
+                    kTooShort},
         DamagedCase{"header asks for more than the file holds", WithHeader(40000, 1000.0, 10), kTooShort},
         DamagedCase{"a single sample", WithHeader(1000, 0.001, 1), BadHeader(1000)},
         DamagedCase{"rate 1 is rate 0", WithHeader(1, 10.0, 10), BadHeader(1)},
@@ -220,7 +227,8 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"negative duration", WithHeader(1000, -0.01, 10), BadHeader(1000)},
         DamagedCase{"NaN duration", WithHeader(1000, std::nan(""), 10), BadHeader(1000)},
         DamagedCase{"infinite duration", WithHeader(1000, kInf, 10), BadHeader(1000)},
-        DamagedCase{"more samples than an int holds", WithHeader(4000000000u, 1.0, 10), BadHeader(4000000000u)},
+        DamagedCase{"more samples than an int holds", WithHeader(4000000000u, 1.0, 10),
+                    BadHeader(4000000000u)},
         DamagedCase{"zero sensitivity", WithSensitivity(3, 0.0), BadSensitivity(4)},
         DamagedCase{"negative sensitivity", WithSensitivity(0, -50.0), BadSensitivity(1)},
         DamagedCase{"NaN sensitivity", WithSensitivity(5, std::nan("")), BadSensitivity(6)},
@@ -235,7 +243,8 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"infinite first sample", WithSample(0, 0, kInf), NotANumber(1, 0, "0")},
         DamagedCase{"negative infinity in the last channel's last sample", WithSample(5, 9, -kInf),
                     NotANumber(6, 9, "0,009")},
-        DamagedCase{"two, the earlier channel named", [] {
+        DamagedCase{"two, the earlier channel named",
+                    [] {
                         auto channels = Labelled(10);
                         channels[4][1] = std::nan("");
                         channels[1][8] = kInf;
@@ -287,7 +296,7 @@ TEST_F(SegmentFileTest, ExistingFileIsReplacedOnlyWhenAskedAndOnlyByACompleteWri
     ASSERT_FALSE(shortOfSamples.OpenForWriting(true));
     EXPECT_TRUE(shortOfSamples.WriteSegment(1000, 0.2, kSensitivities, Pointers(channels), 100));
     shortOfSamples.WriteDoubles(1, nullptr);   // a failed write is remembered ...
-    EXPECT_TRUE(shortOfSamples.Close());        // ... and the commit refused
+    EXPECT_TRUE(shortOfSamples.Close());       // ... and the commit refused
     EXPECT_EQ(ReadAll(path), (std::vector<uint8_t>{1, 2, 3}));
 
     rec.messages.clear();
@@ -387,4 +396,4 @@ TEST(SegmentTestSignal, HeaderComesFromTheSettings)
     EXPECT_EQ(rate, 1001u);
     EXPECT_EQ(duration, 3.0);
 }
-}  // namespace
+}   // namespace

@@ -38,8 +38,8 @@ namespace {
 
 // What the reader gives for logical channel c over records first, first + step, ...:
 // ADC codes minus the ADC zero, after spike suppression over the same stretch.
-std::vector<double> ExpectedSamples(const RawRecordingSpec& spec, int channel, int64_t first,
-                                    int step, int count)
+std::vector<double> ExpectedSamples(const RawRecordingSpec& spec, int channel, int64_t first, int step,
+                                    int count)
 {
     std::vector<double> v(static_cast<size_t>(count));
     for (int j = 0; j < count; ++j)
@@ -56,8 +56,7 @@ bool Shown(const RecordingPresenter& rec, const std::string& caption, const std:
     return false;
 }
 
-template <typename T>
-T* Control(QWidget* w, const char* name)
+template <typename T> T* Control(QWidget* w, const char* name)
 {
     T* c = w->findChild<T*>(QString::fromLatin1(name));
     if (!c)
@@ -442,7 +441,8 @@ private slots:
         QVERIFY(!apply->isEnabled());
 
         std::vector<double> once(raw.size());
-        QVERIFY(!ApplyBandFilter(kFilterButterworth, 2, 0, 500, int(raw.size()), 40000, raw.data(), once.data()));
+        QVERIFY(
+            !ApplyBandFilter(kFilterButterworth, 2, 0, 500, int(raw.size()), 40000, raw.data(), once.data()));
         const double pa = 1000 * record_.VOLT / record_.Chuv[0];
         for (int j : {0, 5, 1000, 39999})
             QCOMPARE(SeriesValue(w, 0, j), once[size_t(j)] * pa);
@@ -471,7 +471,8 @@ private slots:
         w.show();
         const std::vector<double>& raw = w.rawChannel(3);
         std::vector<double> expected(raw.size());
-        QVERIFY(!ApplyBandFilter(kFilterButterworth, 3, 200, 1500, int(raw.size()), 10000, raw.data(), expected.data()));
+        QVERIFY(!ApplyBandFilter(kFilterButterworth, 3, 200, 1500, int(raw.size()), 10000, raw.data(),
+                                 expected.data()));
         const double pa = 1000 * record_.VOLT / record_.Chuv[3];
         QCOMPARE(SeriesValue(w, 3, 2500), expected[2500] * pa);
     }
@@ -573,7 +574,11 @@ private slots:
         w.chart()->setXRange(0.25, 10099.5 / 40000);
         w.BitBtn8Click();
         QVERIFY(Shown(*rec_, "ВНИМАНИЕ", "Файл записан"));
-        const QByteArray written = [&] { QFile f(out); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+        const QByteArray written = [&] {
+            QFile f(out);
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
         QVERIFY(written.size() > 60);
 
         // An existing file: No keeps it and reads nothing; Yes with a refused window keeps it too.
@@ -591,7 +596,11 @@ private slots:
         w.chart()->setXRange(0.25, 0.2501);
         w.BitBtn8Click();
         QVERIFY(Shown(*rec_, "ОШИБКА", "Слишком малый временной интервал. Запись невозможна!"));
-        const QByteArray kept = [&] { QFile f(out); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+        const QByteArray kept = [&] {
+            QFile f(out);
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
         QCOMPARE(kept, written);
 
         // A cancelled dialog does nothing at all.
@@ -605,10 +614,11 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("message");
-        QTest::newRow("contradictory stamps") << QStringLiteral("contradictory.dat")
-                                              << QStringLiteral("Неверно считано время записи: конец записи не "
-                                                                "позже ее начала. Файл не может быть открыт, "
-                                                                "работа программы продолжается.");
+        QTest::newRow("contradictory stamps")
+            << QStringLiteral("contradictory.dat")
+            << QStringLiteral("Неверно считано время записи: конец записи не "
+                              "позже ее начала. Файл не может быть открыт, "
+                              "работа программы продолжается.");
         QTest::newRow("missing") << QStringLiteral("missing.dat") << QString();
     }
 
@@ -750,8 +760,9 @@ private slots:
         w.show();
         QVERIFY(rec_->messages.empty());   // the note waits for the window to be on screen
         QCoreApplication::processEvents();
-        QCOMPARE(Texts(*rec_), std::vector<std::string>{
-                                   "ВНИМАНИЕ|Кадр длиной 10 с длиннее записи: длина кадра сокращена до 3 с."});
+        QCOMPARE(Texts(*rec_),
+                 std::vector<std::string>{
+                     "ВНИМАНИЕ|Кадр длиной 10 с длиннее записи: длина кадра сокращена до 3 с."});
         QCOMPARE(w.frameSeconds(), 3);
         QCOMPARE(Control<QSpinBox>(&w, "CSpinEdit1")->value(), 3);
         QCOMPARE(Control<QSpinBox>(&w, "CSpinEdit1")->maximum(), 3);

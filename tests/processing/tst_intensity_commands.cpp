@@ -253,7 +253,7 @@ private slots:
     {
         QTest::addColumn<int>("window");   // item of the window list
         QTest::addColumn<int>("impuls");
-        QTest::addColumn<double>("hi");    // band 5 ... hi Hz
+        QTest::addColumn<double>("hi");      // band 5 ... hi Hz
         QTest::addColumn<QString>("part");   // empty: no warning
         QTest::newRow("low band, Hanning") << 2 << 1 << 15.0 << QString();
         QTest::newRow("above k dr = 1") << 2 << 1 << 150.0 << QStringLiteral("kΔr = 1");
@@ -304,8 +304,9 @@ private slots:
         const QString text = cp1251(bytes);
         QVERIFY(text.endsWith(QStringLiteral("\r\n")));
         const QStringList lines = text.chopped(2).split(QStringLiteral("\r\n"));
-        QCOMPARE(lines.mid(0, 4), QStringList({QStringLiteral("Амплитудно-частотные характеристики интенсивности"),
-                                               ";", ";", QStringLiteral("F(Гц);Ix;Iy;Iz;Jx;Jy;Jz;Kx;Ky;Kz;Пx;Пy;Пz")}));
+        QCOMPARE(lines.mid(0, 4),
+                 QStringList({QStringLiteral("Амплитудно-частотные характеристики интенсивности"), ";", ";",
+                              QStringLiteral("F(Гц);Ix;Iy;Iz;Jx;Jy;Jz;Kx;Ky;Kz;Пx;Пy;Пz")}));
         // Bins at 5.005 ... 8.008 Hz: the first at or above 5, the last the first at or above 8.
         QCOMPARE(lines.size(), 4 + 4 + 5);
         QVERIFY2(lines[4].startsWith(QStringLiteral("5,005005005;")), qPrintable(lines[4]));

@@ -49,12 +49,12 @@ void ApplyFilterDialog(std::vector<int> channels, int type, int order, int fmin,
 
 // What the control-state table fixes, in its column order.
 struct Controls {
-    bool spectrumCommands;   // Button6, Button7, Button4 enabled
-    bool spectrumParameters; // ComboBox4, CSpinEdit1, CSpinEdit2 enabled
-    bool snapshotButton;     // Button3 shown
-    bool pairGroup;          // GroupBox2 shown
-    bool units;              // RadioGroup1 shown and enabled
-    bool intensityButtons;   // Button2, Button9 shown
+    bool spectrumCommands;     // Button6, Button7, Button4 enabled
+    bool spectrumParameters;   // ComboBox4, CSpinEdit1, CSpinEdit2 enabled
+    bool snapshotButton;       // Button3 shown
+    bool pairGroup;            // GroupBox2 shown
+    bool units;                // RadioGroup1 shown and enabled
+    bool intensityButtons;     // Button2, Button9 shown
 };
 
 Controls Observe(TFileSave& w)
@@ -72,8 +72,7 @@ Controls Observe(TFileSave& w)
 // while it waits for the user.
 class EventPassingPresenter : public RecordingPresenter {
 public:
-    int present(MessageKind kind, const std::string& caption, const std::string& text,
-                int flags) override
+    int present(MessageKind kind, const std::string& caption, const std::string& text, int flags) override
     {
         QCoreApplication::processEvents();
         return RecordingPresenter::present(kind, caption, text, flags);
@@ -83,8 +82,12 @@ public:
 QString Describe(const Controls& c)
 {
     return QStringLiteral("commands %1 parameters %2 M %3 pairs %4 units %5 I,J %6")
-        .arg(c.spectrumCommands).arg(c.spectrumParameters).arg(c.snapshotButton).arg(c.pairGroup)
-        .arg(c.units).arg(c.intensityButtons);
+        .arg(c.spectrumCommands)
+        .arg(c.spectrumParameters)
+        .arg(c.snapshotButton)
+        .arg(c.pairGroup)
+        .arg(c.units)
+        .arg(c.intensityButtons);
 }
 
 }   // namespace
@@ -289,8 +292,7 @@ private slots:
     {
         settings_.VOLT = 0.01;
         SetTestSignalFlag(false);
-        const QString name =
-            WriteSegmentFile(dir_.filePath("pp.kvnb"), 1000, 1.0, {1, 1, 1, 1, 1, 1});
+        const QString name = WriteSegmentFile(dir_.filePath("pp.kvnb"), 1000, 1.0, {1, 1, 1, 1, 1, 1});
         QVERIFY(!name.isEmpty());
         TFileSave w(nullptr, name);
         w.setUnitSelection(1);   // volts: channel c swings (c + 1) V either way
@@ -314,8 +316,8 @@ private slots:
     void closeDuringACommandWaitsForIt_data()
     {
         QTest::addColumn<QString>("command");
-        for (const char* command : {"Фильтрация", "АЧХ", "VF", "откат", "Интенсивность",
-                                    "I , J", "P - P", "Лин.аппр.", "ось"})
+        for (const char* command :
+             {"Фильтрация", "АЧХ", "VF", "откат", "Интенсивность", "I , J", "P - P", "Лин.аппр.", "ось"})
             QTest::newRow(command) << QString::fromUtf8(command);
     }
 
@@ -359,7 +361,8 @@ private slots:
         const int n = w.data().count();
         int heldDuring = -1;
         QMetaObject::invokeMethod(&w, "reject", Qt::QueuedConnection);
-        QMetaObject::invokeMethod(&w, [&] { heldDuring = w.data().count(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &w, [&] { heldDuring = w.data().count(); }, Qt::QueuedConnection);
         run();
         QCOMPARE(heldDuring, n);   // the close came in the middle, the data stayed
         QVERIFY(!w.isVisible());

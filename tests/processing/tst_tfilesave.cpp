@@ -101,8 +101,7 @@ private slots:
     void segmentFileWithOddRateAndHighBand()
     {
         settings_.S_Fmax = 600;
-        const QString path = WriteSegmentFile(dir_.filePath("odd.kvnb"), 1001, 1.0,
-                                              {2, 4, 5, 8, 10, 20});
+        const QString path = WriteSegmentFile(dir_.filePath("odd.kvnb"), 1001, 1.0, {2, 4, 5, 8, 10, 20});
         QVERIFY(!path.isEmpty());
         SetTestSignalFlag(false);
         RecordingPresenter presenter;
@@ -124,7 +123,7 @@ private slots:
     void refusedDataCloseTheWindowAfterTheMessage_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<int>("rate");      // test signal when file is empty
+        QTest::addColumn<int>("rate");   // test signal when file is empty
         QTest::addColumn<int>("seconds");
         QTest::addColumn<QString>("expect");   // part of the message
         QTest::newRow("missing file") << "missing.kvnb" << 0 << 0 << "";
@@ -275,8 +274,8 @@ private slots:
         QVERIFY(w.view().localAutoscaleApplied);
         for (int c = 0; c < 6; ++c) {
             double lo = 0, hi = 0;
-            LocalExtremes(1000, 0.2, 0.3, w.data().segment.time.data(), w.data().working[c].data(),
-                          c, w.displayFactors(), lo, hi);
+            LocalExtremes(1000, 0.2, 0.3, w.data().segment.time.data(), w.data().working[c].data(), c,
+                          w.displayFactors(), lo, hi);
             QCOMPARE(w.view().localMin[c], lo);
             QCOMPARE(w.view().localMax[c], hi);
             QCOMPARE(w.chart().valueAxis(c)->range().lower, lo);
@@ -325,9 +324,9 @@ private slots:
         while (i < t.size() && !(t[i] > x2))
             ++i;
         QVERIFY(i < t.size());
-        const QString expected = QStringLiteral("t(с)= ") + QString::fromStdString(NumberText(t[i], 1)) +
-                                 QStringLiteral("; K1=") +
-                                 QString::fromStdString(NumberText(w.data().working[0][i] * 0.00263 * 400, 1));
+        const QString expected =
+            QStringLiteral("t(с)= ") + QString::fromStdString(NumberText(t[i], 1)) + QStringLiteral("; K1=") +
+            QString::fromStdString(NumberText(w.data().working[0][i] * 0.00263 * 400, 1));
         QVERIFY2(w.findChild<QLabel*>("Label2")->text().startsWith(expected),
                  qPrintable(w.findChild<QLabel*>("Label2")->text() + " / " + expected));
 
@@ -337,7 +336,8 @@ private slots:
         w.findChild<QPushButton*>("Button1")->click();
         QVERIFY(!w.cursorsOn());
         QCOMPARE(w.findChild<QPushButton*>("Button1")->text(), QStringLiteral("Установить курсоры"));
-        QVERIFY(!w.findChild<QLabel*>("Label1")->isVisible() && !w.findChild<QPushButton*>("Button10")->isVisible());
+        QVERIFY(!w.findChild<QLabel*>("Label1")->isVisible() &&
+                !w.findChild<QPushButton*>("Button10")->isVisible());
         QVERIFY(w.findChild<RadioGroup*>("RadioGroup1")->isEnabled() && w.chart().zoomPanEnabled());
     }
 

@@ -41,12 +41,12 @@ private slots:
     {
         QTest::addColumn<CloseAction>("close");
         QTest::addColumn<bool>("cancelled");
-        QTest::newRow("Применить")
-            << CloseAction([](QDialog* d) { d->findChild<QPushButton*>("Button2")->click(); })
-            << false;
-        QTest::newRow("Отмена")
-            << CloseAction([](QDialog* d) { d->findChild<QPushButton*>("Button3")->click(); })
-            << true;
+        QTest::newRow("Применить") << CloseAction([](QDialog* d) {
+            d->findChild<QPushButton*>("Button2")->click();
+        }) << false;
+        QTest::newRow("Отмена") << CloseAction([](QDialog* d) {
+            d->findChild<QPushButton*>("Button3")->click();
+        }) << true;
         QTest::newRow("close box") << CloseAction([](QDialog* d) { d->close(); }) << false;
     }
 
@@ -67,13 +67,20 @@ private slots:
         QTest::addColumn<QString>("spin");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("expected");
-        QTest::newRow("order above 6") << "CSpinEdit1" << "9" << 6;
-        QTest::newRow("order in range") << "CSpinEdit1" << "4" << 4;
-        QTest::newRow("Fmax above 100000") << "CSpinEdit3" << "200000" << 100000;
-        QTest::newRow("Fmax far above") << "CSpinEdit3" << "99999999999" << 100000;
-        QTest::newRow("Fmin not a number") << "CSpinEdit2" << "12a" << 0;
-        QTest::newRow("Fmin negative") << "CSpinEdit2" << "-5" << 0;
-        QTest::newRow("Fmax emptied") << "CSpinEdit3" << "" << 0;
+        QTest::newRow("order above 6") << "CSpinEdit1"
+                                       << "9" << 6;
+        QTest::newRow("order in range") << "CSpinEdit1"
+                                        << "4" << 4;
+        QTest::newRow("Fmax above 100000") << "CSpinEdit3"
+                                           << "200000" << 100000;
+        QTest::newRow("Fmax far above") << "CSpinEdit3"
+                                        << "99999999999" << 100000;
+        QTest::newRow("Fmin not a number") << "CSpinEdit2"
+                                           << "12a" << 0;
+        QTest::newRow("Fmin negative") << "CSpinEdit2"
+                                       << "-5" << 0;
+        QTest::newRow("Fmax emptied") << "CSpinEdit3"
+                                      << "" << 0;
     }
 
     void typedTextReadsAsAValueInRange()

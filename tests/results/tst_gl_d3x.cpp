@@ -54,7 +54,7 @@ bool sameMatrix(const Matrix4& a, const Matrix4& b)
 
 const std::array<double, 6> kBlock = {2, -2, 2, -1, 1, 0.5};
 
-}  // namespace
+}   // namespace
 
 class UpdateCounter : public QObject {
 public:

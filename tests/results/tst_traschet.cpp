@@ -85,8 +85,7 @@ void writeBytes(const QString& path, const QByteArray& bytes)
 // reaches the window through the message box's event loop would.
 class ActingPresenter : public RecordingPresenter {
 public:
-    int present(MessageKind kind, const std::string& caption, const std::string& text,
-                int flags) override
+    int present(MessageKind kind, const std::string& caption, const std::string& text, int flags) override
     {
         if (action)
             std::exchange(action, nullptr)();
@@ -107,7 +106,7 @@ bool placedApart(const QWidget& window, const QWidget* child, const QWidget* oth
     return window.rect().contains(rect) && !rect.intersects(otherRect);
 }
 
-}  // namespace
+}   // namespace
 
 class TestResultWindows : public QObject {
     Q_OBJECT

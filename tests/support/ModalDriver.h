@@ -60,8 +60,12 @@ inline void OnNextModals(std::vector<std::function<void(QWidget*)>> actions)
             auto rest = actions;
             auto next = rest.front();
             rest.erase(rest.begin());
-            OnNextModal([next, rest](QWidget* w2) { next(w2); OnNextModals(rest); }, 10000,
-                        QPointer<QWidget>(w));
+            OnNextModal(
+                [next, rest](QWidget* w2) {
+                    next(w2);
+                    OnNextModals(rest);
+                },
+                10000, QPointer<QWidget>(w));
         }
     });
 }

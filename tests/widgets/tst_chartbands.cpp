@@ -61,8 +61,7 @@ private slots:
         ChartBands chart(&plot);
         chart.setLabelIncrement(asked);
         QCOMPARE(chart.labelIncrement(), asked);
-        const auto ticker =
-            chart.bottomAxis()->ticker().dynamicCast<QCPAxisTickerFixed>();
+        const auto ticker = chart.bottomAxis()->ticker().dynamicCast<QCPAxisTickerFixed>();
         QVERIFY(ticker);
         QCOMPARE(ticker->tickStep(), drawn);
     }
@@ -141,7 +140,7 @@ private slots:
         chart.setAxisLimits(3, 0, 1);
         chart.setSeriesData(3, x.data(), y.data(), 4, 1.0);   // fixed limits stay
         QCOMPARE(chart.valueAxis(3)->range().upper, 1.0);
-        chart.setAxisLimits(3, 5, 5);                          // an empty range is ignored
+        chart.setAxisLimits(3, 5, 5);   // an empty range is ignored
         QCOMPARE(chart.valueAxis(3)->range().upper, 1.0);
     }
 

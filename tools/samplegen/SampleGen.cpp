@@ -47,8 +47,8 @@ std::array<double, 6> phaseLeads(const RawRecordingSpec& s)
             0.0, w * s.lmic[2] * std::cos(tz) / s.soundSpeed};
 }
 
-double waveValue(const RawRecordingSpec& s, const std::array<double, 6>& leads, int channel,
-                 int64_t record, uint32_t rate)
+double waveValue(const RawRecordingSpec& s, const std::array<double, 6>& leads, int channel, int64_t record,
+                 uint32_t rate)
 {
     const double t = static_cast<double>(record) / rate;
     double v = s.amplitude * std::sin(2.0 * std::numbers::pi * s.frequency * t + leads[channel]);
@@ -71,7 +71,7 @@ bool fail(std::string* error, const std::string& what)
         *error = what;
     return false;
 }
-}  // namespace
+}   // namespace
 
 int64_t RawRecordCount(const RawRecordingSpec& spec)
 {
@@ -93,7 +93,8 @@ std::array<uint8_t, 16> EncodeRawRecord(const std::array<int, 6>& slotCodes)
         const int code = slotCodes[k] & 0x3FFF;
         record[2 * k] = reverse(static_cast<uint8_t>(code & 0xFF));
         // Code bits 8..13 go to bits 5..0 of the high byte, below the tag.
-        record[2 * k + 1] = static_cast<uint8_t>(tags[k] << 6 | reverse(static_cast<uint8_t>((code >> 8) << 2)));
+        record[2 * k + 1] =
+            static_cast<uint8_t>(tags[k] << 6 | reverse(static_cast<uint8_t>((code >> 8) << 2)));
     }
     return record;
 }

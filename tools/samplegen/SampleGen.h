@@ -16,12 +16,12 @@ struct RawDamage {
 };
 
 struct RawRecordingSpec {
-    uint32_t rate = 40000;       // records per second
-    uint32_t seconds = 10;       // recorded duration; the stamps are set from it
+    uint32_t rate = 40000;   // records per second
+    uint32_t seconds = 10;   // recorded duration; the stamps are set from it
     // Start stamp; the end stamp is start + seconds (a day wrap moves the end day on by one).
     uint8_t startDay = 5, startHour = 10, startMinute = 0, startSecond = 0;
-    bool invalidStamps = false;  // end day two days after the start: the reader falls back
-    int64_t extraRecords = 0;    // records beyond rate * seconds (a recording a little long)
+    bool invalidStamps = false;   // end day two days after the start: the reader falls back
+    int64_t extraRecords = 0;     // records beyond rate * seconds (a recording a little long)
 
     // The wave: frequency in Hz, amplitude in ADC steps, direction as in the test signal
     // (fiZ from the Z axis, fiX of the projection on the XY plane from the X axis, degrees).
@@ -34,9 +34,9 @@ struct RawRecordingSpec {
     double noise = 0.0;                          // uniform noise, ADC steps peak
     uint32_t seed = 1;
 
-    int32_t nullAdc = 1120;                      // ADC code of zero
-    std::array<int32_t, 6> chs{0, 1, 2, 3, 4, 5}; // slot k carries logical channel chs[k] + 1
-    std::vector<RawDamage> damage;               // sorted by record
+    int32_t nullAdc = 1120;                         // ADC code of zero
+    std::array<int32_t, 6> chs{0, 1, 2, 3, 4, 5};   // slot k carries logical channel chs[k] + 1
+    std::vector<RawDamage> damage;                  // sorted by record
 };
 
 // The 14-bit code of logical channel c (0-based) at record index i, as the generator writes it.

@@ -53,7 +53,7 @@ double number(const char* text, const char* option)
         usage((std::string("bad value for ") + option).c_str());
     return v;
 }
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -80,17 +80,28 @@ int main(int argc, char** argv)
         if (i + 1 >= argc)
             usage(("missing value for " + opt).c_str());
         const char* value = argv[++i];
-        if (opt == "--rate") spec.rate = static_cast<uint32_t>(number(value, "--rate"));
-        else if (opt == "--freq") spec.frequency = number(value, "--freq");
-        else if (opt == "--amplitude") spec.amplitude = number(value, "--amplitude");
-        else if (opt == "--fi-z") spec.fiZ = number(value, "--fi-z");
-        else if (opt == "--fi-x") spec.fiX = number(value, "--fi-x");
-        else if (opt == "--noise") spec.noise = number(value, "--noise");
-        else if (opt == "--seed") spec.seed = static_cast<uint32_t>(number(value, "--seed"));
-        else if (opt == "--null-adc") spec.nullAdc = static_cast<int32_t>(number(value, "--null-adc"));
-        else if (opt == "--seconds") spec.seconds = static_cast<uint32_t>(number(value, "--seconds"));
-        else if (opt == "--duration") duration = number(value, "--duration");
-        else if (opt == "--sensitivity") sensitivity = number(value, "--sensitivity");
+        if (opt == "--rate")
+            spec.rate = static_cast<uint32_t>(number(value, "--rate"));
+        else if (opt == "--freq")
+            spec.frequency = number(value, "--freq");
+        else if (opt == "--amplitude")
+            spec.amplitude = number(value, "--amplitude");
+        else if (opt == "--fi-z")
+            spec.fiZ = number(value, "--fi-z");
+        else if (opt == "--fi-x")
+            spec.fiX = number(value, "--fi-x");
+        else if (opt == "--noise")
+            spec.noise = number(value, "--noise");
+        else if (opt == "--seed")
+            spec.seed = static_cast<uint32_t>(number(value, "--seed"));
+        else if (opt == "--null-adc")
+            spec.nullAdc = static_cast<int32_t>(number(value, "--null-adc"));
+        else if (opt == "--seconds")
+            spec.seconds = static_cast<uint32_t>(number(value, "--seconds"));
+        else if (opt == "--duration")
+            duration = number(value, "--duration");
+        else if (opt == "--sensitivity")
+            sensitivity = number(value, "--sensitivity");
         else if (opt == "--start") {
             int d, h, m, s;
             if (std::sscanf(value, "%d:%d:%d:%d", &d, &h, &m, &s) != 4)

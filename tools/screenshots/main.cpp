@@ -83,8 +83,7 @@ void shoot(QWidget* w, const QString& name)
 // means a window refused something it should have accepted.
 class PrintingPresenter : public RecordingPresenter {
 public:
-    int present(MessageKind kind, const std::string& caption, const std::string& text,
-                int flags) override
+    int present(MessageKind kind, const std::string& caption, const std::string& text, int flags) override
     {
         std::printf("message: [%s] %s\n", caption.c_str(), text.c_str());
         return RecordingPresenter::present(kind, caption, text, flags);
@@ -164,10 +163,9 @@ bool testSignalResult(const Settings& s, IntensityResult& result)
             spectra.values[3 * g + a].assign(bins, 0.0);
             groups[g][a] = spectra.values[3 * g + a].data();
         }
-    const double* input[6] = {channels[0], channels[1], channels[2],
-                              channels[3], channels[4], channels[5]};
-    if (ComputeIntensitySpectra(IntensityConstantsFrom(CurrentSettings(), TestSignalFlag()), 0, n, input, t.data(), groups[0], groups[1], groups[2],
-                                groups[3]) != 0)
+    const double* input[6] = {channels[0], channels[1], channels[2], channels[3], channels[4], channels[5]};
+    if (ComputeIntensitySpectra(IntensityConstantsFrom(CurrentSettings(), TestSignalFlag()), 0, n, input,
+                                t.data(), groups[0], groups[1], groups[2], groups[3]) != 0)
         return false;
 
     FrequencyRange band;
@@ -181,7 +179,7 @@ bool testSignalResult(const Settings& s, IntensityResult& result)
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
