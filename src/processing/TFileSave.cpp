@@ -1,6 +1,7 @@
 #include "TFileSave.h"
 #include "ui_TFileSave.h"
 
+#include "BackgroundWork.h"
 #include "ChartBands.h"
 #include "MessageBox.h"
 #include "ReadWriteMyFile.h"
@@ -259,12 +260,22 @@ bool TFileSave::FormShow()
     Segment& seg = data_.segment;
     auto channels = ProcessingData::Pointers(seg.channels);
     if (testMode_) {
+        // Off the interface thread: a long signal at a high rate takes a moment, and the
+        // window should answer meanwhile. A cancel closes the window, as a refusal does.
+        const TestSignalParams params = TestSignalParams::FromSettings(s);
+        WorkOutcome outcome = WorkOutcome::Done;
         try {
-            SynthesizeTestSignal(TestSignalParams::FromSettings(s), n, channels.data(), seg.time.data());
+            outcome = RunInBackground(wait_, [&](WorkControl&) {
+                SynthesizeTestSignal(params, n, channels.data(), seg.time.data());
+            });
         } catch (const std::bad_alloc&) {
             data_.Release();
             ReleaseWaitNotice();
             ShowMessageBox("ВНИМАНИЕ", MemoryRefusalText(samples, need, available), MB_OK | MB_ICONWARNING);
+            return false;
+        }
+        if (outcome == WorkOutcome::Cancelled) {
+            data_.Release();
             return false;
         }
     } else if (reader_->ReadBody(evenRate, duration, channels, seg.time.data(), seg.paPerVolt)) {

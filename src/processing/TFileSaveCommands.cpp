@@ -4,6 +4,7 @@
 #include "TFileSave.h"
 #include "ui_TFileSave.h"
 
+#include "BackgroundWork.h"
 #include "ChartBands.h"
 #include "Filters.h"
 #include "Intensity.h"
@@ -118,17 +119,34 @@ void TFileSave::Button4Click()
     ShowWaitNotice(QStringLiteral("Идет фильтрация"));
     const int n = data_.count();
     const int rate = static_cast<int>(data_.segment.sampleRate);
-    for (int c = 0; c < 6; ++c) {
-        if (!options_.channels[c])
-            continue;
-        double* samples = data_.working[c].data();
-        if (ApplyBandFilter(options_.filterType, options_.filterOrder, options_.filterFmin,
-                            options_.filterFmax, n, rate, samples, samples)) {
-            ReleaseWaitNotice();
-            ShowMessageBox("ВНИМАНИЕ", "Ошибка фильтрации", MB_OK | MB_ICONWARNING);
-            return;
+    // The chosen channels are filtered into copies and taken only when all succeeded, so a
+    // failure or a cancel leaves every channel as it was.
+    const ProcessingOptions options = options_;
+    std::array<std::vector<double>, 6> filtered;
+    bool failed = false;
+    const WorkOutcome outcome = RunInBackground(wait_, [&](WorkControl& control) {
+        for (int c = 0; c < 6 && !control.cancelled() && !failed; ++c) {
+            if (!options.channels[c])
+                continue;
+            filtered[c] = data_.working[c];
+            double* samples = filtered[c].data();
+            failed = ApplyBandFilter(options.filterType, options.filterOrder, options.filterFmin,
+                                     options.filterFmax, n, rate, samples, samples);
+            control.setProgress((c + 1) / 6.0);
         }
+    });
+    if (failed) {
+        ReleaseWaitNotice();
+        ShowMessageBox("ВНИМАНИЕ", "Ошибка фильтрации", MB_OK | MB_ICONWARNING);
+        return;
     }
+    if (outcome == WorkOutcome::Cancelled) {
+        ReleaseWaitNotice();
+        return;
+    }
+    for (int c = 0; c < 6; ++c)
+        if (options.channels[c])
+            data_.working[c] = std::move(filtered[c]);
     Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
     ui->BitBtn1->setEnabled(true);
     ReleaseWaitNotice();
@@ -142,17 +160,25 @@ void TFileSave::Button6Click()
     const int n = data_.count();
     if (n < 2)
         return;
-    SetSpectrumControlsEnabled(false);
-    ui->Button3->hide();
-    ui->GroupBox2->hide();
     ShowWaitNotice(QStringLiteral("Идет вычисление АЧХ"));
-    view_.spectrumView = true;
     options_.window = ui->ComboBox4->currentIndex();
+    const int window = options_.window;
+    const bool periodic = CurrentSettings().impuls == 1;
     const auto working = ProcessingData::ConstPointers(data_.working);
     const auto spectra = ProcessingData::Pointers(data_.spectra);
     // A failed window leaves zero spectra, which the chart then shows as such.
-    (void)ComputeAmplitudeSpectra(n, options_.window, CurrentSettings().impuls == 1,
-                                  data_.segment.time[n - 1], working.data(), spectra.data());
+    const WorkOutcome outcome = RunInBackground(wait_, [&](WorkControl&) {
+        (void)ComputeAmplitudeSpectra(n, window, periodic, data_.segment.time[n - 1], working.data(),
+                                      spectra.data());
+    });
+    if (outcome == WorkOutcome::Cancelled) {
+        ReleaseWaitNotice();
+        return;
+    }
+    SetSpectrumControlsEnabled(false);
+    ui->Button3->hide();
+    ui->GroupBox2->hide();
+    view_.spectrumView = true;
     FillFrequencyAxis();
     Redraw(ProcessingData::ConstPointers(data_.spectra), data_.frequency.data());
     ReleaseWaitNotice();
@@ -350,27 +376,37 @@ void TFileSave::Button7Click()
     const int n = data_.count();
     if (n < 2)
         return;
+    ShowWaitNotice(QStringLiteral("Вычисляется интенсивность"));
+    options_.window = ui->ComboBox4->currentIndex();
+    const int window = options_.window;
+    const auto working = ProcessingData::ConstPointers(data_.working);
+    double* groups[4][3];
+    for (int g = 0; g < 4; ++g)
+        for (int a = 0; a < 3; ++a)
+            groups[g][a] = data_.intensity[3 * g + a].data();
+    const IntensityConstants constants = IntensityConstantsFrom(CurrentSettings(), testMode_);
+    AnalysisStatus status = kAnalysisOk;
+    // Off the interface thread; the window changes only once the spectra are there, so a
+    // cancel leaves it as it was.
+    const WorkOutcome outcome = RunInBackground(wait_, [&](WorkControl&) {
+        status = ComputeIntensitySpectra(constants, window, n, working.data(), data_.segment.time.data(),
+                                         groups[0], groups[1], groups[2], groups[3]);
+    });
+    if (outcome == WorkOutcome::Cancelled) {
+        ReleaseWaitNotice();
+        return;
+    }
+    // The routine weights a periodic signal (impuls 1) only; an impulse is taken as it is.
+    intensityWindowItem_ = constants.periodic ? window : kWindowItemNone;
     view_.intensityShown = true;
     SetSpectrumControlsEnabled(false);
     ui->RadioGroup1->setEnabled(false);
     ui->Button2->show();
     ui->Button3->hide();
     ui->GroupBox2->hide();
-    ShowWaitNotice(QStringLiteral("Вычисляется интенсивность"));
     view_.spectrumView = true;
-    options_.window = ui->ComboBox4->currentIndex();
     FillFrequencyAxis();
 
-    const auto working = ProcessingData::ConstPointers(data_.working);
-    double* groups[4][3];
-    for (int g = 0; g < 4; ++g)
-        for (int a = 0; a < 3; ++a)
-            groups[g][a] = data_.intensity[3 * g + a].data();
-    // The routine weights a periodic signal (impuls 1) only; an impulse is taken as it is.
-    intensityWindowItem_ = CurrentSettings().impuls == 1 ? options_.window : kWindowItemNone;
-    const AnalysisStatus status = ComputeIntensitySpectra(
-        IntensityConstantsFrom(CurrentSettings(), testMode_), options_.window, n, working.data(),
-        data_.segment.time.data(), groups[0], groups[1], groups[2], groups[3]);
     // The work is over either way: the notice goes before anything is said.
     if (status != kAnalysisOk)
         ReleaseWaitNotice();

@@ -2,7 +2,10 @@
 
 #include "TS_Wait.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QEventLoop>
+#include <QWindow>
 #include <QTimer>
 #include <QWidget>
 
@@ -15,38 +18,54 @@ namespace {
 // cost nothing.
 constexpr int kProgressIntervalMs = 100;
 
-// Holds back input to every window but the notice while the work runs, by making the notice
-// application-modal; a notice that was not modal before becomes so again afterwards.
-class ModalNotice {
+// Holds back the user's input to every window but the notice while the work runs: clicks,
+// keys, the wheel and the window system's close requests are dropped, so nothing can start a
+// second command or close a window whose data the work is using. Repaints, moves and resizes
+// go on. (Making the notice modal would do the same, but a modal notice would be taken for the
+// command's own dialog by anything that waits for one.)
+class InputHold : public QObject {
 public:
-    explicit ModalNotice(TS_Wait* notice) : notice_(notice)
+    explicit InputHold(TS_Wait* notice) : notice_(notice)
     {
-        if (notice_ == nullptr)
-            return;
-        previous_ = notice_->windowModality();
-        setModality(Qt::ApplicationModal);
+        QCoreApplication::instance()->installEventFilter(this);
     }
-    ~ModalNotice()
+    ~InputHold() override { QCoreApplication::instance()->removeEventFilter(this); }
+    InputHold(const InputHold&) = delete;
+    InputHold& operator=(const InputHold&) = delete;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (notice_ != nullptr)
-            setModality(previous_);
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+            return !belongsToNotice(watched);
+        case QEvent::Close:
+            return event->spontaneous();   // the window system's close button
+        default:
+            return false;
+        }
     }
-    ModalNotice(const ModalNotice&) = delete;
-    ModalNotice& operator=(const ModalNotice&) = delete;
 
 private:
-    void setModality(Qt::WindowModality modality)
+    bool belongsToNotice(QObject* watched) const
     {
-        const bool visible = notice_->isVisible();
-        if (visible)
-            notice_->hide();   // modality takes effect when a window is shown
-        notice_->setWindowModality(modality);
-        if (visible)
-            notice_->show();
+        if (notice_ == nullptr)
+            return false;
+        for (QObject* o = watched; o != nullptr; o = o->parent())
+            if (o == notice_)
+                return true;
+        // The notice's own window (a QWindow, not a widget) receives the raw input first.
+        const auto* widget = qobject_cast<const QWidget*>(notice_);
+        return widget->windowHandle() != nullptr && watched == widget->windowHandle();
     }
 
     TS_Wait* notice_;
-    Qt::WindowModality previous_ = Qt::NonModal;
 };
 
 }   // namespace
@@ -58,7 +77,7 @@ WorkOutcome RunInBackground(TS_Wait* notice, const std::function<void(WorkContro
     std::exception_ptr failure;
     std::atomic<bool> finished{false};
 
-    const ModalNotice modal(notice);
+    const InputHold hold(notice);
     if (notice != nullptr) {
         notice->showProgress(-1.0);
         notice->offerCancel([&control] { control.cancel(); });

@@ -1,8 +1,8 @@
 // Long work off the interface thread. RunInBackground returns only when the work is over, as a
 // direct call would, so a command reads the same as before; but meanwhile the event loop runs:
 // windows repaint, move and resize, and the wait notice shows how far the work is and offers
-// "Отмена". Input to every other window is held back while the work runs, so nothing can
-// close a window or release data the work is using.
+// "Отмена". The user's input to every other window is held back while the work runs, so
+// nothing can close a window or release data the work is using.
 //
 //     double result = 0;
 //     const WorkOutcome outcome = RunInBackground(notice, [&](WorkControl& control) {

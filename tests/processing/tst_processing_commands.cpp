@@ -166,6 +166,44 @@ private slots:
         QCOMPARE(w.data().working, before);
     }
 
+    // "Отмена" on the notice of a command leaves the window as it was: the samples, the view
+    // and the controls. The click comes as soon as the work's wait begins.
+    void cancelledCommandsLeaveTheWindowAsItWas()
+    {
+        TFileSave w(nullptr, QString());
+        w.setUnitSelection(0);
+        w.show();
+        const Channels before = w.data().working;
+        const Controls controls = Observe(w);
+        // Watches for the notice's "Отмена" and presses it once it is offered.
+        QTimer watcher;
+        watcher.setInterval(1);
+        connect(&watcher, &QTimer::timeout, &w, [&] {
+            auto* notice = w.findChild<TS_Wait*>();
+            if (notice && notice->cancelOffered()) {
+                watcher.stop();
+                notice->findChild<QPushButton*>("CancelButton")->click();
+            }
+        });
+        const auto cancelSoon = [&watcher] { watcher.start(); };
+        ApplyFilterDialog({1, 2, 3, 4, 5, 6}, 0, 2, 0, 50);
+        cancelSoon();
+        w.Button4Click();
+        QCOMPARE(w.data().working, before);
+        for (auto command : {&TFileSave::Button6Click, &TFileSave::Button7Click}) {
+            cancelSoon();
+            (w.*command)();
+            QVERIFY(!w.view().spectrumView);
+            QVERIFY(!w.view().intensityShown);
+            QCOMPARE(Describe(Observe(w)), Describe(controls));
+        }
+        QCOMPARE(TS_Wait::liveCount(), 0);
+        QVERIFY(!watcher.isActive());
+        // Not cancelled, the same command goes through.
+        w.Button7Click();
+        QVERIFY(w.view().intensityShown);
+    }
+
     void spectraAddTheDbUnitAndUndoTakesItAway()
     {
         TFileSave w(nullptr, QString());
