@@ -99,7 +99,8 @@ IntensitySpectra Spectra(const Probe& probe, const std::vector<Wave>& waves)
         for (const Wave& w : waves) {
             const double wavenumber = 2.0 * kPi * w.bin * probe.df / kC;
             const Vector& d = w.direction;
-            const double psi = w.phase - wavenumber * (d[0] * position[0] + d[1] * position[1] + d[2] * position[2]);
+            const double psi =
+                w.phase - wavenumber * (d[0] * position[0] + d[1] * position[1] + d[2] * position[2]);
             const double m = std::round(w.bin);
             if (m == w.bin) {
                 const double c = w.amplitude * std::cos(psi), s = w.amplitude * std::sin(psi);
@@ -460,7 +461,8 @@ TEST(Signs, NegativeComponentsStayNegative)
     EXPECT_LT(analysis.total.values.active[2], 0.0);
     EXPECT_LT(analysis.totalA.values.active[2], 0.0);
     EXPECT_NEAR(band->figures.active.beta, -90.0, 1e-6);
-    EXPECT_NEAR(band->figures.active.modulus, -band->figures.values.active[2], 1e-9 * band->figures.active.modulus);
+    EXPECT_NEAR(band->figures.active.modulus, -band->figures.values.active[2],
+                1e-9 * band->figures.active.modulus);
     // The modulus is a magnitude: the level exists.
     EXPECT_TRUE(band->figures.levels.intensity.has_value());
 }
