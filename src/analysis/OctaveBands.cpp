@@ -47,8 +47,8 @@ int firstBinFrom(const IntensitySpectraView& spectra, double hz)
 // pass, so each bin is read once however long the spectra.
 using RawSums = std::array<double, 13>;
 
-RawSums sumBins(const IntensitySpectraView& spectra, const std::array<double, 3>& drSquared,
-                int first, int end)
+RawSums sumBins(const IntensitySpectraView& spectra, const std::array<double, 3>& drSquared, int first,
+                int end)
 {
     RawSums s{};
     const auto& v = spectra.values;
@@ -124,7 +124,7 @@ std::array<double, 3> squares(const std::array<double, 3>& v)
     return {v[0] * v[0], v[1] * v[1], v[2] * v[2]};
 }
 
-}  // namespace
+}   // namespace
 
 BandEdges FractionalOctaveBand(int fraction, int index)
 {
@@ -167,8 +167,7 @@ BandQuantities SumOverRange(const IntensitySpectraView& spectra, const BandAnaly
     return scaled(sumBins(spectra, squares(options.spacings), first, end), options, df);
 }
 
-BandAnalysis AnalyseOctaveBands(const IntensitySpectraView& spectra,
-                                const BandAnalysisOptions& options)
+BandAnalysis AnalyseOctaveBands(const IntensitySpectraView& spectra, const BandAnalysisOptions& options)
 {
     BandAnalysis out;
     out.fraction = options.fraction;

@@ -22,12 +22,12 @@ constexpr double kReferenceIntensity = 1e-12;   // W/m^2, 0 dB of L_I
 constexpr double kReferencePressure = 2e-5;     // Pa, 0 dB of L_p
 
 struct BandAnalysisOptions {
-    int fraction = 3;                 // 1 octave bands, 3 one-third-octave bands; others: none
-    bool periodic = true;             // false: an impulse (the spectra are densities per Hz)
-    double windowEnbw = 1.0;          // ENBW of the spectra's window in bins (WindowItemEnbw)
-    double density = 0.0;             // rho, kg/m^3
-    double soundSpeed = 0.0;          // c, m/s
-    std::array<double, 3> spacings{}; // dr of the x, y, z pairs, m
+    int fraction = 3;                   // 1 octave bands, 3 one-third-octave bands; others: none
+    bool periodic = true;               // false: an impulse (the spectra are densities per Hz)
+    double windowEnbw = 1.0;            // ENBW of the spectra's window in bins (WindowItemEnbw)
+    double density = 0.0;               // rho, kg/m^3
+    double soundSpeed = 0.0;            // c, m/s
+    std::array<double, 3> spacings{};   // dr of the x, y, z pairs, m
     // Reports the bands whose nominal mid frequency lies in lo ... hi (inclusive), so that
     // 20 ... 20000 keeps the 20 Hz band (exactly 19.95 Hz); without it every band that fits
     // the spectrum.
@@ -111,8 +111,7 @@ double NominalMidFrequency(int fraction, int index);
 // The bands whose lower edge lies above f[1] (the first bin above 0 Hz) and whose upper edge
 // lies below the Nyquist frequency bins x df, restricted to options.range; their values,
 // levels, angles and cautions, and the totals. Needs spectra.bins >= 2.
-BandAnalysis AnalyseOctaveBands(const IntensitySpectraView& spectra,
-                                const BandAnalysisOptions& options);
+BandAnalysis AnalyseOctaveBands(const IntensitySpectraView& spectra, const BandAnalysisOptions& options);
 
 // The same energy sum over the bins with loHz <= f < hiHz, without the finite-difference
 // correction: the bands between two edges add up to this.

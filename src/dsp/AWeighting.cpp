@@ -13,8 +13,8 @@ double responseSquared(double f)
 {
     const double f2 = f * f;
     const double numerator = kF4 * kF4 * f2 * f2;
-    const double denominator = (f2 + kF1 * kF1) * std::sqrt((f2 + kF2 * kF2) * (f2 + kF3 * kF3)) *
-                               (f2 + kF4 * kF4);
+    const double denominator =
+        (f2 + kF1 * kF1) * std::sqrt((f2 + kF2 * kF2) * (f2 + kF3 * kF3)) * (f2 + kF4 * kF4);
     const double r = numerator / denominator;
     return r * r;
 }

@@ -214,14 +214,13 @@ TEST_P(ToneInOneBand, CarriesItsIntensityAndDirection)
     EXPECT_LT(elsewhere, 0.01 * Norm(I));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tones, ToneInOneBand,
-    ::testing::Values(ToneCase{3, 0, 500.0, {0.6, -0.48, 0.64}, "1000"},
-                      ToneCase{3, 0, 500.5, {0.6, -0.48, 0.64}, "1000"},
-                      ToneCase{3, kHanningItem, 500.0, {-1.0, 0.2, 0.3}, "1000"},
-                      ToneCase{3, kHanningItem, 500.5, {-1.0, 0.2, 0.3}, "1000"},
-                      ToneCase{1, 0, 125.5, {0.1, 0.2, -1.0}, "250"},
-                      ToneCase{1, kHanningItem, 1000.3, {0.0, 1.0, 0.0}, "2000"}));
+INSTANTIATE_TEST_SUITE_P(Tones, ToneInOneBand,
+                         ::testing::Values(ToneCase{3, 0, 500.0, {0.6, -0.48, 0.64}, "1000"},
+                                           ToneCase{3, 0, 500.5, {0.6, -0.48, 0.64}, "1000"},
+                                           ToneCase{3, kHanningItem, 500.0, {-1.0, 0.2, 0.3}, "1000"},
+                                           ToneCase{3, kHanningItem, 500.5, {-1.0, 0.2, 0.3}, "1000"},
+                                           ToneCase{1, 0, 125.5, {0.1, 0.2, -1.0}, "250"},
+                                           ToneCase{1, kHanningItem, 1000.3, {0.0, 1.0, 0.0}, "2000"}));
 
 // A tone on the bin whose frequency is a band edge: bins with lower <= f < upper make a band.
 struct EdgeCase {
@@ -284,8 +283,8 @@ TEST_P(BandsTileTheRange, SumToTheRangeSum)
     for (size_t b = 1; b < analysis.bands.size(); ++b)
         EXPECT_EQ(analysis.bands[b - 1].endBin, analysis.bands[b].firstBin);
 
-    const BandQuantities range = SumOverRange(spectra.view(), options, analysis.bands.front().lowerHz,
-                                              analysis.bands.back().upperHz);
+    const BandQuantities range =
+        SumOverRange(spectra.view(), options, analysis.bands.front().lowerHz, analysis.bands.back().upperHz);
     BandQuantities sum;
     for (const auto& band : analysis.bands) {
         const auto& v = band.figures.values;
@@ -392,13 +391,12 @@ TEST_P(PlaneWaveLevels, MatchTheAcousticImpedance)
     EXPECT_NEAR(*analysis.total.levels.intensity, *levels.intensity, 0.01);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Air, PlaneWaveLevels,
-    ::testing::Values(LevelCase{125.0, 0, false, {0.5, 0.5, -0.7}},
-                      LevelCase{125.0, kHanningItem, true, {0.5, 0.5, -0.7}},
-                      // At 1995 Hz (the 2000 Hz band's exact mid frequency, between bins) k dr is
-                      // 0.44: 0.14 dB short without the correction.
-                      LevelCase{997.631157484, kHanningItem, true, {1.0, 0.0, 0.0}}));
+INSTANTIATE_TEST_SUITE_P(Air, PlaneWaveLevels,
+                         ::testing::Values(LevelCase{125.0, 0, false, {0.5, 0.5, -0.7}},
+                                           LevelCase{125.0, kHanningItem, true, {0.5, 0.5, -0.7}},
+                                           // At 1995 Hz (the 2000 Hz band's exact mid frequency, between
+                                           // bins) k dr is 0.44: 0.14 dB short without the correction.
+                                           LevelCase{997.631157484, kHanningItem, true, {1.0, 0.0, 0.0}}));
 
 TEST(PlaneWaveLevels, FiniteDifferenceLossWithoutCorrection)
 {
@@ -482,7 +480,7 @@ TEST(AWeightedTotal, WeighsEachBandAtItsMidFrequency)
 
 // The standard's table gives A at the exact mid frequencies, rounded to 0.1 dB.
 struct WeightingCase {
-    int band;    // one-third-octave index: f_m = 1000 G^(band / 3)
+    int band;   // one-third-octave index: f_m = 1000 G^(band / 3)
     double db;
 };
 
@@ -533,10 +531,10 @@ TEST(BandList, NominalLabelsWithinTheSpectrum)
     options.fraction = 3;
     options.range = {true, 20.0, 20000.0};
     EXPECT_EQ(Labels(AnalyseOctaveBands(spectra.view(), options)),
-              (std::vector<std::string>{"20", "25", "31.5", "40", "50", "63", "80", "100", "125", "160",
-                                        "200", "250", "315", "400", "500", "630", "800", "1000", "1250",
-                                        "1600", "2000", "2500", "3150", "4000", "5000", "6300", "8000",
-                                        "10000", "12500", "16000", "20000"}));
+              (std::vector<std::string>{"20",   "25",   "31.5", "40",    "50",    "63",    "80",   "100",
+                                        "125",  "160",  "200",  "250",   "315",   "400",   "500",  "630",
+                                        "800",  "1000", "1250", "1600",  "2000",  "2500",  "3150", "4000",
+                                        "5000", "6300", "8000", "10000", "12500", "16000", "20000"}));
     const auto all = AnalyseOctaveBands(spectra.view(), {});
     ASSERT_FALSE(all.bands.empty());
     EXPECT_GT(all.bands.front().lowerHz, 2.0);
@@ -579,4 +577,4 @@ TEST(Cautions, SpacingLimitAndCorrectionReach)
     }
 }
 
-}  // namespace
+}   // namespace
