@@ -14,5 +14,5 @@ constexpr int kExitUsage = 2;        // bad command line: nothing was processed
 
 // args excludes the program name. Returns the exit code. Safe to call repeatedly in one
 // process: the message presenter, settings-store location and default locale are put back as
-// they were, and no process-wide settings record or test-signal flag is touched.
+// they were.
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -1,18 +1,55 @@
 #include "CliContext.h"
 
 #include "ProcessingData.h"
+#include "ReadIshFile.h"
 #include "ReadWriteMyFile.h"
 #include "ResultText.h"
 #include "SettingsStore.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <climits>
 #include <fstream>
 
-// Puts the list of window names in place of %WINDOWS%, its continuation lines indented to the
-// column where the option's description starts.
-std::string WithWindows(const char* help)
+void AddValueOption(CLI::App& app, const std::string& name, std::optional<std::string>& target)
+{
+    app.add_option_function<std::string>(name, [&target](const std::string& value) { target = value; })
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+}
+
+void AddFlagOption(CLI::App& app, const std::string& name, bool& target)
+{
+    app.add_flag(name, target)->disable_flag_override();
+}
+
+void AddLocaleOption(CLI::App& app, std::vector<std::string>& given)
+{
+    // A flag whose default value is empty: "--locale" and "--locale=" give "", "--locale=NAME"
+    // gives NAME. Being a flag, it never takes the next word as its value.
+    app.add_flag("--locale{}", given);
+}
+
+void Context::fail(const std::string& file, const std::string& text) const
+{
+    err << "sonorix-cli: " << (file.empty() ? "" : file + ": ") << text << '\n';
+}
+
+void Context::showProgress(size_t index, size_t total, const std::string& file) const
+{
+    if (progress)
+        err << "\r\033[K[" << index + 1 << '/' << total << "] " << file << std::flush;
+}
+
+void Context::endProgress() const
+{
+    if (progress)
+        err << "\r\033[K" << std::flush;
+}
+
+std::string WithWindowNames(const char* help)
 {
     std::string text = help;
     const size_t at = text.find("%WINDOWS%");
@@ -30,13 +67,6 @@ std::string WithWindows(const char* help)
         names.insert(nl + 1, column - lineStart, ' ');
     text.replace(at, 9, names);
     return text;
-}
-
-std::string WindowNamesInline()
-{
-    std::string names = kWindowNamesHelp;
-    std::replace(names.begin(), names.end(), '\n', ' ');
-    return names;
 }
 
 std::string LowerExtension(const std::string& path)
@@ -72,6 +102,38 @@ std::optional<std::string> ReadBytesAt(const std::string& path, std::streamoff o
     return bytes;
 }
 
+namespace {
+
+// Reads the body of a segment whose header has been read. On failure, `refusal` says why a
+// segment is too large, or stays empty when the reader has said why it failed.
+bool readSegmentBody(TReadWriteMyFile& file, uint32_t rate, double duration, Segment& segment,
+                     std::string& refusal)
+{
+    const uint32_t evenRate = SegmentEvenRate(rate);
+    const int64_t n = SegmentSampleCount(evenRate, duration);
+    // The segment, its spectra and the intensity routine's work arrays: about 40 arrays of N
+    // doubles at the peak.
+    const int64_t need = 40 * 8 * n;
+    const int64_t available = AvailableMemoryBytes();
+    if (n > INT32_MAX || (available >= 0 && need > available)) {
+        refusal = MemoryRefusalText(n, need, available);
+        return false;
+    }
+    segment.Allocate(static_cast<int32_t>(n));
+    segment.sampleRate = evenRate;
+    std::array<double*, 6> channels{};
+    for (int c = 0; c < 6; ++c)
+        channels[c] = segment.channels[c].data();
+    // The reader refuses a sample that is not a finite number and says where it is.
+    if (file.ReadBody(evenRate, duration, channels, segment.time.data(), segment.paPerVolt)) {
+        segment.Clear();
+        return false;
+    }
+    return true;
+}
+
+}   // namespace
+
 bool LoadSegment(const Context& ctx, const std::string& path, Segment& segment)
 {
     if (LowerExtension(path) != ".kvnb") {
@@ -89,75 +151,18 @@ bool LoadSegment(const Context& ctx, const std::string& path, Segment& segment)
     double duration = 0.0;
     bool failed = file.OpenForReading() || file.ReadHeader(rate, duration);
     if (!failed) {
-        const uint32_t evenRate = SegmentEvenRate(rate);
-        const int64_t n = SegmentSampleCount(evenRate, duration);
-        // The segment, its spectra and the intensity routine's work arrays: about 40 arrays
-        // of N doubles at the peak.
-        const int64_t need = 40 * 8 * n;
-        const int64_t available = AvailableMemoryBytes();
-        if (n > INT32_MAX || (available >= 0 && need > available)) {
+        std::string refusal;
+        failed = !readSegmentBody(file, rate, duration, segment, refusal);
+        if (!refusal.empty()) {
             file.Close();
-            ctx.fail(path, MemoryRefusalText(n, need, available));
+            ctx.fail(path, refusal);
             return false;
         }
-        segment.Allocate(static_cast<int32_t>(n));
-        segment.sampleRate = evenRate;
-        std::array<double*, 6> channels{};
-        for (int c = 0; c < 6; ++c)
-            channels[c] = segment.channels[c].data();
-        // The reader refuses a sample that is not a finite number and says where it is.
-        failed = file.ReadBody(evenRate, duration, channels, segment.time.data(), segment.paPerVolt);
-        if (failed)
-            segment.Clear();
     }
     file.Close();
     if (failed && ctx.presenter.messageCount() == before)
         ctx.fail(path, "cannot read the segment");
     return !failed;
-}
-
-std::optional<int> SignalFromOption(const ParsedArgs& args, const Context& ctx, bool& bad)
-{
-    const std::string* text = args.value("--signal");
-    if (!text)
-        return std::nullopt;
-    if (*text == "impulse")
-        return 0;
-    if (*text == "periodic")
-        return 1;
-    ctx.fail("", "--signal: expected impulse or periodic, got \"" + *text + "\"");
-    bad = true;
-    return std::nullopt;
-}
-
-// The processing window's last window choice, as it would open with it.
-int StoredWindowItem()
-{
-    SettingsStore store;
-    return store.ReadInteger(QStringLiteral("Sav"), QStringLiteral("Wind"), 0);
-}
-
-std::optional<int> WindowFromOption(const ParsedArgs& args, const Context& ctx, bool& bad)
-{
-    const std::string* text = args.value("--window");
-    if (!text)
-        return StoredWindowItem();
-    const std::optional<int> item = WindowItemFromName(*text);
-    if (!item) {
-        ctx.fail("", "--window: unknown window \"" + *text + "\"; one of " + WindowNamesInline());
-        bad = true;
-    }
-    return item;
-}
-
-std::string EncodeLines(const QStringList& lines, bool localeForm)
-{
-    if (localeForm)
-        return EncodeCsvLines(lines).toStdString();
-    std::string text;
-    for (const QString& line : lines)
-        text += line.toStdString() + '\n';
-    return text;
 }
 
 bool OpenRecording(const Context& ctx, const std::string& path, TReadIshFile& reader, uint16_t& h,
@@ -175,4 +180,49 @@ bool OpenRecording(const Context& ctx, const std::string& path, TReadIshFile& re
         return false;
     }
     return true;
+}
+
+std::optional<int> SignalFromOption(const Context& ctx, const std::optional<std::string>& text, bool& bad)
+{
+    if (!text)
+        return std::nullopt;
+    if (*text == "impulse")
+        return 0;
+    if (*text == "periodic")
+        return 1;
+    ctx.fail("", "--signal: expected impulse or periodic, got \"" + *text + "\"");
+    bad = true;
+    return std::nullopt;
+}
+
+std::optional<int> WindowFromOption(const Context& ctx, const std::optional<std::string>& text, bool& bad)
+{
+    if (!text) {
+        // The processing window's last window choice, as it would open with it.
+        SettingsStore store;
+        return store.ReadInteger(QStringLiteral("Sav"), QStringLiteral("Wind"), 0);
+    }
+    const std::optional<int> item = WindowItemFromName(*text);
+    if (!item) {
+        std::string names = kWindowNamesHelp;
+        std::replace(names.begin(), names.end(), '\n', ' ');
+        ctx.fail("", "--window: unknown window \"" + *text + "\"; one of " + names);
+        bad = true;
+    }
+    return item;
+}
+
+std::string EncodeLines(const QStringList& lines, bool localeForm)
+{
+    if (localeForm)
+        return EncodeCsvLines(lines).toStdString();
+    std::string text;
+    for (const QString& line : lines)
+        text += line.toStdString() + '\n';
+    return text;
+}
+
+QString OutputNumber(const Context& ctx, double value)
+{
+    return ctx.localeForm ? LocaleNumber(value) : QString::fromStdString(MachineNumber(value));
 }

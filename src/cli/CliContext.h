@@ -1,23 +1,42 @@
-// What the commands of sonorix-cli share: the run's context (streams, presenter, output form,
-// settings record), reading a segment or a recording with the tool's checks, the options
-// several commands take, and the table of commands the dispatcher runs.
+// What the commands of sonorix-cli share: the command line every command accepts, the run's
+// context (streams, presenter, record, output form), the interface a command implements, and the
+// steps several commands take (reading a segment, opening a recording, the signal and window
+// options).
 #pragma once
 
 #include "CliCommands.h"
-#include "CliJson.h"
 #include "CliSupport.h"
-#include "StderrPresenter.h"
-
-#include "ReadIshFile.h"
 #include "Segment.h"
+#include "Settings.h"
+#include "StderrPresenter.h"
 
 #include <QStringList>
 
-#include <exception>
-#include <iosfwd>
+#include <memory>
 #include <optional>
-#include <set>
+#include <ostream>
 #include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+class TReadIshFile;
+
+// The part of the command line every command has.
+struct CommandLine {
+    std::vector<std::string> files;
+    SettingsOptions settings;
+    // Each --locale given: the locale's name, empty for the user's own; the last one counts.
+    std::vector<std::string> locale;
+};
+
+// "--x V" or "--x=V"; given twice, the last one counts.
+void AddValueOption(CLI::App& app, const std::string& name, std::optional<std::string>& target);
+// A flag; "--x=V" is refused by the parser.
+void AddFlagOption(CLI::App& app, const std::string& name, bool& target);
+// "--locale" alone, or "--locale=NAME" (never "--locale NAME": the next word stays a file).
+void AddLocaleOption(CLI::App& app, std::vector<std::string>& given);
 
 // What one run needs: the streams, the presenter, the output form and the record.
 struct Context {
@@ -28,21 +47,31 @@ struct Context {
     bool progress = false;
     bool localeForm = false;
 
-    void fail(const std::string& file, const std::string& text) const
-    {
-        err << "sonorix-cli: " << (file.empty() ? "" : file + ": ") << text << '\n';
-    }
-    void showProgress(size_t index, size_t total, const std::string& file) const
-    {
-        if (progress)
-            err << "\r\033[K[" << index + 1 << '/' << total << "] " << file << std::flush;
-    }
-    void endProgress() const
-    {
-        if (progress)
-            err << "\r\033[K" << std::flush;
-    }
+    void fail(const std::string& file, const std::string& text) const;
+    void showProgress(size_t index, size_t total, const std::string& file) const;
+    void endProgress() const;
 };
+
+class CliCommand {
+public:
+    virtual ~CliCommand() = default;
+    // The command's usage text; "%WINDOWS%" stands for the list of window names.
+    virtual const char* help() const = 0;
+    // Registers the command's own options; the shared ones are registered by the caller.
+    virtual void addOptions(CLI::App& app, CommandLine& line) = 0;
+    // A command line the command cannot run at all, found before the record is built.
+    virtual std::string usageProblem(const CommandLine&) const { return {}; }
+    virtual int run(const Context& ctx, const CommandLine& line) = 0;
+};
+
+std::unique_ptr<CliCommand> MakeInfoCommand();
+std::unique_ptr<CliCommand> MakeCutCommand();
+std::unique_ptr<CliCommand> MakeSpectraCommand();
+std::unique_ptr<CliCommand> MakeIntensityCommand();
+
+// The help text with the window names in place of %WINDOWS%, their continuation lines indented
+// to the column where the option's description starts.
+std::string WithWindowNames(const char* help);
 
 // Runs one file's step so that nothing a routine throws can end the batch (or the process):
 // the file is reported as failed and the others go on.
@@ -58,39 +87,27 @@ template <typename Step> bool Guarded(const Context& ctx, const std::string& pat
     return false;
 }
 
-// Help texts: %WINDOWS% replaced by the window names, indented to the option's description.
-std::string WithWindows(const char* help);
-// The window names on one line, for a message.
-std::string WindowNamesInline();
-// ".kvnb" of "a/b.KVNB"; empty without an extension.
+// ".kvnb" of "dir/Take.KVNB"; empty when the name has no extension.
 std::string LowerExtension(const std::string& path);
-// "b" of "a/b.kvnb".
+// "Take" of "dir/Take.kvnb".
 std::string BaseName(const std::string& path);
-// count bytes at offset (from the end when fromEnd); none when the file is shorter.
+// `count` bytes at `offset` from the start (or, with fromEnd, from the end).
 std::optional<std::string> ReadBytesAt(const std::string& path, std::streamoff offset, size_t count,
                                        bool fromEnd = false);
+
 // Reads a whole segment; false after its messages (or a line of its own) on the error stream.
 bool LoadSegment(const Context& ctx, const std::string& path, Segment& segment);
-// Opens a raw recording and reads its duration and rate; false once the reader or this has
+// Opens the recording and reads its duration and rate; false once the reader or this has
 // said why the file cannot be used.
 bool OpenRecording(const Context& ctx, const std::string& path, TReadIshFile& reader, uint16_t& h,
                    uint16_t& m, uint16_t& s, uint32_t& rate);
-// --signal and --window; bad is set (after a message) when a value is not one of the names.
-std::optional<int> SignalFromOption(const ParsedArgs& args, const Context& ctx, bool& bad);
-std::optional<int> WindowFromOption(const ParsedArgs& args, const Context& ctx, bool& bad);
-// The lines as the output form writes them: the program's CSV bytes, or UTF-8 with LF.
+
+// --signal: 0 impulse, 1 periodic, unset when not given; `bad` is set after a message.
+std::optional<int> SignalFromOption(const Context& ctx, const std::optional<std::string>& text, bool& bad);
+// --window, or the processing window's last choice when not given.
+std::optional<int> WindowFromOption(const Context& ctx, const std::optional<std::string>& text, bool& bad);
+
+// The lines as a file's bytes: the program's own CSV encoding, or UTF-8 with LF.
 std::string EncodeLines(const QStringList& lines, bool localeForm);
-
-// A command of the tool: its name, help, options and what runs it.
-struct CliCommand {
-    const char* name;
-    const char* help;
-    std::set<std::string> valueOptions;   // besides the constants' options
-    std::set<std::string> flagOptions;    // besides --help and -h
-    int (*run)(const Context& ctx, const ParsedArgs& args);
-};
-
-const CliCommand& InfoCommand();
-const CliCommand& CutCommand();
-const CliCommand& SpectraCommand();
-const CliCommand& IntensityCommand();
+// A number in the run's output form.
+QString OutputNumber(const Context& ctx, double value);

@@ -1,14 +1,16 @@
-// sonorix-cli info: what a raw recording's stamps and records, or a segment's header, say.
+// info: what a raw recording or a segment holds, read the way playback and the processing
+// window read it.
 #include "CliContext.h"
+#include "CliJson.h"
 
-#include "RawRecord.h"
 #include "ReadIshFile.h"
 #include "ReadWriteMyFile.h"
+
+#include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <vector>
 
 namespace {
 
@@ -32,26 +34,121 @@ std::string twoDigits(unsigned v)
     return buffer;
 }
 
+// The four bytes of a stamp: day, hour, minute, second.
+unsigned stampByte(const std::string& b, int i)
+{
+    return static_cast<unsigned char>(b[i]);
+}
+
 // A stamp the recorder could have written: day 0..31, hh:mm:ss of a day.
 bool stampReadable(const std::string& b)
 {
-    const auto byte = [&](int i) { return static_cast<unsigned char>(b[i]); };
-    return byte(0) <= 31 && byte(1) <= 23 && byte(2) <= 59 && byte(3) <= 59;
+    return stampByte(b, 0) <= 31 && stampByte(b, 1) <= 23 && stampByte(b, 2) <= 59 && stampByte(b, 3) <= 59;
 }
 
 std::string stampText(const std::string& b)
 {
-    return std::to_string(static_cast<unsigned char>(b[0])) + " " +
-           twoDigits(static_cast<unsigned char>(b[1])) + ":" + twoDigits(static_cast<unsigned char>(b[2])) +
-           ":" + twoDigits(static_cast<unsigned char>(b[3]));
+    if (!stampReadable(b))
+        return "unreadable";
+    return std::to_string(stampByte(b, 0)) + " " + twoDigits(stampByte(b, 1)) + ":" +
+           twoDigits(stampByte(b, 2)) + ":" + twoDigits(stampByte(b, 3));
+}
+
+std::string stampJson(const std::string& b)
+{
+    if (!stampReadable(b))
+        return "null";
+    return JsonObject()
+        .integer("day", stampByte(b, 0))
+        .integer("hour", stampByte(b, 1))
+        .integer("minute", stampByte(b, 2))
+        .integer("second", stampByte(b, 3))
+        .text();
+}
+
+// What info reports of a raw recording.
+struct RawInfo {
+    std::string start, end;   // the stamps as stored
+    uint16_t h = 0, m = 0, s = 0;
+    uint32_t rate = 0;
+    int64_t records = 0;
+    int64_t damaged = 0;
+
+    uint32_t duration() const { return uint32_t(h) * 3600 + uint32_t(m) * 60 + s; }
+    // The reader falls back to kRawFallbackRate records per second when the stamps cannot give
+    // the duration (one unreadable, or more than a day apart); duration and rate are then
+    // estimates, and say so.
+    bool stampsUsable() const
+    {
+        const int dayStep = static_cast<int>(stampByte(end, 0)) - static_cast<int>(stampByte(start, 0));
+        return stampReadable(start) && stampReadable(end) && (dayStep == 0 || dayStep == 1);
+    }
+};
+
+// Counts the good records by reading the whole recording through the reader, so damage is
+// judged exactly as playback judges it. Its end-of-file errors are expected here.
+int64_t countGoodRecords(const Context& ctx, TReadIshFile& reader, int64_t size, uint32_t rate)
+{
+    ctx.presenter.setMuted(true);
+    int64_t good = 0;
+    const int chunk = static_cast<int>(std::clamp<uint32_t>(rate, 1, 1u << 20));
+    std::vector<double> time(chunk);
+    std::array<std::vector<double>, 6> channels;
+    std::array<double*, 6> pointers{};
+    for (int c = 0; c < 6; ++c) {
+        channels[c].resize(chunk);
+        pointers[c] = channels[c].data();
+    }
+    while (true) {
+        const int64_t remaining = (size - 4 - reader.Position()) / 16;
+        if (remaining <= 0)
+            break;
+        // Large reads while the end is far; record by record near it, so damage close to the
+        // end cannot make a large read fail and lose its count.
+        const int count = remaining > 64 ? static_cast<int>(std::min<int64_t>(chunk, remaining / 2)) : 1;
+        if (reader.ReadFrame(1, count, time.data(), pointers, 0) != 0)
+            break;
+        good += count;
+    }
+    ctx.presenter.setMuted(false);
+    return good;
+}
+
+std::string rawLine(const std::string& path, const RawInfo& info)
+{
+    const bool usable = info.stampsUsable();
+    const bool bothReadable = stampReadable(info.start) && stampReadable(info.end);
+    return path + ": raw recording, start " + stampText(info.start) + ", end " + stampText(info.end) +
+           (bothReadable && !usable ? " (the stamps disagree)" : "") + ", duration " +
+           std::to_string(info.duration()) + " s (" + std::to_string(info.h) + ":" + twoDigits(info.m) + ":" +
+           twoDigits(info.s) + (usable ? "" : ", estimated from the record count: the stamps are unusable") +
+           "), rate " + std::to_string(info.rate) + " Hz" + (usable ? "" : " (estimated)") + ", " +
+           std::to_string(info.records) + " records, " + std::to_string(info.damaged) + " damaged";
+}
+
+std::string rawJson(const std::string& path, const RawInfo& info)
+{
+    const bool usable = info.stampsUsable();
+    return JsonObject()
+        .string("file", path)
+        .string("type", "raw")
+        .raw("start", stampJson(info.start))
+        .raw("end", stampJson(info.end))
+        .boolean("stamps_usable", usable)
+        .integer("duration_s", info.duration())
+        .boolean("duration_estimated", !usable)
+        .integer("rate", info.rate)
+        .boolean("rate_estimated", !usable)
+        .integer("records", info.records)
+        .integer("damaged_records", info.damaged)
+        .text();
 }
 
 bool infoRaw(const Context& ctx, const std::string& path, std::string& line, std::string& json)
 {
     TReadIshFile reader(path, ctx.settings);
-    uint16_t h = 0, m = 0, s = 0;
-    uint32_t rate = 0;
-    if (!OpenRecording(ctx, path, reader, h, m, s, rate))
+    RawInfo info;
+    if (!OpenRecording(ctx, path, reader, info.h, info.m, info.s, info.rate))
         return false;
     const int64_t size = reader.FileSize();
     const std::optional<std::string> start = ReadBytesAt(path, 0, 4);
@@ -60,76 +157,13 @@ bool infoRaw(const Context& ctx, const std::string& path, std::string& line, std
         ctx.fail(path, "cannot read the stamps");
         return false;
     }
-    const int64_t records = (size - 4) / 16;
-
-    // Count the good records by reading the whole recording through the reader, so damage is
-    // judged exactly as playback judges it. Its end-of-file errors are expected here.
-    ctx.presenter.setMuted(true);
-    int64_t good = 0;
-    {
-        const int chunk = static_cast<int>(std::clamp<uint32_t>(rate, 1, 1u << 20));
-        std::vector<double> time(chunk);
-        std::array<std::vector<double>, 6> channels;
-        std::array<double*, 6> pointers{};
-        for (int c = 0; c < 6; ++c) {
-            channels[c].resize(chunk);
-            pointers[c] = channels[c].data();
-        }
-        while (true) {
-            const int64_t remaining = (size - 4 - reader.Position()) / 16;
-            if (remaining <= 0)
-                break;
-            // Large reads while the end is far; record by record near it, so damage close to
-            // the end cannot make a large read fail and lose its count.
-            const int count = remaining > 64 ? static_cast<int>(std::min<int64_t>(chunk, remaining / 2)) : 1;
-            if (reader.ReadFrame(1, count, time.data(), pointers, 0) != 0)
-                break;
-            good += count;
-        }
-    }
-    ctx.presenter.setMuted(false);
+    info.start = *start;
+    info.end = *end;
+    info.records = (size - 4) / 16;
+    info.damaged = std::max<int64_t>(0, info.records - countGoodRecords(ctx, reader, size, info.rate));
     reader.Close();
-    const int64_t damaged = std::max<int64_t>(0, records - good);
-    const uint32_t duration = uint32_t(h) * 3600 + uint32_t(m) * 60 + s;
-    // The reader falls back to kRawFallbackRate records per second when the stamps cannot
-    // give the duration (one unreadable, or more than a day apart); duration and rate are
-    // then estimates, and say so.
-    const bool startOk = stampReadable(*start);
-    const bool endOk = stampReadable(*end);
-    const int dayStep = static_cast<unsigned char>((*end)[0]) - static_cast<unsigned char>((*start)[0]);
-    const bool stampsUsable = startOk && endOk && (dayStep == 0 || dayStep == 1);
-    const bool estimated = !stampsUsable;
-
-    line = path + ": raw recording, start " + (startOk ? stampText(*start) : std::string("unreadable")) +
-           ", end " + (endOk ? stampText(*end) : std::string("unreadable")) +
-           (startOk && endOk && !stampsUsable ? " (the stamps disagree)" : "") + ", duration " +
-           std::to_string(duration) + " s (" + std::to_string(h) + ":" + twoDigits(m) + ":" + twoDigits(s) +
-           (estimated ? ", estimated from the record count: the stamps are unusable" : "") + "), rate " +
-           std::to_string(rate) + " Hz" + (estimated ? " (estimated)" : "") + ", " + std::to_string(records) +
-           " records, " + std::to_string(damaged) + " damaged";
-    auto stampJson = [](const std::string& b) {
-        if (!stampReadable(b))
-            return std::string("null");
-        return JsonObject()
-            .raw("day", std::to_string(static_cast<unsigned char>(b[0])))
-            .raw("hour", std::to_string(static_cast<unsigned char>(b[1])))
-            .raw("minute", std::to_string(static_cast<unsigned char>(b[2])))
-            .raw("second", std::to_string(static_cast<unsigned char>(b[3])))
-            .text();
-    };
-    json = JsonObject()
-               .string("file", path)
-               .string("type", "raw")
-               .raw("start", stampJson(*start))
-               .raw("end", stampJson(*end))
-               .boolean("stamps_usable", stampsUsable)
-               .raw("duration_s", std::to_string(duration))
-               .boolean("duration_estimated", estimated)
-               .raw("rate", std::to_string(rate))
-               .boolean("rate_estimated", estimated)
-               .raw("records", std::to_string(records))
-               .raw("damaged_records", std::to_string(damaged))
-               .text();
+    line = rawLine(path, info);
+    json = rawJson(path, info);
     return true;
 }
 
@@ -156,10 +190,11 @@ bool infoSegment(const Context& ctx, const std::string& path, std::string& line,
     std::array<double, 6> sensitivities{};
     std::copy_n(header->data() + 12, 48, reinterpret_cast<char*>(sensitivities.data()));
 
-    std::string sensText, sensJson;
+    std::string sensText;
+    std::vector<std::string> sensJson;
     for (int c = 0; c < 6; ++c) {
         sensText += (c ? "," : "") + MachineNumber(sensitivities[c]);
-        sensJson += (c ? ", " : "") + JsonNumber(sensitivities[c]);
+        sensJson.push_back(JsonNumber(sensitivities[c]));
     }
     line = path + ": segment, rate " + std::to_string(storedRate) + " Hz (used " + std::to_string(evenRate) +
            "), duration " + MachineNumber(duration) + " s, " + std::to_string(samples) +
@@ -167,56 +202,73 @@ bool infoSegment(const Context& ctx, const std::string& path, std::string& line,
     json = JsonObject()
                .string("file", path)
                .string("type", "segment")
-               .raw("rate", std::to_string(storedRate))
-               .raw("even_rate", std::to_string(evenRate))
+               .integer("rate", storedRate)
+               .integer("even_rate", evenRate)
                .number("duration_s", duration)
-               .raw("samples", std::to_string(samples))
-               .raw("sensitivities", "[" + sensJson + "]")
+               .integer("samples", samples)
+               .raw("sensitivities", JsonArray(sensJson))
                .text();
     return true;
 }
 
-int RunInfo(const Context& ctx, const ParsedArgs& args)
+// One file's line and JSON object; false after the reason is on the error stream.
+bool infoFile(const Context& ctx, const std::string& path, std::string& line, std::string& json)
 {
-    const bool json = args.has("--json");
+    const std::string ext = LowerExtension(path);
+    if (ext != ".dat" && ext != ".kvnb") {
+        ctx.fail(path, "unknown file type (expected *.dat or *.kvnb)");
+        return false;
+    }
+    if (const std::string problem = InputFileProblem(path); !problem.empty()) {
+        ctx.fail(path, problem);
+        return false;
+    }
+    if (ext == ".dat")
+        return Guarded(ctx, path, [&] { return infoRaw(ctx, path, line, json); });
+    return Guarded(ctx, path, [&] { return infoSegment(ctx, path, line, json); });
+}
+
+class InfoCommand : public CliCommand {
+public:
+    const char* help() const override { return kInfoHelp; }
+    void addOptions(CLI::App& app, CommandLine&) override { AddFlagOption(app, "--json", json_); }
+    std::string usageProblem(const CommandLine& line) const override
+    {
+        return line.files.empty() ? "no files given" : std::string();
+    }
+    int run(const Context& ctx, const CommandLine& line) override;
+
+private:
+    bool json_ = false;
+};
+
+int InfoCommand::run(const Context& ctx, const CommandLine& line)
+{
     std::vector<std::string> objects;
     bool anyFailed = false;
-    for (size_t i = 0; i < args.positional.size(); ++i) {
-        const std::string& path = args.positional[i];
-        ctx.showProgress(i, args.positional.size(), path);
+    for (size_t i = 0; i < line.files.size(); ++i) {
+        const std::string& path = line.files[i];
+        ctx.showProgress(i, line.files.size(), path);
         ctx.presenter.setFile(path);
-        std::string line, object;
-        const std::string ext = LowerExtension(path);
-        bool ok = false;
-        const std::string problem = ext == ".dat" || ext == ".kvnb" ? InputFileProblem(path) : std::string();
-        if (!problem.empty())
-            ctx.fail(path, problem);
-        else if (ext == ".dat")
-            ok = Guarded(ctx, path, [&] { return infoRaw(ctx, path, line, object); });
-        else if (ext == ".kvnb")
-            ok = Guarded(ctx, path, [&] { return infoSegment(ctx, path, line, object); });
-        else
-            ctx.fail(path, "unknown file type (expected *.dat or *.kvnb)");
+        std::string text, object;
+        const bool ok = infoFile(ctx, path, text, object);
         ctx.presenter.setFile({});
-        if (!ok) {
+        if (!ok)
             anyFailed = true;
-            continue;
-        }
-        if (json)
+        else if (json_)
             objects.push_back(object);
         else
-            ctx.out << line << '\n';
+            ctx.out << text << '\n';
     }
     ctx.endProgress();
-    if (json)
-        WriteJsonArray(ctx.out, objects);
+    if (json_)
+        ctx.out << JsonDocument(objects);
     return anyFailed ? kExitSomeFailed : kExitOk;
 }
 
 }   // namespace
 
-const CliCommand& InfoCommand()
+std::unique_ptr<CliCommand> MakeInfoCommand()
 {
-    static const CliCommand command{"info", kInfoHelp, {}, {"--json"}, RunInfo};
-    return command;
+    return std::make_unique<InfoCommand>();
 }

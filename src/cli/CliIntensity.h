@@ -3,18 +3,13 @@
 // band reduction (integration for an impulse, summed harmonics for a periodic signal).
 #pragma once
 
+#include "CliDemo.h"
 #include "Intensity.h"
 #include "IntensityText.h"
 #include "Segment.h"
 #include "Settings.h"
 
-#include <array>
 #include <string>
-#include <vector>
-
-// The test signal the processing window opens on "Демосигнал": rate freq_ocifr with its
-// lowest bit cleared, duration dlit, parameters from the record. Empty text on success.
-std::string SynthesizeDemoSegment(const Settings& s, Segment& segment);
 
 // Runs ComputeIntensitySpectra on the segment. Empty text on success.
 std::string ComputeSegmentIntensity(const IntensityConstants& constants, const Segment& segment,

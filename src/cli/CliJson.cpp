@@ -43,24 +43,26 @@ std::string JsonNumber(double value)
     return std::isfinite(value) ? MachineNumber(value) : "null";
 }
 
-std::string JsonNumbers(std::initializer_list<double> values)
+std::string JsonArray(const std::vector<std::string>& items)
 {
     std::string text = "[";
-    for (double v : values)
-        text += (text.size() > 1 ? ", " : "") + JsonNumber(v);
+    for (size_t i = 0; i < items.size(); ++i)
+        text += (i ? ", " : "") + items[i];
     return text + "]";
 }
 
-JsonObject& JsonObject::raw(const std::string& key, const std::string& json)
+std::string JsonDocument(const std::vector<std::string>& items)
 {
-    fields_ += (fields_.empty() ? "" : ", ") + JsonString(key) + ": " + json;
-    return *this;
+    std::string text = "[";
+    for (size_t i = 0; i < items.size(); ++i)
+        text += (i ? ",\n " : "\n ") + items[i];
+    return text + "\n]\n";
 }
 
-void WriteJsonArray(std::ostream& out, const std::vector<std::string>& objects)
+JsonObject& JsonObject::raw(const std::string& name, const std::string& json)
 {
-    out << "[";
-    for (size_t i = 0; i < objects.size(); ++i)
-        out << (i ? ",\n " : "\n ") << objects[i];
-    out << "\n]\n";
+    if (!members_.empty())
+        members_ += ", ";
+    members_ += JsonString(name) + ": " + json;
+    return *this;
 }

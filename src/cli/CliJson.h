@@ -1,35 +1,32 @@
-// The batch tool's one JSON writer: string and number literals, objects built field by field,
-// and the array of objects every command's --json prints, so all of them share one layout:
-//     [
-//      {"file": "a.kvnb", "x": 1.5},
-//      {"file": "b.kvnb", "x": null}
-//     ]
+// The JSON the batch tool writes: objects on one line with ", " between members and ": " after
+// each name, and a document that is an array with one object per line.
 #pragma once
 
-#include <initializer_list>
-#include <ostream>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 // A JSON string literal, and a JSON number (null for a value JSON cannot hold).
 std::string JsonString(const std::string& text);
 std::string JsonNumber(double value);
-// "[a, b, c]" of numbers.
-std::string JsonNumbers(std::initializer_list<double> values);
+// Items already in JSON, inline: "[a, b]".
+std::string JsonArray(const std::vector<std::string>& items);
+// The document a command prints: "[", each item on a line of its own, "]".
+std::string JsonDocument(const std::vector<std::string>& items);
 
-// {"key": value, ...} in the order the fields were added; values are JSON text already
-// (JsonString, JsonNumber, another object's text()) or given by the typed adders.
+// Members in the order they are added.
 class JsonObject {
 public:
-    JsonObject& raw(const std::string& key, const std::string& json);
-    JsonObject& string(const std::string& key, const std::string& text) { return raw(key, JsonString(text)); }
-    JsonObject& number(const std::string& key, double value) { return raw(key, JsonNumber(value)); }
-    JsonObject& boolean(const std::string& key, bool value) { return raw(key, value ? "true" : "false"); }
-    std::string text() const { return "{" + fields_ + "}"; }
+    JsonObject& raw(const std::string& name, const std::string& json);
+    JsonObject& string(const std::string& name, const std::string& text)
+    {
+        return raw(name, JsonString(text));
+    }
+    JsonObject& number(const std::string& name, double value) { return raw(name, JsonNumber(value)); }
+    JsonObject& integer(const std::string& name, int64_t value) { return raw(name, std::to_string(value)); }
+    JsonObject& boolean(const std::string& name, bool value) { return raw(name, value ? "true" : "false"); }
+    std::string text() const { return "{" + members_ + "}"; }
 
 private:
-    std::string fields_;
+    std::string members_;
 };
-
-// The objects as one array, one object per line.
-void WriteJsonArray(std::ostream& out, const std::vector<std::string>& objects);

@@ -1,13 +1,14 @@
-// sonorix-cli spectra: the processing window's six amplitude spectra of a segment, as CSV.
+// spectra: the six amplitude spectra of a segment, as the processing window's spectrum command
+// computes and shows them.
 #include "CliContext.h"
 
 #include "ProcessingData.h"
+#include "ResultText.h"
 #include "Spectra.h"
 
-#include <QString>
+#include <CLI/CLI.hpp>
 
 #include <array>
-#include <vector>
 
 namespace {
 
@@ -26,23 +27,85 @@ const char kSpectraHelp[] =
     "  --force         replace FILE.csv if it exists\n"
     "Default CSV: \",\" between fields, \".\" as the decimal separator, UTF-8, LF.\n";
 
-int RunSpectra(const Context& ctx, const ParsedArgs& args)
+using Spectra = std::array<std::vector<double>, 6>;
+
+// The raw amplitude spectra of the six channels, bins = n / 2 values each.
+void amplitudeSpectra(const Context& ctx, const std::string& path, const Segment& segment, int window,
+                      Spectra& spectra)
 {
-    if (args.positional.size() != 1 || !args.value("-o")) {
+    const int n = segment.sampleCount;
+    const double* channels[6];
+    double* outputs[6];
+    for (int c = 0; c < 6; ++c) {
+        spectra[c].assign(static_cast<size_t>(n / 2), 0.0);
+        channels[c] = segment.channels[c].data();
+        outputs[c] = spectra[c].data();
+    }
+    if (ComputeAmplitudeSpectra(n, window, ctx.settings.impuls == 1, segment.time[n - 1], channels, outputs))
+        ctx.fail(path, "warning: the spectral window reported a failure");
+}
+
+// Pascals as the processing window shows them; dB against the same factors.
+QStringList spectraLines(const Context& ctx, const Segment& segment, const Spectra& spectra, bool db)
+{
+    const int n = segment.sampleCount;
+    const std::array<double, 6> factors =
+        DisplayFactors(kUnitPascal, false, ctx.settings.VOLT, segment.paPerVolt);
+    const double df = 1.0 / segment.time[n - 1];
+    const QString sep = ctx.localeForm ? QStringLiteral(";") : QStringLiteral(",");
+    const QString end = ctx.localeForm ? sep : QString();
+    QStringList lines;
+    QString header = ctx.localeForm ? QStringLiteral("F(Гц)") : QStringLiteral("f_Hz");
+    for (int c = 1; c <= 6; ++c)
+        header += sep + (ctx.localeForm ? QStringLiteral("Канал %1").arg(c)
+                                        : QStringLiteral("ch%1_%2").arg(c).arg(db ? "dB" : "Pa"));
+    lines << header + end;
+    for (int k = 0; k < n / 2; ++k) {
+        QString line = OutputNumber(ctx, k * df);
+        for (int c = 0; c < 6; ++c)
+            line +=
+                sep + OutputNumber(ctx, db ? DbValue(spectra[c][k], factors[c]) : spectra[c][k] * factors[c]);
+        lines << line + end;
+    }
+    return lines;
+}
+
+class SpectraCommand : public CliCommand {
+public:
+    const char* help() const override { return kSpectraHelp; }
+    void addOptions(CLI::App& app, CommandLine& line) override
+    {
+        AddValueOption(app, "-o", target_);
+        AddValueOption(app, "--window", window_);
+        AddValueOption(app, "--signal", signal_);
+        AddFlagOption(app, "--db", db_);
+        AddFlagOption(app, "--force", force_);
+        AddLocaleOption(app, line.locale);
+    }
+    int run(const Context& ctx, const CommandLine& line) override;
+
+private:
+    std::optional<std::string> target_, window_, signal_;
+    bool db_ = false;
+    bool force_ = false;
+};
+
+int SpectraCommand::run(const Context& ctx, const CommandLine& line)
+{
+    if (line.files.size() != 1 || !target_) {
         ctx.fail("", "spectra needs one segment and -o FILE.csv (see spectra --help)");
         return kExitUsage;
     }
     bool bad = false;
-    const std::optional<int> signal = SignalFromOption(args, ctx, bad);
-    const std::optional<int> window = WindowFromOption(args, ctx, bad);
+    const std::optional<int> signal = SignalFromOption(ctx, signal_, bad);
+    const std::optional<int> window = WindowFromOption(ctx, window_, bad);
     if (bad)
         return kExitUsage;
     if (signal)
         ctx.settings.impuls = *signal;
-    const std::string& path = args.positional[0];
-    if (const std::string problem = OutputTargetProblem(*args.value("-o"), args.has("--force"));
-        !problem.empty()) {
-        ctx.fail(*args.value("-o"), problem);
+    const std::string& path = line.files[0];
+    if (const std::string problem = OutputTargetProblem(*target_, force_); !problem.empty()) {
+        ctx.fail(*target_, problem);
         return kExitSomeFailed;
     }
     ctx.presenter.setFile(path);
@@ -50,48 +113,15 @@ int RunSpectra(const Context& ctx, const ParsedArgs& args)
     if (!LoadSegment(ctx, path, segment))
         return kExitSomeFailed;
     ctx.presenter.setFile({});
-    const int n = segment.sampleCount;
-    const int bins = n / 2;
-    if (bins < 1) {
+    if (segment.sampleCount / 2 < 1) {
         ctx.fail(path, "too few samples for a spectrum");
         return kExitSomeFailed;
     }
-    std::array<std::vector<double>, 6> spectra;
-    const double* channels[6];
-    double* outputs[6];
-    for (int c = 0; c < 6; ++c) {
-        spectra[c].assign(static_cast<size_t>(bins), 0.0);
-        channels[c] = segment.channels[c].data();
-        outputs[c] = spectra[c].data();
-    }
-    if (ComputeAmplitudeSpectra(n, *window, ctx.settings.impuls == 1, segment.time[n - 1], channels, outputs))
-        ctx.fail(path, "warning: the spectral window reported a failure");
-    // Pascals as the processing window shows them; dB against the same factors.
-    const std::array<double, 6> factors =
-        DisplayFactors(kUnitPascal, false, ctx.settings.VOLT, segment.paPerVolt);
-    const bool db = args.has("--db");
-    const double df = 1.0 / segment.time[n - 1];
-    const QString sep = ctx.localeForm ? QStringLiteral(";") : QStringLiteral(",");
-    QStringList lines;
-    QString header = ctx.localeForm ? QStringLiteral("F(Гц)") : QStringLiteral("f_Hz");
-    for (int c = 1; c <= 6; ++c)
-        header += sep + (ctx.localeForm ? QStringLiteral("Канал %1").arg(c)
-                                        : QStringLiteral("ch%1_%2").arg(c).arg(db ? "dB" : "Pa"));
-    lines << header + (ctx.localeForm ? sep : QString());
-    for (int k = 0; k < bins; ++k) {
-        const auto number = [&](double v) {
-            return ctx.localeForm ? LocaleNumber(v) : QString::fromStdString(MachineNumber(v));
-        };
-        QString line = number(k * df);
-        for (int c = 0; c < 6; ++c) {
-            const double v = db ? DbValue(spectra[c][k], factors[c]) : spectra[c][k] * factors[c];
-            line += sep + number(v);
-        }
-        lines << line + (ctx.localeForm ? sep : QString());
-    }
-    const std::string error =
-        WriteOutputFile(*args.value("-o"), EncodeLines(lines, ctx.localeForm), args.has("--force"));
-    if (!error.empty()) {
+    Spectra spectra;
+    amplitudeSpectra(ctx, path, segment, *window, spectra);
+    const QStringList lines = spectraLines(ctx, segment, spectra, db_);
+    if (const std::string error = WriteOutputFile(*target_, EncodeLines(lines, ctx.localeForm), force_);
+        !error.empty()) {
         ctx.fail("", error);
         return kExitSomeFailed;
     }
@@ -100,9 +130,7 @@ int RunSpectra(const Context& ctx, const ParsedArgs& args)
 
 }   // namespace
 
-const CliCommand& SpectraCommand()
+std::unique_ptr<CliCommand> MakeSpectraCommand()
 {
-    static const CliCommand command{
-        "spectra", kSpectraHelp, {"-o", "--window", "--signal"}, {"--db", "--locale", "--force"}, RunSpectra};
-    return command;
+    return std::make_unique<SpectraCommand>();
 }

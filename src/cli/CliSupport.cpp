@@ -1,7 +1,5 @@
 #include "CliSupport.h"
 
-#include <CLI/CLI.hpp>
-
 #include "IniFile.h"
 #include "SafeFile.h"
 #include "SettingLimits.h"
@@ -16,6 +14,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <system_error>
 
 #include <fcntl.h>
@@ -137,52 +136,6 @@ std::string systemText(int error)
 
 }   // namespace
 
-const std::string* ParsedArgs::value(const std::string& option) const
-{
-    const auto it = values.find(option);
-    return it == values.end() ? nullptr : &it->second;
-}
-
-std::string ParseArgs(const std::vector<std::string>& args, const std::set<std::string>& valueOptions,
-                      const std::set<std::string>& flagOptions, ParsedArgs& out)
-{
-    CLI::App app;
-    app.set_help_flag();   // each command prints its own help, with the constants' help after it
-    app.allow_windows_style_options(false);
-    std::map<std::string, CLI::Option*> options;
-    std::map<std::string, std::string> values;
-    for (const std::string& name : valueOptions)
-        // A value given twice: the last one counts, as a user retyping an option expects.
-        options[name] =
-            app.add_option(name, values[name])->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    for (const std::string& name : flagOptions) {
-        if (name == "--locale")   // a flag that may name the locale: --locale or --locale=ru_RU
-            options[name] = app.add_flag("--locale{}", values[name]);
-        else
-            options[name] = app.add_flag(name)->disable_flag_override();
-    }
-    app.add_option("files", out.positional);
-    // CLI11 takes the arguments in reverse order, as a stack.
-    std::vector<std::string> stack(args.rbegin(), args.rend());
-    try {
-        app.parse(stack);
-    } catch (const CLI::ParseError& e) {
-        return e.what();
-    }
-    for (const auto& [name, option] : options) {
-        if (option->count() == 0)
-            continue;
-        if (valueOptions.count(name)) {
-            out.values[name] = values[name];
-        } else {
-            out.flags.insert(name);
-            if (!values[name].empty())
-                out.values[name] = values[name];
-        }
-    }
-    return {};
-}
-
 std::optional<double> ParseNumber(const std::string& text)
 {
     std::string t = text;
@@ -266,10 +219,6 @@ std::optional<double> ParseTime(const std::string& text)
     return seconds;
 }
 
-const std::set<std::string> kSettingsValueOptions = {
-    "--store", "--settings", "--rho", "--c", "--spacing", "--volt", "--null-adc", "--chs", "--sens",
-};
-
 const char kSettingsHelp[] =
     "Constants (default: the program's own per-user settings store):\n"
     "  --settings FILE.ini   take the [Ust] keys an INI file of the settings dialog holds\n"
@@ -287,112 +236,140 @@ const char kSettingsHelp[] =
     "a comma as the decimal separator; in lists only the dot. A constant outside the range the\n"
     "program can use is refused, wherever it comes from (exit code 2).\n";
 
-std::string BuildSettings(const ParsedArgs& args, Settings& s)
+namespace {
+
+// Points the store at the file `--store` names and loads the record from it.
+std::string loadStore(const SettingsOptions& options, Settings& s, StoreLoadReport& report)
 {
-    if (const std::string* store = args.value("--store")) {
+    if (const std::optional<std::string>& store = options.store) {
         // A store that does not exist yet reads as defaults; anything else must be a file.
         struct stat st {};
         if (::stat(store->c_str(), &st) == 0 && !S_ISREG(st.st_mode))
             return "--store: " + *store + " " + fileKindText(st.st_mode);
         SettingsStore::SetFileName(QString::fromStdString(*store));
     }
-    const StoreLoadReport report = LoadSettings(s);
-    // The store has already replaced what it could not take by defaults; a run must not go on
-    // with them as if they were the user's, so each is refused unless the INI file or an
-    // option gives the value.
+    report = LoadSettings(s);
     if (!report.unreadable.isEmpty())
         return "the settings store " + SettingsStore::FileName().toStdString() + " cannot be read (" +
                report.unreadable.toStdString() +
                "); the program leaves it as it is: start the program once to keep it aside, or "
                "name another with --store";
-    // Keys set by the INI file or an option; the store's value of any other key is checked
-    // at the end, so a value that is overridden never stops a run.
-    std::set<std::string> given;
-    if (const std::string* ini = args.value("--settings")) {
-        const std::string error = applyIni(*ini, s, given);
-        if (!error.empty())
-            return error;
-    }
-    auto number = [&](const char* option, const char* key, double& target) -> std::string {
-        const std::string* text = args.value(option);
-        if (!text)
-            return {};
-        const std::optional<double> v = checkedConstant(key, *text);
-        if (!v)
-            return refusedConstant(option, key, *text);
-        target = *v;
-        given.insert(key);
+    return {};
+}
+
+std::string applyNumber(const std::optional<std::string>& text, const char* option, const char* key,
+                        double& target, std::set<std::string>& given)
+{
+    if (!text)
         return {};
-    };
-    for (const std::string& error : {number("--rho", "plotnost", s.plotnost),
-                                     number("--c", "skorost", s.skorost), number("--volt", "VOLT", s.VOLT)})
-        if (!error.empty())
-            return error;
-    if (const std::string* text = args.value("--null-adc")) {
-        const std::optional<double> v = checkedConstant("NULL_ADC", *text);
-        if (!v)
-            return refusedConstant("--null-adc", "NULL_ADC", *text);
-        s.NULL_ADC = static_cast<int32_t>(*v);
-        given.insert("NULL_ADC");
-    }
-    // A list names the element that is refused by its key.
-    auto list = [&](const char* option, const char* stem, size_t count, double* target) -> std::string {
-        const std::string* text = args.value(option);
-        if (!text)
-            return {};
-        const auto v = ParseNumberList(*text, count);
-        if (!v)
-            return std::string(option) + ": expected " + std::to_string(count) +
-                   " numbers separated by commas, got \"" + *text + "\"";
-        for (size_t k = 0; k < count; ++k) {
-            const std::string key = stem + std::to_string(k + 1);
-            if (!IsValidConstant(key, (*v)[k]))
-                return refusedConstant(std::string(option) + " item " + std::to_string(k + 1), key,
-                                       MachineNumber((*v)[k]));
-        }
-        for (size_t k = 0; k < count; ++k) {
-            target[k] = (*v)[k];
-            given.insert(stem + std::to_string(k + 1));
-        }
+    const std::optional<double> v = checkedConstant(key, *text);
+    if (!v)
+        return refusedConstant(option, key, *text);
+    target = *v;
+    given.insert(key);
+    return {};
+}
+
+// A list names the element that is refused by its key.
+std::string applyList(const std::optional<std::string>& text, const char* option, const char* stem,
+                      size_t count, double* target, std::set<std::string>& given)
+{
+    if (!text)
         return {};
-    };
-    for (const std::string& error :
-         {list("--spacing", "lmic", 3, s.lmic.data()), list("--sens", "Chuv", 6, s.Chuv.data())})
+    const auto v = ParseNumberList(*text, count);
+    if (!v)
+        return std::string(option) + ": expected " + std::to_string(count) +
+               " numbers separated by commas, got \"" + *text + "\"";
+    for (size_t k = 0; k < count; ++k) {
+        const std::string key = stem + std::to_string(k + 1);
+        if (!IsValidConstant(key, (*v)[k]))
+            return refusedConstant(std::string(option) + " item " + std::to_string(k + 1), key,
+                                   MachineNumber((*v)[k]));
+    }
+    for (size_t k = 0; k < count; ++k) {
+        target[k] = (*v)[k];
+        given.insert(stem + std::to_string(k + 1));
+    }
+    return {};
+}
+
+std::string applyConstantOptions(const SettingsOptions& options, Settings& s, std::set<std::string>& given)
+{
+    double nullAdc = s.NULL_ADC;
+    for (const std::string& error : {applyNumber(options.rho, "--rho", "plotnost", s.plotnost, given),
+                                     applyNumber(options.c, "--c", "skorost", s.skorost, given),
+                                     applyNumber(options.volt, "--volt", "VOLT", s.VOLT, given),
+                                     applyNumber(options.nullAdc, "--null-adc", "NULL_ADC", nullAdc, given),
+                                     applyList(options.spacing, "--spacing", "lmic", 3, s.lmic.data(), given),
+                                     applyList(options.sens, "--sens", "Chuv", 6, s.Chuv.data(), given)})
         if (!error.empty())
             return error;
+    s.NULL_ADC = static_cast<int32_t>(nullAdc);
+    return {};
+}
+
+// The store has already replaced what it could not take by defaults; a run must not go on with
+// them as if they were the user's, so each is refused unless the INI file or an option gave the
+// value. So is a stored value outside its range that nothing overrode.
+std::string checkStoredConstants(const StoreLoadReport& report, Settings& s,
+                                 const std::set<std::string>& given)
+{
+    const std::string store = "the settings store " + SettingsStore::FileName().toStdString() + ": ";
     for (const std::string& key : report.refused)
         if (!given.count(key))
-            return "the settings store " + SettingsStore::FileName().toStdString() + ": " + key +
-                   " holds a value the program cannot use (" +
+            return store + key + " holds a value the program cannot use (" +
                    (key.rfind("Chs", 0) == 0 ? std::string("a channel order of 1..6, each once")
                                              : ConstantRangeText(key)) +
                    "); correct it in the settings dialog, or give the value with an option";
     for (const ConstantField& field : constantFields(s)) {
         const double v = field.code ? *field.code : *field.number;
         if (!given.count(field.key) && !IsValidConstant(field.key, v))
-            return refusedConstant("the settings store " + SettingsStore::FileName().toStdString() + ": " +
-                                       field.key,
-                                   field.key, MachineNumber(v)) +
+            return refusedConstant(store + field.key, field.key, MachineNumber(v)) +
                    "; correct it in the settings dialog, or give the value with an option";
     }
-    if (const std::string* text = args.value("--chs")) {
-        const auto v = ParseNumberList(*text, 6);
-        std::array<int32_t, 6> chs{};
-        std::array<bool, 6> seen{};
-        bool ok = v.has_value();
-        for (size_t k = 0; ok && k < 6; ++k) {
-            const double c = (*v)[k];
-            ok = c >= 1 && c <= 6 && c == std::floor(c) && !seen[static_cast<size_t>(c) - 1];
-            if (ok) {
-                seen[static_cast<size_t>(c) - 1] = true;
-                chs[k] = static_cast<int32_t>(c) - 1;
-            }
-        }
-        if (!ok)
-            return "--chs: expected the channels 1..6, each once, got \"" + *text + "\"";
-        s.Chs = chs;
-    }
     return {};
+}
+
+std::string applyChannelOrder(const std::optional<std::string>& text, Settings& s)
+{
+    if (!text)
+        return {};
+    const auto v = ParseNumberList(*text, 6);
+    std::array<int32_t, 6> chs{};
+    std::array<bool, 6> seen{};
+    bool ok = v.has_value();
+    for (size_t k = 0; ok && k < 6; ++k) {
+        const double c = (*v)[k];
+        ok = c >= 1 && c <= 6 && c == std::floor(c) && !seen[static_cast<size_t>(c) - 1];
+        if (ok) {
+            seen[static_cast<size_t>(c) - 1] = true;
+            chs[k] = static_cast<int32_t>(c) - 1;
+        }
+    }
+    if (!ok)
+        return "--chs: expected the channels 1..6, each once, got \"" + *text + "\"";
+    s.Chs = chs;
+    return {};
+}
+
+}   // namespace
+
+std::string BuildSettings(const SettingsOptions& options, Settings& s)
+{
+    StoreLoadReport report;
+    if (std::string error = loadStore(options, s, report); !error.empty())
+        return error;
+    // Keys set by the INI file or an option; the store's value of any other key is checked
+    // afterwards, so a value that is overridden never stops a run.
+    std::set<std::string> given;
+    if (options.ini)
+        if (std::string error = applyIni(*options.ini, s, given); !error.empty())
+            return error;
+    if (std::string error = applyConstantOptions(options, s, given); !error.empty())
+        return error;
+    if (std::string error = checkStoredConstants(report, s, given); !error.empty())
+        return error;
+    return applyChannelOrder(options.chs, s);
 }
 
 std::optional<int> WindowItemFromName(const std::string& name)

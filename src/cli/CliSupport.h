@@ -1,33 +1,23 @@
-// Command-line plumbing of sonorix-cli: option parsing, numbers and times as a user types
-// them, the settings record built from the store, an INI file and options, and the two output
-// forms (machine text with a dot decimal, or the program's own locale CSV form).
+// Command-line plumbing of sonorix-cli: numbers and times as a user types them, the settings
+// record built from the store, an INI file and options, and the two output forms (machine text
+// with a dot decimal, or the program's own locale CSV form).
 #pragma once
 
-#include "CliJson.h"
 #include "Settings.h"
 
 #include <QString>
 
-#include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
-struct ParsedArgs {
-    std::vector<std::string> positional;
-    std::map<std::string, std::string> values;   // option -> its value
-    std::set<std::string> flags;                 // options given without a value
-
-    bool has(const std::string& option) const { return values.count(option) || flags.count(option); }
-    const std::string* value(const std::string& option) const;
+// The options every analysing command accepts for its constants, as typed; unset when not
+// given.
+struct SettingsOptions {
+    std::optional<std::string> store;   // --store
+    std::optional<std::string> ini;     // --settings
+    std::optional<std::string> rho, c, volt, nullAdc, spacing, chs, sens;
 };
-
-// Splits args into positionals, options that take a value ("--x V" or "--x=V"; given twice,
-// the last counts) and flags, with CLI11. "--locale" is a flag that may carry a value in the
-// "--locale=NAME" form. "--" ends the options. Returns CLI11's error text, empty on success.
-std::string ParseArgs(const std::vector<std::string>& args, const std::set<std::string>& valueOptions,
-                      const std::set<std::string>& flagOptions, ParsedArgs& out);
 
 // A number as a user types it: a dot or a comma as the decimal separator, nothing else around
 // it. Not-a-number and infinities are refused.
@@ -39,15 +29,13 @@ std::optional<std::vector<double>> ParseNumberList(const std::string& text, size
 // Seconds: "12.5", "1:02.5" (minutes:seconds) or "0:01:02.500" (hours:minutes:seconds).
 std::optional<double> ParseTime(const std::string& text);
 
-// The options every analysing command accepts for its constants.
-extern const std::set<std::string> kSettingsValueOptions;
-// Help text of those options.
+// Help text of the options of the constants.
 extern const char kSettingsHelp[];
 
 // The record the program would use: the per-user store (or the one `--store` names), then the
 // "Ust" keys an INI file of the settings dialog's form holds (`--settings`), then each option
 // given. Returns an error text, empty on success.
-std::string BuildSettings(const ParsedArgs& args, Settings& s);
+std::string BuildSettings(const SettingsOptions& options, Settings& s);
 
 // Window list items of the processing window, by name ("none", "hanning", ...) or number.
 std::optional<int> WindowItemFromName(const std::string& name);

@@ -2,6 +2,7 @@
 // points the settings store at a file there, so no run reads the user's settings.
 #include "CliCommands.h"
 #include "CliIntensity.h"
+#include "CliJson.h"
 #include "CliSupport.h"
 
 #include "Intensity.h"
@@ -405,35 +406,53 @@ TEST_F(CliTest, ExitCodesOfTheCommandLine)
     }
 }
 
-// The parser's edges: the last of a repeated option counts, --locale names a locale only in
-// its "=" form, "--" ends the options, and what it cannot place is a usage error that names
-// the command.
-TEST_F(CliTest, TheCommandLineParserEdges)
+// The forms of the command line the parser must read as the tool always has.
+TEST_F(CliTest, CommandLineFormsAndTheirRefusals)
 {
     writeSegment("s.kvnb", slowWave(45.0, 45.0), 4000, 1.0);
     const std::string seg = path("s.kvnb");
-    const CliRun once = run({"intensity", seg, "--signal", "impulse"});
-    const CliRun twice = run({"intensity", seg, "--signal", "periodic", "--signal=impulse"});
-    ASSERT_EQ(twice.code, kExitOk) << twice.err;
-    EXPECT_EQ(twice.out, once.out);
-    EXPECT_NE(twice.out.find(",impulse,"), std::string::npos);
-
-    const CliRun locale = run({"intensity", "--locale", seg});
-    ASSERT_EQ(locale.code, kExitOk) << locale.err;
-    EXPECT_NE(locale.out.find(";periodic;"), std::string::npos);
-
-    // After "--" a name that looks like an option is a file (here one that is not there).
-    const CliRun dashed = run({"info", "--", "-x.kvnb"});
-    EXPECT_EQ(dashed.code, kExitSomeFailed) << dashed.err;
-    EXPECT_NE(dashed.err.find("-x.kvnb: "), std::string::npos) << dashed.err;
-
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"info", seg, "--bogus"},
-                                                 {"info", "--json=yes", seg},
-                                                 {"intensity", seg, "--band"}}) {
-        const CliRun r = run(args);
-        EXPECT_EQ(r.code, kExitUsage) << args[2];
-        EXPECT_EQ(r.err.rfind("sonorix-cli " + args[0] + ": ", 0), 0u) << r.err;
-        EXPECT_NE(r.err.find("(see " + args[0] + " --help)"), std::string::npos) << r.err;
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string err;   // a part of standard error; empty: not checked
+    };
+    const Case cases[] = {
+        {{"info", seg, "--bogus=3"},
+         kExitUsage,
+         "sonorix-cli info: unknown option --bogus (see info --help)\n"},
+        {{"info", seg, "-x"}, kExitUsage, "unknown option -x (see"},
+        {{"info", seg, "--locale"}, kExitUsage, "unknown option --locale (see"},
+        {{"info", seg, "--json=x"},
+         kExitUsage,
+         "sonorix-cli info: option --json takes no value (see info --help)\n"},
+        {{"info", seg, "--rho"},
+         kExitUsage,
+         "sonorix-cli info: option --rho needs a value (see info --help)\n"},
+        // An empty value is a value: it never takes the next word.
+        {{"intensity", "--rho=", seg},
+         kExitUsage,
+         "--rho (plotnost): expected a number from 1e-06 to 100000, got \"\""},
+        {{"spectra", seg, "-o=" + path("x.csv")}, kExitUsage, "unknown option -o="},
+        // Given twice, the last one counts.
+        {{"intensity", seg, "--rho", "0", "--rho=1.2"}, kExitOk, ""},
+        {{"intensity", seg, "--window", "hanning", "--window", "kaiser"},
+         kExitUsage,
+         "unknown window \"kaiser\""},
+        // "--" ends the options; "--locale" never takes the next word as its value.
+        {{"info", "--", "--json", seg}, kExitSomeFailed, "--json: unknown file type"},
+        {{"info", "[a,b]"}, kExitSomeFailed, "sonorix-cli: [a,b]: unknown file type"},
+        {{"spectra", "--locale", seg, "-o", path("l.csv")}, kExitOk, ""},
+        // The help is shown when it comes before what is wrong.
+        {{"info", seg, "--help", "--bogus"}, kExitOk, ""},
+        {{"info", seg, "--bogus", "--help"}, kExitUsage, "unknown option --bogus"},
+    };
+    for (const Case& c : cases) {
+        std::string joined;
+        for (const auto& a : c.args)
+            joined += a + " ";
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.code, c.code) << joined << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << joined << "\n" << r.err;
     }
 }
 
