@@ -1,9 +1,12 @@
 #include "PlaybackFrame.h"
 
+#include "Filters.h"
+#include "RawRecord.h"
 #include "Segment.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 PlaybackFramePlan PlanPlaybackFrame(int frameSeconds, uint32_t rate, int decimation)
 {
@@ -24,6 +27,75 @@ PlaybackFramePlan PlanPlaybackFrame(int frameSeconds, uint32_t rate, int decimat
     plan.step = static_cast<int>(step);
     plan.trailing = records - count * step;
     return plan;
+}
+
+ClockTime SplitClockSeconds(uint32_t seconds)
+{
+    ClockTime t;
+    t.hours = seconds / 3600;
+    t.minutes = (seconds % 3600) / 60;
+    t.seconds = seconds % 60;
+    return t;
+}
+
+uint32_t ClockSeconds(uint32_t hours, uint32_t minutes, uint32_t seconds)
+{
+    return hours * 3600u + minutes * 60u + seconds;
+}
+
+int LongestPlaybackFrame(uint32_t durationSeconds, int controlMaximum)
+{
+    const uint32_t ceiling = static_cast<uint32_t>(std::max(controlMaximum, 0));
+    return std::max(1, static_cast<int>(std::min(durationSeconds, ceiling)));
+}
+
+int PlaybackTrackSecond(double time)
+{
+    if (!std::isfinite(time))
+        return 0;
+    constexpr double lowest = std::numeric_limits<int>::min();
+    constexpr double highest = std::numeric_limits<int>::max();
+    return static_cast<int>(std::clamp(std::trunc(time), lowest, highest));
+}
+
+int PlaybackTrackMaximum(uint32_t durationSeconds)
+{
+    return static_cast<int>(std::min<uint32_t>(durationSeconds, INT32_MAX));
+}
+
+bool PlaybackBackStepFits(int64_t position, int seconds, uint32_t rate)
+{
+    return position - int64_t{seconds} * kRawRecordBytes * rate >= 0;
+}
+
+int SecondsBackToFrameStart(int64_t position, int64_t frameEnd, int shownSeconds, int frameSeconds)
+{
+    return position == frameEnd ? shownSeconds : frameSeconds;
+}
+
+void FrameRelativeTimes(const double* time, int count, double* out)
+{
+    for (int j = 0; j < count; ++j)
+        out[j] = time[j] - time[0];
+}
+
+bool FilterPlaybackDisplay(const std::array<std::vector<double>, 6>& raw,
+                           std::array<std::vector<double>, 6>& shown, int order, int fmin, int fmax,
+                           int displayRate)
+{
+    auto copyRaw = [&] {
+        for (size_t c = 0; c < raw.size(); ++c)
+            shown[c].assign(raw[c].begin(), raw[c].end());
+    };
+    copyRaw();
+    bool filtered = order != 0;
+    for (size_t c = 0; filtered && c < shown.size(); ++c) {
+        filtered = !ApplyBandFilter(kFilterButterworth, order, fmin, fmax, static_cast<int>(shown[c].size()),
+                                    displayRate, shown[c].data(), shown[c].data());
+    }
+    if (order != 0 && !filtered)
+        copyRaw();
+    return filtered;
 }
 
 int PlaybackDisplayRate(uint32_t rate, int decimation)
@@ -61,6 +133,20 @@ std::array<double, 6> PlaybackScaleFactors(const Settings& s, int unit)
         factors[i] = (sensitivity > 0.0 && std::isfinite(sensitivity)) ? 1000.0 * s.VOLT / sensitivity : 0.0;
     }
     return factors;
+}
+
+ExportRead PlanExportRead(const ExportSource& source, uint32_t rate)
+{
+    ExportRead read;
+    read.seconds = source.frameLoaded ? source.shownSeconds : source.frameSeconds;
+    const int64_t frameRecords = int64_t{read.seconds} * rate;
+    read.total = static_cast<int>(std::min<int64_t>(frameRecords, INT32_MAX));
+    read.again = source.frameLoaded && source.position == source.frameEnd &&
+                 source.frameEnd - source.frameStart == kRawRecordBytes * frameRecords;
+    const double start = source.frameLoaded ? std::max(0.0, std::trunc(source.firstTime))
+                                            : static_cast<double>(std::max(0, source.trackSecond));
+    read.startSecond = static_cast<uint32_t>(start);
+    return read;
 }
 
 ExportStretch SelectExportStretch(const double* time, int total, double visibleMin, double visibleMax,

@@ -1,23 +1,29 @@
+// The playback window: opening the recording, its controls and the settings they keep, and
+// stepping and playing through the frames.
 #include "TMagnit.h"
 #include "ui_TMagnit.h"
 
 #include "ChartBands.h"
-#include "Filters.h"
 #include "MessageBox.h"
-#include "RawRecord.h"
 #include "Settings.h"
 #include "SignalUtils.h"
+#include "TReGR.h"
 #include "TS_Wait.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QPointer>
 #include <QStyle>
 #include <QTimer>
 
 #include <algorithm>
-#include <cmath>
+
+std::string TMagnit::localPath(const QString& name)
+{
+    return QFile::encodeName(name).toStdString();
+}
 
 TMagnit::TMagnit(QWidget* owner, const QString& fileName)
     : QDialog(owner), ui(new Ui::TMagnit), path_(fileName), chooseSaveFile_(defaultSaveFileChooser)
@@ -89,19 +95,6 @@ QCheckBox* TMagnit::channelBox(int channel) const
     return boxes[std::clamp(channel, 0, 5)];
 }
 
-const std::vector<double>& TMagnit::rawChannel(int channel) const
-{
-    return raw_[static_cast<size_t>(std::clamp(channel, 0, 5))];
-}
-
-std::array<double*, 6> TMagnit::channelPointers(std::array<std::vector<double>, 6>& arrays)
-{
-    std::array<double*, 6> out{};
-    for (size_t c = 0; c < out.size(); ++c)
-        out[c] = arrays[c].data();
-    return out;
-}
-
 int TMagnit::unitIndex() const
 {
     return units_->checkedId() == kPlaybackVolts ? kPlaybackVolts : kPlaybackPascals;
@@ -139,7 +132,7 @@ bool TMagnit::readHeader()
         reader_.reset();
         return false;
     }
-    durationSeconds_ = hours_ * 3600u + minutes_ * 60u + seconds_;
+    durationSeconds_ = ClockSeconds(hours_, minutes_, seconds_);
 
     Settings& s = CurrentSettings();
     const QSignalBlocker b1(ui->CSpinEdit1), b2(ui->CSpinEdit2), b3(ui->CSpinEdit3), b4(ui->CSpinEdit4),
@@ -150,8 +143,7 @@ bool TMagnit::readHeader()
     rememberedFrameSeconds_ = s.LCADR;
     // No frame is longer than the recording: a length remembered from a longer one would
     // read past the end on every step. The record keeps the user's length for the next file.
-    const int longest = static_cast<int>(std::min<uint32_t>(durationSeconds_, ui->CSpinEdit1->maximum()));
-    ui->CSpinEdit1->setMaximum(std::max(1, longest));
+    ui->CSpinEdit1->setMaximum(LongestPlaybackFrame(durationSeconds_, ui->CSpinEdit1->maximum()));
     frameShortened_ = ui->CSpinEdit1->value() < s.LCADR;
     allocateFrame(ui->CSpinEdit1->value());
     // The display filter works at the rate of the decimated frame: cut-offs above its
@@ -168,23 +160,8 @@ bool TMagnit::readHeader()
     ui->ComboBox1->setCurrentIndex(std::clamp(s.FOrder, 0, ui->ComboBox1->count() - 1));
     ui->CSpinEdit4->setValue(s.zader);
     ui->Label2->setText(QString::fromStdString(FormatClockTime(durationSeconds_, false)));
-    ui->TrackBar1->setMaximum(static_cast<int>(std::min<uint32_t>(durationSeconds_, INT32_MAX)));
+    ui->TrackBar1->setMaximum(PlaybackTrackMaximum(durationSeconds_));
     return true;
-}
-
-void TMagnit::allocateFrame(int seconds)
-{
-    const Settings& s = CurrentSettings();
-    frameSeconds_ = std::max(1, seconds);
-    decimation_ = std::max(1, s.prorezM);
-    plan_ = PlanPlaybackFrame(frameSeconds_, rate_, decimation_);
-    // The frame on screen keeps its own arrays until a frame of the new length is complete.
-    const size_t n = static_cast<size_t>(plan_.count);
-    for (auto& channel : staged_)
-        channel.assign(n, 0.0);
-    stagedTime_.assign(n, 0.0);
-    // The caller moves the reader away from the end of the frame shown.
-    frameStartPosition_ = frameEndPosition_ = -1;
 }
 
 void TMagnit::connectControls()
@@ -261,147 +238,10 @@ void TMagnit::FormClose()
     }
 }
 
-void TMagnit::resetPanel()
-{
-    ui->Panel2->setText(QString());
-    QPalette palette = ui->Panel2->palette();
-    palette.setColor(QPalette::Window, ui->Panel2->style()->standardPalette().color(QPalette::Button));
-    ui->Panel2->setPalette(palette);
-}
-
-bool TMagnit::DisplayFrame(bool read)
-{
-    if (!reader_ || plan_.count <= 0)
-        return true;
-    ui->Panel2->setText(QStringLiteral("Чтение"));
-    QPalette palette = ui->Panel2->palette();
-    palette.setColor(QPalette::Window, Qt::red);
-    ui->Panel2->setPalette(palette);
-    // Paint the indicator alone; processing all pending events here would let clicks run
-    // in the middle of a frame.
-    ui->Panel2->repaint();
-
-    const Settings& s = CurrentSettings();
-    factors_ = PlaybackScaleFactors(s, unitIndex());
-    if (read) {
-        const int64_t start = reader_->Position();
-        // kRawFrameEnd: the recording has ended, nothing to report here; 1: the reader has
-        // shown its boxes. Either way the frame shown stays.
-        if (reader_->ReadFrame(plan_.step, plan_.count, stagedTime_.data(), channelPointers(staged_),
-                               frameSeconds_) != 0)
-            return true;
-        if (plan_.trailing > 0) {
-            // Past the records between the last sample and the next frame, so that the file
-            // has moved on by exactly the frame, as the clock has. A frame whose samples are
-            // all in is shown even if the recording ends inside this tail.
-            double tailTime = 0.0;
-            std::array<double, 6> tail{};
-            std::array<double*, 6> tailPointers{};
-            for (size_t c = 0; c < tail.size(); ++c)
-                tailPointers[c] = &tail[c];
-            (void)reader_->ReadFrame(static_cast<int>(plan_.trailing), 1, &tailTime, tailPointers, 0);
-        }
-        std::swap(raw_, staged_);
-        std::swap(time_, stagedTime_);
-        n_ = plan_.count;
-        shownSeconds_ = frameSeconds_;
-        const size_t n = static_cast<size_t>(n_);
-        for (auto& channel : staged_)   // still of a former length after a length change
-            channel.resize(n);
-        stagedTime_.resize(n);
-        for (auto& channel : displayed_)
-            channel.resize(n);
-        relativeTime_.resize(n);
-        frameStartPosition_ = start;
-        frameEndPosition_ = reader_->Position();
-        frameLoaded_ = true;
-    }
-    if (!frameLoaded_) {
-        resetPanel();
-        return false;
-    }
-
-    // The raw frame stays as read (the export and every redraw start from it); the display
-    // gets a filtered copy, so redrawing in another unit filters the samples once, not again.
-    const int order = ui->ComboBox1->currentIndex();
-    const int displayRate = PlaybackDisplayRate(rate_, decimation_);
-    for (size_t c = 0; c < 6; ++c)
-        std::copy(raw_[c].begin(), raw_[c].end(), displayed_[c].begin());
-    bool filtered = order != 0;
-    for (size_t c = 0; filtered && c < 6; ++c) {
-        filtered =
-            !ApplyBandFilter(kFilterButterworth, order, ui->CSpinEdit2->value(), ui->CSpinEdit3->value(), n_,
-                             displayRate, displayed_[c].data(), displayed_[c].data());
-    }
-    if (order != 0 && !filtered) {
-        // Never show a curve as filtered that is not: all six as read, and "Применить" stays
-        // available, since the settings have not taken effect.
-        for (size_t c = 0; c < 6; ++c)
-            std::copy(raw_[c].begin(), raw_[c].end(), displayed_[c].begin());
-        filterFailed_ = true;
-        ui->Button3->setEnabled(true);
-    }
-    displayFiltered_ = filtered;
-    for (int j = 0; j < n_; ++j)
-        relativeTime_[static_cast<size_t>(j)] = time_[static_cast<size_t>(j)] - time_[0];
-
-    ui->TrackBar1->setValue(static_cast<int>(std::min(std::trunc(time_[0]), double(INT32_MAX))));
-    for (int c = 0; c < 6; ++c) {
-        bands_->setSeriesData(c, relativeTime_.data(), displayed_[static_cast<size_t>(c)].data(), n_,
-                              factors_[static_cast<size_t>(c)]);
-    }
-    if (read && n_ > 1)
-        bands_->setXRange(0.0, relativeTime_.back());
-    bands_->replot();
-    resetPanel();
-    return false;
-}
-
 void TMagnit::TrackBar1Change()
 {
     ui->Label3->setText(QString::fromStdString(FormatClockTime(ui->TrackBar1->value(), false)));
     ui->Button2->setEnabled(true);
-}
-
-bool TMagnit::stepForward()
-{
-    if (!DisplayFrame(true))
-        return false;
-    markBoundary();
-    return true;
-}
-
-void TMagnit::markBoundary()
-{
-    boundary_ = true;
-    ui->Button2->setVisible(true);
-    ui->Button2->setEnabled(false);
-    resetPanel();
-}
-
-void TMagnit::reportFilterFailure()
-{
-    if (!filterFailed_)
-        return;
-    filterFailed_ = false;
-    // Once for the settings in force: a play loop must not stop at every frame.
-    if (filterErrorShown_)
-        return;
-    filterErrorShown_ = true;
-    ShowMessageBox("ВНИМАНИЕ", "Ошибка фильтрации", MB_OK | MB_ICONWARNING);
-}
-
-bool TMagnit::backOverSeconds(int seconds)
-{
-    // Checked here, so that the start of the file is a boundary the window announces once,
-    // not an error box for every second that could not be moved.
-    const int64_t bytes = int64_t{seconds} * kRawRecordBytes * rate_;
-    if (reader_->Position() - bytes < 0)
-        return false;
-    for (int i = 0; i < seconds; ++i)
-        if (reader_->BackOneSecond() != 0)
-            return false;
-    return true;
 }
 
 void TMagnit::BitBtn1Click()
@@ -529,4 +369,123 @@ void TMagnit::BitBtn5Click()
         return;
     reader_->ToEnd();
     BitBtn3Click();
+}
+
+void TMagnit::Button2Click()
+{
+    if (!reader_)
+        return;
+    ui->Button2->setEnabled(false);
+    const ClockTime at = SplitClockSeconds(static_cast<uint32_t>(std::max(0, ui->TrackBar1->value())));
+    if (reader_->SeekTo(at.hours, at.minutes, at.seconds) == 0)
+        BitBtn1Click();
+}
+
+void TMagnit::CSpinEdit1Change()
+{
+    frameLengthEdited_ = true;
+    ui->Button1->setEnabled(true);
+}
+
+void TMagnit::Button1Click()
+{
+    if (!reader_)
+        return;
+    bool ended = false;
+    {
+        TS_Wait wait(this);
+        wait.showAndPaint();
+        if (!reader_)   // the window was closed while the notice painted
+            return;
+        Settings& s = CurrentSettings();
+        s.prevLCADR = frameSeconds_;
+        s.LCADR = ui->CSpinEdit1->value();
+        frameLengthEdited_ = true;
+        // Back to the start of the frame shown, then show it at the new length.
+        const int back =
+            SecondsBackToFrameStart(reader_->Position(), frameEndPosition_, shownSeconds_, frameSeconds_);
+        allocateFrame(s.LCADR);
+        if (!backOverSeconds(back))
+            reader_->ToStart();
+        ended = stepForward();
+        ui->Button1->setEnabled(false);
+    }
+    // Messages only once the notice has gone.
+    reportFilterFailure();
+    if (ended && reader_)
+        ShowMessageBox("ВНИМАНИЕ", "Достигнут конец файла", MB_OK);
+}
+
+void TMagnit::RadioGroup1Click()
+{
+    (void)DisplayFrame(false);
+    reportFilterFailure();
+}
+
+void TMagnit::CheckBoxClick(QCheckBox* sender)
+{
+    const int channel = sender->property("tag").toInt() - 100;
+    if (channel < 0 || channel > 5)
+        return;
+    const bool visible = sender->isChecked();
+    bands_->setSeriesVisible(channel, visible);
+    CurrentSettings().G_Vis[static_cast<size_t>(channel)] = visible;
+    bands_->replot();
+}
+
+void TMagnit::CSpinEdit4Change()
+{
+    CurrentSettings().zader = ui->CSpinEdit4->value();
+}
+
+void TMagnit::GRClickAxis(int channel)
+{
+    if (channel < 0 || channel > 5)
+        return;
+    {
+        TReGR dialog(this, channel);
+        dialog.setWindowTitle(QStringLiteral("Канал %1").arg(channel + 1));
+        dialog.exec();
+    }
+    bands_->applyAxisDialogResult(channel, CurrentSettings());
+    bands_->replot();
+}
+
+void TMagnit::ComboBox1Change()
+{
+    CurrentSettings().FOrder = ui->ComboBox1->currentIndex();
+    filterErrorShown_ = false;
+    ui->Button3->setEnabled(true);
+}
+
+void TMagnit::CSpinEdit2Change()
+{
+    CurrentSettings().Fmin = ui->CSpinEdit2->value();
+    filterErrorShown_ = false;
+    ui->Button3->setEnabled(true);
+}
+
+void TMagnit::CSpinEdit3Change()
+{
+    CurrentSettings().Fmax = ui->CSpinEdit3->value();
+    filterErrorShown_ = false;
+    ui->Button3->setEnabled(true);
+}
+
+void TMagnit::Button3Click()
+{
+    if (!reader_)
+        return;
+    {
+        TS_Wait wait(this);
+        wait.setText(QStringLiteral("Идет фильтрация"));
+        wait.showAndPaint();
+        ui->Button3->setEnabled(false);
+        // The user asked for these settings: a failure is worth saying again.
+        filterErrorShown_ = false;
+        // The frame shown is still in memory, unfiltered: filtering it anew shows exactly that
+        // frame, wherever the reader stands and whatever frame length the spin box shows.
+        (void)DisplayFrame(false);
+    }
+    reportFilterFailure();
 }

@@ -17,6 +17,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace Ui {
@@ -98,10 +99,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // File names as the system's calls take them, and the save dialog of the export.
     static std::string localPath(const QString& name);
+    // Runs the save dialog SD.
     static QString defaultSaveFileChooser(QWidget* owner);
-
     void connectControls();
     void allocateFrame(int seconds);
     bool stepForward();

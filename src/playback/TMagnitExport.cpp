@@ -1,23 +1,16 @@
+// The playback window's export: the visible stretch of the frame shown, read again at full
+// rate and unfiltered, written as a segment file the processing window opens.
 #include "TMagnit.h"
 #include "ui_TMagnit.h"
 
 #include "ChartBands.h"
 #include "MessageBox.h"
-#include "RawRecord.h"
 #include "ReadWriteMyFile.h"
 #include "Settings.h"
 #include "TS_Wait.h"
 
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-
-// The playback window's export of the visible stretch as a segment file.
-
-std::string TMagnit::localPath(const QString& name)
-{
-    return QFile::encodeName(name).toStdString();
-}
 
 QString TMagnit::defaultSaveFileChooser(QWidget* owner)
 {
@@ -59,35 +52,39 @@ void TMagnit::BitBtn8Click()
         return;
 
     // The frame shown, at full rate; the visible window is relative to its first sample.
-    const int seconds = frameLoaded_ ? shownSeconds_ : frameSeconds_;
-    const int64_t frameRecords = int64_t{seconds} * rate_;
-    const int total = static_cast<int>(std::min<int64_t>(frameRecords, INT32_MAX));
+    ExportSource source;
+    source.frameLoaded = frameLoaded_;
+    source.shownSeconds = shownSeconds_;
+    source.frameSeconds = frameSeconds_;
+    source.firstTime = frameLoaded_ ? time_[0] : 0.0;
+    source.frameStart = frameStartPosition_;
+    source.frameEnd = frameEndPosition_;
+    source.position = reader_->Position();
+    source.trackSecond = ui->TrackBar1->value();
+    const ExportRead plan = PlanExportRead(source, rate_);
     std::array<std::vector<double>, 6> channels;
     for (auto& channel : channels)
-        channel.assign(static_cast<size_t>(total), 0.0);
-    std::vector<double> time(static_cast<size_t>(total), 0.0);
+        channel.assign(static_cast<size_t>(plan.total), 0.0);
+    std::vector<double> time(static_cast<size_t>(plan.total), 0.0);
     const double visibleMin = bands_->xMinimum();
     const double visibleMax = bands_->xMaximum();
     int status = 0;
-    if (frameLoaded_ && reader_->Position() == frameEndPosition_ &&
-        frameEndPosition_ - frameStartPosition_ == kRawRecordBytes * frameRecords) {
-        // The reader stands right after the frame shown, which took exactly its records: read
-        // the same records again at full rate. That leaves the reader where it was, and holds
-        // however far the data start or a damaged stretch has moved the records off the grid
-        // of whole seconds a seek works on.
-        status = backOverSeconds(seconds)
-                     ? reader_->ReadFrame(1, total, time.data(), channelPointers(channels), seconds)
+    if (plan.again) {
+        // The same records again: the reader ends where it stood.
+        status = backOverSeconds(plan.seconds)
+                     ? reader_->ReadFrame(1, plan.total, time.data(), channelPointers(channels), plan.seconds)
                      : 1;
     } else {
         // The start of the frame shown, not wherever the track bar has been dragged since.
-        const uint32_t start = frameLoaded_ ? static_cast<uint32_t>(std::max(0.0, std::trunc(time_[0])))
-                                            : static_cast<uint32_t>(std::max(0, ui->TrackBar1->value()));
-        auto seek = [this](uint32_t t) { return reader_->SeekTo(t / 3600, (t % 3600) / 60, t % 60); };
-        status = seek(start);
+        auto seek = [this](uint32_t t) {
+            const ClockTime at = SplitClockSeconds(t);
+            return reader_->SeekTo(at.hours, at.minutes, at.seconds);
+        };
+        status = seek(plan.startSecond);
         if (status == 0)
-            status = reader_->ReadFrame(1, total, time.data(), channelPointers(channels), seconds);
+            status = reader_->ReadFrame(1, plan.total, time.data(), channelPointers(channels), plan.seconds);
         // Playback goes on after the frame.
-        (void)seek(start + static_cast<uint32_t>(seconds));
+        (void)seek(plan.startSecond + static_cast<uint32_t>(plan.seconds));
     }
     if (status != 0) {
         wait.reset();
@@ -101,7 +98,7 @@ void TMagnit::BitBtn8Click()
     // elsewhere when they had to be found by a seek.
     const double shift = frameLoaded_ ? time_[0] - time[0] : 0.0;
     const ExportStretch stretch =
-        SelectExportStretch(time.data(), total, visibleMin + shift, visibleMax + shift, rate_);
+        SelectExportStretch(time.data(), plan.total, visibleMin + shift, visibleMax + shift, rate_);
     if (stretch.refused) {
         wait.reset();
         ShowMessageBox("ОШИБКА", "Слишком малый временной интервал. Запись невозможна!", MB_OK);
@@ -115,7 +112,7 @@ void TMagnit::BitBtn8Click()
     for (size_t c = 0; c < 6; ++c)
         from[c] = channels[c].data() + stretch.first;
     const std::array<double, 6> sensitivities = ChannelSensitivities(CurrentSettings());
-    if (file.WriteSegment(rate_, stretch.duration, sensitivities, from, total - stretch.first))
+    if (file.WriteSegment(rate_, stretch.duration, sensitivities, from, plan.total - stretch.first))
         return;   // nothing written; the writer drops the unfinished file
     if (file.Close())
         return;

@@ -68,7 +68,18 @@ private:
     TS_Wait* notice_;
 };
 
+std::function<void()>& BeforeWorkHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
 }   // namespace
+
+void SetBeforeWorkHook(std::function<void()> hook)
+{
+    BeforeWorkHook() = std::move(hook);
+}
 
 WorkOutcome RunInBackground(TS_Wait* notice, const std::function<void(WorkControl&)>& work)
 {
@@ -91,8 +102,11 @@ WorkOutcome RunInBackground(TS_Wait* notice, const std::function<void(WorkContro
             loop.quit();
     });
 
+    const std::function<void()> before = BeforeWorkHook();
     std::thread worker([&] {
         try {
+            if (before)
+                before();
             work(control);
         } catch (...) {
             failure = std::current_exception();

@@ -45,3 +45,7 @@ enum class WorkOutcome {
 // null) shows the progress and the cancel button while it runs. An exception the work throws
 // is thrown again here, on the caller's thread.
 WorkOutcome RunInBackground(TS_Wait* notice, const std::function<void(WorkControl&)>& work);
+
+// For tests of what a window does while its work runs: called on the worker before each work
+// (a pause, say, so that a click can come in between). Empty by default.
+void SetBeforeWorkHook(std::function<void()> hook);

@@ -1,10 +1,15 @@
-// Frame size, display scale factors and the export's choice of stretch.
+// Frame size, the clock and the reader's moves, the display copy of a frame, display scale
+// factors, and what an export reads and writes.
 #include "Filters.h"
 #include "PlaybackFrame.h"
+#include "RawRecord.h"
 #include "Segment.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <numbers>
 #include <vector>
 
 namespace {
@@ -91,6 +96,201 @@ TEST(PlaybackScaleFactors, VoltsAndPascalsThroughTheChannelMap)
     EXPECT_EQ(exported, (std::array<double, 6>{8.0, 0.0, 4.0, 5.0, 1.0, 2.0}));
     for (int c : {0, 2, 3, 4, 5})
         EXPECT_DOUBLE_EQ(s.VOLT * 1000.0 / exported[c], pascals[c]);
+}
+
+TEST(PlaybackClock, SecondsSplitForTheSeekAndJoinFromTheHeader)
+{
+    struct Case {
+        uint32_t total, hours, minutes, seconds;
+    };
+    const Case cases[] = {
+        {0, 0, 0, 0},        {59, 0, 0, 59},      {60, 0, 1, 0},
+        {3599, 0, 59, 59},   {3600, 1, 0, 0},     {3661, 1, 1, 1},
+        {86399, 23, 59, 59}, {360000, 100, 0, 0}, {UINT32_MAX, 1193046, 28, 15},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.total);
+        const ClockTime t = SplitClockSeconds(c.total);
+        EXPECT_EQ(t.hours, c.hours);
+        EXPECT_EQ(t.minutes, c.minutes);
+        EXPECT_EQ(t.seconds, c.seconds);
+        EXPECT_EQ(ClockSeconds(t.hours, t.minutes, t.seconds), c.total);
+    }
+}
+
+TEST(LongestPlaybackFrame, NoLongerThanTheRecordingNorShorterThanASecond)
+{
+    struct Case {
+        uint32_t duration;
+        int controlMaximum;
+        int longest;
+    };
+    const Case cases[] = {
+        {3600, 10, 10}, {10, 10, 10}, {4, 10, 4}, {1, 10, 1}, {0, 10, 1}, {UINT32_MAX, 10, 10},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LongestPlaybackFrame(c.duration, c.controlMaximum), c.longest) << c.duration;
+}
+
+TEST(PlaybackTrack, PositionIsTheWholeSecondOfTheFirstSample)
+{
+    struct Case {
+        double time;
+        int second;
+    };
+    const Case cases[] = {
+        {0.0, 0},
+        {3.0, 3},
+        {3.999975, 3},
+        {7199.5, 7199},
+        {1e12, INT32_MAX},
+        {std::numeric_limits<double>::quiet_NaN(), 0},
+        {std::numeric_limits<double>::infinity(), 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlaybackTrackSecond(c.time), c.second) << c.time;
+    EXPECT_EQ(PlaybackTrackMaximum(3661), 3661);
+    EXPECT_EQ(PlaybackTrackMaximum(UINT32_MAX), INT32_MAX);
+}
+
+TEST(PlaybackBackStep, StopsAtTheStartOfTheFile)
+{
+    const uint32_t rate = 40000;
+    const int64_t second = kRawRecordBytes * rate;
+    struct Case {
+        int64_t position;
+        int seconds;
+        bool fits;
+    };
+    const Case cases[] = {
+        {2 * second, 2, true},        // back to the very first record
+        {2 * second - 1, 2, false},   // one byte short
+        {5 * second + 7, 2, true},    // records off the grid of whole seconds
+        {0, 0, true},
+        {0, 1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.position << " back " << c.seconds);
+        EXPECT_EQ(PlaybackBackStepFits(c.position, c.seconds, rate), c.fits);
+    }
+    // Right after the frame shown the reader goes back by its own length; elsewhere by the
+    // length in force.
+    EXPECT_EQ(SecondsBackToFrameStart(4 * second, 4 * second, 3, 5), 3);
+    EXPECT_EQ(SecondsBackToFrameStart(4 * second, -1, 3, 5), 5);
+}
+
+TEST(FrameRelativeTimes, CountFromTheFirstSample)
+{
+    const std::vector<double> time = {12.5, 12.75, 13.0, 13.25};
+    std::vector<double> out(time.size(), -1.0);
+    FrameRelativeTimes(time.data(), 3, out.data());
+    EXPECT_EQ(out, (std::vector<double>{0.0, 0.25, 0.5, -1.0}));   // nothing past count is written
+}
+
+std::array<std::vector<double>, 6> SineFrame(int count, int rate)
+{
+    std::array<std::vector<double>, 6> raw;
+    for (size_t c = 0; c < raw.size(); ++c) {
+        raw[c].resize(static_cast<size_t>(count));
+        for (int j = 0; j < count; ++j) {
+            const double phase = 2 * std::numbers::pi * 50.0 * j / rate;
+            raw[c][static_cast<size_t>(j)] = (c + 1.0) * std::sin(phase) + 100.0;
+        }
+    }
+    return raw;
+}
+
+TEST(FilterPlaybackDisplay, FilteredCopyOrTheFrameAsRead)
+{
+    const int rate = 10000;
+    const auto raw = SineFrame(10000, rate);
+    const auto before = raw;
+    struct Case {
+        const char* what;
+        int order, fmin, fmax, rate;
+        bool filtered;
+    };
+    const Case cases[] = {
+        {"order 0 shows the frame as read", 0, 10, 1000, rate, false},
+        {"a band filter removes the offset", 2, 10, 1000, rate, true},
+        {"a cut-off past the Nyquist rate fails", 2, 10, 6000, rate, false},
+        {"an empty band fails", 2, 500, 100, rate, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::array<std::vector<double>, 6> shown;
+        shown[0].assign(7, 5.0);   // a former, shorter frame
+        EXPECT_EQ(FilterPlaybackDisplay(raw, shown, c.order, c.fmin, c.fmax, c.rate), c.filtered);
+        EXPECT_EQ(raw, before);   // the raw frame stays as read
+        for (size_t ch = 0; ch < 6; ++ch) {
+            ASSERT_EQ(shown[ch].size(), raw[ch].size());
+            if (!c.filtered) {
+                EXPECT_EQ(shown[ch], raw[ch]);
+                continue;
+            }
+            // The 100 offset is gone from the second half, after the filter has settled; the
+            // 50 Hz tone in the pass band stays.
+            double mean = 0.0, peak = 0.0;
+            for (size_t j = 5000; j < 10000; ++j) {
+                mean += shown[ch][j] / 5000.0;
+                peak = std::max(peak, std::abs(shown[ch][j]));
+            }
+            EXPECT_LT(std::abs(mean), 0.1 * (ch + 1.0));
+            EXPECT_GT(peak, 0.5 * (ch + 1.0));
+        }
+    }
+}
+
+TEST(PlanExportRead, ReadsTheFrameShownAgainOrSeeksToItsStart)
+{
+    const uint32_t rate = 40000;
+    const int64_t second = kRawRecordBytes * rate;
+    auto loaded = [&](int shown, int64_t start, int64_t end, int64_t position) {
+        ExportSource s;
+        s.frameLoaded = true;
+        s.shownSeconds = shown;
+        s.frameSeconds = 7;   // a length edited but not yet applied
+        s.firstTime = 12.75;
+        s.frameStart = start;
+        s.frameEnd = end;
+        s.position = position;
+        s.trackSecond = 40;   // dragged since
+        return s;
+    };
+    ExportSource none;
+    none.frameSeconds = 3;
+    none.trackSecond = 40;
+    ExportSource beforeStart = loaded(2, -1, -1, 0);
+    beforeStart.firstTime = -0.5;
+    struct Case {
+        const char* what;
+        ExportSource source;
+        int seconds;
+        bool again;
+        uint32_t startSecond;
+    };
+    const Case cases[] = {
+        {"right after the frame", loaded(2, 10 * second + 8, 12 * second + 8, 12 * second + 8), 2, true, 12},
+        {"reader moved on", loaded(2, 10 * second, 12 * second, 14 * second), 2, false, 12},
+        {"frame ran short of its records", loaded(2, 10 * second, 12 * second - 16, 12 * second - 16), 2,
+         false, 12},
+        {"no frame yet: the track bar", none, 3, false, 40},
+        {"a time before zero seeks to the start", beforeStart, 2, false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ExportRead read = PlanExportRead(c.source, rate);
+        EXPECT_EQ(read.seconds, c.seconds);
+        EXPECT_EQ(read.total, c.seconds * 40000);
+        EXPECT_EQ(read.again, c.again);
+        if (!read.again) {
+            EXPECT_EQ(read.startSecond, c.startSecond);
+        }
+    }
+    // A frame too long for an int of records is cut to what one holds.
+    ExportSource huge = none;
+    huge.frameSeconds = 10;
+    EXPECT_EQ(PlanExportRead(huge, UINT32_MAX).total, INT32_MAX);
 }
 
 std::vector<double> FrameTimes(int total, uint32_t rate, double start)

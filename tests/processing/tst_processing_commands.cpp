@@ -4,6 +4,7 @@
 #include "TFileSave.h"
 #include "ui_TFileSave.h"
 
+#include "BackgroundWork.h"
 #include "ChartBands.h"
 #include "ModalDriver.h"
 #include "NumberText.h"
@@ -113,7 +114,11 @@ private slots:
         UseFreshStore(dir_);
     }
 
-    void cleanup() { ReleaseSettingsAndStore(); }
+    void cleanup()
+    {
+        SetBeforeWorkHook({});
+        ReleaseSettingsAndStore();
+    }
 
     void filteringTouchesOnlyTheChosenChannelsAndUndoRestores()
     {
@@ -186,6 +191,8 @@ private slots:
             }
         });
         const auto cancelSoon = [&watcher] { watcher.start(); };
+        // Each work waits a moment first, so the click always comes while it runs.
+        SetBeforeWorkHook([] { QThread::msleep(300); });
         ApplyFilterDialog({1, 2, 3, 4, 5, 6}, 0, 2, 0, 50);
         cancelSoon();
         w.Button4Click();
@@ -199,6 +206,7 @@ private slots:
         }
         QCOMPARE(TS_Wait::liveCount(), 0);
         QVERIFY(!watcher.isActive());
+        SetBeforeWorkHook({});
         // Not cancelled, the same command goes through.
         w.Button7Click();
         QVERIFY(w.view().intensityShown);
