@@ -46,7 +46,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         const qint64 firstDraw = clock.elapsed();
         QVERIFY(!w.view().firstDrawPending);
-        QCOMPARE(w.chart().series(5)->data()->size(), 1000000);
+        QCOMPARE(w.chart().seriesSampleCount(5), 1000000);
 
         clock.restart();
         const int redraws = 5;
@@ -88,7 +88,7 @@ private slots:
         clock.restart();
         w.Button4Click();
         const qint64 filtering = clock.elapsed();
-        QVERIFY(w.data().working[0] != w.data().segment.channels[0]);
+        QVERIFY(w.data().samples()[0] != w.data().segment.channels[0]);
         clock.restart();
         w.Button6Click();
         const qint64 spectra = clock.elapsed();
@@ -97,7 +97,7 @@ private slots:
         clock.restart();
         w.Button7Click();
         const qint64 intensity = clock.elapsed();
-        QCOMPARE(w.chart().series(0)->data()->size(), 500000);
+        QCOMPARE(w.chart().seriesSampleCount(0), 500000);
 
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);

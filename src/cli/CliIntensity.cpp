@@ -5,6 +5,7 @@
 #include "CliContext.h"
 #include "CliJson.h"
 
+#include "LargeBuffer.h"
 #include "ProbeLimits.h"
 #include "ResultMath.h"
 #include "Windows.h"
@@ -362,11 +363,11 @@ std::string ComputeSegmentIntensity(const IntensityConstants& constants, const S
         return "too few samples for an intensity spectrum (" + std::to_string(n) + ")";
     const int bins = n / 2;
     const double df = 1.0 / segment.time[n - 1];
-    out.frequency.resize(bins);
+    AssignLarge(out.frequency, static_cast<size_t>(bins));
     for (int k = 0; k < bins; ++k)
         out.frequency[k] = k * df;
     for (auto& v : out.values)
-        v.assign(bins, 0.0);
+        AssignLarge(v, static_cast<size_t>(bins));
     const double* channels[6];
     for (int c = 0; c < 6; ++c)
         channels[c] = segment.channels[c].data();

@@ -161,6 +161,9 @@ private:
     void FinishPairOperation();
     void SetSpectrumControlsEnabled(bool enabled);
     void FillFrequencyAxis();
+    // Sizes the spectra (and the intensity curves) before a command fills them; false after
+    // saying so when the memory is not there.
+    bool EnsureResultArrays(bool intensity);
     void SetTitlesForSelectedUnit();
 
     Ui::TFileSave* ui;

@@ -8,6 +8,7 @@
 #include "ChartBands.h"
 #include "Filters.h"
 #include "Intensity.h"
+#include "LargeBuffer.h"
 #include "MessageBox.h"
 #include "ResultText.h"
 #include "Settings.h"
@@ -25,6 +26,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <new>
 #include <cmath>
 
 namespace {
@@ -65,6 +67,19 @@ void TFileSave::SetSpectrumControlsEnabled(bool enabled)
                        static_cast<QWidget*>(ui->Button4), static_cast<QWidget*>(ui->ComboBox4),
                        static_cast<QWidget*>(ui->CSpinEdit1), static_cast<QWidget*>(ui->CSpinEdit2)})
         w->setEnabled(enabled);
+}
+
+bool TFileSave::EnsureResultArrays(bool intensity)
+{
+    try {
+        data_.EnsureSpectra();
+        if (intensity)
+            data_.EnsureIntensity();
+    } catch (const std::bad_alloc&) {
+        ShowMessageBox("ВНИМАНИЕ", "Недостаточно памяти для вычисления спектров.", MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    return true;
 }
 
 void TFileSave::FillFrequencyAxis()
@@ -128,7 +143,7 @@ void TFileSave::Button4Click()
         for (int c = 0; c < 6 && !control.cancelled() && !failed; ++c) {
             if (!options.channels[c])
                 continue;
-            filtered[c] = data_.working[c];
+            CopyLarge(filtered[c], data_.samples()[c]);
             double* samples = filtered[c].data();
             failed = ApplyBandFilter(options.filterType, options.filterOrder, options.filterFmin,
                                      options.filterFmax, n, rate, samples, samples);
@@ -144,10 +159,8 @@ void TFileSave::Button4Click()
         ReleaseWaitNotice();
         return;
     }
-    for (int c = 0; c < 6; ++c)
-        if (options.channels[c])
-            data_.working[c] = std::move(filtered[c]);
-    Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
+    data_.replaceSamples(std::move(filtered), options.channels);
+    Redraw(ProcessingData::ConstPointers(data_.samples()), data_.segment.time.data());
     ui->BitBtn1->setEnabled(true);
     ReleaseWaitNotice();
 }
@@ -160,11 +173,13 @@ void TFileSave::Button6Click()
     const int n = data_.count();
     if (n < 2)
         return;
+    if (!EnsureResultArrays(false))
+        return;
     ShowWaitNotice(QStringLiteral("Идет вычисление АЧХ"));
     options_.window = ui->ComboBox4->currentIndex();
     const int window = options_.window;
     const bool periodic = CurrentSettings().impuls == 1;
-    const auto working = ProcessingData::ConstPointers(data_.working);
+    const auto working = ProcessingData::ConstPointers(data_.samples());
     const auto spectra = ProcessingData::Pointers(data_.spectra);
     // A failed window leaves zero spectra, which the chart then shows as such.
     const WorkOutcome outcome = RunInBackground(wait_, [&](WorkControl&) {
@@ -218,12 +233,12 @@ void TFileSave::BitBtn1Click()
         ui->RadioGroup1->setItemIndex(kUnitPascal);
         SetTitlesForSelectedUnit();
         if (!unitChanges)
-            Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
+            Redraw(ProcessingData::ConstPointers(data_.samples()), data_.segment.time.data());
     } else {
-        data_.working = data_.segment.channels;
+        data_.resetSamples();
         view_.timeReadoutRange = {0, data_.count() - 1};
         SetTitlesForSelectedUnit();
-        Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
+        Redraw(ProcessingData::ConstPointers(data_.samples()), data_.segment.time.data());
     }
     if (cursorsOn_)
         Button1Click();
@@ -272,7 +287,7 @@ void TFileSave::BeginPairOperation()
 
 void TFileSave::FinishPairOperation()
 {
-    Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
+    Redraw(ProcessingData::ConstPointers(data_.samples()), data_.segment.time.data());
 }
 
 void TFileSave::SpeedButton1Click()
@@ -364,7 +379,7 @@ void TFileSave::Button10Click()
                        MB_OK | MB_ICONWARNING);
         return;
     }
-    Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
+    Redraw(ProcessingData::ConstPointers(data_.samples()), data_.segment.time.data());
     Button1Click();
 }
 
@@ -376,10 +391,12 @@ void TFileSave::Button7Click()
     const int n = data_.count();
     if (n < 2)
         return;
+    if (!EnsureResultArrays(true))
+        return;
     ShowWaitNotice(QStringLiteral("Вычисляется интенсивность"));
     options_.window = ui->ComboBox4->currentIndex();
     const int window = options_.window;
-    const auto working = ProcessingData::ConstPointers(data_.working);
+    const auto working = ProcessingData::ConstPointers(data_.samples());
     double* groups[4][3];
     for (int g = 0; g < 4; ++g)
         for (int a = 0; a < 3; ++a)
