@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 void EnvelopeIndices(const double* x, const double* y, int count, double lo, double hi, int buckets,
                      std::vector<int>& indices)
@@ -26,20 +27,28 @@ void EnvelopeIndices(const double* x, const double* y, int count, double lo, dou
     for (int b = 0; b < buckets; ++b) {
         const int from = first + static_cast<int>(static_cast<long long>(span) * b / buckets);
         const int to = first + static_cast<int>(static_cast<long long>(span) * (b + 1) / buckets);
+        // The extremes' values first, in a loop without branches (a NaN passes both
+        // comparisons by), then where they first occur.
+        double lowValue = std::numeric_limits<double>::infinity();
+        double highValue = -lowValue;
+        bool gapSeen = false;
+        for (int i = from; i < to; ++i) {
+            const double v = y[i];
+            lowValue = v < lowValue ? v : lowValue;
+            highValue = v > highValue ? v : highValue;
+            gapSeen |= v != v;
+        }
         int low = -1;
         int high = -1;
         int gap = -1;
-        for (int i = from; i < to; ++i) {
+        for (int i = from; i < to && (low < 0 || high < 0 || (gapSeen && gap < 0)); ++i) {
             const double v = y[i];
-            if (std::isnan(v)) {
-                if (gap < 0)
-                    gap = i;
-            } else {
-                if (low < 0 || v < y[low])
-                    low = i;
-                if (high < 0 || v > y[high])
-                    high = i;
-            }
+            if (low < 0 && v == lowValue)
+                low = i;
+            if (high < 0 && v == highValue)
+                high = i;
+            if (gapSeen && gap < 0 && std::isnan(v))
+                gap = i;
         }
         // The bucket's ends keep the line between buckets where it really runs.
         std::array<int, 5> picks{from, low, high, gap, to - 1};

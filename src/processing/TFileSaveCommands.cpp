@@ -26,7 +26,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <functional>
 #include <new>
+#include <optional>
 #include <cmath>
 
 namespace {
@@ -69,17 +71,21 @@ void TFileSave::SetSpectrumControlsEnabled(bool enabled)
         w->setEnabled(enabled);
 }
 
-bool TFileSave::EnsureResultArrays(bool intensity)
+std::optional<WorkOutcome> TFileSave::RunResultWork(bool intensity, const std::function<void()>& compute)
 {
     try {
-        data_.EnsureSpectra();
-        if (intensity)
-            data_.EnsureIntensity();
+        return RunInBackground(wait_, [&](WorkControl&) {
+            data_.EnsureSpectra();
+            if (intensity)
+                data_.EnsureIntensity();
+            compute();
+            data_.FillFrequencies();
+        });
     } catch (const std::bad_alloc&) {
+        ReleaseWaitNotice();
         ShowMessageBox("ВНИМАНИЕ", "Недостаточно памяти для вычисления спектров.", MB_OK | MB_ICONWARNING);
-        return false;
+        return std::nullopt;
     }
-    return true;
 }
 
 void TFileSave::FillFrequencyAxis()
@@ -149,6 +155,12 @@ void TFileSave::Button4Click()
                                      options.filterFmax, n, rate, samples, samples);
             control.setProgress((c + 1) / 6.0);
         }
+        // The first change of the samples as read: the other channels' working copies are
+        // made here too, so the interface thread only takes them.
+        if (!failed && !control.cancelled() && data_.working[0].empty())
+            for (int c = 0; c < 6; ++c)
+                if (!options.channels[c])
+                    CopyLarge(filtered[c], data_.segment.channels[c]);
     });
     if (failed) {
         ReleaseWaitNotice();
@@ -159,7 +171,10 @@ void TFileSave::Button4Click()
         ReleaseWaitNotice();
         return;
     }
-    data_.replaceSamples(std::move(filtered), options.channels);
+    std::array<bool, 6> taken = options.channels;
+    if (data_.working[0].empty())
+        taken.fill(true);
+    data_.replaceSamples(std::move(filtered), taken);
     Redraw(ProcessingData::ConstPointers(data_.samples()), data_.segment.time.data());
     ui->BitBtn1->setEnabled(true);
     ReleaseWaitNotice();
@@ -173,20 +188,20 @@ void TFileSave::Button6Click()
     const int n = data_.count();
     if (n < 2)
         return;
-    if (!EnsureResultArrays(false))
-        return;
     ShowWaitNotice(QStringLiteral("Идет вычисление АЧХ"));
     options_.window = ui->ComboBox4->currentIndex();
     const int window = options_.window;
     const bool periodic = CurrentSettings().impuls == 1;
     const auto working = ProcessingData::ConstPointers(data_.samples());
-    const auto spectra = ProcessingData::Pointers(data_.spectra);
-    // A failed window leaves zero spectra, which the chart then shows as such.
-    const WorkOutcome outcome = RunInBackground(wait_, [&](WorkControl&) {
+    // The time view shows the samples meanwhile, so the spectra may be sized and filled off
+    // the interface thread. A failed window leaves zero spectra, which the chart then shows
+    // as such.
+    const std::optional<WorkOutcome> outcome = RunResultWork(false, [&] {
+        const auto spectra = ProcessingData::Pointers(data_.spectra);
         (void)ComputeAmplitudeSpectra(n, window, periodic, data_.segment.time[n - 1], working.data(),
                                       spectra.data());
     });
-    if (outcome == WorkOutcome::Cancelled) {
+    if (outcome != WorkOutcome::Done) {
         ReleaseWaitNotice();
         return;
     }
@@ -391,25 +406,28 @@ void TFileSave::Button7Click()
     const int n = data_.count();
     if (n < 2)
         return;
-    if (!EnsureResultArrays(true))
-        return;
     ShowWaitNotice(QStringLiteral("Вычисляется интенсивность"));
     options_.window = ui->ComboBox4->currentIndex();
     const int window = options_.window;
     const auto working = ProcessingData::ConstPointers(data_.samples());
-    double* groups[4][3];
-    for (int g = 0; g < 4; ++g)
-        for (int a = 0; a < 3; ++a)
-            groups[g][a] = data_.intensity[3 * g + a].data();
     const IntensityConstants constants = IntensityConstantsFrom(CurrentSettings(), testMode_);
     AnalysisStatus status = kAnalysisOk;
     // Off the interface thread; the window changes only once the spectra are there, so a
-    // cancel leaves it as it was.
-    const WorkOutcome outcome = RunInBackground(wait_, [&](WorkControl&) {
+    // cancel leaves it as it was. Curves 1..6 are Ix, Jx, Iy, Jy, Iz, Jz.
+    const std::optional<WorkOutcome> outcome = RunResultWork(true, [&] {
+        double* groups[4][3];
+        for (int g = 0; g < 4; ++g)
+            for (int a = 0; a < 3; ++a)
+                groups[g][a] = data_.intensity[3 * g + a].data();
         status = ComputeIntensitySpectra(constants, window, n, working.data(), data_.segment.time.data(),
                                          groups[0], groups[1], groups[2], groups[3]);
+        const int half = data_.halfCount();
+        for (int a = 0; a < 3; ++a) {
+            std::copy_n(data_.intensity[a].data(), half, data_.spectra[2 * a].data());
+            std::copy_n(data_.intensity[3 + a].data(), half, data_.spectra[2 * a + 1].data());
+        }
     });
-    if (outcome == WorkOutcome::Cancelled) {
+    if (outcome != WorkOutcome::Done) {
         ReleaseWaitNotice();
         return;
     }
@@ -435,12 +453,6 @@ void TFileSave::Button7Click()
     } else if (status == kIntensityNoMemory) {
         ShowMessageBox("ВНИМАНИЕ", "Недостаточно памяти для вычисления интенсивности.",
                        MB_OK | MB_ICONWARNING);
-    }
-    // Curves 1..6: Ix, Jx, Iy, Jy, Iz, Jz.
-    const int half = data_.halfCount();
-    for (int a = 0; a < 3; ++a) {
-        std::copy_n(data_.intensity[a].data(), half, data_.spectra[2 * a].data());
-        std::copy_n(data_.intensity[3 + a].data(), half, data_.spectra[2 * a + 1].data());
     }
     if (cursorsOn_)
         Button1Click();

@@ -209,13 +209,14 @@ void ChartBands::setSeriesData(int channel, const double* x, const double* y, in
     // The value range is gathered in the same pass, so an automatic axis needs no second
     // sweep over millions of points (NaN compares false and is left out).
     if (count > kEveryPointLimit) {
-        for (int i = 0; i < count; ++i) {
-            const double v = factor * y[i];
-            lo = v < lo ? v : lo;
-            hi = v > hi ? v : hi;
-        }
+        // The points picked over the whole extent hold every bucket's extremes, so the value
+        // range comes with them; and they are what a chart showing the whole extent draws.
         longCurves_[ch] = LongCurve{x, y, count, factor, 0.0, 0.0, 0};
-        container->clear();
+        pickLongCurve(channel, x[0], x[count - 1], longCurveBuckets());
+        for (const QCPGraphData& p : *container) {
+            lo = p.value < lo ? p.value : lo;
+            hi = p.value > hi ? p.value : hi;
+        }
     } else if (container->size() == count) {
         longCurves_[ch] = LongCurve{};
         // Same length as before (a redraw): overwrite in place, no allocation.
@@ -252,28 +253,36 @@ int ChartBands::seriesSampleCount(int channel) const
     return curve.x ? curve.count : series(channel)->data()->size();
 }
 
-void ChartBands::refreshLongCurves()
+int ChartBands::longCurveBuckets() const
 {
-    const QCPAxis* axis = bottomAxis();
-    const QCPRange range = axis->range();
     // At least two buckets per pixel column, so each column's extremes are those of the
     // samples it covers; 2048 keeps a chart not yet laid out from looking coarse.
-    const int buckets = std::max(2048, 2 * axis->axisRect()->width());
-    std::vector<int> picks;
+    return std::max(2048, 2 * bottomAxis()->axisRect()->width());
+}
+
+void ChartBands::pickLongCurve(int channel, double lower, double upper, int buckets)
+{
+    LongCurve& curve = longCurves_[static_cast<size_t>(channel)];
+    EnvelopeIndices(curve.x, curve.y, curve.count, lower, upper, buckets, picks_);
+    QVector<QCPGraphData> points;
+    points.reserve(static_cast<qsizetype>(picks_.size()));
+    for (const int i : picks_)
+        points.append(QCPGraphData(curve.x[i], curve.factor * curve.y[i]));
+    series(channel)->data()->set(points, true);
+    curve.pickedLower = lower;
+    curve.pickedUpper = upper;
+    curve.pickedBuckets = buckets;
+}
+
+void ChartBands::refreshLongCurves()
+{
+    const QCPRange range = bottomAxis()->range();
+    const int buckets = longCurveBuckets();
     for (int c = 0; c < kChannels; ++c) {
-        LongCurve& curve = longCurves_[static_cast<size_t>(c)];
-        if (!curve.x || (curve.pickedBuckets == buckets && curve.pickedLower == range.lower &&
-                         curve.pickedUpper == range.upper))
-            continue;
-        EnvelopeIndices(curve.x, curve.y, curve.count, range.lower, range.upper, buckets, picks);
-        QVector<QCPGraphData> points;
-        points.reserve(static_cast<qsizetype>(picks.size()));
-        for (const int i : picks)
-            points.append(QCPGraphData(curve.x[i], curve.factor * curve.y[i]));
-        series(c)->data()->set(points, true);
-        curve.pickedLower = range.lower;
-        curve.pickedUpper = range.upper;
-        curve.pickedBuckets = buckets;
+        const LongCurve& curve = longCurves_[static_cast<size_t>(c)];
+        if (curve.x && (curve.pickedBuckets != buckets || curve.pickedLower != range.lower ||
+                        curve.pickedUpper != range.upper))
+            pickLongCurve(c, range.lower, range.upper, buckets);
     }
 }
 

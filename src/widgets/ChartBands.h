@@ -15,6 +15,7 @@
 
 #include <array>
 #include <optional>
+#include <vector>
 
 class QCustomPlot;
 class QCPAxis;
@@ -124,6 +125,8 @@ private:
     void undoZoom();
     void fitAxisToData(int channel);
     void refreshLongCurves();
+    int longCurveBuckets() const;
+    void pickLongCurve(int channel, double lower, double upper, int buckets);
 
     QCustomPlot* plot_;
     std::array<QCPAxisRect*, kBands> bands_{};
@@ -144,6 +147,7 @@ private:
         int pickedBuckets = 0;
     };
     std::array<LongCurve, kChannels> longCurves_{};
+    std::vector<int> picks_;
     // An axis whose curve is hidden keeps its place but shows nothing; its colours wait here.
     struct AxisLook {
         QColor label, tickLabels;
