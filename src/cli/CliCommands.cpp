@@ -29,6 +29,8 @@ const char kGeneralHelp[] =
     "  intensity SEG.kvnb... | --demo\n"
     "                            band vectors I, J, K, P with moduli and direction angles,\n"
     "                            one row per file\n"
+    "Audio files (*.wav, *.flac, ... of six channels or more) are read by info, spectra and\n"
+    "intensity wherever a segment is, and cut writes *.wav as well as *.kvnb.\n"
     "\n"
     "Run 'sonorix-cli COMMAND --help' for the options of a command.\n"
     "Exit codes: 0 all inputs processed, 1 some input failed (the others were processed),\n"

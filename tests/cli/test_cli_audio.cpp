@@ -1,0 +1,396 @@
+// The batch tool on multichannel audio files: each test writes its files (with the audio library
+// directly, so the reader is checked against an independent writer) into a fresh folder and
+// points the settings store at a file there, so no run reads or writes the user's settings.
+#include "CliCommands.h"
+
+#include "AudioFile.h"
+#include "PlaybackFrame.h"
+#include "SampleGen.h"
+#include "Segment.h"
+#include "Settings.h"
+#include "SettingsStore.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <sndfile.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+struct CliRun {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+using Channels = std::vector<std::vector<double>>;
+
+class CliAudioTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = fs::path(::testing::TempDir()) / (std::string("cli_audio_") + info->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+    // Every run reads its settings from a store file of its own folder.
+    CliRun run(std::vector<std::string> args) const
+    {
+        args.insert(args.begin() + 1, {"--store", path("store.ini")});
+        std::ostringstream out, err;
+        CliRun r;
+        r.code = RunCli(args, out, err);
+        r.out = out.str();
+        r.err = err.str();
+        return r;
+    }
+
+    // An audio file of the channels (volts) with fullScale volts at ±1.0.
+    void writeAudio(const std::string& name, int format, int rate, const Channels& channels,
+                    double fullScale = 1.0) const
+    {
+        SF_INFO info{};
+        info.samplerate = rate;
+        info.channels = static_cast<int>(channels.size());
+        info.format = format;
+        SNDFILE* file = sf_open(path(name).c_str(), SFM_WRITE, &info);
+        ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+        const size_t frames = channels.front().size();
+        std::vector<double> interleaved(frames * channels.size());
+        for (size_t j = 0; j < frames; ++j)
+            for (size_t c = 0; c < channels.size(); ++c)
+                interleaved[j * channels.size() + c] = channels[c][j] / fullScale;
+        EXPECT_EQ(sf_writef_double(file, interleaved.data(), static_cast<sf_count_t>(frames)),
+                  static_cast<sf_count_t>(frames));
+        sf_close(file);
+    }
+
+    fs::path dir_;
+};
+
+std::vector<std::string> splitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> splitFields(const std::string& line)
+{
+    std::vector<std::string> fields;
+    std::string field;
+    std::istringstream in(line);
+    while (std::getline(in, field, ','))
+        fields.push_back(field);
+    return fields;
+}
+
+// The numbers of a one-row intensity CSV by column name.
+std::map<std::string, double> intensityRow(const CliRun& r)
+{
+    const auto lines = splitLines(r.out);
+    std::map<std::string, double> row;
+    if (lines.size() != 2) {
+        ADD_FAILURE() << r.out << r.err;
+        return row;
+    }
+    const auto names = splitFields(lines[0]);
+    const auto values = splitFields(lines[1]);
+    for (size_t i = 5; i < names.size() && i < values.size(); ++i)
+        row[names[i]] = std::stod(values[i]);
+    return row;
+}
+
+// Every vector component and modulus of two rows agree within rel x the size of the quantity's
+// kind: |I| for the intensities (J of a plane wave is next to nothing), |P| for the energies.
+void expectSameVectors(const std::map<std::string, double>& a, const std::map<std::string, double>& b,
+                       double rel)
+{
+    ASSERT_FALSE(a.empty());
+    for (const char* q : {"I", "J", "K", "P"}) {
+        const double scale = std::fabs(a.at(q[0] == 'I' || q[0] == 'J' ? "I_mod" : "P_mod"));
+        for (const char* c : {"_x", "_y", "_z", "_mod"}) {
+            const std::string name = std::string(q) + c;
+            EXPECT_NEAR(a.at(name), b.at(name), rel * scale) << name;
+        }
+    }
+}
+
+RawRecordingSpec slowWave()
+{
+    RawRecordingSpec wave;
+    wave.frequency = 40.0;
+    wave.amplitude = 1000.0;
+    wave.fiZ = 60.0;
+    wave.fiX = 30.0;
+    return wave;
+}
+
+// The six channels of a plane wave in ADC steps, as a segment file holds them.
+std::array<std::vector<double>, 6> waveSteps(uint32_t rate, int64_t n)
+{
+    return PlaneWaveChannels(slowWave(), rate, n);
+}
+
+const std::array<double, 6> kSensitivities{50, 40, 30, 20, 10, 5};
+
+std::string sensOption()
+{
+    std::string text;
+    for (double s : kSensitivities)
+        text += (text.empty() ? "" : ",") + std::to_string(static_cast<int>(s));
+    return text;
+}
+
+// The volts microphones of these sensitivities give for the pressure a segment's steps stand for
+// in the intensity routine (kFilePascalPerStep each).
+Channels volts(const std::array<std::vector<double>, 6>& steps)
+{
+    Channels out(6);
+    for (size_t m = 0; m < 6; ++m) {
+        out[m] = steps[m];
+        for (double& v : out[m])
+            v *= 0.1220703125 * kSensitivities[m] / 1000.0;
+    }
+    return out;
+}
+
+}   // namespace
+
+TEST_F(CliAudioTest, AWavGivesTheIntensityOfTheSameSamplesInASegment)
+{
+    const uint32_t rate = 8000;
+    const int64_t n = 2 * rate;
+    const auto steps = waveSteps(rate, n);
+    std::string error;
+    ASSERT_TRUE(
+        WriteBytes(path("seg.kvnb"), SegmentFileContents(rate, 2.0, DefaultSettings().Chuv, steps), &error))
+        << error;
+    const std::vector<std::string> common = {"--signal", "periodic", "--window", "hanning",
+                                             "--band",   "20:60",    "--sens",   sensOption()};
+    std::vector<std::string> segmentArgs = {"intensity", path("seg.kvnb")};
+    segmentArgs.insert(segmentArgs.end(), common.begin(), common.end());
+    const CliRun segment = run(segmentArgs);
+    ASSERT_EQ(segment.code, kExitOk) << segment.err;
+    const auto expected = intensityRow(segment);
+
+    // The loudest channel reaches 6.1 V; 8 V at full scale. The tolerance is the quantisation's:
+    // a 16-bit step of the quietest channel is 4e-4 of its amplitude. These volts are whole
+    // multiples of 2^-16 V, which a float holds exactly.
+    const struct {
+        const char* name;
+        int format;
+        double rel;
+    } formats[] = {
+        {"pcm16.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1e-3},
+        {"pcm24.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 2e-6},
+        {"float.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1e-9},
+    };
+    for (const auto& f : formats) {
+        SCOPED_TRACE(f.name);
+        writeAudio(f.name, f.format, static_cast<int>(rate), volts(steps), 8.0);
+        std::vector<std::string> args = {"intensity", path(f.name), "--full-scale", "8"};
+        args.insert(args.end(), common.begin(), common.end());
+        const CliRun wav = run(args);
+        ASSERT_EQ(wav.code, kExitOk) << wav.err;
+        expectSameVectors(expected, intensityRow(wav), f.rel);
+    }
+}
+
+TEST_F(CliAudioTest, ChannelsPickTheMicrophonesOutOfALargerFile)
+{
+    const uint32_t rate = 8000;
+    const auto steps = waveSteps(rate, rate);
+    const Channels mics = volts(steps);
+    // Microphone m on file channel order[m] (1-based) of eight; the others hold a loud hum.
+    const int order[6] = {8, 3, 5, 1, 7, 2};
+    Channels file(8, std::vector<double>(rate));
+    for (size_t c = 0; c < file.size(); ++c)
+        for (size_t j = 0; j < rate; ++j)
+            file[c][j] = 0.5 * std::sin(2 * kPi * 50.0 * j / rate + c);
+    for (size_t m = 0; m < 6; ++m)
+        file[static_cast<size_t>(order[m] - 1)] = mics[m];
+    writeAudio("eight.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, static_cast<int>(rate), file, 8.0);
+    writeAudio("six.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, static_cast<int>(rate), mics, 8.0);
+
+    const std::vector<std::string> common = {"--full-scale", "8",     "--signal", "periodic",
+                                             "--band",       "20:60", "--sens",   sensOption()};
+    std::vector<std::string> six = {"intensity", path("six.wav")};
+    six.insert(six.end(), common.begin(), common.end());
+    std::vector<std::string> eight = {"intensity", path("eight.wav"), "--channels", "8,3,5,1,7,2"};
+    eight.insert(eight.end(), common.begin(), common.end());
+    const CliRun a = run(six), b = run(eight);
+    ASSERT_EQ(a.code, kExitOk) << a.err;
+    ASSERT_EQ(b.code, kExitOk) << b.err;
+    expectSameVectors(intensityRow(a), intensityRow(b), 1e-12);
+
+    // Without the map the first six channels are read: not the same probe.
+    std::vector<std::string> unmapped = {"intensity", path("eight.wav")};
+    unmapped.insert(unmapped.end(), common.begin(), common.end());
+    const CliRun c = run(unmapped);
+    ASSERT_EQ(c.code, kExitOk) << c.err;
+    EXPECT_GT(std::fabs(intensityRow(c).at("I_mod") - intensityRow(a).at("I_mod")),
+              1e-3 * intensityRow(a).at("I_mod"));
+
+    // A channel the file does not have is the file's failure, not the command line's.
+    const CliRun missing = run({"intensity", path("six.wav"), "--channels", "1,2,3,4,5,7"});
+    EXPECT_EQ(missing.code, kExitSomeFailed);
+    EXPECT_NE(missing.err.find("1 ... 6"), std::string::npos) << missing.err;
+}
+
+TEST_F(CliAudioTest, ABadChannelListIsABadCommandLine)
+{
+    writeAudio("six.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 8000, Channels(6, std::vector<double>(800, 0.1)));
+    for (const char* list : {"1,2,3,4,5", "1,2,3,4,5,6,7", "1,1,2,3,4,5", "0,1,2,3,4,5", "1.5,2,3,4,5,6",
+                             "a,b,c,d,e,f", "-1,2,3,4,5,6", ""}) {
+        SCOPED_TRACE(list);
+        const CliRun r = run({"intensity", path("six.wav"), "--channels", list});
+        EXPECT_EQ(r.code, kExitUsage);
+        EXPECT_NE(r.err.find("--channels"), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+    for (const char* scale : {"0", "-1", "x", "nan"}) {
+        SCOPED_TRACE(scale);
+        EXPECT_EQ(run({"intensity", path("six.wav"), "--full-scale", scale}).code, kExitUsage);
+    }
+    EXPECT_EQ(run({"intensity", path("six.wav"), "--from", "2", "--to", "1"}).code, kExitUsage);
+    EXPECT_EQ(run({"intensity", path("six.wav"), "--from", "x"}).code, kExitUsage);
+}
+
+TEST_F(CliAudioTest, AFileOfFewerThanSixChannelsIsRefusedWithItsCount)
+{
+    writeAudio("five.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000,
+               Channels(5, std::vector<double>(800, 0.1)));
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"intensity", path("five.wav")},
+          std::vector<std::string>{"info", path("five.wav")},
+          std::vector<std::string>{"spectra", path("five.wav"), "-o", path("five.csv")}}) {
+        SCOPED_TRACE(args[0]);
+        const CliRun r = run(args);
+        EXPECT_EQ(r.code, kExitSomeFailed);
+        EXPECT_NE(r.err.find("5 канал"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("шести"), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(fs::exists(path("five.csv")));
+}
+
+TEST_F(CliAudioTest, FromAndToReadOnlyTheirStretch)
+{
+    const uint32_t rate = 8000;
+    const auto steps = waveSteps(rate, 3 * rate);
+    const Channels whole = volts(steps);
+    Channels middle(6);
+    for (size_t m = 0; m < 6; ++m)
+        middle[m].assign(whole[m].begin() + rate, whole[m].begin() + 2 * rate);
+    writeAudio("whole.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, static_cast<int>(rate), whole, 8.0);
+    writeAudio("middle.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, static_cast<int>(rate), middle, 8.0);
+    const std::vector<std::string> common = {"--full-scale", "8",      "--signal",
+                                             "impulse",      "--sens", sensOption()};
+
+    std::vector<std::string> stretch = {"intensity", path("whole.wav"), "--from", "1", "--to", "0:02"};
+    stretch.insert(stretch.end(), common.begin(), common.end());
+    std::vector<std::string> alone = {"intensity", path("middle.wav")};
+    alone.insert(alone.end(), common.begin(), common.end());
+    const CliRun a = run(stretch), b = run(alone);
+    ASSERT_EQ(a.code, kExitOk) << a.err;
+    ASSERT_EQ(b.code, kExitOk) << b.err;
+    const auto ra = intensityRow(a), rb = intensityRow(b);
+    for (const auto& [name, value] : rb)
+        EXPECT_EQ(ra.at(name), value) << name;
+
+    const CliRun pastEnd = run({"intensity", path("whole.wav"), "--from", "2", "--to", "4"});
+    EXPECT_EQ(pastEnd.code, kExitSomeFailed);
+    EXPECT_NE(pastEnd.err.find("за концом записи (3 с)"), std::string::npos) << pastEnd.err;
+    const CliRun startPastEnd = run({"intensity", path("whole.wav"), "--from", "3"});
+    EXPECT_EQ(startPastEnd.code, kExitSomeFailed);
+}
+
+TEST_F(CliAudioTest, InfoTellsTheFormatOfAnAudioFileByItsExtensionOrItsContent)
+{
+    writeAudio("take.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 48000, Channels(8, std::vector<double>(24000)));
+    writeAudio("take.bin", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, Channels(6, std::vector<double>(44100)));
+    std::string error;
+    ASSERT_TRUE(WriteBytes(path("junk.bin"), std::vector<uint8_t>(1000, 7), &error));
+
+    const CliRun r = run({"info", path("take.wav"), path("take.bin")});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    const auto lines = splitLines(r.out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], path("take.wav") +
+                            ": audio, WAV (Microsoft), 24 бит, 8 channels, rate 48000 Hz, 24000 frames, "
+                            "duration 0.5 s");
+    EXPECT_NE(lines[1].find("FLAC"), std::string::npos) << lines[1];
+    EXPECT_NE(lines[1].find("44100 frames, duration 1 s"), std::string::npos) << lines[1];
+
+    const CliRun json = run({"info", "--json", path("take.wav")});
+    ASSERT_EQ(json.code, kExitOk) << json.err;
+    const QJsonObject object =
+        QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).array()[0].toObject();
+    EXPECT_EQ(object.value("type").toString(), "audio");
+    EXPECT_EQ(object.value("channels").toInt(), 8);
+    EXPECT_EQ(object.value("rate").toInt(), 48000);
+    EXPECT_EQ(object.value("frames").toInt(), 24000);
+    EXPECT_EQ(object.value("duration_s").toDouble(), 0.5);
+
+    // A file that is neither keeps the message it has always had.
+    const CliRun junk = run({"info", path("junk.bin")});
+    EXPECT_EQ(junk.code, kExitSomeFailed);
+    EXPECT_NE(junk.err.find("unknown file type"), std::string::npos) << junk.err;
+}
+
+TEST_F(CliAudioTest, SpectraOfAnAudioFileAreInPascalsThroughEachSensitivity)
+{
+    // m whole cycles in N samples: exactly on bin m, so the periodic spectrum reads A there.
+    const int rate = 4000, n = 4000, cycles = 50;
+    const double pascals = 2.0;
+    Channels mics(6, std::vector<double>(n));
+    for (size_t m = 0; m < 6; ++m)
+        for (int j = 0; j < n; ++j)
+            mics[m][j] = pascals * kSensitivities[m] / 1000.0 * std::sin(2 * kPi * cycles * j / n);
+    writeAudio("sine.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, rate, mics);
+    for (const bool db : {false, true}) {
+        SCOPED_TRACE(db ? "dB" : "Pa");
+        std::vector<std::string> args = {
+            "spectra",  path("sine.wav"), "-o",       path(db ? "db.csv" : "pa.csv"),
+            "--signal", "periodic",       "--window", "none",
+            "--sens",   sensOption()};
+        if (db)
+            args.push_back("--db");
+        const CliRun r = run(args);
+        ASSERT_EQ(r.code, kExitOk) << r.err;
+        std::ifstream in(path(db ? "db.csv" : "pa.csv"));
+        std::string header, line;
+        std::getline(in, header);
+        for (int k = 0; k <= cycles; ++k)
+            std::getline(in, line);
+        const auto fields = splitFields(line);
+        ASSERT_EQ(fields.size(), 7u) << line;
+        const double expected = db ? 20.0 * std::log10(pascals / 2e-5) : pascals;
+        for (size_t m = 0; m < 6; ++m)
+            EXPECT_NEAR(std::stod(fields[m + 1]), expected, 1e-5) << "microphone " << m + 1;
+    }
+}
