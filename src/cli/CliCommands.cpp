@@ -29,6 +29,8 @@ const char kGeneralHelp[] =
     "  intensity SEG.kvnb... | --demo\n"
     "                            band vectors I, J, K, P with moduli and direction angles,\n"
     "                            one row per file\n"
+    "  calibrate FILE --level DB --freq HZ\n"
+    "                            microphone sensitivities from a calibrator tone\n"
     "Audio files (*.wav, *.flac, ... of six channels or more) are read by info, spectra and\n"
     "intensity wherever a segment is, and cut writes *.wav as well as *.kvnb.\n"
     "\n"
@@ -46,6 +48,8 @@ std::unique_ptr<CliCommand> makeCommand(const std::string& name)
         return MakeSpectraCommand();
     if (name == "intensity")
         return MakeIntensityCommand();
+    if (name == "calibrate")
+        return MakeCalibrateCommand();
     return nullptr;
 }
 

@@ -394,3 +394,210 @@ TEST_F(CliAudioTest, SpectraOfAnAudioFileAreInPascalsThroughEachSensitivity)
             EXPECT_NEAR(std::stod(fields[m + 1]), expected, 1e-5) << "microphone " << m + 1;
     }
 }
+
+namespace {
+
+// A calibrator's tone of levelDb re 20 µPa at frequency on every microphone of these
+// sensitivities (silent where the sensitivity is 0), with Gaussian noise of noise x the tone's RMS.
+Channels calibratorTone(double levelDb, double frequency, int rate, double seconds,
+                        const std::array<double, 6>& sensitivities, double noise = 0.0)
+{
+    const double rms = 20e-6 * std::pow(10.0, levelDb / 20.0);
+    const size_t n = static_cast<size_t>(rate * seconds);
+    std::mt19937 random(7);
+    Channels out(6, std::vector<double>(n));
+    for (size_t m = 0; m < 6; ++m) {
+        const double voltsRms = rms * sensitivities[m] / 1000.0;
+        std::normal_distribution<double> gauss(0.0, noise * voltsRms);
+        for (size_t j = 0; j < n; ++j)
+            out[m][j] =
+                std::sqrt(2.0) * voltsRms * std::sin(2 * kPi * frequency * j / rate + m) + gauss(random);
+    }
+    return out;
+}
+
+QJsonArray jsonArray(const CliRun& r)
+{
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out;
+    return doc.array();
+}
+
+// The store of the test's folder, as the program would load it.
+Settings loadStore(const std::string& file)
+{
+    const QString previous = SettingsStore::FileName();
+    SettingsStore::SetFileName(QString::fromStdString(file));
+    Settings s = DefaultSettings();
+    LoadSettings(s);
+    SettingsStore::SetFileName(previous);
+    return s;
+}
+
+void saveStore(const std::string& file, const Settings& s)
+{
+    const QString previous = SettingsStore::FileName();
+    SettingsStore::SetFileName(QString::fromStdString(file));
+    SaveChannelOrderKeys(s);
+    SettingsStore::SetFileName(previous);
+}
+
+std::string readFile(const std::string& name)
+{
+    std::ifstream in(name, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+}   // namespace
+
+TEST_F(CliAudioTest, ACalibratorToneGivesTheMicrophonesSensitivities)
+{
+    const struct {
+        double level, frequency, noise;
+    } tones[] = {{94, 1000, 0.0}, {94, 250, 0.0}, {114, 1000, 0.1}};
+    for (const auto& t : tones) {
+        SCOPED_TRACE(std::to_string(t.frequency) + " Hz, noise " + std::to_string(t.noise));
+        writeAudio("cal.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 16000,
+                   calibratorTone(t.level, t.frequency, 16000, 4.0, kSensitivities, t.noise));
+        const CliRun r = run({"calibrate", path("cal.wav"), "--level", std::to_string(t.level), "--freq",
+                              std::to_string(t.frequency), "--json", "--sens", "50,50,50,50,50,50"});
+        EXPECT_EQ(r.code, kExitOk) << r.err;
+        const QJsonArray rows = jsonArray(r);
+        ASSERT_EQ(rows.size(), 6);
+        for (int m = 0; m < 6; ++m) {
+            const QJsonObject row = rows[m].toObject();
+            EXPECT_EQ(row.value("channel").toInt(), m + 1);
+            EXPECT_NEAR(20 * std::log10(row.value("sensitivity").toDouble() / kSensitivities[m]), 0.0, 0.02)
+                << m;
+            EXPECT_NEAR(row.value("found_hz").toDouble(), t.frequency, 1.0);
+            EXPECT_EQ(row.value("old_sensitivity").toDouble(), 50.0);
+            EXPECT_NEAR(row.value("change_db").toDouble(), 20 * std::log10(kSensitivities[m] / 50.0), 0.02);
+            // Read with the old sensitivity, the tone is as much too loud as the old one is too small.
+            EXPECT_NEAR(row.value("level_db").toDouble(), t.level + row.value("change_db").toDouble(), 1e-9);
+            EXPECT_LT(row.value("stability_db").toDouble(), 0.05);
+        }
+    }
+
+    // The table holds the same numbers, and the large changes are warned about.
+    const CliRun csv = run({"calibrate", path("cal.wav"), "--level", "114", "--freq", "1000", "--channel",
+                            "6", "--sens", "50,50,50,50,50,50"});
+    EXPECT_EQ(csv.code, kExitOk) << csv.err;
+    const auto lines = splitLines(csv.out);
+    ASSERT_EQ(lines.size(), 2u) << csv.out;
+    EXPECT_EQ(lines[0], "file,channel,file_channel,found_hz,level_db,sensitivity,old_sensitivity,change_db,"
+                        "stability_db,warnings");
+    const auto fields = splitFields(lines[1]);
+    EXPECT_EQ(fields[1], "6");
+    EXPECT_NEAR(std::stod(fields[5]), 5.0, 5.0 * 0.003);
+    EXPECT_NE(lines[1].find("Чувствительность изменилась"), std::string::npos) << lines[1];
+    EXPECT_NE(csv.err.find("микрофон 6: Чувствительность изменилась"), std::string::npos) << csv.err;
+}
+
+TEST_F(CliAudioTest, AMicrophoneWithoutItsToneFailsTheRun)
+{
+    std::array<double, 6> sensitivities = kSensitivities;
+    sensitivities[2] = 0.0;   // microphone 3 is silent
+    writeAudio("cal.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 16000,
+               calibratorTone(94, 1000, 16000, 3.0, sensitivities));
+    const CliRun r = run({"calibrate", path("cal.wav"), "--level", "94", "--freq", "1000"});
+    EXPECT_EQ(r.code, kExitSomeFailed);
+    EXPECT_NE(r.err.find("микрофон 3: тон не найден"), std::string::npos) << r.err;
+    EXPECT_EQ(splitLines(r.out).size(), 6u) << r.out;   // the header and the five others
+
+    // A calibrator of another frequency than stated is no tone of this one.
+    const CliRun elsewhere =
+        run({"calibrate", path("cal.wav"), "--level", "94", "--freq", "250", "--channel", "1"});
+    EXPECT_EQ(elsewhere.code, kExitSomeFailed);
+    EXPECT_NE(elsewhere.err.find("Сильнейшая составляющая"), std::string::npos) << elsewhere.err;
+
+    const CliRun one =
+        run({"calibrate", path("cal.wav"), "--level", "94", "--freq", "1000", "--channel", "2"});
+    EXPECT_EQ(one.code, kExitOk) << one.err;
+    EXPECT_EQ(splitLines(one.out).size(), 2u) << one.out;
+
+    const CliRun tooShort =
+        run({"calibrate", path("cal.wav"), "--level", "94", "--freq", "1000", "--to", "0.2"});
+    EXPECT_EQ(tooShort.code, kExitSomeFailed);
+    EXPECT_NE(tooShort.err.find("слишком коротка"), std::string::npos) << tooShort.err;
+}
+
+TEST_F(CliAudioTest, CalibrateRefusesACommandLineItCannotRun)
+{
+    writeAudio("cal.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 16000,
+               calibratorTone(94, 1000, 16000, 1.0, kSensitivities));
+    const std::string file = path("cal.wav");
+    const std::vector<std::vector<std::string>> lines = {
+        {"calibrate", file, "--freq", "1000"},
+        {"calibrate", file, "--level", "94"},
+        {"calibrate", "--level", "94", "--freq", "1000"},
+        {"calibrate", file, file, "--level", "94", "--freq", "1000"},
+        {"calibrate", file, "--level", "x", "--freq", "1000"},
+        {"calibrate", file, "--level", "94", "--freq", "-1"},
+        {"calibrate", file, "--level", "94", "--freq", "1000", "--channel", "7"},
+        {"calibrate", file, "--level", "94", "--freq", "1000", "--channels", "1,2,3"},
+        {"calibrate", file, "--level", "94", "--freq", "1000", "--json", "--locale"},
+    };
+    for (const auto& args : lines) {
+        const CliRun r = run(args);
+        EXPECT_EQ(r.code, kExitUsage) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+}
+
+TEST_F(CliAudioTest, WriteKeepsTheNewSensitivitiesWithTheirMicrophones)
+{
+    // A store with a channel order that is not the identity, and sensitivities of its own.
+    Settings before = DefaultSettings();
+    before.Chs = {2, 0, 1, 5, 3, 4};
+    before.Chuv = {11, 12, 13, 14, 15, 16};
+    saveStore(path("store.ini"), before);
+    const std::array<double, 6> old = ChannelSensitivities(loadStore(path("store.ini")));
+
+    std::array<double, 6> sensitivities = kSensitivities;
+    writeAudio("cal.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 16000,
+               calibratorTone(94, 1000, 16000, 3.0, sensitivities));
+
+    // Microphone 2 alone: only its sensitivity changes.
+    const CliRun one = run({"calibrate", path("cal.wav"), "--level", "94", "--freq", "1000", "--channel", "2",
+                            "--json", "--write", "--rho", "1.5"});
+    ASSERT_EQ(one.code, kExitOk) << one.err;
+    EXPECT_NE(one.err.find("записаны"), std::string::npos) << one.err;
+    const QJsonArray oneRow = jsonArray(one);
+    ASSERT_EQ(oneRow.size(), 1);
+    EXPECT_EQ(oneRow[0].toObject().value("old_sensitivity").toDouble(), old[1]);
+    Settings after = loadStore(path("store.ini"));
+    EXPECT_EQ(after.Chs, before.Chs);
+    std::array<double, 6> expected = old;
+    expected[1] = oneRow[0].toObject().value("sensitivity").toDouble();
+    EXPECT_EQ(ChannelSensitivities(after), expected);
+    EXPECT_EQ(after.plotnost, DefaultSettings().plotnost);   // the run's options are not stored
+
+    // All six, read through another map of the file's channels: each microphone keeps its own.
+    Channels shuffled = calibratorTone(94, 1000, 16000, 3.0, sensitivities);
+    std::swap(shuffled[0], shuffled[5]);
+    writeAudio("shuffled.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 16000, shuffled);
+    const CliRun all = run({"calibrate", path("shuffled.wav"), "--level", "94", "--freq", "1000",
+                            "--channels", "6,2,3,4,5,1", "--json", "--write"});
+    ASSERT_EQ(all.code, kExitOk) << all.err;
+    const QJsonArray rows = jsonArray(all);
+    ASSERT_EQ(rows.size(), 6);
+    after = loadStore(path("store.ini"));
+    EXPECT_EQ(after.Chs, before.Chs);
+    for (size_t m = 0; m < 6; ++m) {
+        EXPECT_EQ(ChannelSensitivities(after)[m],
+                  rows[static_cast<int>(m)].toObject().value("sensitivity").toDouble());
+        EXPECT_NEAR(20 * std::log10(ChannelSensitivities(after)[m] / kSensitivities[m]), 0.0, 0.02) << m;
+    }
+
+    // Without every tone nothing is written.
+    const std::string stored = readFile(path("store.ini"));
+    sensitivities[4] = 0.0;
+    writeAudio("silent.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 16000,
+               calibratorTone(94, 1000, 16000, 3.0, sensitivities));
+    const CliRun refused =
+        run({"calibrate", path("silent.wav"), "--level", "94", "--freq", "1000", "--write"});
+    EXPECT_EQ(refused.code, kExitSomeFailed);
+    EXPECT_NE(refused.err.find("не записаны"), std::string::npos) << refused.err;
+    EXPECT_EQ(readFile(path("store.ini")), stored);
+}
