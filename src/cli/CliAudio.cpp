@@ -20,14 +20,18 @@ void AddAudioOptions(CLI::App& app, AudioOptions& options, bool withStretch)
     }
 }
 
-const char kAudioOptionsHelp[] =
-    "Audio files (*.wav, *.w64, *.rf64, *.flac, *.caf, *.aif, *.aiff, or any file the audio\n"
-    "library recognises) hold at least six channels; their samples become pascals through each\n"
-    "microphone's sensitivity (--sens, the settings) as the window's \"Паскали\" makes them:\n"
-    "  --channels A,B,C,D,E,F  the file's channels (1-based) of microphones 1..6; default 1..6\n"
-    "  --from S, --to S        only this stretch of the file is read, seconds (12.5, 1:02.5 or\n"
-    "                          0:01:02.500); default the whole file\n"
-    "  --full-scale V          volts a sample at full scale stands for; default 1\n";
+std::string AudioOptionsHelp(bool withStretch)
+{
+    std::string text =
+        "Audio files (*.wav, *.w64, *.rf64, *.flac, *.caf, *.aif, *.aiff, or any file the audio\n"
+        "library recognises) hold at least six channels; their samples become pascals through each\n"
+        "microphone's sensitivity (--sens, the settings) as the window's \"Паскали\" makes them:\n"
+        "  --channels A,B,C,D,E,F  the file's channels (1-based) of microphones 1..6; default 1..6\n";
+    if (withStretch)
+        text += "  --from S, --to S        only this stretch of the file is read, seconds (12.5, 1:02.5 or\n"
+                "                          0:01:02.500); default the whole file\n";
+    return text + "  --full-scale V          volts a sample at full scale stands for; default 1\n";
+}
 
 namespace {
 

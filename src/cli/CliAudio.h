@@ -25,8 +25,9 @@ struct AudioOptions {
 // those names itself.
 void AddAudioOptions(CLI::App& app, AudioOptions& options, bool withStretch);
 
-// Help lines of the four options, indented as the commands' own.
-extern const char kAudioOptionsHelp[];
+// Help of audio inputs and their options (--from and --to when withStretch), indented as the
+// commands' own.
+std::string AudioOptionsHelp(bool withStretch);
 
 // What the options ask of every audio input.
 struct AudioPlan {

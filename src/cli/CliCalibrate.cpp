@@ -159,7 +159,7 @@ class CalibrateCommand : public CliCommand {
 public:
     const char* help() const override
     {
-        static const std::string text = std::string(kCalibrateHelp) + kAudioOptionsHelp;
+        static const std::string text = std::string(kCalibrateHelp) + AudioOptionsHelp(true);
         return text.c_str();
     }
     void addOptions(CLI::App& app, CommandLine& line) override

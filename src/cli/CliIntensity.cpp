@@ -213,7 +213,7 @@ class IntensityCommand : public CliCommand {
 public:
     const char* help() const override
     {
-        static const std::string text = std::string(kIntensityHelp) + kAudioOptionsHelp;
+        static const std::string text = std::string(kIntensityHelp) + AudioOptionsHelp(true);
         return text.c_str();
     }
     void addOptions(CLI::App& app, CommandLine& line) override;

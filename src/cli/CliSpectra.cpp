@@ -80,7 +80,7 @@ class SpectraCommand : public CliCommand {
 public:
     const char* help() const override
     {
-        static const std::string text = std::string(kSpectraHelp) + kAudioOptionsHelp;
+        static const std::string text = std::string(kSpectraHelp) + AudioOptionsHelp(true);
         return text.c_str();
     }
     void addOptions(CLI::App& app, CommandLine& line) override

@@ -5,6 +5,7 @@
 
 #include "AudioFile.h"
 #include "PlaybackFrame.h"
+#include "ReadWriteMyFile.h"
 #include "SampleGen.h"
 #include "Segment.h"
 #include "Settings.h"
@@ -600,4 +601,121 @@ TEST_F(CliAudioTest, WriteKeepsTheNewSensitivitiesWithTheirMicrophones)
     EXPECT_EQ(refused.code, kExitSomeFailed);
     EXPECT_NE(refused.err.find("не записаны"), std::string::npos) << refused.err;
     EXPECT_EQ(readFile(path("store.ini")), stored);
+}
+
+namespace {
+
+Segment readSegmentFile(const std::string& file)
+{
+    Segment segment;
+    TReadWriteMyFile reader(file);
+    EXPECT_FALSE(reader.OpenForReading() || reader.ReadSegment(segment)) << file;
+    reader.Close();
+    return segment;
+}
+
+Segment readWav(const std::string& file, double fullScale, const AudioChannelMap& map = {0, 1, 2, 3, 4, 5})
+{
+    Segment segment;
+    const AudioResult r = ReadAudioStretch(file, map, 0, INT32_MAX, fullScale, segment);
+    EXPECT_TRUE(r.ok()) << r.message;
+    return segment;
+}
+
+std::string wavComment(const std::string& file)
+{
+    SF_INFO info{};
+    SNDFILE* f = sf_open(file.c_str(), SFM_READ, &info);
+    const char* text = f ? sf_get_string(f, SF_STR_COMMENT) : nullptr;
+    std::string comment = text ? text : "";
+    if (f)
+        sf_close(f);
+    return comment;
+}
+
+}   // namespace
+
+TEST_F(CliAudioTest, CutOfARecordingToWavReadsBackAsTheSegmentsVolts)
+{
+    RawRecordingSpec spec = slowWave();
+    spec.rate = 4000;
+    spec.seconds = 3;
+    std::string error;
+    ASSERT_TRUE(WriteRawRecording(path("rec.dat"), spec, &error)) << error;
+    // 1000 x VOLT / sensitivity = 0.1220703125 Pa per step, the factor the intensity routine
+    // gives a segment's steps: both files must then give the same vectors.
+    const std::vector<std::string> constants = {"--volt", "0.00244140625", "--sens", "20,20,20,20,20,20"};
+    for (const char* target : {"seg.kvnb", "seg.wav"}) {
+        std::vector<std::string> args = {"cut", path("rec.dat"), "--from",       "0.5", "--to", "2.5",
+                                         "-o",  path(target),    "--full-scale", "4"};
+        args.insert(args.end(), constants.begin(), constants.end());
+        const CliRun r = run(args);
+        ASSERT_EQ(r.code, kExitOk) << r.err;
+    }
+    const Segment steps = readSegmentFile(path("seg.kvnb"));
+    const Segment volts = readWav(path("seg.wav"), 4.0);
+    ASSERT_EQ(volts.sampleCount, steps.sampleCount);
+    EXPECT_EQ(volts.sampleRate, steps.sampleRate);
+    for (size_t c = 0; c < 6; ++c)
+        for (size_t j = 0; j < volts.channels[c].size(); ++j)
+            ASSERT_NEAR(volts.channels[c][j], steps.channels[c][j] * 0.00244140625, 1e-6) << c << " " << j;
+    EXPECT_EQ(wavComment(path("seg.wav")),
+              "microphones=1..6; rate_hz=4000; sensitivities_mv_pa=20,20,20,20,20,20; full_scale_v=4");
+
+    std::vector<std::string> a = {"intensity", path("seg.kvnb"), "--signal", "periodic", "--band", "20:60"};
+    std::vector<std::string> b = {"intensity", path("seg.wav"), "--signal",     "periodic",
+                                  "--band",    "20:60",         "--full-scale", "4"};
+    a.insert(a.end(), constants.begin(), constants.end());
+    b.insert(b.end(), constants.begin(), constants.end());
+    const CliRun ra = run(a), rb = run(b);
+    ASSERT_EQ(ra.code, kExitOk) << ra.err;
+    ASSERT_EQ(rb.code, kExitOk) << rb.err;
+    expectSameVectors(intensityRow(ra), intensityRow(rb), 1e-6);
+}
+
+TEST_F(CliAudioTest, CutOfAnAudioFileKeepsItsStretchInEitherForm)
+{
+    const int rate = 8000;
+    Channels file(7, std::vector<double>(2 * rate));
+    for (size_t c = 0; c < file.size(); ++c)
+        for (size_t j = 0; j < file[c].size(); ++j)
+            file[c][j] = 0.1 * (c + 1) * std::sin(2 * kPi * 100.0 * j / rate) + 1e-5 * j;
+    writeAudio("take.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, rate, file);
+    const std::vector<std::string> common = {"--from",      "0.5",    "--to",  "1.5",    "--channels",
+                                             "7,1,2,3,4,5", "--volt", "0.001", "--sens", "1,2,3,4,5,6"};
+    for (const char* target : {"part.kvnb", "part.wav"}) {
+        std::vector<std::string> args = {"cut", path("take.wav"), "-o", path(target)};
+        args.insert(args.end(), common.begin(), common.end());
+        const CliRun r = run(args);
+        ASSERT_EQ(r.code, kExitOk) << r.err;
+        EXPECT_NE(r.out.find("8000 samples per channel at 8000 Hz"), std::string::npos) << r.out;
+    }
+    const Segment steps = readSegmentFile(path("part.kvnb"));
+    const Segment volts = readWav(path("part.wav"), 1.0);
+    ASSERT_EQ(steps.sampleCount, rate);
+    ASSERT_EQ(volts.sampleCount, rate);
+    const int map[6] = {6, 0, 1, 2, 3, 4};
+    for (size_t m = 0; m < 6; ++m) {
+        EXPECT_DOUBLE_EQ(steps.paPerVolt[m], 1000.0 / (m + 1));
+        for (size_t j = 0; j < static_cast<size_t>(rate); j += 97) {
+            const double expected = static_cast<float>(file[static_cast<size_t>(map[m])][j + rate / 2]);
+            EXPECT_NEAR(steps.channels[m][j] * 0.001, expected, 1e-12);
+            EXPECT_EQ(volts.channels[m][j], expected);
+        }
+    }
+
+    // A segment keeps only an even rate; a WAV keeps any.
+    writeAudio("odd.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 11025,
+               Channels(6, std::vector<double>(11025, 0.1)));
+    const CliRun odd = run({"cut", path("odd.wav"), "--from", "0", "--to", "0.5", "-o", path("odd.kvnb")});
+    EXPECT_EQ(odd.code, kExitSomeFailed);
+    EXPECT_NE(odd.err.find("11025"), std::string::npos) << odd.err;
+    EXPECT_FALSE(fs::exists(path("odd.kvnb")));
+    const CliRun oddWav = run({"cut", path("odd.wav"), "--from", "0", "--to", "0.5", "-o", path("odd2.wav")});
+    EXPECT_EQ(oddWav.code, kExitOk) << oddWav.err;
+
+    const CliRun tooShort =
+        run({"cut", path("take.wav"), "--from", "0", "--to", "0.01", "-o", path("s.wav")});
+    EXPECT_EQ(tooShort.code, kExitSomeFailed);
+    EXPECT_NE(tooShort.err.find("Слишком малый временной интервал"), std::string::npos) << tooShort.err;
 }
