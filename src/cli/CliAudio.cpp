@@ -66,6 +66,7 @@ int64_t frameAt(double seconds, int rate)
 std::string MakeAudioPlan(const AudioOptions& options, AudioPlan& plan)
 {
     plan = AudioPlan{};
+    plan.given = options.channels || options.fullScale || options.from || options.to;
     if (options.channels) {
         const std::optional<AudioChannelMap> map = channelMapFromOption(*options.channels);
         if (!map)
@@ -166,8 +167,13 @@ bool LoadAnalysisInput(const Context& ctx, const std::string& path, const AudioP
                        bool& pascals)
 {
     pascals = IsAudioInput(path);
-    if (!pascals)
+    if (!pascals) {
+        // Said, so that a stretch asked for is never taken for the one analysed.
+        if (plan.given && LowerExtension(path) == ".kvnb")
+            ctx.fail(path, "предупреждение: --channels, --from, --to и --full-scale относятся только к "
+                           "звукозаписям; сегмент прочитан целиком");
         return LoadSegment(ctx, path, segment);
+    }
     if (!LoadAudioVolts(ctx, path, plan, segment))
         return false;
     ConvertVoltsToPascals(segment);

@@ -35,6 +35,7 @@ struct AudioPlan {
     double from = 0.0;                       // seconds
     std::optional<double> to;                // seconds; the end of the recording when unset
     double fullScale = 1.0;                  // volts at full scale
+    bool given = false;                      // any of the options was given
 };
 
 // The plan of the options; the refusal text of the first one that cannot be used (a bad

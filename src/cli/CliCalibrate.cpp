@@ -211,7 +211,8 @@ bool CalibrateCommand::load(const Context& ctx, const std::string& path, const A
 {
     if (IsAudioInput(path))
         return LoadAudioVolts(ctx, path, audio, volts);
-    if (!LoadSegment(ctx, path, volts))
+    bool pascals = false;
+    if (!LoadAnalysisInput(ctx, path, audio, volts, pascals))
         return false;
     for (std::vector<double>& channel : volts.channels)
         for (double& sample : channel)

@@ -198,6 +198,13 @@ TEST_F(CliAudioTest, AWavGivesTheIntensityOfTheSameSamplesInASegment)
     const CliRun segment = run(segmentArgs);
     ASSERT_EQ(segment.code, kExitOk) << segment.err;
     const auto expected = intensityRow(segment);
+    // The audio options leave a segment as it is, and say so.
+    segmentArgs.insert(segmentArgs.end(), {"--from", "1"});
+    const CliRun stretchOfSegment = run(segmentArgs);
+    EXPECT_EQ(stretchOfSegment.code, kExitOk) << stretchOfSegment.err;
+    EXPECT_EQ(stretchOfSegment.out, segment.out);
+    EXPECT_NE(stretchOfSegment.err.find("сегмент прочитан целиком"), std::string::npos)
+        << stretchOfSegment.err;
 
     // The loudest channel reaches 6.1 V; 8 V at full scale. The tolerance is the quantisation's:
     // a 16-bit step of the quietest channel is 4e-4 of its amplitude. These volts are whole
@@ -493,6 +500,30 @@ TEST_F(CliAudioTest, ACalibratorToneGivesTheMicrophonesSensitivities)
     EXPECT_NEAR(std::stod(fields[5]), 5.0, 5.0 * 0.003);
     EXPECT_NE(lines[1].find("Чувствительность изменилась"), std::string::npos) << lines[1];
     EXPECT_NE(csv.err.find("микрофон 6: Чувствительность изменилась"), std::string::npos) << csv.err;
+}
+
+TEST_F(CliAudioTest, ASegmentIsCalibratedInVoltsOfItsAdcSteps)
+{
+    const Channels tone = calibratorTone(94, 1000, 16000, 2.0, kSensitivities);
+    std::array<std::vector<double>, 6> steps;
+    for (size_t m = 0; m < 6; ++m) {
+        steps[m] = tone[m];
+        for (double& v : steps[m])
+            v /= 0.002;
+    }
+    std::string error;
+    ASSERT_TRUE(
+        WriteBytes(path("cal.kvnb"), SegmentFileContents(16000, 2.0, DefaultSettings().Chuv, steps), &error))
+        << error;
+    const CliRun r =
+        run({"calibrate", path("cal.kvnb"), "--level", "94", "--freq", "1000", "--volt", "0.002", "--json"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    const QJsonArray rows = jsonArray(r);
+    ASSERT_EQ(rows.size(), 6);
+    for (int m = 0; m < 6; ++m)
+        EXPECT_NEAR(20 * std::log10(rows[m].toObject().value("sensitivity").toDouble() / kSensitivities[m]),
+                    0.0, 0.02)
+            << m;
 }
 
 TEST_F(CliAudioTest, AMicrophoneWithoutItsToneFailsTheRun)
