@@ -8,6 +8,7 @@
 #include "TS_Wait.h"
 #include "Twww.h"
 
+#include <QFileInfo>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QToolButton>
@@ -82,6 +83,18 @@ void TMain::closeEvent(QCloseEvent* event)
     QMainWindow::closeEvent(event);
 }
 
+namespace {
+
+bool IsAudioFileName(const QString& name)
+{
+    static const QStringList kinds = {QStringLiteral("wav"),  QStringLiteral("w64"), QStringLiteral("rf64"),
+                                      QStringLiteral("flac"), QStringLiteral("caf"), QStringLiteral("aif"),
+                                      QStringLiteral("aiff")};
+    return kinds.contains(QFileInfo(name).suffix().toLower());
+}
+
+}   // namespace
+
 void TMain::SpeedButton2Click()
 {
     const QString name = launcher_.chooseFile ? launcher_.chooseFile(this) : QString();
@@ -96,12 +109,16 @@ void TMain::SpeedButton2Click()
         lastOpenKind_ = 0;
     if (name.contains(QLatin1String(".kvnb")))
         lastOpenKind_ = 1;
+    if (IsAudioFileName(name))
+        lastOpenKind_ = 2;
     SetTestSignalFlag(false);
 
     if (lastOpenKind_ == 0 && launcher_.openPlayback)
         launcher_.openPlayback(this, name);
     else if (lastOpenKind_ == 1 && launcher_.openProcessing)
         launcher_.openProcessing(this, name, Settings_.S_PA_OR_VOLT);
+    else if (lastOpenKind_ == 2 && launcher_.openAudio)
+        launcher_.openAudio(this, name, Settings_.S_PA_OR_VOLT);
 
     delete wait;
 }

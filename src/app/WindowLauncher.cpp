@@ -1,21 +1,28 @@
 #include "WindowLauncher.h"
 
+#include "MessageBox.h"
 #include "TAboutBox.h"
+#include "TAudioOpen.h"
 #include "TChans.h"
 #include "TDemo.h"
 #include "TFileSave.h"
 #include "TMagnit.h"
 #include "TUst.h"
 
+#include <QFile>
 #include <QFileDialog>
 
 namespace {
+const QString kAudioPatterns = QStringLiteral("*.wav *.w64 *.rf64 *.flac *.caf *.aif *.aiff");
+
 QString runOpenDialog(QWidget* owner)
 {
     QFileDialog OD(owner);
     OD.setObjectName(QStringLiteral("OD"));
     OD.setFileMode(QFileDialog::ExistingFile);
-    OD.setNameFilter(QStringLiteral("Файлы DAT и KVN (*.dat *.kvnb)"));
+    OD.setNameFilters({QStringLiteral("Файлы DAT и KVN (*.dat *.kvnb)"),
+                       QStringLiteral("Звуковые файлы (%1)").arg(kAudioPatterns),
+                       QStringLiteral("Все записи (*.dat *.kvnb %1)").arg(kAudioPatterns)});
     OD.setOption(QFileDialog::ReadOnly, false);
     if (OD.exec() != QDialog::Accepted || OD.selectedFiles().isEmpty())
         return QString();
@@ -37,6 +44,21 @@ WindowLauncher WindowLauncher::Default()
     };
     l.openProcessing = [](QWidget* owner, const QString& name, int unit) {
         TFileSave w(owner, name);
+        w.setUnitSelection(unit);
+        w.exec();
+    };
+    l.openAudio = [](QWidget* owner, const QString& name, int unit) {
+        AudioFileInfo info;
+        const AudioResult read = ReadAudioInfo(QFile::encodeName(name).toStdString(), info);
+        if (!read.ok()) {
+            ShowMessageBox("ВНИМАНИЕ", read.message.c_str(), MB_OK | MB_ICONWARNING);
+            return;
+        }
+        TAudioOpen dialog(owner, name, info);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        TFileSave w(owner, name);
+        w.setAudioSource(dialog.choice());
         w.setUnitSelection(unit);
         w.exec();
     };

@@ -14,6 +14,8 @@ struct WindowLauncher {
     std::function<void(QWidget* owner, const QString& fileName)> openPlayback;
     // unitSelection is given to the processing window's unit choice before it is shown.
     std::function<void(QWidget* owner, const QString& fileName, int unitSelection)> openProcessing;
+    // A multichannel audio recording: the channel and stretch dialog, then the processing window.
+    std::function<void(QWidget* owner, const QString& fileName, int unitSelection)> openAudio;
     // Returns true when the dialog was accepted.
     std::function<bool(QWidget* owner)> runTestSignalDialog;
     std::function<void(QWidget* owner)> runSettingsDialog;

@@ -4,6 +4,7 @@
 #include "BackgroundWork.h"
 #include "ChartBands.h"
 #include "MessageBox.h"
+#include "PlaybackFrame.h"
 #include "ReadWriteMyFile.h"
 #include "Settings.h"
 #include "SettingsStore.h"
@@ -21,6 +22,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <climits>
 #include <new>
 
 namespace {
@@ -181,6 +183,15 @@ void TFileSave::setUnitSelection(int item)
     ui->RadioGroup1->setItemIndex(item);
 }
 
+void TFileSave::setAudioSource(const AudioOpenChoice& choice)
+{
+    audio_ = choice;
+    // The raw reader has nothing to do with such a file.
+    if (readerOpen_)
+        reader_->Close();
+    readerOpen_ = false;
+}
+
 void TFileSave::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -221,6 +232,8 @@ bool TFileSave::FormShow()
 
     uint32_t rate = 0;
     double duration = 0.0;
+    if (audio_)
+        return OpenAudioStretch();
     if (testMode_) {
         TReadWriteMyFile::TestSignalHeader(s, rate, duration);
     } else if (!readerOpen_ || reader_->ReadHeader(rate, duration)) {
@@ -283,8 +296,67 @@ bool TFileSave::FormShow()
         return false;
     }
 
-    view_.timeView = {seg.time.front(), seg.time[static_cast<size_t>(n) - 1]};
+    return ShowOpenedSamples();
+}
 
+bool TFileSave::OpenAudioStretch()
+{
+    const int64_t samples = audio_->frameCount;
+    const int64_t need = ProcessingBytesNeeded(samples);
+    const int64_t available = AvailableMemoryBytes();
+    if (samples < 2) {
+        ReleaseWaitNotice();
+        ShowMessageBox("ВНИМАНИЕ", "Слишком короткий сигнал: меньше двух отсчетов на канал.",
+                       MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    if (samples > INT32_MAX || (available >= 0 && need > available)) {
+        ReleaseWaitNotice();
+        ShowMessageBox("ВНИМАНИЕ", MemoryRefusalText(samples, need, available), MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    // A long recording takes a while to read and decode: off the interface thread.
+    AudioResult result;
+    const std::string path = QFile::encodeName(fileName_).toStdString();
+    WorkOutcome outcome = WorkOutcome::Done;
+    try {
+        outcome = RunInBackground(wait_, [&](WorkControl&) {
+            result = ReadAudioStretch(path, audio_->map, audio_->startFrame, audio_->frameCount,
+                                      audio_->voltsFullScale, data_.segment);
+        });
+    } catch (const std::bad_alloc&) {
+        data_.Release();
+        ReleaseWaitNotice();
+        ShowMessageBox("ВНИМАНИЕ", MemoryRefusalText(samples, need, available), MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    if (outcome == WorkOutcome::Cancelled) {
+        data_.Release();
+        return false;
+    }
+    if (!result.ok() || data_.segment.sampleCount < 2) {
+        data_.Release();
+        ReleaseWaitNotice();
+        ShowMessageBox("ВНИМАНИЕ",
+                       result.ok() ? "Слишком короткий сигнал: меньше двух отсчетов на канал."
+                                   : result.message.c_str(),
+                       MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    // Pascals per volt from each microphone's sensitivity (mV/Pa), as the "Паскали" unit of a
+    // segment has them from its file.
+    const std::array<double, 6> sensitivities = ChannelSensitivities(CurrentSettings());
+    for (size_t m = 0; m < 6; ++m)
+        data_.segment.paPerVolt[m] = sensitivities[m] > 0 ? 1000.0 / sensitivities[m] : 0.0;
+    view_.timeReadoutRange = {0, data_.count() - 1};
+    return ShowOpenedSamples();
+}
+
+bool TFileSave::ShowOpenedSamples()
+{
+    Segment& seg = data_.segment;
+    const int n = seg.sampleCount;
+    view_.timeView = {seg.time.front(), seg.time[static_cast<size_t>(n) - 1]};
     const int nyquist = NyquistLimit(seg.time.data(), seg.sampleCount);
     if (ui->CSpinEdit2->value() > nyquist) {
         ui->CSpinEdit2->setMaximum(nyquist);
@@ -304,7 +376,8 @@ void TFileSave::Redraw(const std::array<const double*, 6>& set, const double* x)
     const int count = view_.spectrumView ? n / 2 : n;
     // Intensity curves are W/m^2 already: no unit factor applies to them.
     const int unit = view_.intensityShown ? static_cast<int>(kUnitSpectrum) : ui->RadioGroup1->itemIndex();
-    displayFactors_ = DisplayFactors(unit, testMode_, s.VOLT, data_.segment.paPerVolt);
+    // An audio recording's samples are volts already; a segment's are ADC steps of VOLT volts.
+    displayFactors_ = DisplayFactors(unit, testMode_, audio_ ? 1.0 : s.VOLT, data_.segment.paPerVolt);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         grabToleranceBase_ = screen->availableGeometry().width();
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "BackgroundWork.h"
+#include "TAudioOpen.h"
 #include "IntensityText.h"
 #include "ProcessingData.h"
 
@@ -48,6 +49,10 @@ public:
 
     // The unit choice the window opens with (0 pascals, 1 volts); set before exec().
     void setUnitSelection(int item);
+    // fileName is a multichannel audio recording: the stretch and channels to read, set
+    // before exec(). Its samples are volts; pascals come from the microphones' sensitivities.
+    void setAudioSource(const AudioOpenChoice& choice);
+    bool audioSource() const { return audio_.has_value(); }
 
     // Draws six channel arrays over an x axis: N points per curve in the time view, N/2 in
     // the spectrum view, each scaled by its channel's display unit factor.
@@ -151,6 +156,8 @@ private:
 
     bool FormShow();   // reads or synthesises the data; false: refused, window closes
     void FormClose();
+    bool OpenAudioStretch();
+    bool ShowOpenedSamples();
     void DrawCursors();
     void BeforeDraw();
     void AfterDraw();
@@ -174,6 +181,7 @@ private:
     ChartBands* chart_ = nullptr;
     QString fileName_;
     bool testMode_;
+    std::optional<AudioOpenChoice> audio_;
     std::unique_ptr<TReadWriteMyFile> reader_;
     bool readerOpen_ = false;
     TS_Wait* wait_ = nullptr;
