@@ -29,6 +29,9 @@ const char kGeneralHelp[] =
     "  intensity SEG.kvnb... | --demo\n"
     "                            band vectors I, J, K, P with moduli and direction angles,\n"
     "                            one row per file\n"
+    "  bands SEG.kvnb... | --demo\n"
+    "                            octave or one-third-octave bands of the intensity spectra:\n"
+    "                            levels L_I, L_p, the index and the direction, one row per band\n"
     "\n"
     "Run 'sonorix-cli COMMAND --help' for the options of a command.\n"
     "Exit codes: 0 all inputs processed, 1 some input failed (the others were processed),\n"
@@ -44,6 +47,8 @@ std::unique_ptr<CliCommand> makeCommand(const std::string& name)
         return MakeSpectraCommand();
     if (name == "intensity")
         return MakeIntensityCommand();
+    if (name == "bands")
+        return MakeBandsCommand();
     return nullptr;
 }
 
