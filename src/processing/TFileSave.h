@@ -88,6 +88,9 @@ public:
     // The intensity spectra with the frequency axis, N/2 bins.
     IntensitySpectraView intensityView() const;
 
+    // "Полосы": the octave or one-third-octave bands of the shown range into the band window.
+    void Button12Click();
+
     // State the commands read and change.
     struct ViewState {
         bool spectrumView = false;
@@ -162,6 +165,7 @@ private:
     void SetSpectrumControlsEnabled(bool enabled);
     void FillFrequencyAxis();
     void SetTitlesForSelectedUnit();
+    void SetupBandButton();   // "Полосы" comes and goes with "I , J"
 
     Ui::TFileSave* ui;
     QFileDialog* SD = nullptr;
