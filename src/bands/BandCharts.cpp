@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <utility>
 
 namespace {
 
@@ -23,12 +24,29 @@ const QColor kPressureColor(170, 30, 30);
 const QColor kAzimuthColor(40, 90, 200);
 const QColor kElevationColor(30, 150, 60);
 
+// The level axis: from a whole ten above the loudest level down to the quietest, or
+// kLevelSpanDb below the top.
+std::pair<double, double> levelRange(const BandAnalysis& analysis)
+{
+    double top = -std::numeric_limits<double>::infinity();
+    double bottom = std::numeric_limits<double>::infinity();
+    for (const OctaveBand& band : analysis.bands)
+        for (const auto& level : {band.figures.levels.intensity, band.figures.levels.pressure})
+            if (level) {
+                top = std::max(top, *level);
+                bottom = std::min(bottom, *level);
+            }
+    if (!std::isfinite(top))
+        return {0.0, 100.0};
+    const double upper = std::ceil((top + 5.0) / 10.0) * 10.0;
+    return {std::max(std::floor((bottom - 5.0) / 10.0) * 10.0, upper - kLevelSpanDb), upper};
+}
+
 void resetPlot(QCustomPlot& plot)
 {
     plot.clearPlottables();
     plot.clearItems();
     plot.legend->setVisible(true);
-    plot.legend->setBrush(QColor(255, 255, 255, 220));
     plot.legend->setFont(plot.font());
     plot.xAxis->setRange(-0.6, 0.6);
     plot.xAxis->grid()->setVisible(false);
@@ -70,6 +88,19 @@ BandDirection ActiveDirection(const BandFigures& figures)
             std::asin(std::clamp(I[2] / modulus, -1.0, 1.0)) * kDegrees};
 }
 
+void PlaceLegendAbove(QCustomPlot& plot)
+{
+    auto* row = new QCPLayoutGrid;
+    plot.plotLayout()->insertRow(0);
+    plot.plotLayout()->addElement(0, 0, row);
+    row->addElement(0, 0, plot.legend);   // takes it out of the axis rect
+    row->setMargins(QMargins(0, 4, 0, 0));
+    plot.legend->setFillOrder(QCPLegend::foColumnsFirst);
+    plot.legend->setBorderPen(Qt::NoPen);
+    plot.legend->setBrush(Qt::NoBrush);
+    plot.plotLayout()->setRowStretchFactor(0, 0.001);
+}
+
 int BandLabelStep(int bands, double axisPixels, double labelSpace)
 {
     if (bands <= 1 || !(axisPixels > 0.0))
@@ -87,20 +118,7 @@ void DrawLevelChart(QCustomPlot& plot, const BandAnalysis& analysis)
     QCPGraph* pressure =
         graph(plot, "pressure", QStringLiteral("Lp, дБ"), kPressureColor, QCPScatterStyle::ssCircle, true);
 
-    double top = -std::numeric_limits<double>::infinity();
-    double bottom = std::numeric_limits<double>::infinity();
-    for (const OctaveBand& band : analysis.bands)
-        for (const auto& level : {band.figures.levels.intensity, band.figures.levels.pressure})
-            if (level) {
-                top = std::max(top, *level);
-                bottom = std::min(bottom, *level);
-            }
-    if (!std::isfinite(top)) {
-        top = 100.0;
-        bottom = 0.0;
-    }
-    const double upper = std::ceil((top + 5.0) / 10.0) * 10.0;
-    const double lower = std::max(std::floor((bottom - 5.0) / 10.0) * 10.0, upper - kLevelSpanDb);
+    const auto [lower, upper] = levelRange(analysis);
     plot.yAxis->setRange(lower, upper);
     valid->setBaseValue(lower);
     doubtful->setBaseValue(lower);
@@ -108,16 +126,17 @@ void DrawLevelChart(QCustomPlot& plot, const BandAnalysis& analysis)
     const int n = static_cast<int>(analysis.bands.size());
     for (int i = 0; i < n; ++i) {
         const BandLevels& levels = analysis.bands[i].figures.levels;
-        if (levels.intensity)
-            (analysis.bands[i].cautions == 0 ? valid : doubtful)->addData(i, *levels.intensity);
+        // A bar's value is its height above the base.
+        if (levels.intensity && *levels.intensity > lower)
+            (analysis.bands[i].cautions == 0 ? valid : doubtful)->addData(i, *levels.intensity - lower);
         // A gap in the line where the level is none.
         pressure->addData(i, levels.pressure ? *levels.pressure : std::numeric_limits<double>::quiet_NaN());
     }
     // A series with nothing in it stays out of the legend.
-    if (doubtful->dataCount() == 0)
-        doubtful->removeFromLegend();
+    for (QCPBars* b : {valid, doubtful})
+        if (b->dataCount() == 0)
+            b->removeFromLegend();
     plot.xAxis->setRange(-0.6, std::max(n, 1) - 0.4);
-    plot.axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
     LabelBands(plot, analysis);
 }
 
@@ -125,14 +144,20 @@ void DrawDirectionChart(QCustomPlot& plot, const BandAnalysis& analysis)
 {
     resetPlot(plot);
     plot.yAxis->setLabel(QStringLiteral("Направление I, град"));
-    QCPGraph* azimuth = graph(plot, "azimuth", QStringLiteral("Азимут (от оси X в плоскости XY)"),
-                              kAzimuthColor, QCPScatterStyle::ssCircle, false);
-    QCPGraph* elevation = graph(plot, "elevation", QStringLiteral("Угол места (над плоскостью XY)"),
-                                kElevationColor, QCPScatterStyle::ssTriangle, false);
+    QCPGraph* azimuth =
+        graph(plot, "azimuth", QStringLiteral("Азимут"), kAzimuthColor, QCPScatterStyle::ssCircle, false);
+    QCPGraph* elevation = graph(plot, "elevation", QStringLiteral("Угол места"), kElevationColor,
+                                QCPScatterStyle::ssTriangle, false);
+    plot.setToolTip(QStringLiteral("Азимут: угол проекции I на плоскость XY от оси X (-180 … 180°).\n"
+                                   "Угол места: угол I над плоскостью XY (-90 … 90°)."));
+    // Only where the level chart has a bar: the direction of what is lost in the spectra's
+    // rounding is noise.
+    const double floor = levelRange(analysis).first;
     const int n = static_cast<int>(analysis.bands.size());
     for (int i = 0; i < n; ++i) {
         const BandDirection d = ActiveDirection(analysis.bands[i].figures);
-        if (!d.defined)
+        const auto& level = analysis.bands[i].figures.levels.intensity;
+        if (!d.defined || !level || *level <= floor)
             continue;
         azimuth->addData(i, d.azimuth);
         elevation->addData(i, d.elevation);
@@ -143,7 +168,6 @@ void DrawDirectionChart(QCustomPlot& plot, const BandAnalysis& analysis)
     plot.yAxis->setTicker(ticker);
     plot.yAxis->setRange(-190.0, 190.0);
     plot.xAxis->setRange(-0.6, std::max(n, 1) - 0.4);
-    plot.axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignBottom | Qt::AlignRight);
     LabelBands(plot, analysis);
 }
 

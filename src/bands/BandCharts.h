@@ -16,14 +16,19 @@ struct BandDirection {
 };
 BandDirection ActiveDirection(const BandFigures& figures);
 
+// Puts the legend in a row of its own above the chart, its entries side by side, so it hides
+// no bar and no point. Once per chart.
+void PlaceLegendAbove(QCustomPlot& plot);
+
 // Every how many bands a label fits: `bands` labels `labelSpace` pixels wide each (with their
 // gap) along `axisPixels`. 1 when they all fit.
 int BandLabelStep(int bands, double axisPixels, double labelSpace);
 
-// Draws the chart anew: the axes, the series (named "valid", "doubtful" and "pressure") and the
-// legend. No replot.
+// Draws the chart anew: the axes, the series (named "valid", "doubtful" and "pressure"; a bar's
+// value is its height above the bars' base value, the bottom of the level axis) and the legend.
+// A level below the axis has no bar. No replot.
 void DrawLevelChart(QCustomPlot& plot, const BandAnalysis& analysis);
-// The series "azimuth" and "elevation".
+// The series "azimuth" and "elevation", for the bands that have a bar in the level chart.
 void DrawDirectionChart(QCustomPlot& plot, const BandAnalysis& analysis);
 
 // Names the bands on the bottom axis so that no two names overlap at the chart's present width:

@@ -83,10 +83,16 @@ TBands::TBands(QWidget* owner, BandWindowInput input)
 
     ui->TableBands->verticalHeader()->setVisible(false);
     ui->TableBands->horizontalHeader()->setHighlightSections(false);
+    // The level chart first, the small direction chart beside it, the table below; each part
+    // keeps its share as the window grows.
     ui->Splitter->setStretchFactor(0, 3);
     ui->Splitter->setStretchFactor(1, 2);
-    ui->ChartSplitter->setStretchFactor(0, 3);
+    ui->Splitter->setSizes({480, 320});
+    ui->ChartSplitter->setStretchFactor(0, 5);
     ui->ChartSplitter->setStretchFactor(1, 2);
+    ui->ChartSplitter->setSizes({900, 360});
+    PlaceLegendAbove(*ui->ChartLevels);
+    PlaceLegendAbove(*ui->ChartDirection);
     // The band names are laid out again whenever a chart's width changes.
     ui->ChartLevels->installEventFilter(this);
     ui->ChartDirection->installEventFilter(this);

@@ -149,20 +149,32 @@ private slots:
         ui->CheckTotalA->setChecked(false);
         QCOMPARE(table->rowCount(), 18);
 
-        // The bars split by validity, a point of L_p per band, and the tone's direction.
+        // A bar where the level is within the chart (the other bands hold only the spectra's
+        // rounding), and the tone's direction.
         auto* valid = ui->ChartLevels->findChild<QCPBars*>(QStringLiteral("valid"));
         auto* doubtful = ui->ChartLevels->findChild<QCPBars*>(QStringLiteral("doubtful"));
-        QVERIFY(valid && doubtful);
-        QCOMPARE(valid->dataCount() + doubtful->dataCount(), 17);
-        QCOMPARE(doubtful->dataCount(), 10);   // 100 ... 800 Hz
+        auto* pressure = ui->ChartLevels->findChild<QCPGraph*>(QStringLiteral("pressure"));
+        QVERIFY(valid && doubtful && pressure);
+        QCOMPARE(valid->dataCount(), 1);
+        QCOMPARE(doubtful->dataCount(), 0);
+        QCOMPARE(pressure->dataCount(), 17);
         QCOMPARE(valid->data()->findBegin(tone, false)->key, double(tone));
-        QCOMPARE(valid->data()->findBegin(tone, false)->value, *a.bands[tone].figures.levels.intensity);
+        QCOMPARE(valid->data()->findBegin(tone, false)->value + valid->baseValue(),
+                 *a.bands[tone].figures.levels.intensity);
+        QCOMPARE(ui->ChartLevels->legend->itemCount(), 2);   // no doubtful bar to name
         auto* azimuth = ui->ChartDirection->findChild<QCPGraph*>(QStringLiteral("azimuth"));
         auto* elevation = ui->ChartDirection->findChild<QCPGraph*>(QStringLiteral("elevation"));
         QVERIFY(azimuth && elevation);
+        QCOMPARE(azimuth->dataCount(), 1);
         QVERIFY(std::abs(azimuth->data()->findBegin(tone, false)->value - 45.0) < 0.5);
         QVERIFY(std::abs(elevation->data()->findBegin(tone, false)->value - 45.0) < 0.5);
-        QCOMPARE(ui->ChartLevels->legend->itemCount(), 3);
+
+        // Above k dr = 1 the tone's bar is a doubtful one.
+        TBands high(nullptr, ToneInput(160, 20.0, 800.0));
+        auto* highDoubtful = high.form()->ChartLevels->findChild<QCPBars*>(QStringLiteral("doubtful"));
+        QCOMPARE(highDoubtful->dataCount(), 1);
+        QCOMPARE(highDoubtful->data()->constBegin()->key, double(LoudestBand(high.analysis())));
+        QCOMPARE(high.form()->ChartLevels->findChild<QCPBars*>(QStringLiteral("valid"))->dataCount(), 0);
     }
 
     void octavesAndCorrectionAnalyseAgain()
