@@ -1,5 +1,6 @@
 #include "ProcessingData.h"
 
+#include "LargeBuffer.h"
 #include "NumberText.h"
 #include "SignalUtils.h"
 
@@ -15,24 +16,65 @@ void ProcessingData::Allocate(int32_t n)
 {
     Release();
     segment.Allocate(n);
-    const auto size = static_cast<size_t>(n);
-    const auto half = static_cast<size_t>(n / 2);
-    for (int c = 0; c < 6; ++c) {
-        working[c].assign(size, 0.0);
-        snapshot[c].assign(size, 0.0);
-        spectra[c].assign(size, 0.0);
+}
+
+ProcessingData::Channels& ProcessingData::editableSamples()
+{
+    if (working[0].empty())
+        for (size_t c = 0; c < 6; ++c)
+            CopyLarge(working[c], segment.channels[c]);
+    return working;
+}
+
+void ProcessingData::replaceSamples(Channels&& replaced, const std::array<bool, 6>& which)
+{
+    const bool shared = working[0].empty();
+    for (size_t c = 0; c < 6; ++c) {
+        if (which[c])
+            working[c] = std::move(replaced[c]);
+        else if (shared)
+            CopyLarge(working[c], segment.channels[c]);
     }
-    for (auto& curve : intensity)
-        curve.assign(half, 0.0);
-    frequency.assign(size, 0.0);
+}
+
+void ProcessingData::TakeSnapshot()
+{
+    for (size_t c = 0; c < 6; ++c)
+        CopyLarge(snapshot[c], samples()[c]);
+}
+
+void ProcessingData::resetSamples()
+{
+    for (auto& c : working)
+        std::vector<double>().swap(c);
+}
+
+namespace {
+
+template <typename Curves> void SizeCurves(Curves& curves, size_t size)
+{
+    for (auto& c : curves)
+        if (c.size() != size)
+            AssignLarge(c, size);
+}
+
+}   // namespace
+
+void ProcessingData::EnsureSpectra()
+{
+    SizeCurves(spectra, static_cast<size_t>(halfCount()));
+    if (frequency.size() != static_cast<size_t>(halfCount()))
+        AssignLarge(frequency, static_cast<size_t>(halfCount()));
+}
+
+void ProcessingData::EnsureIntensity()
+{
+    SizeCurves(intensity, static_cast<size_t>(halfCount()));
 }
 
 void ProcessingData::EnsureDb()
 {
-    const auto size = static_cast<size_t>(segment.sampleCount);
-    for (auto& c : db)
-        if (c.size() != size)
-            c.assign(size, 0.0);
+    SizeCurves(db, static_cast<size_t>(halfCount()));
 }
 
 void ProcessingData::Release()
@@ -66,10 +108,11 @@ int64_t ProcessingBytesNeeded(int64_t n)
 {
     if (n <= 0)
         return 0;
-    // Doubles per sample: as-read, working, snapshot, spectra, dB (6 each), intensity
-    // (12 x N/2 = 6), time and frequency axes (2), the chart's points (6 x 2), and while
-    // opening the noise buffer (1) and one channel of chart points in the making (2).
-    constexpr int64_t doublesPerSample = 6 * 5 + 6 + 2 + 12 + 1 + 2;
+    // Doubles per sample when every command has run: as-read, working, snapshot (6 each),
+    // spectra and dB (6 x N/2 each), intensity (12 x N/2), time and frequency axes (2), the
+    // filtering's copies of the working samples (6) and the test signal's noise buffer (1).
+    // A long curve's chart keeps no copy of its points.
+    constexpr int64_t doublesPerSample = 6 * 3 + 3 + 3 + 6 + 2 + 6 + 1;
     constexpr int64_t limit = std::numeric_limits<int64_t>::max() / (doublesPerSample * 8);
     return n > limit ? std::numeric_limits<int64_t>::max() : n * doublesPerSample * 8;
 }
@@ -161,8 +204,9 @@ int NyquistLimit(const double* time, int32_t count)
 
 bool ProcessingData::PairSums()
 {
-    if (count() < 2)
+    if (!HasSnapshot())
         return false;
+    Channels& working = editableSamples();
     for (int p = 0; p < 3; ++p) {
         const auto& a = snapshot[2 * p];
         const auto& b = snapshot[2 * p + 1];
@@ -176,8 +220,9 @@ bool ProcessingData::PairSums()
 
 bool ProcessingData::PairDifferences()
 {
-    if (count() < 2)
+    if (!HasSnapshot())
         return false;
+    Channels& working = editableSamples();
     for (int p = 0; p < 3; ++p) {
         SubtractSeries(snapshot[2 * p].data(), snapshot[2 * p + 1].data(), count(), working[2 * p].data());
         std::fill(working[2 * p + 1].begin(), working[2 * p + 1].end(), 0.0);
@@ -187,8 +232,9 @@ bool ProcessingData::PairDifferences()
 
 bool ProcessingData::IntegrateChannels()
 {
-    if (count() < 2)
+    if (!HasSnapshot())
         return false;
+    Channels& working = editableSamples();
     for (int c = 0; c < 6; ++c)
         IntegrateSeries(snapshot[c].data(), count(), timeStep(), 0.0, 0.0, working[c].data());
     return true;
@@ -196,8 +242,9 @@ bool ProcessingData::IntegrateChannels()
 
 bool ProcessingData::DifferentiateChannels()
 {
-    if (count() < 2)
+    if (!HasSnapshot())
         return false;
+    Channels& working = editableSamples();
     for (int c = 0; c < 6; ++c)
         DifferentiateSeries(snapshot[c].data(), count(), timeStep(), 0.0, 0.0, working[c].data());
     return true;
@@ -206,9 +253,10 @@ bool ProcessingData::DifferentiateChannels()
 bool ProcessingData::PairVelocities(double density, const std::array<double, 3>& spacings)
 {
     const int n = count();
-    if (n < 2)
+    if (!HasSnapshot())
         return false;
     std::vector<double> difference(static_cast<size_t>(n));
+    Channels& working = editableSamples();
     for (int p = 0; p < 3; ++p) {
         // Euler's equation: the pressure gradient across the pair, integrated over time.
         SubtractSeries(snapshot[2 * p + 1].data(), snapshot[2 * p].data(), n, difference.data());
@@ -232,6 +280,7 @@ bool ProcessingData::BridgeLinearly(double x1, double x2)
         return false;
     // Samples with x1 <= t <= x2; none when x1 lies right of x2.
     const int to = static_cast<int>(std::upper_bound(t, t + n, x2) - t);
+    Channels& working = editableSamples();
     for (int c = 0; c < 6; ++c) {
         double* w = working[c].data();
         const double slope = (w[i2] - w[i1]) / (t[i2] - t[i1]);
@@ -247,6 +296,8 @@ void ProcessingData::FillFrequencies()
     const int n = count();
     if (n < 1)
         return;
+    if (frequency.size() != static_cast<size_t>(halfCount()))
+        AssignLarge(frequency, static_cast<size_t>(halfCount()));
     const double df = 1.0 / segment.time[static_cast<size_t>(n) - 1];
     for (int k = 0; k < halfCount(); ++k)
         frequency[static_cast<size_t>(k)] = k * df;

@@ -21,31 +21,49 @@ enum ProcessingUnit : int {
 struct ProcessingData {
     using Channels = std::array<std::vector<double>, 6>;
 
-    Segment segment;     // as-read samples (never changed), time axis, Pa-per-volt factors
-    Channels working;    // filtered and transformed by the commands; drawn in the time view
+    Segment segment;   // as-read samples (never changed), time axis, Pa-per-volt factors
+    // Filtered and transformed by the commands; empty until a command first changes the
+    // samples, which until then are the segment's own (samples() gives whichever holds them).
+    Channels working;
+    // The rest is sized when a command first needs it, so a long recording that is only
+    // looked at holds its samples twice and nothing more.
     Channels snapshot;   // the "M" command's copy of the working samples
-    Channels spectra;    // N each, first N/2 used: amplitude or intensity spectra
-    Channels db;         // made when the dB unit is chosen (empty until then)
+    Channels spectra;    // N/2 each: amplitude or intensity spectra
+    Channels db;         // N/2 each, made when the dB unit is chosen
     // I, J, K, П (index 0..3) per axis x, y, z, N/2 values each.
     std::array<Channels::value_type, 12> intensity;
-    std::vector<double> frequency;   // Hz, first N/2 used
+    std::vector<double> frequency;   // Hz, N/2
 
     int32_t count() const { return segment.sampleCount; }
     int32_t halfCount() const { return segment.sampleCount / 2; }
 
-    // Sizes everything but the dB set for n samples (throws std::bad_alloc).
+    // Sizes the segment for n samples; empties the rest. This and the Ensure... calls and the
+    // first change of the samples throw std::bad_alloc.
     void Allocate(int32_t n);
+    void EnsureSpectra();
+    void EnsureIntensity();
     void EnsureDb();
+    bool HasSnapshot() const { return count() >= 2 && snapshot[0].size() == static_cast<size_t>(count()); }
     void Release();
+
+    // The samples the time view shows and the commands take: the working ones once a
+    // command has changed them, else the segment's.
+    const Channels& samples() const { return working[0].empty() ? segment.channels : working; }
+    // The working samples, made from the segment's on the first call after opening or undo.
+    Channels& editableSamples();
+    // Takes the channels marked in `which` from `replaced`; the others stay as they are.
+    void replaceSamples(Channels&& replaced, const std::array<bool, 6>& which);
+    // Back to the samples as read, without a copy.
+    void resetSamples();
 
     static std::array<const double*, 6> ConstPointers(const Channels& set);
     static std::array<double*, 6> Pointers(Channels& set);
 
     // The operations of the window's commands. The pair operations ("M" first) work from
     // the snapshot into the working samples: each pair's result goes to its first channel and
-    // the second is cleared. All need at least two samples and leave everything as it was with
-    // fewer (false).
-    void TakeSnapshot() { snapshot = working; }
+    // the second is cleared. All need at least two samples (and the pair operations the
+    // snapshot) and leave everything as it was without them (false).
+    void TakeSnapshot();
     bool PairSums();                // p1 + p2 per pair
     bool PairDifferences();         // p1 - p2 per pair
     bool IntegrateChannels();       // every channel integrated over time (displacement-like)
@@ -57,7 +75,7 @@ struct ProcessingData {
     // the first times at or after x1 and x2; false (nothing changed) when those are not two
     // distinct samples.
     bool BridgeLinearly(double x1, double x2);
-    // Frequencies of the first N/2 bins, k / t[N-1].
+    // Frequencies of the first N/2 bins, k / t[N-1] (sizes the array).
     void FillFrequencies();
     // dB of the amplitude spectra against the display factors (EnsureDb first).
     void FillDb(const std::array<double, 6>& factors);

@@ -1,5 +1,6 @@
 // bands: the octave or one-third-octave bands of each segment's intensity spectra (or of the
 // test signal's), one CSV row per file and band or a JSON object per file.
+#include "CliAudio.h"
 #include "CliContext.h"
 #include "CliDemo.h"
 #include "CliIntensity.h"
@@ -58,6 +59,7 @@ struct Plan {
     bool demo = false;
     int window = 0;
     BandAnalysisOptions options;
+    AudioPlan audio;
     std::vector<std::string> inputs;   // the files, or "demo"
 };
 
@@ -159,7 +161,11 @@ QString csvLine(const Context& ctx, const std::string& name, int fraction, const
 
 class BandsCommand : public CliCommand {
 public:
-    const char* help() const override { return kBandsHelp; }
+    const char* help() const override
+    {
+        static const std::string text = std::string(kBandsHelp) + AudioOptionsHelp(true);
+        return text.c_str();
+    }
     void addOptions(CLI::App& app, CommandLine& line) override;
     int run(const Context& ctx, const CommandLine& line) override;
 
@@ -172,6 +178,7 @@ private:
     bool json_ = false;
     bool fdCorrection_ = false;
     DemoOptions demoOptions_;
+    AudioOptions audioOptions_;
 };
 
 void BandsCommand::addOptions(CLI::App& app, CommandLine& line)
@@ -186,6 +193,7 @@ void BandsCommand::addOptions(CLI::App& app, CommandLine& line)
     AddFlagOption(app, "--fd-correction", fdCorrection_);
     AddLocaleOption(app, line.locale);
     AddDemoOptions(app, demoOptions_);
+    AddAudioOptions(app, audioOptions_, true);
 }
 
 // Checks the whole command line before any input is read; false after its messages.
@@ -222,6 +230,10 @@ bool BandsCommand::makePlan(const Context& ctx, const CommandLine& line, Plan& p
             o.residualIndexDb = *db;
         bad = bad || !o.residualIndexDb;
     }
+    if (const std::string error = MakeAudioPlan(audioOptions_, plan.audio); !error.empty()) {
+        ctx.fail("", error);
+        bad = true;
+    }
     if (json_ && ctx.localeForm) {
         ctx.fail("", "--json and --locale exclude each other");
         bad = true;
@@ -251,16 +263,21 @@ bool BandsCommand::analyse(const Context& ctx, const Plan& plan, const std::stri
     ctx.presenter.setFile(name);
     Segment segment;
     std::string error;
+    bool pascals = false;
     if (plan.demo) {
         error = SynthesizeDemoSegment(ctx.settings, segment);
-    } else if (!Guarded(ctx, name, [&] { return LoadSegment(ctx, name, segment); })) {
+    } else if (!Guarded(ctx, name,
+                        [&] { return LoadAnalysisInput(ctx, name, plan.audio, segment, pascals); })) {
         ctx.presenter.setFile({});
         return false;
     }
+    IntensityConstants constants = IntensityConstantsFrom(ctx.settings, plan.demo);
+    // An audio file's samples are pascals already, each through its own microphone's sensitivity.
+    if (pascals)
+        constants.pascalPerUnit = 1.0;
     IntensitySpectra spectra;
     if (error.empty())
-        error = ComputeSegmentIntensity(IntensityConstantsFrom(ctx.settings, plan.demo), segment, plan.window,
-                                        spectra);
+        error = ComputeSegmentIntensity(constants, segment, plan.window, spectra);
     ctx.presenter.setFile({});
     if (error.empty()) {
         BandAnalysisOptions options = plan.options;

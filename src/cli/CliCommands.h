@@ -1,4 +1,4 @@
-// The commands of sonorix-cli: info, cut, spectra, intensity. Each one runs the same library
+// The commands of sonorix-cli: info, cut, spectra, intensity, calibrate. Each one runs the same library
 // routines as the windows (readers, export rule, spectra, intensity, table maths) and writes
 // machine-readable text to `out`, messages to `err`.
 #pragma once

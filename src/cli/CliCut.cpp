@@ -1,5 +1,6 @@
 // cut: a stretch of a raw recording saved as a segment, exactly as the playback window's export
 // saves the visible stretch.
+#include "CliAudio.h"
 #include "CliContext.h"
 
 #include "PlaybackFrame.h"
@@ -27,6 +28,63 @@ const char kCutHelp[] =
     "  -o SEG.kvnb        the segment file to write\n"
     "  --force            replace SEG.kvnb if it exists\n"
     "A stretch of fewer than 100 samples is refused.\n";
+
+const char kCutAudioHelp[] =
+    "  -o FILE.wav        write a 32-bit float WAV instead: the six microphones in volts (ADC\n"
+    "                     steps x VOLT), --full-scale volts at 1.0, the rate and the\n"
+    "                     sensitivities in its comment\n"
+    "An audio file is cut as a recording is, into either form (a segment needs an even rate);\n"
+    "a segment holds its volts as ADC steps of VOLT.\n";
+
+// What a stretch of six microphones is written with, whatever it was read from.
+struct Stretch {
+    uint32_t rate = 0;       // as the segment header stores it
+    double duration = 0.0;   // N = SegmentSampleCount(rate, duration)
+    uint32_t wavRate = 0;    // samples per second of the WAV: those the samples are spaced by
+    int64_t count = 0;       // samples per channel the WAV holds
+    std::array<const double*, 6> first{};
+    int64_t available = 0;    // samples each channel holds from first on
+    double unitVolts = 1.0;   // volts of one unit of the samples
+};
+
+// The WAV's comment: what another program needs to read its samples as pressures.
+std::string wavComment(const Context& ctx, uint32_t rate, double fullScale)
+{
+    std::string sensitivities;
+    for (double s : ChannelSensitivities(ctx.settings))
+        sensitivities += (sensitivities.empty() ? "" : ",") + MachineNumber(s);
+    return "microphones=1..6; rate_hz=" + std::to_string(rate) + "; sensitivities_mv_pa=" + sensitivities +
+           "; full_scale_v=" + MachineNumber(fullScale);
+}
+
+bool writeWav(const Context& ctx, const std::string& target, bool force, const Stretch& stretch,
+              double fullScale)
+{
+    const int64_t n = stretch.count;
+    if (n < 1 || n > stretch.available || n > INT32_MAX) {
+        ctx.fail(target, "the stretch reaches past the samples read");
+        return false;
+    }
+    Segment volts;
+    volts.Allocate(static_cast<int32_t>(n));
+    volts.sampleRate = stretch.wavRate;
+    for (size_t c = 0; c < 6; ++c)
+        for (int64_t j = 0; j < n; ++j)
+            volts.channels[c][static_cast<size_t>(j)] = stretch.first[c][j] * stretch.unitVolts;
+    std::vector<char> bytes;
+    if (const AudioResult encoded =
+            EncodeFloatWav(volts, fullScale, wavComment(ctx, volts.sampleRate, fullScale), bytes);
+        !encoded.ok()) {
+        ctx.fail(target, encoded.message);
+        return false;
+    }
+    if (const std::string error = WriteOutputFile(target, std::string(bytes.begin(), bytes.end()), force);
+        !error.empty()) {
+        ctx.fail("", error);
+        return false;
+    }
+    return true;
+}
 
 // The records of the frame the playback window would read for the stretch.
 struct Frame {
@@ -76,21 +134,17 @@ bool readFrame(const Context& ctx, const std::string& path, TReadIshFile& reader
 }
 
 // The writer reports its failures in boxes; they become one line with the system's reason.
-bool writeStretch(const Context& ctx, const std::string& target, bool force, const Frame& frame,
-                  const ExportStretch& stretch)
+bool writeSegmentFile(const Context& ctx, const std::string& target, bool force, const Stretch& stretch)
 {
-    std::array<const double*, 6> first{};
-    for (int c = 0; c < 6; ++c)
-        first[c] = frame.channels[c].data() + stretch.first;
     const std::array<double, 6> sensitivities = ChannelSensitivities(ctx.settings);
     ctx.presenter.startCapture();
     TReadWriteMyFile file(target);
     bool failed = file.OpenForWriting(force);
     if (!failed) {
-        // The stretch fits the records read (checked before), so a failure here is the write's,
+        // The stretch fits the samples read (checked before), so a failure here is the write's,
         // and Close reports its reason without committing anything.
-        failed = file.WriteSegment(frame.rate, stretch.duration, sensitivities, first,
-                                   frame.total - stretch.first);
+        failed = file.WriteSegment(stretch.rate, stretch.duration, sensitivities, stretch.first,
+                                   stretch.available);
         failed = file.Close() || failed;
     }
     const std::string reason = ctx.presenter.takeCaptured();
@@ -103,21 +157,74 @@ bool writeStretch(const Context& ctx, const std::string& target, bool force, con
     return !failed;
 }
 
+bool writesWav(const std::string& target)
+{
+    return LowerExtension(target) == ".wav";
+}
+
+// A segment's samples are ADC steps; a stretch in another unit is converted into them.
+bool writeStretch(const Context& ctx, const std::string& target, bool force, const Stretch& stretch,
+                  double fullScale)
+{
+    if (writesWav(target))
+        return writeWav(ctx, target, force, stretch, fullScale);
+    if (stretch.unitVolts == ctx.settings.VOLT)
+        return writeSegmentFile(ctx, target, force, stretch);
+    std::array<std::vector<double>, 6> steps;
+    Stretch converted = stretch;
+    for (size_t c = 0; c < 6; ++c) {
+        steps[c].assign(stretch.first[c], stretch.first[c] + stretch.available);
+        for (double& v : steps[c])
+            v *= stretch.unitVolts / ctx.settings.VOLT;
+        converted.first[c] = steps[c].data();
+    }
+    converted.unitVolts = ctx.settings.VOLT;
+    return writeSegmentFile(ctx, target, force, converted);
+}
+
+// The duration a segment header gives n samples at an even rate by: n / rate, moved up by the
+// last bit where the product with the rate falls short of n in floating point.
+double durationOf(int64_t n, uint32_t evenRate)
+{
+    double duration = static_cast<double>(n) / evenRate;
+    for (int step = 0; step < 4 && SegmentSampleCount(evenRate, duration) < n; ++step)
+        duration = std::nextafter(duration, INFINITY);
+    return duration;
+}
+
 class CutCommand : public CliCommand {
 public:
-    const char* help() const override { return kCutHelp; }
+    const char* help() const override
+    {
+        static const std::string text = std::string(kCutHelp) + kCutAudioHelp + AudioOptionsHelp(false);
+        return text.c_str();
+    }
     void addOptions(CLI::App& app, CommandLine&) override
     {
         AddValueOption(app, "--from", from_);
         AddValueOption(app, "--to", to_);
         AddValueOption(app, "-o", target_);
         AddFlagOption(app, "--force", force_);
+        AddAudioOptions(app, audioOptions_, false);
+    }
+    std::string usageProblem(const CommandLine&) const override
+    {
+        AudioPlan audio;
+        return MakeAudioPlan(audioOptions_, audio);
     }
     int run(const Context& ctx, const CommandLine& line) override;
 
 private:
     int cut(const Context& ctx, const std::string& path, double from, double to) const;
+    int cutAudio(const Context& ctx, const std::string& path, double from, double to) const;
+    double fullScale() const
+    {
+        AudioPlan plan;
+        (void)MakeAudioPlan(audioOptions_, plan);   // refused before the run when it cannot be made
+        return plan.fullScale;
+    }
 
+    AudioOptions audioOptions_;
     std::optional<std::string> from_, to_, target_;
     bool force_ = false;
 };
@@ -135,7 +242,8 @@ int CutCommand::run(const Context& ctx, const CommandLine& line)
         return kExitUsage;
     }
     const std::string& path = line.files[0];
-    if (LowerExtension(path) != ".dat") {
+    const bool audio = IsAudioInput(path);
+    if (!audio && LowerExtension(path) != ".dat") {
         ctx.fail(path, "not a raw recording (*.dat)");
         return kExitSomeFailed;
     }
@@ -144,7 +252,7 @@ int CutCommand::run(const Context& ctx, const CommandLine& line)
         ctx.fail(*target_, problem);
         return kExitSomeFailed;
     }
-    return cut(ctx, path, *from, *to);
+    return audio ? cutAudio(ctx, path, *from, *to) : cut(ctx, path, *from, *to);
 }
 
 int CutCommand::cut(const Context& ctx, const std::string& path, double from, double to) const
@@ -173,11 +281,62 @@ int CutCommand::cut(const Context& ctx, const std::string& path, double from, do
         ctx.fail(path, "the stretch reaches past the records read");
         return kExitSomeFailed;
     }
-    if (!writeStretch(ctx, *target_, force_, frame, stretch))
+    Stretch out;
+    out.rate = frame.rate;
+    out.duration = stretch.duration;
+    // The processing window spaces a segment's samples by the even rate; so does the WAV.
+    out.wavRate = SegmentEvenRate(frame.rate);
+    out.count = stretch.count;
+    for (size_t c = 0; c < 6; ++c)
+        out.first[c] = frame.channels[c].data() + stretch.first;
+    out.available = frame.total - stretch.first;
+    out.unitVolts = ctx.settings.VOLT;
+    if (!writeStretch(ctx, *target_, force_, out, fullScale()))
         return kExitSomeFailed;
     ctx.out << *target_ << ": " << stretch.count << " samples per channel at " << SegmentEvenRate(frame.rate)
             << " Hz, duration " << MachineNumber(stretch.duration) << " s, from "
             << MachineNumber(frame.time[stretch.first]) << " s of " << path << '\n';
+    return kExitOk;
+}
+
+int CutCommand::cutAudio(const Context& ctx, const std::string& path, double from, double to) const
+{
+    AudioOptions options = audioOptions_;
+    options.from = from_;
+    options.to = to_;
+    AudioPlan plan;
+    (void)MakeAudioPlan(options, plan);   // --from and --to are checked above, the rest before the run
+    plan.from = from;
+    plan.to = to;
+    ctx.presenter.setFile(path);
+    Segment volts;
+    const bool read = Guarded(ctx, path, [&] { return LoadAudioVolts(ctx, path, plan, volts); });
+    ctx.presenter.setFile({});
+    if (!read)
+        return kExitSomeFailed;
+    if (volts.sampleCount < kMinimumExportSamples) {
+        ctx.fail(path, "Слишком малый временной интервал. Запись невозможна!");
+        return kExitSomeFailed;
+    }
+    if (!writesWav(*target_) && volts.sampleRate % 2 != 0) {
+        ctx.fail(path,
+                 "частота оцифровки " + std::to_string(volts.sampleRate) +
+                     " Гц нечетная, а сегмент (*.kvnb) хранит только четную; сохраните участок в *.wav");
+        return kExitSomeFailed;
+    }
+    Stretch out;
+    out.rate = volts.sampleRate;
+    out.duration = durationOf(volts.sampleCount, volts.sampleRate);
+    out.wavRate = volts.sampleRate;
+    out.count = volts.sampleCount;
+    for (size_t c = 0; c < 6; ++c)
+        out.first[c] = volts.channels[c].data();
+    out.available = volts.sampleCount;
+    if (!writeStretch(ctx, *target_, force_, out, plan.fullScale))
+        return kExitSomeFailed;
+    ctx.out << *target_ << ": " << volts.sampleCount << " samples per channel at " << volts.sampleRate
+            << " Hz, duration " << MachineNumber(static_cast<double>(out.count) / out.wavRate) << " s, from "
+            << MachineNumber(from) << " s of " << path << '\n';
     return kExitOk;
 }
 

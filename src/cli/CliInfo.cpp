@@ -1,5 +1,6 @@
 // info: what a raw recording or a segment holds, read the way playback and the processing
 // window read it.
+#include "CliAudio.h"
 #include "CliContext.h"
 #include "CliJson.h"
 
@@ -26,6 +27,11 @@ const char kInfoHelp[] =
     "Of a segment only the header is read.\n"
     "  --json    one JSON array with an object per file instead of the lines\n"
     "The channel order and NULL_ADC (see constants) do not change what info reports.\n";
+
+const char kInfoAudioHelp[] =
+    "For an audio file (*.wav, *.w64, *.rf64, *.flac, *.caf, *.aif, *.aiff, or any file the audio\n"
+    "library recognises): its format, channels, rate, frames per channel and duration; only the\n"
+    "header is read. A file with fewer than six channels is refused with its channel count.\n";
 
 std::string twoDigits(unsigned v)
 {
@@ -211,10 +217,40 @@ bool infoSegment(const Context& ctx, const std::string& path, std::string& line,
     return true;
 }
 
+bool infoAudio(const Context& ctx, const std::string& path, std::string& line, std::string& json)
+{
+    if (const std::string problem = InputFileProblem(path); !problem.empty()) {
+        ctx.fail(path, problem);
+        return false;
+    }
+    AudioFileInfo info;
+    if (const AudioResult opened = ReadAudioInfo(path, info); !opened.ok()) {
+        // The library's messages name the file themselves.
+        ctx.fail("", opened.message);
+        return false;
+    }
+    const double duration = info.sampleRate > 0 ? static_cast<double>(info.frames) / info.sampleRate : 0.0;
+    line = path + ": audio, " + info.formatText + ", " + std::to_string(info.channels) + " channels, rate " +
+           std::to_string(info.sampleRate) + " Hz, " + std::to_string(info.frames) + " frames, duration " +
+           MachineNumber(duration) + " s";
+    json = JsonObject()
+               .string("file", path)
+               .string("type", "audio")
+               .string("format", info.formatText)
+               .integer("channels", info.channels)
+               .integer("rate", info.sampleRate)
+               .integer("frames", info.frames)
+               .number("duration_s", duration)
+               .text();
+    return true;
+}
+
 // One file's line and JSON object; false after the reason is on the error stream.
 bool infoFile(const Context& ctx, const std::string& path, std::string& line, std::string& json)
 {
     const std::string ext = LowerExtension(path);
+    if (ext != ".dat" && ext != ".kvnb" && IsAudioInput(path))
+        return Guarded(ctx, path, [&] { return infoAudio(ctx, path, line, json); });
     if (ext != ".dat" && ext != ".kvnb") {
         ctx.fail(path, "unknown file type (expected *.dat or *.kvnb)");
         return false;
@@ -230,7 +266,11 @@ bool infoFile(const Context& ctx, const std::string& path, std::string& line, st
 
 class InfoCommand : public CliCommand {
 public:
-    const char* help() const override { return kInfoHelp; }
+    const char* help() const override
+    {
+        static const std::string text = std::string(kInfoHelp) + kInfoAudioHelp;
+        return text.c_str();
+    }
     void addOptions(CLI::App& app, CommandLine&) override { AddFlagOption(app, "--json", json_); }
     std::string usageProblem(const CommandLine& line) const override
     {

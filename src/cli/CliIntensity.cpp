@@ -2,9 +2,11 @@
 // object per input.
 #include "CliIntensity.h"
 
+#include "CliAudio.h"
 #include "CliContext.h"
 #include "CliJson.h"
 
+#include "LargeBuffer.h"
 #include "ProbeLimits.h"
 #include "ResultMath.h"
 #include "Windows.h"
@@ -58,6 +60,7 @@ struct Plan {
     int impuls = 0;
     int window = 0;
     FrequencyRange range;
+    AudioPlan audio;
     std::vector<std::string> inputs;   // the files, or "demo"
 };
 
@@ -209,7 +212,11 @@ std::string jsonObject(const std::string& name, const Plan& plan, const Analysis
 
 class IntensityCommand : public CliCommand {
 public:
-    const char* help() const override { return kIntensityHelp; }
+    const char* help() const override
+    {
+        static const std::string text = std::string(kIntensityHelp) + AudioOptionsHelp(true);
+        return text.c_str();
+    }
     void addOptions(CLI::App& app, CommandLine& line) override;
     int run(const Context& ctx, const CommandLine& line) override;
 
@@ -224,6 +231,7 @@ private:
     bool json_ = false;
     bool force_ = false;
     DemoOptions demoOptions_;
+    AudioOptions audioOptions_;
 };
 
 void IntensityCommand::addOptions(CLI::App& app, CommandLine& line)
@@ -237,6 +245,7 @@ void IntensityCommand::addOptions(CLI::App& app, CommandLine& line)
     AddFlagOption(app, "--force", force_);
     AddLocaleOption(app, line.locale);
     AddDemoOptions(app, demoOptions_);
+    AddAudioOptions(app, audioOptions_, true);
 }
 
 // Checks the whole command line before any input is read; false after its messages.
@@ -256,6 +265,10 @@ bool IntensityCommand::makePlan(const Context& ctx, const CommandLine& line, Pla
     }
     if (spectraCsv_ && plan.inputs.size() > 1 && spectraCsv_->find("{}") == std::string::npos) {
         ctx.fail("", "--spectra-csv: with several files the name must contain {} for each file's base name");
+        bad = true;
+    }
+    if (const std::string error = MakeAudioPlan(audioOptions_, plan.audio); !error.empty()) {
+        ctx.fail("", error);
         bad = true;
     }
     if (json_ && ctx.localeForm) {
@@ -292,15 +305,20 @@ bool IntensityCommand::analyse(const Context& ctx, const Plan& plan, const std::
     ctx.presenter.setFile(name);
     Segment segment;
     std::string error;
+    bool pascals = false;
     if (plan.demo) {
         error = SynthesizeDemoSegment(ctx.settings, segment);
-    } else if (!Guarded(ctx, name, [&] { return LoadSegment(ctx, name, segment); })) {
+    } else if (!Guarded(ctx, name,
+                        [&] { return LoadAnalysisInput(ctx, name, plan.audio, segment, pascals); })) {
         ctx.presenter.setFile({});
         return false;
     }
+    IntensityConstants constants = IntensityConstantsFrom(ctx.settings, plan.demo);
+    // An audio file's samples are pascals already, each through its own microphone's sensitivity.
+    if (pascals)
+        constants.pascalPerUnit = 1.0;
     if (error.empty())
-        error = ComputeSegmentIntensity(IntensityConstantsFrom(ctx.settings, plan.demo), segment, plan.window,
-                                        a.spectra);
+        error = ComputeSegmentIntensity(constants, segment, plan.window, a.spectra);
     if (error.empty())
         error = bandError(ReduceBand(a.spectra.view(), plan.range, plan.impuls, a.band), plan.range);
     if (error.empty() && a.band.detectorFailed)
@@ -362,11 +380,11 @@ std::string ComputeSegmentIntensity(const IntensityConstants& constants, const S
         return "too few samples for an intensity spectrum (" + std::to_string(n) + ")";
     const int bins = n / 2;
     const double df = 1.0 / segment.time[n - 1];
-    out.frequency.resize(bins);
+    AssignLarge(out.frequency, static_cast<size_t>(bins));
     for (int k = 0; k < bins; ++k)
         out.frequency[k] = k * df;
     for (auto& v : out.values)
-        v.assign(bins, 0.0);
+        AssignLarge(v, static_cast<size_t>(bins));
     const double* channels[6];
     for (int c = 0; c < 6; ++c)
         channels[c] = segment.channels[c].data();

@@ -1,7 +1,9 @@
 // spectra: the six amplitude spectra of a segment, as the processing window's spectrum command
 // computes and shows them.
+#include "CliAudio.h"
 #include "CliContext.h"
 
+#include "Intensity.h"
 #include "ProcessingData.h"
 #include "ResultText.h"
 #include "Spectra.h"
@@ -45,12 +47,16 @@ void amplitudeSpectra(const Context& ctx, const std::string& path, const Segment
         ctx.fail(path, "warning: the spectral window reported a failure");
 }
 
-// Pascals as the processing window shows them; dB against the same factors.
-QStringList spectraLines(const Context& ctx, const Segment& segment, const Spectra& spectra, bool db)
+// Pascals as the processing window shows them; dB against the same factors. Samples already in
+// pascals (an audio file's) take factor 1, and for dB the factor of one ADC step, which DbValue
+// divides out again, so their dB are those of the pascals re 20 µPa.
+QStringList spectraLines(const Context& ctx, const Segment& segment, const Spectra& spectra, bool db,
+                         bool pascals)
 {
     const int n = segment.sampleCount;
-    const std::array<double, 6> factors =
-        DisplayFactors(kUnitPascal, false, ctx.settings.VOLT, segment.paPerVolt);
+    std::array<double, 6> factors = DisplayFactors(kUnitPascal, false, ctx.settings.VOLT, segment.paPerVolt);
+    if (pascals)
+        factors.fill(db ? kFilePascalPerStep : 1.0);
     const double df = 1.0 / segment.time[n - 1];
     const QString sep = ctx.localeForm ? QStringLiteral(";") : QStringLiteral(",");
     const QString end = ctx.localeForm ? sep : QString();
@@ -72,7 +78,11 @@ QStringList spectraLines(const Context& ctx, const Segment& segment, const Spect
 
 class SpectraCommand : public CliCommand {
 public:
-    const char* help() const override { return kSpectraHelp; }
+    const char* help() const override
+    {
+        static const std::string text = std::string(kSpectraHelp) + AudioOptionsHelp(true);
+        return text.c_str();
+    }
     void addOptions(CLI::App& app, CommandLine& line) override
     {
         AddValueOption(app, "-o", target_);
@@ -81,10 +91,12 @@ public:
         AddFlagOption(app, "--db", db_);
         AddFlagOption(app, "--force", force_);
         AddLocaleOption(app, line.locale);
+        AddAudioOptions(app, audioOptions_, true);
     }
     int run(const Context& ctx, const CommandLine& line) override;
 
 private:
+    AudioOptions audioOptions_;
     std::optional<std::string> target_, window_, signal_;
     bool db_ = false;
     bool force_ = false;
@@ -99,6 +111,11 @@ int SpectraCommand::run(const Context& ctx, const CommandLine& line)
     bool bad = false;
     const std::optional<int> signal = SignalFromOption(ctx, signal_, bad);
     const std::optional<int> window = WindowFromOption(ctx, window_, bad);
+    AudioPlan audio;
+    if (const std::string error = MakeAudioPlan(audioOptions_, audio); !error.empty()) {
+        ctx.fail("", error);
+        bad = true;
+    }
     if (bad)
         return kExitUsage;
     if (signal)
@@ -110,7 +127,8 @@ int SpectraCommand::run(const Context& ctx, const CommandLine& line)
     }
     ctx.presenter.setFile(path);
     Segment segment;
-    if (!LoadSegment(ctx, path, segment))
+    bool pascals = false;
+    if (!LoadAnalysisInput(ctx, path, audio, segment, pascals))
         return kExitSomeFailed;
     ctx.presenter.setFile({});
     if (segment.sampleCount / 2 < 1) {
@@ -119,7 +137,7 @@ int SpectraCommand::run(const Context& ctx, const CommandLine& line)
     }
     Spectra spectra;
     amplitudeSpectra(ctx, path, segment, *window, spectra);
-    const QStringList lines = spectraLines(ctx, segment, spectra, db_);
+    const QStringList lines = spectraLines(ctx, segment, spectra, db_, pascals);
     if (const std::string error = WriteOutputFile(*target_, EncodeLines(lines, ctx.localeForm), force_);
         !error.empty()) {
         ctx.fail("", error);

@@ -1,12 +1,14 @@
 #include "Segment.h"
 
+#include "LargeBuffer.h"
+
 void Segment::Allocate(int32_t n)
 {
     const auto size = static_cast<size_t>(n < 0 ? 0 : n);
     sampleCount = n < 0 ? 0 : n;
     for (auto& c : channels)
-        c.assign(size, 0.0);
-    time.assign(size, 0.0);
+        AssignLarge(c, size);
+    AssignLarge(time, size);
 }
 
 void Segment::Clear()

@@ -284,7 +284,6 @@ bool TFileSave::FormShow()
         return false;
     }
 
-    data_.working = seg.channels;
     view_.timeView = {seg.time.front(), seg.time[static_cast<size_t>(n) - 1]};
 
     const int nyquist = NyquistLimit(seg.time.data(), seg.sampleCount);
@@ -295,7 +294,7 @@ bool TFileSave::FormShow()
 
     const int unit = ui->RadioGroup1->itemIndex();
     SetUnitTitles(unit == kUnitVolt ? QStringLiteral("В") : QStringLiteral("Па"));
-    Redraw(ProcessingData::ConstPointers(data_.working), seg.time.data());
+    Redraw(ProcessingData::ConstPointers(data_.samples()), seg.time.data());
     return true;
 }
 
@@ -324,7 +323,7 @@ void TFileSave::Redraw(const std::array<const double*, 6>& set, const double* x)
 void TFileSave::RedrawCurrentView()
 {
     if (!view_.spectrumView)
-        Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
+        Redraw(ProcessingData::ConstPointers(data_.samples()), data_.segment.time.data());
     else if (view_.dbSelected)
         Redraw(ProcessingData::ConstPointers(data_.db), data_.frequency.data());
     else
@@ -433,7 +432,7 @@ void TFileSave::Button5Click()
         // The curve as drawn: the working samples (filtered, transformed) in the time view.
         if (!view_.spectrumView)
             LocalExtremes(n, view_.timeView[0], view_.timeView[1], data_.segment.time.data(),
-                          data_.working[c].data(), c, displayFactors_, lo, hi);
+                          data_.samples()[c].data(), c, displayFactors_, lo, hi);
         else
             LocalExtremes(
                 data_.halfCount(), view_.frequencyView[0], view_.frequencyView[1], data_.frequency.data(),

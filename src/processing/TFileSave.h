@@ -5,6 +5,7 @@
 // by performing Button1Click / Button5Click.
 #pragma once
 
+#include "BackgroundWork.h"
 #include "IntensityText.h"
 #include "ProcessingData.h"
 
@@ -12,6 +13,8 @@
 #include <QString>
 
 #include <array>
+#include <functional>
+#include <optional>
 #include <memory>
 
 namespace Ui {
@@ -164,6 +167,9 @@ private:
     void FinishPairOperation();
     void SetSpectrumControlsEnabled(bool enabled);
     void FillFrequencyAxis();
+    // Runs compute in the background after sizing the spectra (and the intensity curves),
+    // then fills the frequencies; nothing (after saying so) when the memory is not there.
+    std::optional<WorkOutcome> RunResultWork(bool intensity, const std::function<void()>& compute);
     void SetTitlesForSelectedUnit();
     void SetupBandButton();   // "Полосы" comes and goes with "I , J"
 

@@ -8,6 +8,7 @@
 #include "ChartBands.h"
 #include "Filters.h"
 #include "Intensity.h"
+#include "LargeBuffer.h"
 #include "MessageBox.h"
 #include "ResultText.h"
 #include "Settings.h"
@@ -26,6 +27,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <functional>
+#include <new>
+#include <optional>
 #include <cmath>
 
 namespace {
@@ -90,6 +94,23 @@ void TFileSave::SetSpectrumControlsEnabled(bool enabled)
         w->setEnabled(enabled);
 }
 
+std::optional<WorkOutcome> TFileSave::RunResultWork(bool intensity, const std::function<void()>& compute)
+{
+    try {
+        return RunInBackground(wait_, [&](WorkControl&) {
+            data_.EnsureSpectra();
+            if (intensity)
+                data_.EnsureIntensity();
+            compute();
+            data_.FillFrequencies();
+        });
+    } catch (const std::bad_alloc&) {
+        ReleaseWaitNotice();
+        ShowMessageBox("ВНИМАНИЕ", "Недостаточно памяти для вычисления спектров.", MB_OK | MB_ICONWARNING);
+        return std::nullopt;
+    }
+}
+
 void TFileSave::FillFrequencyAxis()
 {
     data_.FillFrequencies();
@@ -151,12 +172,18 @@ void TFileSave::Button4Click()
         for (int c = 0; c < 6 && !control.cancelled() && !failed; ++c) {
             if (!options.channels[c])
                 continue;
-            filtered[c] = data_.working[c];
+            CopyLarge(filtered[c], data_.samples()[c]);
             double* samples = filtered[c].data();
             failed = ApplyBandFilter(options.filterType, options.filterOrder, options.filterFmin,
                                      options.filterFmax, n, rate, samples, samples);
             control.setProgress((c + 1) / 6.0);
         }
+        // The first change of the samples as read: the other channels' working copies are
+        // made here too, so the interface thread only takes them.
+        if (!failed && !control.cancelled() && data_.working[0].empty())
+            for (int c = 0; c < 6; ++c)
+                if (!options.channels[c])
+                    CopyLarge(filtered[c], data_.segment.channels[c]);
     });
     if (failed) {
         ReleaseWaitNotice();
@@ -167,10 +194,11 @@ void TFileSave::Button4Click()
         ReleaseWaitNotice();
         return;
     }
-    for (int c = 0; c < 6; ++c)
-        if (options.channels[c])
-            data_.working[c] = std::move(filtered[c]);
-    Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
+    std::array<bool, 6> taken = options.channels;
+    if (data_.working[0].empty())
+        taken.fill(true);
+    data_.replaceSamples(std::move(filtered), taken);
+    Redraw(ProcessingData::ConstPointers(data_.samples()), data_.segment.time.data());
     ui->BitBtn1->setEnabled(true);
     ReleaseWaitNotice();
 }
@@ -187,14 +215,16 @@ void TFileSave::Button6Click()
     options_.window = ui->ComboBox4->currentIndex();
     const int window = options_.window;
     const bool periodic = CurrentSettings().impuls == 1;
-    const auto working = ProcessingData::ConstPointers(data_.working);
-    const auto spectra = ProcessingData::Pointers(data_.spectra);
-    // A failed window leaves zero spectra, which the chart then shows as such.
-    const WorkOutcome outcome = RunInBackground(wait_, [&](WorkControl&) {
+    const auto working = ProcessingData::ConstPointers(data_.samples());
+    // The time view shows the samples meanwhile, so the spectra may be sized and filled off
+    // the interface thread. A failed window leaves zero spectra, which the chart then shows
+    // as such.
+    const std::optional<WorkOutcome> outcome = RunResultWork(false, [&] {
+        const auto spectra = ProcessingData::Pointers(data_.spectra);
         (void)ComputeAmplitudeSpectra(n, window, periodic, data_.segment.time[n - 1], working.data(),
                                       spectra.data());
     });
-    if (outcome == WorkOutcome::Cancelled) {
+    if (outcome != WorkOutcome::Done) {
         ReleaseWaitNotice();
         return;
     }
@@ -241,12 +271,12 @@ void TFileSave::BitBtn1Click()
         ui->RadioGroup1->setItemIndex(kUnitPascal);
         SetTitlesForSelectedUnit();
         if (!unitChanges)
-            Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
+            Redraw(ProcessingData::ConstPointers(data_.samples()), data_.segment.time.data());
     } else {
-        data_.working = data_.segment.channels;
+        data_.resetSamples();
         view_.timeReadoutRange = {0, data_.count() - 1};
         SetTitlesForSelectedUnit();
-        Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
+        Redraw(ProcessingData::ConstPointers(data_.samples()), data_.segment.time.data());
     }
     if (cursorsOn_)
         Button1Click();
@@ -295,7 +325,7 @@ void TFileSave::BeginPairOperation()
 
 void TFileSave::FinishPairOperation()
 {
-    Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
+    Redraw(ProcessingData::ConstPointers(data_.samples()), data_.segment.time.data());
 }
 
 void TFileSave::SpeedButton1Click()
@@ -387,7 +417,7 @@ void TFileSave::Button10Click()
                        MB_OK | MB_ICONWARNING);
         return;
     }
-    Redraw(ProcessingData::ConstPointers(data_.working), data_.segment.time.data());
+    Redraw(ProcessingData::ConstPointers(data_.samples()), data_.segment.time.data());
     Button1Click();
 }
 
@@ -402,20 +432,25 @@ void TFileSave::Button7Click()
     ShowWaitNotice(QStringLiteral("Вычисляется интенсивность"));
     options_.window = ui->ComboBox4->currentIndex();
     const int window = options_.window;
-    const auto working = ProcessingData::ConstPointers(data_.working);
-    double* groups[4][3];
-    for (int g = 0; g < 4; ++g)
-        for (int a = 0; a < 3; ++a)
-            groups[g][a] = data_.intensity[3 * g + a].data();
+    const auto working = ProcessingData::ConstPointers(data_.samples());
     const IntensityConstants constants = IntensityConstantsFrom(CurrentSettings(), testMode_);
     AnalysisStatus status = kAnalysisOk;
     // Off the interface thread; the window changes only once the spectra are there, so a
-    // cancel leaves it as it was.
-    const WorkOutcome outcome = RunInBackground(wait_, [&](WorkControl&) {
+    // cancel leaves it as it was. Curves 1..6 are Ix, Jx, Iy, Jy, Iz, Jz.
+    const std::optional<WorkOutcome> outcome = RunResultWork(true, [&] {
+        double* groups[4][3];
+        for (int g = 0; g < 4; ++g)
+            for (int a = 0; a < 3; ++a)
+                groups[g][a] = data_.intensity[3 * g + a].data();
         status = ComputeIntensitySpectra(constants, window, n, working.data(), data_.segment.time.data(),
                                          groups[0], groups[1], groups[2], groups[3]);
+        const int half = data_.halfCount();
+        for (int a = 0; a < 3; ++a) {
+            std::copy_n(data_.intensity[a].data(), half, data_.spectra[2 * a].data());
+            std::copy_n(data_.intensity[3 + a].data(), half, data_.spectra[2 * a + 1].data());
+        }
     });
-    if (outcome == WorkOutcome::Cancelled) {
+    if (outcome != WorkOutcome::Done) {
         ReleaseWaitNotice();
         return;
     }
@@ -441,12 +476,6 @@ void TFileSave::Button7Click()
     } else if (status == kIntensityNoMemory) {
         ShowMessageBox("ВНИМАНИЕ", "Недостаточно памяти для вычисления интенсивности.",
                        MB_OK | MB_ICONWARNING);
-    }
-    // Curves 1..6: Ix, Jx, Iy, Jy, Iz, Jz.
-    const int half = data_.halfCount();
-    for (int a = 0; a < 3; ++a) {
-        std::copy_n(data_.intensity[a].data(), half, data_.spectra[2 * a].data());
-        std::copy_n(data_.intensity[3 + a].data(), half, data_.spectra[2 * a + 1].data());
     }
     if (cursorsOn_)
         Button1Click();

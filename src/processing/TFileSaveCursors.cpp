@@ -66,7 +66,7 @@ void TFileSave::UpdateReadouts()
         range = {0, data_.halfCount() - 1};
         view_.spectrumReadoutRange = range;
     } else {
-        set = ProcessingData::ConstPointers(data_.working);
+        set = ProcessingData::ConstPointers(data_.samples());
         x = data_.segment.time.data();
         range = view_.timeReadoutRange;
     }

@@ -1,6 +1,7 @@
 #include "ChartBands.h"
 
 #include "ChartColorButton.h"
+#include "ChartEnvelope.h"
 
 #include <qcustomplot.h>
 
@@ -93,7 +94,10 @@ ChartBands::ChartBands(QCustomPlot* plot) : QObject(plot), plot_(plot)
         if (zoomPan_)
             undoZoom();
     });
-    connect(plot_, &QCustomPlot::beforeReplot, this, &ChartBands::beforeDraw);
+    connect(plot_, &QCustomPlot::beforeReplot, this, [this] {
+        refreshLongCurves();
+        emit beforeDraw();
+    });
     connect(plot_, &QCustomPlot::afterReplot, this, [this] {
         rendered_ = true;
         emit afterDraw();
@@ -204,7 +208,17 @@ void ChartBands::setSeriesData(int channel, const double* x, const double* y, in
     double hi = -lo;
     // The value range is gathered in the same pass, so an automatic axis needs no second
     // sweep over millions of points (NaN compares false and is left out).
-    if (container->size() == count) {
+    if (count > kEveryPointLimit) {
+        // The points picked over the whole extent hold every bucket's extremes, so the value
+        // range comes with them; and they are what a chart showing the whole extent draws.
+        longCurves_[ch] = LongCurve{x, y, count, factor, 0.0, 0.0, 0};
+        pickLongCurve(channel, x[0], x[count - 1], longCurveBuckets());
+        for (const QCPGraphData& p : *container) {
+            lo = p.value < lo ? p.value : lo;
+            hi = p.value > hi ? p.value : hi;
+        }
+    } else if (container->size() == count) {
+        longCurves_[ch] = LongCurve{};
         // Same length as before (a redraw): overwrite in place, no allocation.
         auto it = container->begin();
         for (int i = 0; i < count; ++i, ++it) {
@@ -215,6 +229,7 @@ void ChartBands::setSeriesData(int channel, const double* x, const double* y, in
             hi = v > hi ? v : hi;
         }
     } else {
+        longCurves_[ch] = LongCurve{};
         QVector<QCPGraphData> points;
         points.reserve(std::max(0, count));
         for (int i = 0; i < count; ++i) {
@@ -230,6 +245,45 @@ void ChartBands::setSeriesData(int channel, const double* x, const double* y, in
     dataHigh_[ch] = hi;
     if (automatic_[ch])
         fitAxisToData(channel);
+}
+
+int ChartBands::seriesSampleCount(int channel) const
+{
+    const LongCurve& curve = longCurves_[static_cast<size_t>(channel)];
+    return curve.x ? curve.count : series(channel)->data()->size();
+}
+
+int ChartBands::longCurveBuckets() const
+{
+    // At least two buckets per pixel column, so each column's extremes are those of the
+    // samples it covers; 2048 keeps a chart not yet laid out from looking coarse.
+    return std::max(2048, 2 * bottomAxis()->axisRect()->width());
+}
+
+void ChartBands::pickLongCurve(int channel, double lower, double upper, int buckets)
+{
+    LongCurve& curve = longCurves_[static_cast<size_t>(channel)];
+    EnvelopeIndices(curve.x, curve.y, curve.count, lower, upper, buckets, picks_);
+    QVector<QCPGraphData> points;
+    points.reserve(static_cast<qsizetype>(picks_.size()));
+    for (const int i : picks_)
+        points.append(QCPGraphData(curve.x[i], curve.factor * curve.y[i]));
+    series(channel)->data()->set(points, true);
+    curve.pickedLower = lower;
+    curve.pickedUpper = upper;
+    curve.pickedBuckets = buckets;
+}
+
+void ChartBands::refreshLongCurves()
+{
+    const QCPRange range = bottomAxis()->range();
+    const int buckets = longCurveBuckets();
+    for (int c = 0; c < kChannels; ++c) {
+        const LongCurve& curve = longCurves_[static_cast<size_t>(c)];
+        if (curve.x && (curve.pickedBuckets != buckets || curve.pickedLower != range.lower ||
+                        curve.pickedUpper != range.upper))
+            pickLongCurve(c, range.lower, range.upper, buckets);
+    }
 }
 
 void ChartBands::fitAxisToData(int channel)
@@ -250,6 +304,7 @@ void ChartBands::fitAxisToData(int channel)
 void ChartBands::clearSeries(int channel)
 {
     series(channel)->data()->clear();
+    longCurves_[static_cast<size_t>(channel)] = LongCurve{};
     dataValid_[static_cast<size_t>(channel)] = false;
 }
 
@@ -378,9 +433,10 @@ void ChartBands::undoZoom()
 {
     bool found = false;
     QCPRange extent;
-    for (QCPGraph* graph : series_) {
-        bool ok = false;
-        const QCPRange r = graph->getKeyRange(ok);
+    for (int c = 0; c < kChannels; ++c) {
+        const LongCurve& curve = longCurves_[static_cast<size_t>(c)];
+        bool ok = curve.x != nullptr;
+        const QCPRange r = ok ? QCPRange(curve.x[0], curve.x[curve.count - 1]) : series(c)->getKeyRange(ok);
         if (!ok)
             continue;
         extent = found ? QCPRange(std::min(extent.lower, r.lower), std::max(extent.upper, r.upper)) : r;

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <optional>
+#include <vector>
 
 class QCustomPlot;
 class QCPAxis;
@@ -59,10 +60,17 @@ public:
     bool axisAutomatic(int channel) const { return automatic_[static_cast<size_t>(channel)]; }
     void setAxisGrid(int channel, bool visible);
 
-    // Replaces a curve's points with (x[i], factor * y[i]), every sample, x ascending. An
-    // automatic axis is rescaled to the new values.
+    // Replaces a curve's points with (x[i], factor * y[i]), x ascending. An automatic axis is
+    // rescaled to the new values. Up to kEveryPointLimit samples the curve holds them all;
+    // a longer curve keeps only x and y (which must then live until the next call for this
+    // channel, clearSeries or the chart's end) and holds, for each render, the samples that
+    // show at the chart's width in the range shown: its look is the same, its memory a few
+    // thousand points.
     void setSeriesData(int channel, const double* x, const double* y, int count, double factor);
     void clearSeries(int channel);
+    // How many samples the curve stands for (every one of them, or the long curve's count).
+    int seriesSampleCount(int channel) const;
+    static constexpr int kEveryPointLimit = 50000;
 
     // The shared x range, and the label step of the bottom axis.
     void setXRange(double lower, double upper);
@@ -116,6 +124,9 @@ private:
     void onBottomRangeChanged(QCPAxis* source);
     void undoZoom();
     void fitAxisToData(int channel);
+    void refreshLongCurves();
+    int longCurveBuckets() const;
+    void pickLongCurve(int channel, double lower, double upper, int buckets);
 
     QCustomPlot* plot_;
     std::array<QCPAxisRect*, kBands> bands_{};
@@ -125,6 +136,18 @@ private:
     std::array<bool, kChannels> dataValid_{};   // value range of the curve's points
     std::array<double, kChannels> dataLow_{};
     std::array<double, kChannels> dataHigh_{};
+    // A long curve's samples, and the x range and width its points were last picked for.
+    struct LongCurve {
+        const double* x = nullptr;
+        const double* y = nullptr;
+        int count = 0;
+        double factor = 1.0;
+        double pickedLower = 0.0;
+        double pickedUpper = 0.0;
+        int pickedBuckets = 0;
+    };
+    std::array<LongCurve, kChannels> longCurves_{};
+    std::vector<int> picks_;
     // An axis whose curve is hidden keeps its place but shows nothing; its colours wait here.
     struct AxisLook {
         QColor label, tickLabels;

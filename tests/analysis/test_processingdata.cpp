@@ -101,7 +101,7 @@ ProcessingData Filled()
     for (int k = 0; k < 8; ++k) {
         d.segment.time[k] = 0.5 * k;
         for (int c = 0; c < 6; ++c)
-            d.working[c][k] = c + 1 + k * k;
+            d.segment.channels[c][k] = c + 1 + k * k;
     }
     d.TakeSnapshot();
     return d;
@@ -142,12 +142,43 @@ TEST(ProcessingOperations, PairOperationsWorkFromTheSnapshot)
 
     ProcessingData one;
     one.Allocate(1);
-    one.working[0][0] = 3.0;
+    one.segment.channels[0][0] = 3.0;
     one.TakeSnapshot();
     EXPECT_FALSE(one.PairSums() || one.PairDifferences() || one.IntegrateChannels() ||
                  one.DifferentiateChannels() || one.PairVelocities(1.2, {1, 1, 1}) ||
                  one.BridgeLinearly(0, 1));
-    EXPECT_EQ(one.working[0][0], 3.0);
+    EXPECT_EQ(one.samples()[0][0], 3.0);
+}
+
+// Opening holds the samples once; a command's first change makes the working copy, which
+// undo drops again. A pair operation before "M" has no snapshot and changes nothing.
+TEST(ProcessingOperations, ArraysAreMadeWhenFirstNeeded)
+{
+    ProcessingData d;
+    d.Allocate(8);
+    d.segment.channels[0][3] = 7.0;
+    EXPECT_TRUE(d.working[0].empty() && d.snapshot[0].empty() && d.spectra[0].empty() &&
+                d.intensity[11].empty() && d.db[0].empty());
+    EXPECT_EQ(&d.samples(), &d.segment.channels);
+    EXPECT_FALSE(d.PairSums() || d.PairDifferences() || d.IntegrateChannels() || d.DifferentiateChannels() ||
+                 d.PairVelocities(1.2, {1, 1, 1}));
+    EXPECT_TRUE(d.working[0].empty());
+
+    // Filtering replaces the chosen channels; the others are copied from the segment once.
+    ProcessingData::Channels filtered;
+    filtered[2].assign(8, 1.5);
+    d.replaceSamples(std::move(filtered), {false, false, true, false, false, false});
+    EXPECT_EQ(d.samples()[2], std::vector<double>(8, 1.5));
+    EXPECT_EQ(d.samples()[0][3], 7.0);
+    EXPECT_EQ(d.segment.channels[2], std::vector<double>(8, 0.0));   // as read, still
+    d.resetSamples();
+    EXPECT_EQ(&d.samples(), &d.segment.channels);
+
+    d.EnsureSpectra();
+    d.EnsureIntensity();
+    EXPECT_EQ(d.spectra[5].size(), 4u);
+    EXPECT_EQ(d.intensity[11].size(), 4u);
+    EXPECT_EQ(d.frequency.size(), 4u);
 }
 
 TEST(ProcessingOperations, BridgeDrawsTheLineBetweenTheCursors)
@@ -167,7 +198,7 @@ TEST(ProcessingOperations, BridgeDrawsTheLineBetweenTheCursors)
     const ProcessingData before = d;
     EXPECT_FALSE(d.BridgeLinearly(0.6, 0.9));
     EXPECT_FALSE(d.BridgeLinearly(1.0, 9.0));
-    EXPECT_EQ(d.working, before.working);
+    EXPECT_EQ(d.samples(), before.samples());
 }
 
 TEST(ProcessingOperations, FrequenciesAndDecibels)
@@ -176,6 +207,7 @@ TEST(ProcessingOperations, FrequenciesAndDecibels)
     d.FillFrequencies();
     EXPECT_EQ(d.frequency[0], 0.0);
     EXPECT_DOUBLE_EQ(d.frequency[3], 3 / 3.5);
+    d.EnsureSpectra();
     d.EnsureDb();
     d.spectra[2][1] = 2e-5 * 100 / 0.1220703125;   // 100 times the reference after scaling
     d.FillDb({1, 1, 1, 1, 1, 1});

@@ -229,7 +229,7 @@ private slots:
                 10000, processing);
             processing->Button4Click();
             const ProcessingData& data = processing->data();
-            QVERIFY(data.working[0] != data.segment.channels[0]);
+            QVERIFY(data.samples()[0] != data.segment.channels[0]);
 
             ui->ComboBox4->setCurrentIndex(2);   // Hanning
             ui->RadioGroup2->setItemIndex(1);    // periodic

@@ -130,17 +130,17 @@ private slots:
         w.Button4Click();
         for (int c = 0; c < 6; ++c) {
             const bool chosen = c == 1 || c == 4;
-            QVERIFY2((w.data().working[c] != asRead[c]) == chosen, qPrintable(QString::number(c)));
+            QVERIFY2((w.data().samples()[c] != asRead[c]) == chosen, qPrintable(QString::number(c)));
             QCOMPARE(w.data().segment.channels[c], asRead[c]);
         }
         QVERIFY(w.options().channels[1] && w.options().channels[4] && !w.options().channels[0]);
         QCOMPARE(w.options().filterFmax, 50);
         // The curve shows the filtered samples.
         const double drawn = (w.chart().series(1)->data()->constBegin() + 100)->value;
-        QCOMPARE(drawn, w.data().working[1][100] * w.displayFactors()[1]);
+        QCOMPARE(drawn, w.data().samples()[1][100] * w.displayFactors()[1]);
 
         w.BitBtn1Click();
-        QCOMPARE(w.data().working, asRead);
+        QCOMPARE(w.data().samples(), asRead);
     }
 
     void failingFilterReportsAndRedrawsNothing()
@@ -148,7 +148,7 @@ private slots:
         TFileSave w(nullptr, QString());
         w.setUnitSelection(0);
         w.show();
-        const Channels before = w.data().working;
+        const Channels before = w.data().samples();
         RecordingPresenter presenter;
         QSignalSpy draws(&w.chart(), &ChartBands::beforeDraw);
         ApplyFilterDialog({1, 3}, 2, 4, 40, 40);   // Fmin = Fmax
@@ -156,7 +156,7 @@ private slots:
         QCOMPARE(presenter.messages.size(), size_t(1));
         QCOMPARE(presenter.messages[0].caption, std::string("ВНИМАНИЕ"));
         QCOMPARE(presenter.messages[0].text, std::string("Ошибка фильтрации"));
-        QCOMPARE(w.data().working, before);
+        QCOMPARE(w.data().samples(), before);
         QCOMPARE(draws.count(), 0);
 
         // Cancelling the dialog changes nothing, not even the options.
@@ -168,7 +168,7 @@ private slots:
         });
         w.Button4Click();
         QCOMPARE(w.options().filterOrder, order);
-        QCOMPARE(w.data().working, before);
+        QCOMPARE(w.data().samples(), before);
     }
 
     // "Отмена" on the notice of a command leaves the window as it was: the samples, the view
@@ -178,7 +178,7 @@ private slots:
         TFileSave w(nullptr, QString());
         w.setUnitSelection(0);
         w.show();
-        const Channels before = w.data().working;
+        const Channels before = w.data().samples();
         const Controls controls = Observe(w);
         // Watches for the notice's "Отмена" and presses it once it is offered.
         QTimer watcher;
@@ -196,7 +196,7 @@ private slots:
         ApplyFilterDialog({1, 2, 3, 4, 5, 6}, 0, 2, 0, 50);
         cancelSoon();
         w.Button4Click();
-        QCOMPARE(w.data().working, before);
+        QCOMPARE(w.data().samples(), before);
         for (auto command : {&TFileSave::Button6Click, &TFileSave::Button7Click}) {
             cancelSoon();
             (w.*command)();
@@ -242,26 +242,26 @@ private slots:
         TFileSave w(nullptr, QString());
         w.setUnitSelection(0);
         w.show();
-        const Channels s = w.data().working;
+        const Channels s = w.data().samples();
         const double dt = w.data().segment.time[1] - w.data().segment.time[0];
         w.Button3Click();
         w.SpeedButton1Click();
-        QCOMPARE(w.data().working[0][7], s[0][7] + s[1][7]);
-        QCOMPARE(w.data().working[1], std::vector<double>(1000, 0.0));
+        QCOMPARE(w.data().samples()[0][7], s[0][7] + s[1][7]);
+        QCOMPARE(w.data().samples()[1], std::vector<double>(1000, 0.0));
         QVERIFY(!w.chart().seriesVisible(1));
         QVERIFY(!w.form()->CheckBox6->isChecked());   // the box of channel 2 follows its curve
 
         // "S" after "+": the integral of the snapshot, not of the sum.
         w.SpeedButton3Click();
         const double expected = (s[4][0] * 4 + s[4][1]) * dt / 6 + (s[4][0] + 4 * s[4][1] + s[4][2]) * dt / 6;
-        QCOMPARE(w.data().working[4][1], expected);
+        QCOMPARE(w.data().samples()[4][1], expected);
         QVERIFY(w.chart().seriesVisible(1));
-        QVERIFY(!w.data().working[1].empty() && w.data().working[1][500] != 0.0);
+        QVERIFY(!w.data().samples()[1].empty() && w.data().samples()[1][500] != 0.0);
 
         // "VT": velocity from the pressure difference of each pair; partners zero and hidden.
         w.SpeedButton5Click();
         for (int c : {1, 3, 5}) {
-            QCOMPARE(w.data().working[c], std::vector<double>(1000, 0.0));
+            QCOMPARE(w.data().samples()[c], std::vector<double>(1000, 0.0));
             QVERIFY(!w.chart().seriesVisible(c));
         }
         const int k = 300;
@@ -271,7 +271,7 @@ private slots:
             d[i] = s[3][i] - s[2][i];
         for (int i = 0; i <= k; ++i)
             integral += ((i > 0 ? d[i - 1] : 0.0) + 4 * d[i] + (i + 1 < 1000 ? d[i + 1] : 0.0)) * dt / 6;
-        QVERIFY(std::abs(w.data().working[2][k] - integral / (settings_.plotnost * settings_.lmic[1])) <
+        QVERIFY(std::abs(w.data().samples()[2][k] - integral / (settings_.plotnost * settings_.lmic[1])) <
                 1e-9 * std::abs(integral));
         QCOMPARE(w.chart().axisTitle(2), QStringLiteral("Канал 3 (м/с)"));
         QCOMPARE(w.chart().axisTitle(3), QStringLiteral("Канал 4 (Па)"));
@@ -303,9 +303,9 @@ private slots:
         // Cursor 1 right of cursor 2: no sample lies between them in that order.
         w.Button1Click();
         w.chart().setCursorPixels(right, left);
-        const Channels before = w.data().working;
+        const Channels before = w.data().samples();
         w.Button10Click();
-        QCOMPARE(w.data().working, before);
+        QCOMPARE(w.data().samples(), before);
         QVERIFY(!w.cursorsOn());
 
         w.Button1Click();
@@ -314,7 +314,7 @@ private slots:
         const int i1 = int(std::lower_bound(t, t + 1000, x1) - t);
         const int i2 = int(std::lower_bound(t, t + 1000, x2) - t);
         w.Button10Click();
-        const std::vector<double>& b = w.data().working[0];
+        const std::vector<double>& b = w.data().samples()[0];
         QCOMPARE(b[i1], before[0][i1]);
         QCOMPARE(b[i2 - 1] == before[0][i2 - 1], false);
         const double slope = (before[0][i2] - before[0][i1]) / (t[i2] - t[i1]);
@@ -327,11 +327,11 @@ private slots:
         w.Button1Click();
         w.chart().setXRange(2.0, 3.0);
         w.chart().setCursorPixels(left, right);
-        const Channels bridged = w.data().working;
+        const Channels bridged = w.data().samples();
         w.Button10Click();
         QCOMPARE(presenter.messages.size(), size_t(1));
         QCOMPARE(presenter.messages[0].caption, std::string("ВНИМАНИЕ"));
-        QCOMPARE(w.data().working, bridged);
+        QCOMPARE(w.data().samples(), bridged);
     }
 
     void peakToPeakReport()
@@ -464,7 +464,7 @@ private slots:
                      qPrintable(QString::fromUtf8(step.name) + ": " + Describe(seen)));
         }
         // After "M" an undo from the time view still returns to the as-read samples.
-        QCOMPARE(w.data().working, w.data().segment.channels);
+        QCOMPARE(w.data().samples(), w.data().segment.channels);
     }
 };
 

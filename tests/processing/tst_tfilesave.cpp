@@ -76,7 +76,7 @@ private slots:
             QCOMPARE(w.displayFactors()[c], 0.00263 * 400);
             QCOMPARE(w.chart().axisTitle(c), QStringLiteral("Канал %1 (Па)").arg(c + 1));
             QCOMPARE(w.chart().series(c)->data()->size(), 1000);   // every sample
-            QCOMPARE(PointValue(w, c, 123), w.data().working[c][123] * 0.00263 * 400);
+            QCOMPARE(PointValue(w, c, 123), w.data().samples()[c][123] * 0.00263 * 400);
         }
         QCOMPARE(w.view().timeView[1], 999.0 / 1000);
         QCOMPARE(w.chart().labelIncrement(), 0.1 * 0.999);
@@ -90,12 +90,12 @@ private slots:
         w.show();
         for (int c = 0; c < 6; ++c) {
             QCOMPARE(w.chart().axisTitle(c), QStringLiteral("Канал %1 (В)").arg(c + 1));
-            QCOMPARE(PointValue(w, c, 77), w.data().working[c][77] * 0.00263);
+            QCOMPARE(PointValue(w, c, 77), w.data().samples()[c][77] * 0.00263);
         }
         // Back to pascals once open: titles and factors follow.
         w.findChild<RadioGroup*>("RadioGroup1")->setItemIndex(0);
         QCOMPARE(w.chart().axisTitle(4), QStringLiteral("Канал 5 (Па)"));
-        QCOMPARE(PointValue(w, 4, 77), w.data().working[4][77] * 0.00263 * 400);
+        QCOMPARE(PointValue(w, 4, 77), w.data().samples()[4][77] * 0.00263 * 400);
     }
 
     void segmentFileWithOddRateAndHighBand()
@@ -117,7 +117,7 @@ private slots:
         // Pascals from a file: VOLT x 1000 / sensitivity, per channel.
         QCOMPARE(w.displayFactors()[0], 0.00263 * 500);
         QCOMPARE(w.displayFactors()[5], 0.00263 * 50);
-        QCOMPARE(PointValue(w, 1, 50), w.data().working[1][50] * 0.00263 * 250);
+        QCOMPARE(PointValue(w, 1, 50), w.data().samples()[1][50] * 0.00263 * 250);
     }
 
     void refusedDataCloseTheWindowAfterTheMessage_data()
@@ -274,7 +274,7 @@ private slots:
         QVERIFY(w.view().localAutoscaleApplied);
         for (int c = 0; c < 6; ++c) {
             double lo = 0, hi = 0;
-            LocalExtremes(1000, 0.2, 0.3, w.data().segment.time.data(), w.data().working[c].data(), c,
+            LocalExtremes(1000, 0.2, 0.3, w.data().segment.time.data(), w.data().samples()[c].data(), c,
                           w.displayFactors(), lo, hi);
             QCOMPARE(w.view().localMin[c], lo);
             QCOMPARE(w.view().localMax[c], hi);
@@ -326,7 +326,7 @@ private slots:
         QVERIFY(i < t.size());
         const QString expected =
             QStringLiteral("t(с)= ") + QString::fromStdString(NumberText(t[i], 1)) + QStringLiteral("; K1=") +
-            QString::fromStdString(NumberText(w.data().working[0][i] * 0.00263 * 400, 1));
+            QString::fromStdString(NumberText(w.data().samples()[0][i] * 0.00263 * 400, 1));
         QVERIFY2(w.findChild<QLabel*>("Label2")->text().startsWith(expected),
                  qPrintable(w.findChild<QLabel*>("Label2")->text() + " / " + expected));
 

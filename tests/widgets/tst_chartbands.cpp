@@ -126,6 +126,48 @@ private slots:
         QCOMPARE(zoom.count(), 0);
     }
 
+    // A long curve keeps its samples where they are and holds only what shows: the points are
+    // picked again for a zoomed range, and the double click returns to the samples' extent.
+    void longCurvesHoldWhatShows()
+    {
+        QCustomPlot plot;
+        ChartBands chart(&plot);
+        plot.resize(800, 600);
+        const int n = 400000;
+        std::vector<double> x(n), y(n);
+        for (int i = 0; i < n; ++i) {
+            x[i] = i * 1e-5;
+            y[i] = (i % 1000) - 500.0;
+        }
+        y[n / 2] = 9000.0;
+        chart.setAxisAutomatic(0, true);
+        chart.setSeriesData(0, x.data(), y.data(), n, 2.0);
+        QCOMPARE(chart.seriesSampleCount(0), n);
+        QCOMPARE(chart.valueAxis(0)->range().upper, 18000.0);   // from every sample
+        chart.setXRange(0, x.back());
+        plot.replot();
+        const int whole = chart.series(0)->data()->size();
+        QVERIFY(whole > 0 && whole < n / 10);
+        bool spike = false;
+        for (const QCPGraphData& p : *chart.series(0)->data())
+            spike = spike || p.value == 18000.0;
+        QVERIFY(spike);
+
+        chart.setXRange(1.0, 1.001);   // 100 samples: every one of them
+        plot.replot();
+        QCOMPARE(chart.series(0)->data()->size(), 102);
+        QCOMPARE(chart.series(0)->data()->constBegin()->key, x[99999]);
+
+        QTest::mouseDClick(&plot, Qt::LeftButton, Qt::NoModifier, QPoint(400, 100));
+        QCOMPARE(chart.xMinimum(), 0.0);
+        QCOMPARE(chart.xMaximum(), x.back());
+
+        chart.clearSeries(0);
+        plot.replot();
+        QCOMPARE(chart.seriesSampleCount(0), 0);
+        QCOMPARE(chart.series(0)->data()->size(), 0);
+    }
+
     void automaticAxesFitTheScaledData()
     {
         QCustomPlot plot;
