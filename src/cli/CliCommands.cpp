@@ -29,10 +29,13 @@ const char kGeneralHelp[] =
     "  intensity SEG.kvnb... | --demo\n"
     "                            band vectors I, J, K, P with moduli and direction angles,\n"
     "                            one row per file\n"
+    "  bands SEG.kvnb... | --demo\n"
+    "                            octave or one-third-octave bands of the intensity spectra:\n"
+    "                            levels L_I, L_p, the index and the direction, one row per band\n"
     "  calibrate FILE --level DB --freq HZ\n"
     "                            microphone sensitivities from a calibrator tone\n"
-    "Audio files (*.wav, *.flac, ... of six channels or more) are read by info, spectra and\n"
-    "intensity wherever a segment is, and cut writes *.wav as well as *.kvnb.\n"
+    "Audio files (*.wav, *.flac, ... of six channels or more) are read by info, spectra,\n"
+    "intensity and bands wherever a segment is, and cut writes *.wav as well as *.kvnb.\n"
     "\n"
     "Run 'sonorix-cli COMMAND --help' for the options of a command.\n"
     "Exit codes: 0 all inputs processed, 1 some input failed (the others were processed),\n"
@@ -48,6 +51,8 @@ std::unique_ptr<CliCommand> makeCommand(const std::string& name)
         return MakeSpectraCommand();
     if (name == "intensity")
         return MakeIntensityCommand();
+    if (name == "bands")
+        return MakeBandsCommand();
     if (name == "calibrate")
         return MakeCalibrateCommand();
     return nullptr;

@@ -68,6 +68,7 @@ std::unique_ptr<CliCommand> MakeInfoCommand();
 std::unique_ptr<CliCommand> MakeCutCommand();
 std::unique_ptr<CliCommand> MakeSpectraCommand();
 std::unique_ptr<CliCommand> MakeIntensityCommand();
+std::unique_ptr<CliCommand> MakeBandsCommand();
 std::unique_ptr<CliCommand> MakeCalibrateCommand();
 
 // The help text with the window names in place of %WINDOWS%, their continuation lines indented

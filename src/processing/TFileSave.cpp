@@ -132,6 +132,7 @@ TFileSave::TFileSave(QWidget* owner, const QString& fileName)
     connect(ui->Button6, &QPushButton::clicked, this, &TFileSave::Button6Click);
     connect(ui->Button7, &QPushButton::clicked, this, &TFileSave::Button7Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TFileSave::Button2Click);
+    SetupBandButton();
     connect(ui->Button9, &QPushButton::clicked, this, &TFileSave::Button9Click);
     connect(ui->Button3, &QPushButton::clicked, this, &TFileSave::Button3Click);
     connect(ui->Button10, &QPushButton::clicked, this, &TFileSave::Button10Click);

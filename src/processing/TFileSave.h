@@ -96,6 +96,9 @@ public:
     // The intensity spectra with the frequency axis, N/2 bins.
     IntensitySpectraView intensityView() const;
 
+    // "Полосы": the octave or one-third-octave bands of the shown range into the band window.
+    void Button12Click();
+
     // State the commands read and change.
     struct ViewState {
         bool spectrumView = false;
@@ -175,6 +178,7 @@ private:
     // then fills the frequencies; nothing (after saying so) when the memory is not there.
     std::optional<WorkOutcome> RunResultWork(bool intensity, const std::function<void()>& compute);
     void SetTitlesForSelectedUnit();
+    void SetupBandButton();   // "Полосы" comes and goes with "I , J"
 
     Ui::TFileSave* ui;
     QFileDialog* SD = nullptr;

@@ -14,6 +14,7 @@
 #include "Settings.h"
 #include "SignalUtils.h"
 #include "Spectra.h"
+#include "TBands.h"
 #include "TMath.h"
 #include "ui_TMath.h"
 #include "TRaschet.h"
@@ -34,6 +35,28 @@
 namespace {
 
 constexpr int kMinCursorGap = 10;   // pixels between the cursors for a band
+
+// Shows and hides a widget whenever another is shown or hidden, so the commands that show or
+// hide one need not know of the other.
+class VisibilityFollower : public QObject {
+public:
+    VisibilityFollower(QWidget* leader, QWidget* follower) : QObject(follower), follower_(follower)
+    {
+        follower->setVisible(!leader->isHidden());
+        leader->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::ShowToParent)
+            follower_->show();
+        else if (event->type() == QEvent::HideToParent)
+            follower_->hide();
+        return false;
+    }
+
+private:
+    QWidget* follower_;
+};
 
 }   // namespace
 
@@ -514,6 +537,39 @@ void TFileSave::Button2Click()
     vectors->exec();
     ui->Button2->show();
     ui->BitBtn1->setEnabled(true);
+}
+
+void TFileSave::SetupBandButton()
+{
+    QSizePolicy policy = ui->Button12->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    ui->Button12->setSizePolicy(policy);
+    new VisibilityFollower(ui->Button2, ui->Button12);
+    connect(ui->Button12, &QPushButton::clicked, this, &TFileSave::Button12Click);
+}
+
+void TFileSave::Button12Click()
+{
+    const CommandScope command(*this);
+    if (!view_.spectrumView || !view_.intensityShown)
+        return;
+    const Settings& s = CurrentSettings();
+    const IntensitySpectraView shown = intensityView();
+    // The window keeps a copy: what it shows stays whole whatever this window does next.
+    BandWindowInput input;
+    for (int q = 0; q < 12; ++q)
+        input.spectra.values[q].assign(shown.values[q], shown.values[q] + shown.bins);
+    input.spectra.frequency.assign(shown.frequency, shown.frequency + shown.bins);
+    input.periodic = s.impuls == 1;
+    input.windowItem = intensityWindowItem_;
+    input.sampleCount = data_.count();
+    input.density = s.plotnost;
+    input.soundSpeed = s.skorost;
+    input.spacings = s.lmic;
+    input.range = {true, std::max(chart_->xMinimum(), view_.spectrumRange[0]),
+                   std::min(chart_->xMaximum(), view_.spectrumRange[1])};
+    TBands bands(this, std::move(input));
+    bands.exec();
 }
 
 void TFileSave::Button9Click()

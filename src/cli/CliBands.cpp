@@ -1,0 +1,339 @@
+// bands: the octave or one-third-octave bands of each segment's intensity spectra (or of the
+// test signal's), one CSV row per file and band or a JSON object per file.
+#include "CliAudio.h"
+#include "CliContext.h"
+#include "CliDemo.h"
+#include "CliIntensity.h"
+#include "CliJson.h"
+
+#include "OctaveBandText.h"
+#include "OctaveBands.h"
+#include "Windows.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cmath>
+
+namespace {
+
+const char kBandsHelp[] =
+    "Usage: sonorix-cli bands (SEG.kvnb... | --demo [test-signal options])\n"
+    "                         [--fraction 1|3] [--band LO:HI] [--fd-correction]\n"
+    "                         [--residual-index DB] [--signal impulse|periodic] [--window NAME]\n"
+    "                         [--json | --locale[=NAME]] [constants]\n"
+    "For each segment: the intensity spectra of the processing window (as the intensity command\n"
+    "computes them) summed over octave or one-third-octave bands, with the band levels and the\n"
+    "direction of the active intensity. One CSV row per file and band on standard output, then\n"
+    "a row of the total over the bands and one of the A-weighted total:\n"
+    "  file,fraction,nominal,lower,centre,upper,Ix,Iy,Iz,I_mod,L_I,L_p,PI_index,Jx,Jy,Jz,J_mod,\n"
+    "  Kx,Ky,Kz,Px,Py,Pz,angle_x,angle_y,angle_z,valid,warnings\n"
+    "where nominal is the band's name (31.5, 1000, ...; \"total\" and \"total_A\" for the totals),\n"
+    "lower, centre, upper its exact edges and mid frequency in Hz, L_I = 10 lg(|I| / 1e-12 W/m^2),\n"
+    "L_p = 10 lg(p^2 / (2e-5 Pa)^2) and PI_index = L_p - L_I in dB (an empty field where the\n"
+    "quantity is zero), the angles those of I as the intensity command gives them, valid false\n"
+    "where the band's figures are doubtful and warnings why.\n"
+    "  --fraction N      1 octave bands, 3 one-third-octave bands (the default)\n"
+    "  --band LO:HI      the bands whose nominal mid frequency lies in LO ... HI Hz;\n"
+    "                    default: every band the spectrum holds\n"
+    "  --fd-correction   undo the finite difference's loss in a plane wave along each axis\n"
+    "                    (k*dr / sin(k*dr), where k*dr < pi/2)\n"
+    "  --residual-index DB\n"
+    "                    the probe's pressure-residual intensity index; a band whose\n"
+    "                    PI_index exceeds it less 7 dB is doubtful\n"
+    "  --signal KIND     impulse or periodic; default: the stored signal type\n"
+    "  --window NAME     spectral window of a periodic signal: %WINDOWS%;\n"
+    "                    default: the processing window's last choice\n"
+    "  --json            a JSON array with an object per file instead of CSV\n"
+    "  --locale[=NAME]   the program's own CSV form: \";\" between fields, the locale's decimal\n"
+    "                    separator, numbers with 7 significant digits, Russian headers, CR LF,\n"
+    "                    Windows-1251\n"
+    "A band is doubtful where k*dr > 1 at its upper edge for a pair, or (with --residual-index)\n"
+    "where the probe's dynamic capability is exceeded.\n"
+    "Test signal (--demo): the stored test-signal parameters, each overridden by\n"
+    "  --type sine|meander|impulse  --freq HZ  --amplitude ADC_STEPS  --fi-z DEG  --fi-x DEG\n"
+    "  --noise PERCENT  --rate HZ  --duration S (whole seconds)\n"
+    "within the test-signal dialog's ranges, as for the intensity command.\n";
+
+// What the command line asks of every input.
+struct Plan {
+    bool demo = false;
+    int window = 0;
+    BandAnalysisOptions options;
+    AudioPlan audio;
+    std::vector<std::string> inputs;   // the files, or "demo"
+};
+
+std::optional<FrequencyRange> rangeFromOption(const std::string& text)
+{
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos)
+        return std::nullopt;
+    const auto lo = ParseNumber(text.substr(0, colon));
+    const auto hi = ParseNumber(text.substr(colon + 1));
+    if (!lo || !hi || *lo < 0.0 || *hi < *lo)
+        return std::nullopt;
+    return FrequencyRange{true, *lo, *hi};
+}
+
+std::string noBandsError(const BandAnalysisOptions& options)
+{
+    const std::string kind = options.fraction == 1 ? "octave" : "one-third-octave";
+    if (options.range.given)
+        return "no " + kind + " band with its mid frequency in " + MachineNumber(options.range.lo) + " : " +
+               MachineNumber(options.range.hi) + " Hz fits the spectrum";
+    return "the spectrum is too short for a " + kind + " band";
+}
+
+std::string jsonLevel(const std::optional<double>& level)
+{
+    return level ? JsonNumber(*level) : std::string("null");
+}
+
+std::string jsonVector(const std::array<double, 3>& v)
+{
+    return JsonArray({JsonNumber(v[0]), JsonNumber(v[1]), JsonNumber(v[2])});
+}
+
+// The members a band and a total share, in the order of the CSV columns.
+void addFigures(JsonObject& object, const BandFigures& f)
+{
+    object.raw("I", jsonVector(f.values.active))
+        .number("I_mod", f.active.modulus)
+        .raw("L_I", jsonLevel(f.levels.intensity))
+        .raw("L_p", jsonLevel(f.levels.pressure))
+        .raw("PI_index", jsonLevel(f.levels.index))
+        .raw("J", jsonVector(f.values.reactive))
+        .number("J_mod", f.reactive.modulus)
+        .raw("K", jsonVector(f.values.kinetic))
+        .raw("P", jsonVector(f.values.potential))
+        .number("angle_x", f.active.alpha)
+        .number("angle_y", 90.0 - f.active.alpha)
+        .number("angle_z", f.active.beta);
+}
+
+std::string jsonBand(const OctaveBand& band)
+{
+    JsonObject object;
+    object.number("nominal", band.nominalHz)
+        .number("lower", band.lowerHz)
+        .number("centre", band.midHz)
+        .number("upper", band.upperHz);
+    addFigures(object, band.figures);
+    std::vector<std::string> warnings;
+    for (unsigned bit : {unsigned(kBandCautionSpacing), unsigned(kBandCautionDynamic)})
+        if (band.cautions & bit)
+            warnings.push_back(JsonString(BandCautionTextEn(bit)));
+    return object.boolean("valid", band.cautions == 0).raw("warnings", JsonArray(warnings)).text();
+}
+
+std::string jsonTotal(const BandFigures& total)
+{
+    JsonObject object;
+    addFigures(object, total);
+    return object.text();
+}
+
+std::string jsonFile(const std::string& name, int impuls, const Plan& plan, const BandAnalysis& a)
+{
+    std::vector<std::string> bands;
+    for (const OctaveBand& band : a.bands)
+        bands.push_back(jsonBand(band));
+    return JsonObject()
+        .string("file", name)
+        .string("signal", impuls == 0 ? "impulse" : "periodic")
+        .string("window", WindowItemName(plan.window))
+        .integer("fraction", a.fraction)
+        .raw("bands", JsonArray(bands))
+        .raw("total", jsonTotal(a.total))
+        .raw("total_A", jsonTotal(a.totalA))
+        .text();
+}
+
+QString csvLine(const Context& ctx, const std::string& name, int fraction, const QStringList& cells)
+{
+    const char sepChar = ctx.localeForm ? ';' : ',';
+    const QChar sep = QChar::fromLatin1(sepChar);
+    QString line = QString::fromStdString(CsvField(name, sepChar)) + sep + QString::number(fraction);
+    for (const QString& cell : cells)
+        line += sep + BandCsvField(cell, sep);
+    return line;
+}
+
+class BandsCommand : public CliCommand {
+public:
+    const char* help() const override
+    {
+        static const std::string text = std::string(kBandsHelp) + AudioOptionsHelp(true);
+        return text.c_str();
+    }
+    void addOptions(CLI::App& app, CommandLine& line) override;
+    int run(const Context& ctx, const CommandLine& line) override;
+
+private:
+    bool makePlan(const Context& ctx, const CommandLine& line, Plan& plan) const;
+    bool analyse(const Context& ctx, const Plan& plan, const std::string& name, BandAnalysis& out) const;
+
+    std::optional<std::string> signal_, window_, band_, fraction_, residualIndex_;
+    bool demo_ = false;
+    bool json_ = false;
+    bool fdCorrection_ = false;
+    DemoOptions demoOptions_;
+    AudioOptions audioOptions_;
+};
+
+void BandsCommand::addOptions(CLI::App& app, CommandLine& line)
+{
+    AddValueOption(app, "--signal", signal_);
+    AddValueOption(app, "--window", window_);
+    AddValueOption(app, "--band", band_);
+    AddValueOption(app, "--fraction", fraction_);
+    AddValueOption(app, "--residual-index", residualIndex_);
+    AddFlagOption(app, "--demo", demo_);
+    AddFlagOption(app, "--json", json_);
+    AddFlagOption(app, "--fd-correction", fdCorrection_);
+    AddLocaleOption(app, line.locale);
+    AddDemoOptions(app, demoOptions_);
+    AddAudioOptions(app, audioOptions_, true);
+}
+
+// Checks the whole command line before any input is read; false after its messages.
+bool BandsCommand::makePlan(const Context& ctx, const CommandLine& line, Plan& plan) const
+{
+    plan.demo = demo_;
+    plan.inputs = demo_ ? std::vector<std::string>{"demo"} : line.files;
+    bool bad = false;
+    const std::optional<int> signal = SignalFromOption(ctx, signal_, bad);
+    const std::optional<int> window = WindowFromOption(ctx, window_, bad);
+    BandAnalysisOptions& o = plan.options;
+    if (fraction_) {
+        if (*fraction_ == "1" || *fraction_ == "3") {
+            o.fraction = std::stoi(*fraction_);
+        } else {
+            ctx.fail("",
+                     "--fraction: expected 1 (octaves) or 3 (one-third octaves), got \"" + *fraction_ + "\"");
+            bad = true;
+        }
+    }
+    if (band_) {
+        const std::optional<FrequencyRange> range = rangeFromOption(*band_);
+        if (!range)
+            ctx.fail("", "--band: expected LO:HI in Hz with 0 <= LO <= HI, got \"" + *band_ + "\"");
+        bad = bad || !range;
+        o.range = range.value_or(FrequencyRange{});
+    }
+    if (residualIndex_) {
+        const std::optional<double> db = ParseNumber(*residualIndex_);
+        if (!db || !(*db > 0.0) || *db > 100.0)
+            ctx.fail("", "--residual-index: expected the index in dB, above 0 and at most 100, got \"" +
+                             *residualIndex_ + "\"");
+        else
+            o.residualIndexDb = *db;
+        bad = bad || !o.residualIndexDb;
+    }
+    if (const std::string error = MakeAudioPlan(audioOptions_, plan.audio); !error.empty()) {
+        ctx.fail("", error);
+        bad = true;
+    }
+    if (json_ && ctx.localeForm) {
+        ctx.fail("", "--json and --locale exclude each other");
+        bad = true;
+    }
+    if (demo_)
+        if (const std::string error = ApplyDemoOptions(demoOptions_, ctx.settings); !error.empty()) {
+            ctx.fail("", error);
+            bad = true;
+        }
+    if (bad)
+        return false;
+    if (signal)
+        ctx.settings.impuls = *signal;
+    plan.window = *window;
+    o.correctFiniteDifference = fdCorrection_;
+    o.periodic = ctx.settings.impuls == 1;
+    o.density = ctx.settings.plotnost;
+    o.soundSpeed = ctx.settings.skorost;
+    o.spacings = ctx.settings.lmic;
+    return true;
+}
+
+// One input from its samples to its bands; false after the reason is on the error stream.
+bool BandsCommand::analyse(const Context& ctx, const Plan& plan, const std::string& name,
+                           BandAnalysis& out) const
+{
+    ctx.presenter.setFile(name);
+    Segment segment;
+    std::string error;
+    bool pascals = false;
+    if (plan.demo) {
+        error = SynthesizeDemoSegment(ctx.settings, segment);
+    } else if (!Guarded(ctx, name,
+                        [&] { return LoadAnalysisInput(ctx, name, plan.audio, segment, pascals); })) {
+        ctx.presenter.setFile({});
+        return false;
+    }
+    IntensityConstants constants = IntensityConstantsFrom(ctx.settings, plan.demo);
+    // An audio file's samples are pascals already, each through its own microphone's sensitivity.
+    if (pascals)
+        constants.pascalPerUnit = 1.0;
+    IntensitySpectra spectra;
+    if (error.empty())
+        error = ComputeSegmentIntensity(constants, segment, plan.window, spectra);
+    ctx.presenter.setFile({});
+    if (error.empty()) {
+        BandAnalysisOptions options = plan.options;
+        // The spectra of a periodic signal are weighted with the window; an impulse's are not.
+        options.windowEnbw = options.periodic ? WindowItemEnbw(plan.window, segment.sampleCount) : 1.0;
+        out = AnalyseOctaveBands(spectra.view(), options);
+        if (out.bands.empty())
+            error = noBandsError(options);
+    }
+    if (!error.empty()) {
+        ctx.fail(name, error);
+        return false;
+    }
+    return true;
+}
+
+int BandsCommand::run(const Context& ctx, const CommandLine& line)
+{
+    if (demo_ == !line.files.empty()) {
+        ctx.fail("", "bands needs segment files or --demo, not both (see bands --help)");
+        return kExitUsage;
+    }
+    Plan plan;
+    if (!makePlan(ctx, line, plan))
+        return kExitUsage;
+    const BandTextForm form = ctx.localeForm ? BandTextForm::ProgramCsv : BandTextForm::PlainCsv;
+    QStringList header = BandTableHeaders(form);
+    header.prepend(ctx.localeForm ? QStringLiteral("Доля октавы") : QStringLiteral("fraction"));
+    header.prepend(ctx.localeForm ? QStringLiteral("Файл") : QStringLiteral("file"));
+    QStringList csv{header.join(QLatin1Char(ctx.localeForm ? ';' : ','))};
+    std::vector<std::string> objects;
+    bool anyFailed = false;
+    for (size_t i = 0; i < plan.inputs.size(); ++i) {
+        const std::string& name = plan.inputs[i];
+        ctx.showProgress(i, plan.inputs.size(), name);
+        BandAnalysis a;
+        if (!analyse(ctx, plan, name, a)) {
+            anyFailed = true;
+        } else if (json_) {
+            objects.push_back(jsonFile(name, ctx.settings.impuls, plan, a));
+        } else {
+            for (const OctaveBand& band : a.bands)
+                csv << csvLine(ctx, name, a.fraction, BandRowCells(band, form));
+            csv << csvLine(ctx, name, a.fraction, BandTotalCells(a.total, false, form));
+            csv << csvLine(ctx, name, a.fraction, BandTotalCells(a.totalA, true, form));
+        }
+    }
+    ctx.endProgress();
+    ctx.out << (json_ ? JsonDocument(objects) : EncodeLines(csv, ctx.localeForm));
+    ctx.out.flush();
+    return anyFailed ? kExitSomeFailed : kExitOk;
+}
+
+}   // namespace
+
+std::unique_ptr<CliCommand> MakeBandsCommand()
+{
+    return std::make_unique<BandsCommand>();
+}

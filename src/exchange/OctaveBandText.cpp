@@ -1,0 +1,218 @@
+#include "OctaveBandText.h"
+
+#include "IntensityText.h"
+#include "ResultText.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+const char* const kWindowHeaders[kBandColumnCount] = {
+    "Полоса, Гц", "Fн, Гц",  "Fср, Гц", "Fв, Гц", "Ix",     "Iy",     "Iz",     "|I|",       "LI, дБ",
+    "Lp, дБ",     "δpI, дБ", "Jx",      "Jy",     "Jz",     "|J|",    "Kx",     "Ky",        "Kz",
+    "Пx",         "Пy",      "Пz",      "Угол X", "Угол Y", "Угол Z", "Оценка", "Примечание"};
+
+const char* const kPlainHeaders[kBandColumnCount] = {
+    "nominal", "lower",    "centre", "upper",   "Ix",      "Iy",      "Iz",    "I_mod",   "L_I",
+    "L_p",     "PI_index", "Jx",     "Jy",      "Jz",      "J_mod",   "Kx",    "Ky",      "Kz",
+    "Px",      "Py",       "Pz",     "angle_x", "angle_y", "angle_z", "valid", "warnings"};
+
+// Windows-1251 has no Greek and no minus sign: the encoder would write "?" for them.
+QString codePageSafe(QString text)
+{
+    text.replace(QChar(0x0394), QLatin1Char('d'));   // Δ
+    text.replace(QChar(0x03B4), QLatin1Char('d'));   // δ
+    text.replace(QChar(0x2212), QLatin1Char('-'));   // −
+    return text;
+}
+
+// How one form writes its numbers.
+class Numbers {
+public:
+    explicit Numbers(BandTextForm form) : form_(form) {}
+
+    QString frequency(double hz) const { return value(hz, 5); }
+    QString quantity(double v) const { return value(v, 4); }
+    QString level(const std::optional<double>& db) const
+    {
+        if (!db)
+            return form_ == BandTextForm::Window ? QStringLiteral("—") : QString();
+        return form_ == BandTextForm::Window ? FixedText(*db, 10, 1) : value(*db, 7);
+    }
+    QString angle(double degrees) const
+    {
+        return form_ == BandTextForm::Window ? FixedText(degrees, 10, 1) : value(degrees, 7);
+    }
+
+private:
+    // windowDigits significant digits on the screen; the program's file keeps 7, the plain one
+    // every digit.
+    QString value(double v, int windowDigits) const
+    {
+        switch (form_) {
+        case BandTextForm::Window:
+            return SpectrumValueText(v, windowDigits);
+        case BandTextForm::ProgramCsv:
+            return SpectrumValueText(v, 7);
+        case BandTextForm::PlainCsv:
+            break;
+        }
+        if (!std::isfinite(v))
+            return std::isnan(v) ? QStringLiteral("nan")
+                   : v > 0       ? QStringLiteral("inf")
+                                 : QStringLiteral("-inf");
+        if (v == 0.0)
+            return QStringLiteral("0");   // never "-0"
+        // The shortest text that reads back as the same number, as the batch tool writes them.
+        char buffer[64];
+        const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
+        (void)ec;   // 64 characters hold any double
+        return QString::fromLatin1(buffer, end - buffer);
+    }
+
+    BandTextForm form_;
+};
+
+// Every column of a band or a total but the first four and the last two.
+void fillFigures(QStringList& cells, const BandFigures& f, const Numbers& n)
+{
+    const BandQuantities& q = f.values;
+    for (int a = 0; a < 3; ++a) {
+        cells[kBandColIx + a] = n.quantity(q.active[a]);
+        cells[kBandColJx + a] = n.quantity(q.reactive[a]);
+        cells[kBandColKx + a] = n.quantity(q.kinetic[a]);
+        cells[kBandColPx + a] = n.quantity(q.potential[a]);
+    }
+    cells[kBandColIMod] = n.quantity(f.active.modulus);
+    cells[kBandColJMod] = n.quantity(f.reactive.modulus);
+    cells[kBandColLI] = n.level(f.levels.intensity);
+    cells[kBandColLp] = n.level(f.levels.pressure);
+    cells[kBandColIndex] = n.level(f.levels.index);
+    cells[kBandColAngleX] = n.angle(f.active.alpha);
+    cells[kBandColAngleY] = n.angle(90.0 - f.active.alpha);
+    cells[kBandColAngleZ] = n.angle(f.active.beta);
+}
+
+QStringList emptyRow()
+{
+    QStringList cells;
+    for (int c = 0; c < kBandColumnCount; ++c)
+        cells << QString();
+    return cells;
+}
+
+QString csvLine(const QStringList& cells, BandTextForm form)
+{
+    if (form == BandTextForm::PlainCsv) {
+        QStringList fields;
+        for (const QString& cell : cells)
+            fields << BandCsvField(cell, QLatin1Char(','));
+        return fields.join(QLatin1Char(','));
+    }
+    QString line;
+    for (const QString& cell : cells)
+        line += BandCsvField(cell, QLatin1Char(';')) + QLatin1Char(';');
+    return line;
+}
+
+}   // namespace
+
+QStringList BandTableHeaders(BandTextForm form)
+{
+    QStringList headers;
+    for (int c = 0; c < kBandColumnCount; ++c) {
+        if (form == BandTextForm::PlainCsv)
+            headers << QString::fromLatin1(kPlainHeaders[c]);
+        else if (form == BandTextForm::ProgramCsv)
+            headers << codePageSafe(QString::fromUtf8(kWindowHeaders[c]));
+        else
+            headers << QString::fromUtf8(kWindowHeaders[c]);
+    }
+    return headers;
+}
+
+QStringList BandRowCells(const OctaveBand& band, BandTextForm form)
+{
+    const Numbers n(form);
+    QStringList cells = emptyRow();
+    // The nominal frequency is a name: the plain form keeps it as the standard writes it.
+    cells[kBandColNominal] = form == BandTextForm::PlainCsv ? QString::fromStdString(band.label)
+                                                            : SpectrumValueText(band.nominalHz, 6);
+    cells[kBandColLower] = n.frequency(band.lowerHz);
+    cells[kBandColCentre] = n.frequency(band.midHz);
+    cells[kBandColUpper] = n.frequency(band.upperHz);
+    fillFigures(cells, band.figures, n);
+    const bool valid = band.cautions == 0;
+    switch (form) {
+    case BandTextForm::Window:
+        cells[kBandColValid] = valid ? QStringLiteral("достоверно") : QStringLiteral("сомнительно");
+        cells[kBandColCaution] = QString::fromStdString(BandCautionTextRu(band.cautions));
+        break;
+    case BandTextForm::ProgramCsv:
+        cells[kBandColValid] = valid ? QStringLiteral("достоверно") : QStringLiteral("сомнительно");
+        cells[kBandColCaution] = codePageSafe(QString::fromStdString(BandCautionTextRu(band.cautions)));
+        break;
+    case BandTextForm::PlainCsv:
+        cells[kBandColValid] = valid ? QStringLiteral("true") : QStringLiteral("false");
+        cells[kBandColCaution] = QString::fromStdString(BandCautionTextEn(band.cautions));
+        break;
+    }
+    return cells;
+}
+
+QStringList BandTotalCells(const BandFigures& total, bool aWeighted, BandTextForm form)
+{
+    QStringList cells = emptyRow();
+    if (form == BandTextForm::PlainCsv)
+        cells[kBandColNominal] = aWeighted ? QStringLiteral("total_A") : QStringLiteral("total");
+    else
+        cells[kBandColNominal] = aWeighted ? QStringLiteral("Сумма A") : QStringLiteral("Сумма");
+    fillFigures(cells, total, Numbers(form));
+    return cells;
+}
+
+QStringList BandCsvLines(const BandAnalysis& analysis, bool withTotalA, BandTextForm form)
+{
+    QStringList lines;
+    const bool program = form != BandTextForm::PlainCsv;
+    if (program)
+        lines << (analysis.fraction == 1 ? QStringLiteral("Интенсивность в октавных полосах")
+                                         : QStringLiteral("Интенсивность в третьоктавных полосах"))
+              << QStringLiteral(";") << QStringLiteral(";");
+    lines << csvLine(BandTableHeaders(form), form);
+    for (const OctaveBand& band : analysis.bands)
+        lines << csvLine(BandRowCells(band, form), form);
+    lines << csvLine(BandTotalCells(analysis.total, false, form), form);
+    if (withTotalA)
+        lines << csvLine(BandTotalCells(analysis.totalA, true, form), form);
+    if (program)
+        lines << QStringLiteral(";") << QStringLiteral(";") << QStringLiteral("Примечание:")
+              << QStringLiteral("Fн, Fср, Fв - нижняя граница, середина и верхняя граница полосы, Гц")
+              << QStringLiteral("Ix, Iy, Iz, |I|, Jx, Jy, Jz, |J| - размерность Вт/м^2")
+              << QStringLiteral("Kx, Ky, Kz, Пx, Пy, Пz - размерность Дж/м^3")
+              << QStringLiteral("LI - уровень интенсивности (0 дБ = 1e-12 Вт/м^2), Lp - уровень "
+                                "звукового давления (0 дБ = 2e-5 Па), dpI = Lp - LI")
+              << QStringLiteral("Углы - в градусах");
+    return lines;
+}
+
+QByteArray EncodeBandCsv(const QStringList& lines, BandTextForm form)
+{
+    if (form != BandTextForm::PlainCsv)
+        return EncodeCsvLines(lines);
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += line.toUtf8() + '\n';
+    return bytes;
+}
+
+QString BandCsvField(const QString& text, QChar separator)
+{
+    if (!text.contains(separator) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
+        !text.contains(QLatin1Char('\r')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
