@@ -260,42 +260,34 @@ bool TFileSave::FormShow()
         ShowMessageBox("ВНИМАНИЕ", MemoryRefusalText(samples, need, available), MB_OK | MB_ICONWARNING);
         return false;
     }
+    // Off the interface thread: a long recording or test signal takes a moment to read or
+    // make, and the window should answer meanwhile. A cancel closes the window, as a refusal
+    // does; a reader's message about a damaged file is shown once the work is over.
+    Segment& seg = data_.segment;
+    const TestSignalParams params = TestSignalParams::FromSettings(s);
+    bool failed = false;
+    WorkOutcome outcome = WorkOutcome::Done;
     try {
-        data_.Allocate(static_cast<int32_t>(n));
+        outcome = RunInBackground(wait_, [&](WorkControl&) {
+            data_.Allocate(static_cast<int32_t>(n));
+            auto channels = ProcessingData::Pointers(seg.channels);
+            if (testMode_)
+                SynthesizeTestSignal(params, n, channels.data(), seg.time.data());
+            else
+                failed = reader_->ReadBody(evenRate, duration, channels, seg.time.data(), seg.paPerVolt);
+        });
     } catch (const std::bad_alloc&) {
         data_.Release();
         ReleaseWaitNotice();
         ShowMessageBox("ВНИМАНИЕ", MemoryRefusalText(samples, need, available), MB_OK | MB_ICONWARNING);
         return false;
     }
-    data_.segment.sampleRate = evenRate;
-    view_.timeReadoutRange = {0, static_cast<int>(n) - 1};
-
-    Segment& seg = data_.segment;
-    auto channels = ProcessingData::Pointers(seg.channels);
-    if (testMode_) {
-        // Off the interface thread: a long signal at a high rate takes a moment, and the
-        // window should answer meanwhile. A cancel closes the window, as a refusal does.
-        const TestSignalParams params = TestSignalParams::FromSettings(s);
-        WorkOutcome outcome = WorkOutcome::Done;
-        try {
-            outcome = RunInBackground(wait_, [&](WorkControl&) {
-                SynthesizeTestSignal(params, n, channels.data(), seg.time.data());
-            });
-        } catch (const std::bad_alloc&) {
-            data_.Release();
-            ReleaseWaitNotice();
-            ShowMessageBox("ВНИМАНИЕ", MemoryRefusalText(samples, need, available), MB_OK | MB_ICONWARNING);
-            return false;
-        }
-        if (outcome == WorkOutcome::Cancelled) {
-            data_.Release();
-            return false;
-        }
-    } else if (reader_->ReadBody(evenRate, duration, channels, seg.time.data(), seg.paPerVolt)) {
+    if (failed || outcome == WorkOutcome::Cancelled) {
         data_.Release();
         return false;
     }
+    seg.sampleRate = evenRate;
+    view_.timeReadoutRange = {0, static_cast<int>(n) - 1};
 
     return ShowOpenedSamples();
 }

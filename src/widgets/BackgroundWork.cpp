@@ -1,5 +1,7 @@
 #include "BackgroundWork.h"
 
+#include "MessageBox.h"
+
 #include "TS_Wait.h"
 
 #include <QCoreApplication>
@@ -10,6 +12,9 @@
 #include <QWidget>
 
 #include <exception>
+#include <mutex>
+#include <string>
+#include <vector>
 #include <thread>
 
 namespace {
@@ -81,8 +86,69 @@ void SetBeforeWorkHook(std::function<void()> hook)
     BeforeWorkHook() = std::move(hook);
 }
 
+namespace {
+
+// While work runs, a message the worker raises (a reader's "file damaged", say) waits here and
+// is shown on the interface thread once the work is over, in the order raised; a message of
+// the interface thread itself goes straight on. The worker gets the answer a box would give
+// to its default button, so it must not ask a question that matters.
+class DeferredMessages : public MessagePresenter {
+public:
+    explicit DeferredMessages(std::thread::id interfaceThread)
+        : interfaceThread_(interfaceThread), previous_(SetMessagePresenter(this))
+    {
+    }
+    ~DeferredMessages() override { SetMessagePresenter(previous_); }
+    DeferredMessages(const DeferredMessages&) = delete;
+    DeferredMessages& operator=(const DeferredMessages&) = delete;
+
+    int present(MessageKind kind, const std::string& caption, const std::string& text, int flags) override
+    {
+        if (std::this_thread::get_id() == interfaceThread_)
+            return Forward(kind, caption, text, flags);
+        const std::lock_guard<std::mutex> lock(mutex_);
+        waiting_.push_back({kind, caption, text, flags});
+        return (flags & 0xF) == MB_YESNO ? IDNO : IDOK;
+    }
+
+    // After the worker has ended: shows what it raised.
+    void ShowWaiting()
+    {
+        std::vector<Waiting> waiting;
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            waiting.swap(waiting_);
+        }
+        for (const Waiting& m : waiting)
+            Forward(m.kind, m.caption, m.text, m.flags);
+    }
+
+private:
+    struct Waiting {
+        MessageKind kind;
+        std::string caption, text;
+        int flags;
+    };
+
+    int Forward(MessageKind kind, const std::string& caption, const std::string& text, int flags)
+    {
+        if (previous_)
+            return previous_->present(kind, caption, text, flags);
+        // The fallback's answers, as SetMessagePresenter(nullptr) gives them.
+        return (flags & 0xF) == MB_YESNO ? IDNO : IDOK;
+    }
+
+    std::thread::id interfaceThread_;
+    MessagePresenter* previous_;
+    std::mutex mutex_;
+    std::vector<Waiting> waiting_;
+};
+
+}   // namespace
+
 WorkOutcome RunInBackground(TS_Wait* notice, const std::function<void(WorkControl&)>& work)
 {
+    DeferredMessages messages(std::this_thread::get_id());
     WorkControl control;
     QEventLoop loop;
     std::exception_ptr failure;
@@ -122,6 +188,7 @@ WorkOutcome RunInBackground(TS_Wait* notice, const std::function<void(WorkContro
         loop.exec();
     worker.join();
     progress.stop();
+    messages.ShowWaiting();
     if (failure)
         std::rethrow_exception(failure);
     return control.cancelled() ? WorkOutcome::Cancelled : WorkOutcome::Done;

@@ -13,8 +13,9 @@
 //     });
 //     if (outcome == WorkOutcome::Cancelled) ... leave the window as it was ...
 //
-// The work runs on another thread: it must not touch widgets or show messages; it reads and
-// writes only the data it was given, and checks cancelled() between its steps.
+// The work runs on another thread: it must not touch widgets; a message it shows through
+// ShowMessageBox waits and is shown once the work is over. It reads and writes only the data
+// it was given, and checks cancelled() between its steps.
 #pragma once
 
 #include <atomic>

@@ -2,6 +2,8 @@
 // keeps running, the notice's "Отмена" stops the work at its next step, other windows take no
 // input meanwhile, and a failure of the work reaches the caller.
 #include "BackgroundWork.h"
+#include "MessageBox.h"
+#include "RecordingPresenter.h"
 #include "TS_Wait.h"
 
 #include <QApplication>
@@ -14,6 +16,7 @@
 #include <chrono>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 class TestBackgroundWork : public QObject {
     Q_OBJECT
@@ -85,6 +88,36 @@ private slots:
         int value = 0;
         QCOMPARE(RunInBackground(nullptr, [&](WorkControl&) { value = 1; }), WorkOutcome::Done);
         QCOMPARE(value, 1);
+    }
+
+    // A message the work raises waits for the work's end and is then shown on the interface
+    // thread, in order; a question gets the default button's answer.
+    void messagesOfTheWorkAreShownAfterIt()
+    {
+        struct ThreadRecorder : RecordingPresenter {
+            std::vector<bool> onInterfaceThread;
+            int present(MessageKind kind, const std::string& caption, const std::string& text,
+                        int flags) override
+            {
+                onInterfaceThread.push_back(QThread::currentThread() == qApp->thread());
+                return RecordingPresenter::present(kind, caption, text, flags);
+            }
+        } recorder;
+        std::atomic<int> shownDuringWork{-1};
+        int answer = 0;
+        RunInBackground(nullptr, [&](WorkControl&) {
+            ShowMessageBox("ВНИМАНИЕ", "first", MB_OK);
+            answer = ShowMessageBox("Вопрос", "second", MB_YESNO);
+            shownDuringWork = static_cast<int>(recorder.messages.size());
+        });
+        QCOMPARE(shownDuringWork.load(), 0);
+        QCOMPARE(answer, int(IDNO));
+        QCOMPARE(recorder.messages.size(), size_t(2));
+        QCOMPARE(recorder.messages[0].text, std::string("first"));
+        QCOMPARE(recorder.messages[1].text, std::string("second"));
+        QCOMPARE(recorder.onInterfaceThread, (std::vector<bool>{true, true}));
+        ShowMessageBox("ВНИМАНИЕ", "after", MB_OK);   // the presenter is back
+        QCOMPARE(recorder.messages.size(), size_t(3));
     }
 };
 
