@@ -11,10 +11,12 @@
 #include "TMath.h"
 #include "ui_TMath.h"
 #include "NumberText.h"
+#include "ReadWriteMyFile.h"
 #include "Settings.h"
 #include "SettingsStore.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -160,7 +162,35 @@ private slots:
               static_cast<long long>(openingFrozen), static_cast<long long>(filteringFrozen),
               static_cast<long long>(spectraFrozen), static_cast<long long>(undoFrozen),
               static_cast<long long>(intensityFrozen), static_cast<long long>(redrawFrozen));
+        // The same samples as a segment file, opened as a user opens a recording.
+        const QString segmentName = dir.filePath(QStringLiteral("long.kvnb"));
+        {
+            TReadWriteMyFile file(QFile::encodeName(segmentName).toStdString());
+            const Segment& seg = w.data().segment;
+            std::array<const double*, 6> channels{};
+            for (int c = 0; c < 6; ++c)
+                channels[c] = seg.channels[c].data();
+            QVERIFY(!file.OpenForWriting(true));
+            QVERIFY(!file.WriteSegment(100000, 10.0, {1, 1, 1, 1, 1, 1}, channels, seg.sampleCount));
+            QVERIFY(!file.Close());
+        }
         w.reject();
+        SetTestSignalFlag(false);
+        clock.restart();
+        TFileSave opened(nullptr, segmentName);
+        opened.setUnitSelection(0);
+        opened.resize(1400, 900);
+        qint64 segmentDraw = 0;
+        const qint64 segmentFrozen = probe.measure([&] {
+            opened.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&opened));
+            segmentDraw = clock.elapsed();
+        });
+        QCOMPARE(opened.chart().seriesSampleCount(0), 1000000);
+        qInfo("segment file of the same samples (48 MB): first painted chart %lld ms, event loop stood "
+              "still at most %lld ms",
+              static_cast<long long>(segmentDraw), static_cast<long long>(segmentFrozen));
+        opened.reject();
         PublishSettings(nullptr);
         SettingsStore::SetFileName(QString());
     }
