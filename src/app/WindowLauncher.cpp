@@ -20,9 +20,10 @@ QString runOpenDialog(QWidget* owner)
     QFileDialog OD(owner);
     OD.setObjectName(QStringLiteral("OD"));
     OD.setFileMode(QFileDialog::ExistingFile);
-    OD.setNameFilters({QStringLiteral("Файлы DAT и KVN (*.dat *.kvnb)"),
-                       QStringLiteral("Звуковые файлы (%1)").arg(kAudioPatterns),
-                       QStringLiteral("Все записи (*.dat *.kvnb %1)").arg(kAudioPatterns)});
+    // Every kind the program opens shows at first; the narrower filters stay a choice away.
+    OD.setNameFilters({QStringLiteral("Все записи (*.dat *.kvnb %1)").arg(kAudioPatterns),
+                       QStringLiteral("Файлы DAT и KVN (*.dat *.kvnb)"),
+                       QStringLiteral("Звуковые файлы (%1)").arg(kAudioPatterns)});
     OD.setOption(QFileDialog::ReadOnly, false);
     if (OD.exec() != QDialog::Accepted || OD.selectedFiles().isEmpty())
         return QString();

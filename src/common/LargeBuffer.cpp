@@ -8,7 +8,7 @@ void AdviseHugePages(void* p, std::size_t bytes)
 {
 #ifdef MADV_HUGEPAGE
     constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
-    if (!p || bytes < 2 * kHuge)
+    if (!p || bytes < kHuge)
         return;
     const auto begin = reinterpret_cast<std::uintptr_t>(p);
     const std::uintptr_t first = (begin + kHuge - 1) & ~(kHuge - 1);

@@ -8,7 +8,7 @@
 #include <vector>
 
 // Asks that the whole 2 MiB pages inside [p, p + bytes) be backed by huge pages. Only a hint:
-// nothing happens where the system does not offer them or for buffers under 4 MiB.
+// nothing happens where the system does not offer them or for buffers under 2 MiB.
 void AdviseHugePages(void* p, std::size_t bytes);
 
 // v becomes n copies of value, in a fresh buffer advised before it is filled.
