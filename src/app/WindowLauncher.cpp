@@ -1,6 +1,7 @@
 #include "WindowLauncher.h"
 
 #include "TAboutBox.h"
+#include "TCalib.h"
 #include "TChans.h"
 #include "TDemo.h"
 #include "TFileSave.h"
@@ -50,6 +51,10 @@ WindowLauncher WindowLauncher::Default()
     };
     l.runChannelDialog = [](QWidget* owner) {
         TChans d(owner);
+        d.exec();
+    };
+    l.runCalibrationDialog = [](QWidget* owner) {
+        TCalib d(owner);
         d.exec();
     };
     return l;

@@ -5,12 +5,14 @@
 #include "TCalib.h"
 
 #include "AudioFile.h"
+#include "BackgroundWork.h"
 #include "NumberText.h"
 #include "PlaybackFrame.h"
 #include "ReadWriteMyFile.h"
 #include "RecordingPresenter.h"
 #include "Settings.h"
 #include "SettingsStore.h"
+#include "TS_Wait.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -20,6 +22,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
 #include <QtTest>
 
 #include <array>
@@ -215,6 +219,33 @@ private slots:
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
         QCOMPARE(record_.Chuv, before.Chuv);
         QVERIFY(!QFile::exists(store_));
+    }
+
+    void theWorkRunsBehindANoticeThatCanCancelIt()
+    {
+        QVERIFY(writeWav(path("tone.wav"), calibratorVolts(94.0, 1000.0, kSensitivities)));
+        TCalib dlg(nullptr);
+        QVERIFY(dlg.OpenRecording(path("tone.wav")));
+        // The notice's "Отмена" is pressed while the work waits a moment before it starts.
+        QTimer watcher;
+        watcher.setInterval(1);
+        connect(&watcher, &QTimer::timeout, &dlg, [&] {
+            auto* notice = dlg.findChild<TS_Wait*>();
+            if (notice && notice->cancelOffered()) {
+                watcher.stop();
+                notice->findChild<QPushButton*>("CancelButton")->click();
+            }
+        });
+        SetBeforeWorkHook([] { QThread::msleep(300); });
+        watcher.start();
+        QVERIFY(!dlg.Compute());
+        SetBeforeWorkHook({});
+        QVERIFY(!watcher.isActive());
+        QVERIFY(dlg.results().empty());
+        QVERIFY(!button(dlg, "ButtonApply")->isEnabled());
+        QCOMPARE(TS_Wait::liveCount(), 0);
+        QVERIFY(dlg.Compute());
+        QCOMPARE(dlg.results().size(), size_t{6});
     }
 
     void aChangedInputWithdrawsTheResults()
