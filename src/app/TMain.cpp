@@ -50,6 +50,7 @@ TMain::TMain(QWidget* parent, WindowLauncher launcher)
     connect(ui->N7, &QAction::triggered, this, &TMain::N7Click);
     connect(ui->N3, &QAction::triggered, this, &TMain::N3Click);
     connect(ui->N8, &QAction::triggered, this, &TMain::N8Click);
+    connect(ui->N9, &QAction::triggered, this, &TMain::N9Click);
 
     ui->Label1->setText(MakerWebAddress());
     ui->ProgramIcon->setPixmap(SonorixLogo(QSize(104, 58)));
@@ -144,6 +145,13 @@ void TMain::SpeedButton3Click()
     if (launcher_.runChannelDialog)
         launcher_.runChannelDialog(this);
     SaveChannelOrderKeys(Settings_);
+}
+
+void TMain::N9Click()
+{
+    // The dialog files what it applies itself, sensitivity by sensitivity; a cancel writes nothing.
+    if (launcher_.runCalibrationDialog)
+        launcher_.runCalibrationDialog(this);
 }
 
 void TMain::N3Click()

@@ -34,6 +34,7 @@ public slots:
     void N7Click();             // test-signal command
     void N3Click();             // exit without the close-time save
     void N8Click();             // about box
+    void N9Click();             // calibration from a calibrator recording
     void Label1Click();         // web-site window
 
 protected:

@@ -3,6 +3,7 @@
 #include "MessageBox.h"
 #include "TAboutBox.h"
 #include "TAudioOpen.h"
+#include "TCalib.h"
 #include "TChans.h"
 #include "TDemo.h"
 #include "TFileSave.h"
@@ -73,6 +74,10 @@ WindowLauncher WindowLauncher::Default()
     };
     l.runChannelDialog = [](QWidget* owner) {
         TChans d(owner);
+        d.exec();
+    };
+    l.runCalibrationDialog = [](QWidget* owner) {
+        TCalib d(owner);
         d.exec();
     };
     return l;

@@ -20,6 +20,7 @@ struct WindowLauncher {
     std::function<bool(QWidget* owner)> runTestSignalDialog;
     std::function<void(QWidget* owner)> runSettingsDialog;
     std::function<void(QWidget* owner)> runChannelDialog;
+    std::function<void(QWidget* owner)> runCalibrationDialog;
     std::function<void(QWidget* owner)> runAboutBox;
 
     static WindowLauncher Default();

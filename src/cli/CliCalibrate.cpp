@@ -5,6 +5,7 @@
 #include "CliJson.h"
 
 #include "Calibration.h"
+#include "MicrophoneCalibration.h"
 #include "PlaybackFrame.h"
 #include "SettingLimits.h"
 #include "SettingsStore.h"
@@ -59,21 +60,7 @@ std::optional<double> positiveNumber(const std::optional<std::string>& text)
 // A microphone whose result cannot be used, in words; empty when it can.
 std::string failureText(const ChannelCalibration& r, const CalibratorTone& tone, double rate)
 {
-    switch (r.status) {
-    case CalibrationStatus::Ok:
-        return {};
-    case CalibrationStatus::BadTone:
-        return "уровень и частота тона должны быть положительными числами";
-    case CalibrationStatus::ToneAboveNyquist:
-        return "полоса тона " + MachineNumber(tone.frequency) +
-               " Гц доходит до половины частоты оцифровки (" + MachineNumber(rate) + " Гц)";
-    case CalibrationStatus::TooShort:
-        return "запись слишком коротка: после установления фильтра нужно не меньше " +
-               MachineNumber(kCalibrationMinSeconds) + " с";
-    case CalibrationStatus::NoSignal:
-        break;
-    }
-    return "тон не найден: в полосе около " + MachineNumber(tone.frequency) + " Гц нет сигнала";
+    return CalibrationFailureRu(r, tone, rate, [](double v) { return MachineNumber(v); });
 }
 
 QString optionalNumber(const Context& ctx, const std::optional<double>& v)
@@ -236,16 +223,17 @@ int CalibrateCommand::run(const Context& ctx, const CommandLine& line)
 
     const std::array<double, 6> old = ChannelSensitivities(ctx.settings);
     const double rate = volts.sampleRate;
+    std::optional<int> only;
+    if (channel_)
+        only = *ParseInteger(*channel_) - 1;
     std::vector<Row> rows;
     bool anyFailed = false;
-    for (int m = 0; m < 6; ++m) {
-        if (channel_ && *ParseInteger(*channel_) != m + 1)
-            continue;
+    for (const MicrophoneCalibration& calibrated : CalibrateMicrophones(volts, tone, old, only)) {
+        const int m = calibrated.microphone;
         Row row;
         row.microphone = m;
         row.fileChannel = audioFile ? audio.map[static_cast<size_t>(m)] + 1 : m + 1;
-        row.result = CalibrateChannel(volts.channels[static_cast<size_t>(m)].data(), volts.sampleCount, rate,
-                                      tone, old[static_cast<size_t>(m)]);
+        row.result = calibrated.result;
         const std::string prefix = "микрофон " + std::to_string(m + 1) + ": ";
         if (const std::string failure = failureText(row.result, tone, rate); !failure.empty()) {
             ctx.fail(path, prefix + failure);
@@ -253,8 +241,8 @@ int CalibrateCommand::run(const Context& ctx, const CommandLine& line)
             continue;
         }
         // A tone elsewhere than the band stated is no calibrator tone of this level.
-        anyFailed = anyFailed || row.result.toneElsewhere;
-        row.warnings = CalibrationWarningsRu(row.result, tone);
+        anyFailed = anyFailed || !calibrated.toneFound();
+        row.warnings = calibrated.warnings;
         for (const std::string& warning : row.warnings)
             ctx.fail(path, prefix + warning);
         rows.push_back(row);

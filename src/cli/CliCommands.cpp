@@ -69,6 +69,7 @@ void addSettingsOptions(CLI::App& app, SettingsOptions& options)
     AddValueOption(app, "--null-adc", options.nullAdc);
     AddValueOption(app, "--chs", options.chs);
     AddValueOption(app, "--sens", options.sens);
+    AddFlagOption(app, "--calibrated", options.calibrated);
 }
 
 // What is wrong with a command line, and the argument it was found at: the reading stops

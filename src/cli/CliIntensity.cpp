@@ -45,6 +45,8 @@ const char kIntensityHelp[] =
     "Where the band reaches above the frequency at which k*dr = 1 for a pair, or its strongest\n"
     "line lies below bin 20 under a window wider than Hanning, a warning goes to standard error\n"
     "(and to the \"warnings\" list of --json); the numbers and the exit code are unchanged.\n"
+    "With --calibrated (or the stored setting) each channel's pascals come from its microphone's\n"
+    "sensitivity, and each --json object says so: \"pressure\": \"microphone sensitivities\".\n"
     "Test signal (--demo): the stored test-signal parameters, each overridden by\n"
     "  --type sine|meander|impulse  --freq HZ  --amplitude ADC_STEPS  --fi-z DEG  --fi-x DEG\n"
     "  --noise PERCENT  --rate HZ  --duration S (whole seconds)\n"
@@ -69,6 +71,7 @@ struct Analysis {
     IntensitySpectra spectra;
     BandResult band;
     std::vector<std::string> warnings;
+    bool bySensitivities = false;   // pascals through each microphone's own sensitivity, asked for
 };
 
 std::string bandError(BandStatus status, const FrequencyRange& range)
@@ -207,7 +210,11 @@ std::string jsonObject(const std::string& name, const Plan& plan, const Analysis
     std::vector<std::string> warnings;
     for (const std::string& warning : a.warnings)
         warnings.push_back(JsonString(warning));
-    return object.raw("warnings", JsonArray(warnings)).text();
+    object.raw("warnings", JsonArray(warnings));
+    // Said only when asked for, so the objects of a run without it stay as they were.
+    if (a.bySensitivities)
+        object.string("pressure", "microphone sensitivities");
+    return object.text();
 }
 
 class IntensityCommand : public CliCommand {
@@ -315,8 +322,11 @@ bool IntensityCommand::analyse(const Context& ctx, const Plan& plan, const std::
     }
     IntensityConstants constants = IntensityConstantsFrom(ctx.settings, plan.demo);
     // An audio file's samples are pascals already, each through its own microphone's sensitivity.
-    if (pascals)
+    if (pascals) {
         constants.pascalPerUnit = 1.0;
+        constants.channelPascalPerUnit.reset();
+    }
+    a.bySensitivities = ctx.settings.I_PO_CHUV && !plan.demo;
     if (error.empty())
         error = ComputeSegmentIntensity(constants, segment, plan.window, a.spectra);
     if (error.empty())

@@ -232,6 +232,9 @@ const char kSettingsHelp[] =
     "  --null-adc CODE       ADC code of zero volts (NULL_ADC)\n"
     "  --chs A,B,C,D,E,F     channel order: the logical channel (1..6) of recording slots 1..6\n"
     "  --sens S1,...,S6      microphone sensitivities of channels 1..6, mV/Pa\n"
+    "  --calibrated          intensity with each channel's pascals from its microphone's\n"
+    "                        sensitivity (the settings dialog's check box), not one fixed\n"
+    "                        factor for all six\n"
     "Options override the INI file, which overrides the store. Single numbers may use a dot or\n"
     "a comma as the decimal separator; in lists only the dot. A constant outside the range the\n"
     "program can use is refused, wherever it comes from (exit code 2).\n";
@@ -369,6 +372,8 @@ std::string BuildSettings(const SettingsOptions& options, Settings& s)
         return error;
     if (std::string error = checkStoredConstants(report, s, given); !error.empty())
         return error;
+    if (options.calibrated)
+        s.I_PO_CHUV = true;
     return applyChannelOrder(options.chs, s);
 }
 

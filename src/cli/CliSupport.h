@@ -17,6 +17,7 @@ struct SettingsOptions {
     std::optional<std::string> store;   // --store
     std::optional<std::string> ini;     // --settings
     std::optional<std::string> rho, c, volt, nullAdc, spacing, chs, sens;
+    bool calibrated = false;   // --calibrated: intensity by the microphones' sensitivities
 };
 
 // A number as a user types it: a dot or a comma as the decimal separator, nothing else around

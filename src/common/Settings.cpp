@@ -40,6 +40,7 @@ Settings DefaultSettings()
     s.prorezM = 1;
     s.zader = 0;
     s.impuls = 1;
+    s.I_PO_CHUV = false;
     return s;
 }
 

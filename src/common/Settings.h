@@ -41,6 +41,9 @@ struct Settings {
     int32_t prorezM = 0;   // playback decimation
     int32_t zader = 0;     // playback step delay, ms
     int32_t impuls = 0;    // 0 impulse, 1 periodic
+    // Intensity with each channel's pascals from its own microphone's sensitivity (Chuv)
+    // rather than the one fixed factor of every channel.
+    bool I_PO_CHUV = false;
 };
 
 // Values a first start sees: the defaults of every store key.

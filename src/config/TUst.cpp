@@ -236,6 +236,7 @@ void TUst::FormCreate()
     ui->CSpinEdit1->setValue(s.LCADR);
     ui->CSpinEdit2->setValue(s.prorezM);
     ui->CSpinEdit4->setValue(s.NULL_ADC);
+    ui->CheckBox1->setChecked(s.I_PO_CHUV);
 
     ui->GRID->item(0, 0)->setText(QStringLiteral("№ канала"));
     ui->GRID->item(0, 1)->setText(QStringLiteral("Значение"));
@@ -302,6 +303,7 @@ void TUst::Button1Click()
     s.LCADR = ui->CSpinEdit1->value();
     s.prorezM = ui->CSpinEdit2->value();
     s.NULL_ADC = ui->CSpinEdit4->value();
+    s.I_PO_CHUV = ui->CheckBox1->isChecked();
     accept();
 }
 

@@ -79,8 +79,24 @@ IntensityConstants IntensityConstantsFrom(const Settings& settings, bool testSig
     constants.soundSpeed = settings.skorost;
     constants.spacings = {settings.lmic[0], settings.lmic[1], settings.lmic[2]};
     constants.pascalPerUnit = testSignal ? settings.VOLT * kTestSignalPascalPerVolt : kFilePascalPerStep;
+    if (settings.I_PO_CHUV && !testSignal)
+        constants.channelPascalPerUnit = SensitivityPascalPerStep(settings);
     constants.periodic = settings.impuls == kImpulsPeriodic;
     return constants;
+}
+
+std::array<double, 6> SensitivityPascalPerStep(const Settings& settings)
+{
+    std::array<double, 6> factors{};
+    for (size_t k = 0; k < factors.size(); ++k) {
+        const int32_t slot = settings.Chs[k];
+        const double sensitivity = slot >= 0 && slot < 6 ? settings.Chuv[static_cast<size_t>(slot)] : 0.0;
+        const double factor = 1000.0 * settings.VOLT / sensitivity;
+        // A factor of 0 or infinity would wipe out or swamp every intensity of its axis
+        // without a word; the fixed factor at least keeps the results what they always were.
+        factors[k] = sensitivity > 0.0 && std::isfinite(factor) && factor > 0.0 ? factor : kFilePascalPerStep;
+    }
+    return factors;
 }
 
 AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int windowItem, int N,
@@ -93,7 +109,8 @@ AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int 
         return kIntensityTooFewSamples;
     }
     const bool periodic = constants.periodic;
-    const double g = constants.pascalPerUnit;
+    // With a factor per channel, each enters through its transform (below) and g is 1.
+    const double g = constants.channelPascalPerUnit ? 1.0 : constants.pascalPerUnit;
     const double rho = constants.density;
     const double c = constants.soundSpeed;
     const double duration = t[N - 1];
@@ -136,6 +153,19 @@ AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int 
         if (!transform(channels[2 * a], Ia, Ja) || !transform(channels[2 * a + 1], Ka, Pa)) {
             return false;
         }
+        // A channel's own factor multiplies its transform; with one factor for all, g carries
+        // it and the transforms are left as they are.
+        const auto rescale = [&](int k, double* re, double* im) {
+            if (!constants.channelPascalPerUnit)
+                return;
+            const double ratio = constants.pascalPerUnitOf(k);
+            for (size_t i = 0; i < bins; ++i) {
+                re[i] *= ratio;
+                im[i] *= ratio;
+            }
+        };
+        rescale(2 * a, Ia, Ja);
+        rescale(2 * a + 1, Ka, Pa);
         const double dr = constants.spacings[a];
         const double activeScale = -power / (kFourPi * df * rho * dr);
         const double reactiveScale = power / (kEightPi * df * rho * dr);

@@ -10,6 +10,7 @@
 #include "AnalysisStatus.h"
 
 #include <array>
+#include <optional>
 
 constexpr AnalysisStatus kIntensityNoMemory = -20001;
 // Fewer than four samples: fewer than two frequency bins, so no bin 1 to compute.
@@ -33,14 +34,28 @@ struct IntensityConstants {
     double soundSpeed = 0.0;            // c, m/s
     std::array<double, 3> spacings{};   // dr of the x, y, z pairs, m
     double pascalPerUnit = kFilePascalPerStep;
+    // When set, channel k's own factor in place of pascalPerUnit (a probe whose microphones
+    // differ in sensitivity); unset, every channel takes pascalPerUnit.
+    std::optional<std::array<double, 6>> channelPascalPerUnit;
     bool periodic = true;   // false: an impulse
+
+    double pascalPerUnitOf(int channel) const
+    {
+        return channelPascalPerUnit ? (*channelPascalPerUnit)[static_cast<size_t>(channel)] : pascalPerUnit;
+    }
 };
 
 struct Settings;
 // The constants of the settings record: impuls, plotnost, skorost, lmic, and the pressure
 // factor of a file (kFilePascalPerStep) or of the synthesised test signal (VOLT x
-// kTestSignalPascalPerVolt).
+// kTestSignalPascalPerVolt). With I_PO_CHUV set, a file's channels take each its own factor
+// instead, the one the processing window's pascals use: VOLT x 1000 / the sensitivity (mV/Pa)
+// of the channel's microphone, Chuv[Chs[k]]; a channel whose sensitivity or map entry cannot
+// give a finite positive factor keeps kFilePascalPerStep. The test signal keeps its own factor.
 IntensityConstants IntensityConstantsFrom(const Settings& settings, bool testSignal);
+
+// The factors I_PO_CHUV gives a file's channels (see IntensityConstantsFrom).
+std::array<double, 6> SensitivityPascalPerStep(const Settings& settings);
 
 // ComputeIntensitySpectra fills, for bins i = 0 ... N/2 - 1 and axes a = 0, 1, 2,
 //     I[a][i] = -Im(P_p conj P_q) / (4 pi f_i rho dr_a)           active intensity
@@ -53,7 +68,8 @@ IntensityConstants IntensityConstantsFrom(const Settings& settings, bool testSig
 // plane wave gives K_x + K_y + K_z = P of each axis. Bin 0 (f = 0) takes the values of bin 1.
 //
 // A periodic signal is weighted by window list item `windowItem` as the amplitude spectra
-// are (0 "Нет": none); an impulse never. The samples are multiplied by pascalPerUnit. A zero
+// are (0 "Нет": none); an impulse never. The samples of channel k are multiplied by
+// pascalPerUnitOf(k), so I scales with the product of a pair's two factors. A zero
 // rho, c, dr_a or t[N-1] gives infinite or undefined values, passed on as they are. The
 // inputs are not changed; the result arrays must not overlap the inputs or each other.
 //

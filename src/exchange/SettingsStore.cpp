@@ -380,6 +380,7 @@ StoreLoadReport LoadSettings(Settings& s)
     s.S_Fmin = st.ReadInteger(kSav, "S_Fmin", def.S_Fmin);
     s.S_Fmax = st.ReadInteger(kSav, "S_Fmax", def.S_Fmax);
     s.impuls = st.ReadBool(kSav, "impuls", true) ? 1 : 0;
+    s.I_PO_CHUV = st.ReadBool(kSav, "I_PO_CHUV", def.I_PO_CHUV);
 
     // Sensitivities are named as the file names them, through the channel order.
     for (const std::string& key : RepairConstants(s)) {
@@ -433,6 +434,7 @@ void SaveSettingsDialogKeys(const Settings& s)
     for (int j = 0; j < 6; ++j)
         st.WriteFloat(kMag, chuvKey(s, j), s.Chuv[j]);
     st.WriteInteger(kMag, "NULL_ADC", s.NULL_ADC);
+    st.WriteBool(kSav, "I_PO_CHUV", s.I_PO_CHUV);
 }
 
 void SaveChannelOrderKeys(const Settings& s)

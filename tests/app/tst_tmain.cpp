@@ -11,6 +11,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QMenu>
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
@@ -203,6 +204,21 @@ private slots:
         w.SpeedButton3->click();
         QCOMPARE(raw().value("Chs/Chs1").toInt(), 1);
         QCOMPARE(raw().value("Chs/Chs2").toInt(), 0);
+    }
+
+    void calibrationFollowsTheChannelsInTheSettingsMenu()
+    {
+        TMain w;
+        QStringList texts;
+        for (const QAction* action : w.findChild<QMenu*>("N4")->actions())
+            texts << action->text();
+        QCOMPARE(texts, (QStringList{"Установки", "Каналы", "Калибровка"}));
+        int runs = 0;
+        w.launcher().runCalibrationDialog = [&runs](QWidget*) { ++runs; };
+        w.findChild<QAction*>("N9")->trigger();
+        QCOMPARE(runs, 1);
+        // The dialog files what it applies; a dialog that applied nothing leaves the store alone.
+        QVERIFY(!raw().contains("Mag/Chuv1"));
     }
 
     void sensitivitiesKeepTheirChannelsAfterAnOrderChangeAndARestart()

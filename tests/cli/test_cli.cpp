@@ -24,6 +24,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -1085,4 +1086,53 @@ TEST_F(CliTest, IntensityWarnsBeyondTheProbesLimits)
             EXPECT_TRUE(r.err.empty()) << r.err;
         }
     }
+}
+
+// --calibrated (or the stored setting) gives each channel the pascals of its own microphone's
+// sensitivity: I of each axis scales by the product of its pair's two factors over the fixed
+// factor squared, and --json says which was used. Without it, the sensitivities change nothing
+// and the output is the one the tool always wrote.
+TEST_F(CliTest, CalibratedIntensityScalesEachAxisByItsPairsFactors)
+{
+    writeSegment("seg.kvnb", slowWave(60.0, 30.0), 4000, 2.0);
+    const std::vector<std::string> base = {"intensity", path("seg.kvnb"), "--signal", "impulse",
+                                           "--band",    "20:60",          "--volt",   "0.004"};
+    const std::string sens = "2,4,5,8,10,20";
+    auto with = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = base;
+        args.insert(args.end(), extra.begin(), extra.end());
+        return run(args);
+    };
+    const CliRun plain = with({});
+    const CliRun plainSens = with({"--sens", sens});
+    const CliRun plainJson = with({"--sens", sens, "--json"});
+    ASSERT_EQ(plain.code, kExitOk) << plain.err;
+    EXPECT_EQ(plainSens.out, plain.out);
+    EXPECT_EQ(plainJson.out.find("\"pressure\""), std::string::npos) << plainJson.out;
+
+    const CliRun calibrated = with({"--sens", sens, "--calibrated"});
+    ASSERT_EQ(calibrated.code, kExitOk) << calibrated.err;
+    const auto before = splitLines(plain.out);
+    const auto after = splitLines(calibrated.out);
+    ASSERT_EQ(before.size(), 2u);
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(after[0], before[0]);
+    const auto rowBefore = csvRow(before[0], before[1]);
+    const auto rowAfter = csvRow(after[0], after[1]);
+    const double g0 = 0.1220703125;
+    const std::array<double, 6> g{2.0, 1.0, 0.8, 0.5, 0.4, 0.2};   // 1000 x 0.004 / sensitivity
+    const char* axes[3] = {"I_x", "I_y", "I_z"};
+    for (int a = 0; a < 3; ++a) {
+        const double expected = number(rowBefore, axes[a]) * g[2 * a] * g[2 * a + 1] / (g0 * g0);
+        EXPECT_NEAR(number(rowAfter, axes[a]), expected, 1e-9 * std::fabs(expected)) << axes[a];
+    }
+
+    const CliRun calibratedJson = with({"--sens", sens, "--calibrated", "--json"});
+    ASSERT_EQ(calibratedJson.code, kExitOk) << calibratedJson.err;
+    EXPECT_NE(calibratedJson.out.find("\"pressure\": \"microphone sensitivities\""), std::string::npos)
+        << calibratedJson.out;
+
+    // The stored setting does what the option does.
+    std::ofstream(path("store.ini")) << "[Sav]\nI_PO_CHUV=1\n";
+    EXPECT_EQ(with({"--sens", sens}).out, calibrated.out);
 }

@@ -7,6 +7,7 @@
 #include "Settings.h"
 #include "SettingsStore.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -333,6 +334,25 @@ private slots:
         TUst reopened(nullptr);
         QCOMPARE(cell(reopened, 1, 1), QString("11,500"));
         QCOMPARE(cell(reopened, 1, 6), QString("6,000"));
+    }
+
+    void intensityBySensitivitiesFollowsTheCheckBoxOnlyWhenSaved()
+    {
+        // The box shows the record; "Сохранить" takes it, closing the dialog otherwise does not.
+        for (bool on : {false, true}) {
+            record_.I_PO_CHUV = on;
+            TUst dlg(nullptr);
+            auto* box = dlg.findChild<QCheckBox*>("CheckBox1");
+            QVERIFY(box);
+            QCOMPARE(box->text(), QString("Интенсивность по чувствительностям микрофонов"));
+            QCOMPARE(box->isChecked(), on);
+            box->setChecked(!on);
+            dlg.reject();
+            QCOMPARE(record_.I_PO_CHUV, on);
+            clickSave(dlg);
+            QCOMPARE(dlg.result(), int(QDialog::Accepted));
+            QCOMPARE(record_.I_PO_CHUV, !on);
+        }
     }
 
     void importFillsWhatTheFileLacksWithDefaults_data()

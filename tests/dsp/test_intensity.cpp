@@ -314,6 +314,99 @@ TEST_F(IntensityTest, FewerThanFourSamplesAreRefused)
     }
 }
 
+// ---- pressure factors from the microphones' sensitivities -------------------------------
+
+// The factor of channel k is VOLT x 1000 / the sensitivity of its microphone, found through the
+// channel order; one that cannot give a finite positive factor keeps the fixed one.
+TEST_F(IntensityTest, SensitivityFactorsFollowTheChannelOrder)
+{
+    Settings& s = CurrentSettings();
+    s.VOLT = 0.005;
+    s.Chuv = {2.0, 4.0, 5.0, 8.0, 10.0, 20.0};
+    s.Chs = {5, 4, 3, 2, 1, 0};
+    const std::array<double, 6> expected{0.25, 0.5, 0.625, 1.0, 1.25, 2.5};
+    EXPECT_EQ(SensitivityPascalPerStep(s), expected);
+
+    struct Case {
+        const char* name;
+        double sensitivity;
+        int32_t slot;
+    };
+    for (const Case& c :
+         {Case{"zero", 0.0, 0}, Case{"negative", -3.0, 0},
+          Case{"not a number", std::numeric_limits<double>::quiet_NaN(), 0},
+          Case{"so small the factor is infinite", 1e-320, 0}, Case{"map out of range", 2.0, 9}}) {
+        Settings t = s;
+        t.Chs[0] = c.slot;
+        t.Chuv[static_cast<size_t>(c.slot % 6)] = c.sensitivity;
+        EXPECT_EQ(SensitivityPascalPerStep(t)[0], kFilePascalPerStep) << c.name;
+    }
+}
+
+// Each channel in its own factor: the pair's cross spectrum, hence I, scales with the product of
+// its two factors over the fixed factor squared, and every other quantity is that of the samples
+// in their own pascals. Off, the sensitivities and the order change nothing, bit for bit; the
+// test signal keeps its own factor either way.
+TEST_F(IntensityTest, OwnSensitivitiesScaleEachPairByItsTwoFactors)
+{
+    const double g0 = kFilePascalPerStep;
+    for (int impuls : {0, 1}) {
+        Settings& s = CurrentSettings();
+        s = DefaultSettings();
+        s.impuls = impuls;
+        s.lmic = {0.5, 0.25, 0.1};
+        ProbeRun fixed(48);
+        FillDistinct(fixed);
+        fixed.SetRate(960.0);
+        ASSERT_EQ(fixed.Compute(2), kAnalysisOk);
+
+        // Off: whatever the sensitivities and the order say, the results are the fixed factor's.
+        s.Chuv = {3.0, 5.0, 7.0, 9.0, 11.0, 13.0};
+        s.Chs = {1, 0, 3, 2, 5, 4};
+        s.VOLT = 0.004;
+        ProbeRun off = fixed;
+        ASSERT_EQ(off.Compute(2), kAnalysisOk);
+        EXPECT_EQ(off.I, fixed.I);
+        EXPECT_EQ(off.J, fixed.J);
+        EXPECT_EQ(off.K, fixed.K);
+        EXPECT_EQ(off.P, fixed.P);
+
+        s.I_PO_CHUV = true;
+        const std::array<double, 6> g = SensitivityPascalPerStep(s);
+        ProbeRun on = fixed;
+        ASSERT_EQ(on.Compute(2), kAnalysisOk);
+        ProbeRun inPascals = fixed;
+        for (size_t k = 0; k < 6; ++k)
+            for (double& x : inPascals.samples[k])
+                x *= g[k];
+        const Reference ref = ComputeReference(inPascals, 1.0, impuls == 1, impuls == 1);
+        for (size_t a = 0; a < 3; ++a) {
+            const double ratio = g[2 * a] * g[2 * a + 1] / (g0 * g0);
+            ASSERT_NE(ratio, 1.0);
+            double scale = 0.0;
+            for (double v : fixed.I[a])
+                scale = std::max(scale, std::fabs(v) * ratio);
+            for (size_t i = 0; i < on.I[a].size(); ++i) {
+                EXPECT_TRUE(Near("I", i, on.I[a][i], fixed.I[a][i] * ratio, scale, 1e-12)) << "axis " << a;
+                EXPECT_TRUE(Near("J", i, on.J[a][i], ref.J[a][i], std::fabs(ref.J[a][i]) + scale, 1e-10));
+                EXPECT_TRUE(Near("K", i, on.K[a][i], ref.K[a][i], std::fabs(ref.K[a][i]), 1e-10));
+                EXPECT_TRUE(Near("P", i, on.P[a][i], ref.P[a][i], std::fabs(ref.P[a][i]), 1e-10));
+            }
+        }
+
+        // The test signal is synthesised in pascals of its own: the setting does not reach it.
+        SetTestSignalFlag(true);
+        ProbeRun testOn = fixed;
+        ASSERT_EQ(testOn.Compute(2), kAnalysisOk);
+        s.I_PO_CHUV = false;
+        ProbeRun testOff = fixed;
+        ASSERT_EQ(testOff.Compute(2), kAnalysisOk);
+        EXPECT_EQ(testOn.I, testOff.I);
+        EXPECT_EQ(testOn.P, testOff.P);
+        SetTestSignalFlag(false);
+    }
+}
+
 // ---- IntegrateBand ----------------------------------------------------------------------
 
 // Twelve spectra of `bins` values with distinct contents, some negative.

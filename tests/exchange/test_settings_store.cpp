@@ -283,3 +283,25 @@ TEST_F(SettingsStoreFile, TheProgramsOwnSaveAlwaysReadsBack)
     EXPECT_TRUE(LoadSettings(s).unreadable.isEmpty()) << Contents();
     EXPECT_EQ(s.NULL_ADC, 2000);
 }
+
+// Intensity by the microphones' sensitivities is off in a store that never heard of it (every
+// earlier store), and the settings dialog's save keeps whichever way the user set it; a value
+// that is no flag reads as the default.
+TEST_F(SettingsStoreFile, IntensityBySensitivitiesIsOffUntilTheUserTurnsItOn)
+{
+    Put("[Sav]\nimpuls=0\n");
+    Settings s;
+    LoadSettings(s);
+    EXPECT_FALSE(s.I_PO_CHUV);
+    for (bool on : {true, false}) {
+        s.I_PO_CHUV = on;
+        SaveSettingsDialogKeys(s);
+        Settings loaded;
+        LoadSettings(loaded);
+        EXPECT_EQ(loaded.I_PO_CHUV, on);
+        EXPECT_EQ(loaded.impuls, 0);
+    }
+    Put("[Sav]\nI_PO_CHUV=maybe\n");
+    LoadSettings(s);
+    EXPECT_FALSE(s.I_PO_CHUV);
+}
