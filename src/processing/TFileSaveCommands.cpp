@@ -433,7 +433,11 @@ void TFileSave::Button7Click()
     options_.window = ui->ComboBox4->currentIndex();
     const int window = options_.window;
     const auto working = ProcessingData::ConstPointers(data_.samples());
-    const IntensityConstants constants = IntensityConstantsFrom(CurrentSettings(), testMode_);
+    IntensityConstants constants = IntensityConstantsFrom(CurrentSettings(), testMode_);
+    // An audio recording holds volts, and there is no one fixed factor for it: each channel
+    // takes the pascals of its own microphone.
+    if (audio_)
+        constants.channelPascalPerUnit = data_.segment.paPerVolt;
     AnalysisStatus status = kAnalysisOk;
     // Off the interface thread; the window changes only once the spectra are there, so a
     // cancel leaves it as it was. Curves 1..6 are Ix, Jx, Iy, Jy, Iz, Jz.

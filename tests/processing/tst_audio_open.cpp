@@ -135,6 +135,34 @@ private slots:
             w.reject();
         }
     }
+
+    // A recording's intensity takes each microphone's own pascals: doubling the sensitivity of
+    // both X microphones quarters Ix and leaves Iy alone.
+    void intensityTakesEachMicrophonesPascals()
+    {
+        AudioOpenChoice c;
+        c.frameCount = 4000;
+        auto intensityAt = [&](int axis, int bin) {
+            TFileSave w(nullptr, file_);
+            w.setAudioSource(c);
+            w.show();
+            if (!QTest::qWaitForWindowExposed(&w))
+                return std::nan("");
+            w.Button7Click();
+            const double value = w.data().intensity[static_cast<size_t>(axis)][static_cast<size_t>(bin)];
+            w.reject();
+            return value;
+        };
+        const int bin = 2;   // a bin where every channel has power
+        const double x = intensityAt(0, bin);
+        const double y = intensityAt(1, bin);
+        QVERIFY(x != 0.0 && y != 0.0 && std::isfinite(x) && std::isfinite(y));
+        const std::array<double, 6> sens = ChannelSensitivities(settings_);
+        for (int m = 0; m < 2; ++m)
+            settings_.Chuv[static_cast<size_t>(settings_.Chs[static_cast<size_t>(m)])] = 2 * sens[m];
+        QCOMPARE(intensityAt(0, bin), x / 4);
+        QCOMPARE(intensityAt(1, bin), y);
+    }
 };
 
 QTEST_MAIN(AudioOpenTest)
