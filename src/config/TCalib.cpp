@@ -12,6 +12,7 @@
 #include "SettingsStore.h"
 #include "TS_Wait.h"
 
+#include <QColor>
 #include <QDir>
 #include <QDoubleValidator>
 #include <QFile>
@@ -29,6 +30,15 @@ namespace {
 
 constexpr int kColumns = 7;
 
+// The user's notation without group separators, as the warnings and the other dialogs write
+// numbers ("48000", not "48 000").
+QLocale numberLocale()
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale;
+}
+
 // Numbers as the user types them: the locale's notation, or a dot.
 std::optional<double> parseNumber(const QString& text)
 {
@@ -41,12 +51,12 @@ std::optional<double> parseNumber(const QString& text)
 
 QString fixed(double value, int decimals)
 {
-    return QLocale().toString(value, 'f', decimals);
+    return numberLocale().toString(value, 'f', decimals);
 }
 
 std::string shortNumber(double value)
 {
-    return QLocale().toString(value, 'g', 7).toStdString();
+    return numberLocale().toString(value, 'g', 7).toStdString();
 }
 
 QString capitalised(const std::string& text)
@@ -88,11 +98,17 @@ TCalib::TCalib(QWidget* owner) : QDialog(owner), ui(new Ui::TCalib)
         QStringLiteral("Разность наибольшего и наименьшего уровня по секундам записи"));
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    // All six microphones at once, never behind a scroll bar.
+    table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int rowsHeight = table->rowCount() * table->verticalHeader()->defaultSectionSize();
+    table->setFixedHeight(table->horizontalHeader()->sizeHint().height() + rowsHeight +
+                          2 * table->frameWidth());
 
     ui->SpinStart->setEnabled(false);
     ui->SpinLength->setEnabled(false);
     ui->SpinFullScale->setEnabled(false);
     clearResults();
+    resize(sizeHint().expandedTo(QSize(900, 640)));
 
     connect(ui->ButtonOpen, &QPushButton::clicked, this, &TCalib::ButtonOpenClick);
     connect(ui->ButtonCompute, &QPushButton::clicked, this, [this] { Compute(); });
@@ -176,7 +192,7 @@ bool TCalib::OpenRecording(const QString& fileName)
                              : QStringLiteral("Сегмент, отсчеты АЦП × %1 В").arg(CurrentSettings().VOLT);
     ui->LabelInfo->setText(
         QStringLiteral("%1; частота оцифровки %2 Гц; длительность %3 с")
-            .arg(kind, QLocale().toString(source.rate, 'g', 9), fixed(source.seconds(), 3)));
+            .arg(kind, numberLocale().toString(source.rate, 'g', 9), fixed(source.seconds(), 3)));
     const double seconds = source.seconds();
     const QSignalBlocker blockStart(ui->SpinStart);
     const QSignalBlocker blockLength(ui->SpinLength);
@@ -326,14 +342,21 @@ void TCalib::showResults()
                                 fixed(c.oldSensitivity, 3),
                                 c.changeDb ? fixed(*c.changeDb, 2) : QStringLiteral("—"),
                                 c.stabilityDb ? fixed(*c.stabilityDb, 3) : QStringLiteral("—")};
+        const bool usable = row.toneFound() && IsValidSensitivity(c.sensitivity);
         for (int col = 1; col < kColumns; ++col) {
             auto* item = new QTableWidgetItem(cells[col - 1]);
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (!usable) {
+                // Shown for what it is worth, but marked: "Применить" will not take it.
+                item->setForeground(QColor(0xB0, 0x00, 0x00));
+                item->setToolTip(
+                    QStringLiteral("Тон калибратора не найден: прежняя чувствительность сохранится"));
+            }
             table->setItem(r, col, item);
         }
         for (const std::string& warning : row.warnings)
             warnings << name + QStringLiteral(": ") + QString::fromStdString(warning);
-        if (row.toneFound() && IsValidSensitivity(c.sensitivity))
+        if (usable)
             anyToApply = true;
         else
             warnings << name + QStringLiteral(": прежняя чувствительность сохранится.");
