@@ -438,6 +438,11 @@ void TFileSave::Button7Click()
     // takes the pascals of its own microphone.
     if (audio_)
         constants.channelPascalPerUnit = data_.segment.paPerVolt;
+    // By the microphones' sensitivities, a segment's channels take the pascals its "Паскали"
+    // shows: the sensitivities the file was made with, not today's settings.
+    else if (!testMode_ && constants.channelPascalPerUnit)
+        constants.channelPascalPerUnit = DisplayFactors(kUnitPascal, false, CurrentSettings().VOLT,
+                                                        data_.segment.paPerVolt);
     AnalysisStatus status = kAnalysisOk;
     // Off the interface thread; the window changes only once the spectra are there, so a
     // cancel leaves it as it was. Curves 1..6 are Ix, Jx, Iy, Jy, Iz, Jz.

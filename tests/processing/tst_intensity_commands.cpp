@@ -10,6 +10,7 @@
 #include "RadioGroup.h"
 #include "RecordingPresenter.h"
 #include "Settings.h"
+#include "SegmentFixture.h"
 #include "SettingsStore.h"
 #include "WindowTestSupport.h"
 #include "TRaschet.h"
@@ -118,6 +119,36 @@ private slots:
         QCOMPARE(ui->RadioGroup1->itemIndex(), 0);
         QVERIFY(ui->RadioGroup1->isEnabled() && ui->Button7->isEnabled());
         QVERIFY(ui->Button2->isHidden() && ui->Button9->isHidden() && !ui->Button3->isHidden());
+    }
+
+    // By the microphones' sensitivities, a segment's intensity takes the pascals its "Паскали"
+    // shows, from the sensitivities in the file: halving the X pair's doubles its pressures,
+    // so П of x grows fourfold and П of y stays; with the setting off the file's
+    // sensitivities do not enter.
+    void calibratedIntensityOfASegmentTakesTheFilesSensitivities()
+    {
+        SetTestSignalFlag(false);
+        auto potentialAt = [&](const std::array<double, 6>& sensitivity, int axis) {
+            const QString name =
+                WriteSegmentFile(dir_.filePath(QStringLiteral("cal.kvnb")), 1000, 1.0, sensitivity);
+            TFileSave w(nullptr, name);
+            w.show();
+            if (!QTest::qWaitForWindowExposed(&w))
+                return std::nan("");
+            w.Button7Click();
+            const double value = w.data().intensity[static_cast<size_t>(9 + axis)][5];
+            w.reject();
+            return value;
+        };
+        const std::array<double, 6> plain{1, 1, 1, 1, 1, 1};
+        const std::array<double, 6> halvedX{0.5, 0.5, 1, 1, 1, 1};
+        const double x = potentialAt(plain, 0);
+        QVERIFY(x > 0);
+        QCOMPARE(potentialAt(halvedX, 0), x);   // the setting is off
+        settings_.I_PO_CHUV = true;
+        const double calibratedX = potentialAt(plain, 0);
+        QCOMPARE(potentialAt(halvedX, 0), 4 * calibratedX);
+        QCOMPARE(potentialAt(halvedX, 1), potentialAt(plain, 1));
     }
 
     // The whole chain through the window: a plane wave from the test signal comes out along
