@@ -38,7 +38,29 @@ void RadioGroup::addItem(const QString& text)
     auto* radio = new QRadioButton(text, this);
     buttons_->addButton(radio, count());
     radios_.append(radio);
-    layout_->addWidget(radio);
+    layout_->insertWidget(count() - 1, radio);
+    updatePlaceholders();
+}
+
+void RadioGroup::setReservedRows(int rows)
+{
+    reserved_ = rows;
+    updatePlaceholders();
+}
+
+void RadioGroup::updatePlaceholders()
+{
+    while (count() + placeholders_.size() > reserved_ && !placeholders_.isEmpty())
+        delete placeholders_.takeLast();
+    while (count() + placeholders_.size() < reserved_) {
+        auto* room = new QRadioButton(QStringLiteral(" "), this);
+        QSizePolicy policy = room->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        room->setSizePolicy(policy);
+        room->hide();
+        layout_->addWidget(room);
+        placeholders_.append(room);
+    }
 }
 
 void RadioGroup::removeItem(int index)
@@ -54,6 +76,7 @@ void RadioGroup::removeItem(int index)
         index_ = -1;
     else if (index_ > index)
         --index_;
+    updatePlaceholders();
 }
 
 void RadioGroup::setItemIndex(int index)

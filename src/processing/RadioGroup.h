@@ -20,6 +20,9 @@ public:
     int count() const;
     void addItem(const QString& text);
     void removeItem(int index);   // a removed chosen item leaves none chosen
+    // Keeps the room of this many items whatever the count, so that the controls below do not
+    // move when an item comes or goes (a quick second click would land on the wrong one).
+    void setReservedRows(int rows);
 
     int itemIndex() const { return index_; }
     void setItemIndex(int index);
@@ -30,6 +33,10 @@ signals:
 private:
     QButtonGroup* buttons_;
     QVBoxLayout* layout_;
+    void updatePlaceholders();
+
     QList<QRadioButton*> radios_;
+    QList<QRadioButton*> placeholders_;   // hidden, keeping their room
+    int reserved_ = 0;
     int index_ = -1;
 };

@@ -99,6 +99,7 @@ TFileSave::TFileSave(QWidget* owner, const QString& fileName)
         w->hide();
     ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
 
+    ui->RadioGroup1->setReservedRows(3);   // "дБА" or "Вт/м**2" joins after a command
     ui->RadioGroup1->setItems({QStringLiteral("Паскали"), QStringLiteral("Вольты")});
     ui->RadioGroup2->setItems({QStringLiteral("Импульс"), QStringLiteral("Периодический")});
 
