@@ -97,7 +97,7 @@ std::array<double, 3> Transform(const Matrix4& m, const std::array<double, 3>& p
     return r;
 }
 
-Matrix4 ApplyViewRotation(const Matrix4& projection, int mode, int step)
+Matrix4 ApplyViewRotation(const Matrix4& projection, int mode, double step)
 {
     const double s = step;
     switch (mode) {

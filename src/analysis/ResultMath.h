@@ -28,7 +28,7 @@ std::array<double, 3> Transform(const Matrix4& m, const std::array<double, 3>& p
 // The rotation a draw of the 3-D view applies after drawing, for modes 0 ... 6:
 // 0 the first picture (-20 step about x, then -10 step about z); 1/2 +/- step about x;
 // 3/4 about y; 5/6 about z.
-Matrix4 ApplyViewRotation(const Matrix4& projection, int mode, int step);
+Matrix4 ApplyViewRotation(const Matrix4& projection, int mode, double step);
 
 // Where the 3-D view draws the vector's tip: 5 units stand for `scale`. kind 1 takes the
 // active components (0 ... 2 of the block), kind 2 the reactive ones (3 ... 5).

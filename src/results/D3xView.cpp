@@ -1,5 +1,7 @@
 #include "D3xView.h"
 
+#include <QMouseEvent>
+
 #include "ResultText.h"
 #include "ResultVectors.h"
 
@@ -114,6 +116,32 @@ void D3xView::DrawScene(int mode, int step)
     hasPicture_ = true;
     projection_ = ApplyViewRotation(projection_, mode, step);
     update();
+}
+
+void D3xView::Turn(int mode, double degrees)
+{
+    projection_ = ApplyViewRotation(projection_, mode, degrees);
+    picture_ = projection_;
+    hasPicture_ = true;
+    update();
+}
+
+void D3xView::mousePressEvent(QMouseEvent* event)
+{
+    dragFrom_ = event->position().toPoint();
+    QOpenGLWidget::mousePressEvent(event);
+}
+
+void D3xView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!(event->buttons() & Qt::LeftButton))
+        return;
+    // Half a degree per pixel: a drag across the view turns it about half way round.
+    const QPoint at = event->position().toPoint();
+    const QPoint moved = at - dragFrom_;
+    dragFrom_ = at;
+    if (!moved.isNull())
+        emit dragged(0.5 * moved.y(), 0.5 * moved.x());
 }
 
 void D3xView::drawText(double x, double y, double z, const QString& text)

@@ -21,6 +21,8 @@ public:
     // Draws the whole scene with the current projection, then applies the rotation of `mode`
     // (0 ... 6) to that projection: each picture shows the rotations up to the draw before.
     void DrawScene(int mode, int step);
+    // Turns the projection by `degrees` the way `mode` (1 ... 6) does, and shows it at once.
+    void Turn(int mode, double degrees);
 
     // The projection the next draw starts from, and the one the picture on show was drawn with.
     const Matrix4& projection() const { return projection_; }
@@ -28,10 +30,16 @@ public:
     bool hasPicture() const { return hasPicture_; }
     double scale() const { return scale_; }
 
+signals:
+    // A drag in the view: degrees to turn about the view's x and z axes.
+    void dragged(double aboutX, double aboutZ);
+
 protected:
     void initializeGL() override;
     void resizeGL(int w, int h) override;
     void paintGL() override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     void buildGlyphLists();
@@ -45,4 +53,5 @@ private:
     bool hasPicture_ = false;
     QSize lastSize_;
     unsigned glyphBase_ = 0;
+    QPoint dragFrom_;
 };

@@ -9,9 +9,11 @@
 #include <QOpenGLContext>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
-constexpr int kTimerIntervalMs = 10;
+constexpr int kTimerIntervalMs = 20;
 constexpr int kFirstButtonTag = 100;
 const QString kSection = QStringLiteral("D3D");
 const QString kStepKey = QStringLiteral("tgrad");
@@ -81,6 +83,12 @@ void TD3x::FormCreate(const std::array<double, 6>& block, double scale, int kind
         return;
     view_ = new D3xView(ui->Panel1, block, scale, kind);
     view_->setObjectName(QStringLiteral("GLView"));
+    connect(view_, &D3xView::dragged, this, [this](double aboutX, double aboutZ) {
+        if (aboutX != 0.0)
+            view_->Turn(1, aboutX);
+        if (aboutZ != 0.0)
+            view_->Turn(5, aboutZ);
+    });
     ui->Panel1->layout()->addWidget(view_);
     // The view, not the step box, starts with the focus: a blinking text cursor would have the
     // whole window composed again with OpenGL twice a second while nothing changes.
@@ -122,7 +130,14 @@ void TD3x::Timer1Timer()
         return;
     step_ = ui->CSpinEdit1->value();
     if (pressed_ != 0) {
-        view_->DrawScene(pressed_, step_);
+        // Owed by the clock, not by the ticks: a late tick catches up, and the view never
+        // turns faster than the set speed.
+        const double owed =
+            step_ + kHoldDegreesPerSecond * std::max<qint64>(0, held_.elapsed() - kHoldDelayMs) / 1000.0;
+        if (owed > turned_) {
+            view_->Turn(pressed_, owed - turned_);
+            turned_ = owed;
+        }
         return;
     }
     // The first tick after opening: the tilted picture, then the timer rests until a button
@@ -135,6 +150,13 @@ void TD3x::Timer1Timer()
 void TD3x::ButtonMouseDown(int tag)
 {
     pressed_ = tag - (kFirstButtonTag - 1);
+    if (!view_)
+        return;
+    // The step at once, so that a click turns the view visibly however short it is.
+    step_ = ui->CSpinEdit1->value();
+    view_->Turn(pressed_, step_);
+    turned_ = step_;
+    held_.start();
     Timer1->start();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 #include <array>
 
@@ -30,6 +31,12 @@ public:
     D3xView* view() const { return view_; }
     int step() const { return step_; }
     int pressed() const { return pressed_; }
+    // Degrees the button held now (or last) has turned the view, its first step included.
+    double heldDegrees() const { return turned_; }
+    // A held button turns at this speed once it has been held for kHoldDelayMs; a click turns
+    // the step of the spin box.
+    static constexpr double kHoldDegreesPerSecond = 90.0;
+    static constexpr int kHoldDelayMs = 400;
     QTimer* timer() const { return Timer1; }
 
 protected:
@@ -50,4 +57,6 @@ private:
     QTimer* Timer1;
     int step_ = 3;
     int pressed_ = 0;
+    double turned_ = 0.0;
+    QElapsedTimer held_;
 };
