@@ -178,16 +178,21 @@ QStringList PowerCommand::csvRow(const Context& ctx, int fraction, const SurveyP
         cells << (ctx.localeForm ? QStringLiteral("нет") : QStringLiteral("none"));
     else
         cells << QString::number(static_cast<int>(p.grade));
-    QStringList notes;
+    // A short mark first, where there is one, then the advice sentences.
+    QString mark;
     if (p.negativePower)
-        notes << (ctx.localeForm ? QStringLiteral("отрицательная мощность")
-                                 : QStringLiteral("negative power"));
+        mark = ctx.localeForm ? QStringLiteral("отрицательная мощность") : QStringLiteral("negative power");
     else if (p.negativeMeanIntensity)
-        notes << (ctx.localeForm ? QStringLiteral("средняя нормальная интенсивность отрицательна")
-                                 : QStringLiteral("negative mean normal intensity"));
-    for (const std::string& advice : ctx.localeForm ? p.adviceRu : p.adviceEn)
-        notes << QString::fromStdString(advice);
-    cells << (ctx.localeForm ? codePageSafe(notes.join(QLatin1Char(' '))) : notes.join(QLatin1Char(' ')));
+        mark = ctx.localeForm ? QStringLiteral("средняя нормальная интенсивность отрицательна")
+                              : QStringLiteral("negative mean normal intensity");
+    QStringList advice;
+    for (const std::string& text : ctx.localeForm ? p.adviceRu : p.adviceEn)
+        advice << QString::fromStdString(text);
+    QString notes = mark;
+    if (!mark.isEmpty() && !advice.isEmpty())
+        notes += QStringLiteral("; ");
+    notes += advice.join(QLatin1Char(' '));
+    cells << (ctx.localeForm ? codePageSafe(notes) : notes);
     return cells;
 }
 
