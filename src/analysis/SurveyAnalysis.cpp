@@ -77,6 +77,7 @@ SurveyPowerTable ComputeSurveyPower(const std::vector<SurveyPoint>& points,
         row.nominal = first.nominalHz;
         row.midHz = first.midHz;
         row.label = first.label;
+        row.fraction = table.fraction;
         row.power = ComputeBandPower(read, input, residualIndexDb);
         table.rows.push_back(std::move(row));
     }
@@ -87,7 +88,35 @@ SurveyPowerTable ComputeSurveyPower(const std::vector<SurveyPoint>& points,
     SurveyPowerRow total;
     total.label = "total_A";
     total.aWeightedTotal = true;
+    total.fraction = table.fraction;
     total.power = ComputeBandPower(read, totalA, residualIndexDb);
     table.rows.push_back(std::move(total));
     return table;
+}
+
+std::vector<std::string> SurveyGradeShortfall(const SurveyPowerRow& row, int grade,
+                                              std::optional<double> residualIndexDb)
+{
+    const SurveyBandPower& p = row.power;
+    if (row.aWeightedTotal)
+        grade = 3;
+    if (p.grade != SurveyGrade::None && static_cast<int>(p.grade) <= grade)
+        return {};
+    std::vector<std::string> failed;
+    if (p.negativePower)
+        failed.push_back("P > 0");
+    // K of criterion 1: 10 dB for grades 1 and 2, 7 dB for grade 3.
+    if (residualIndexDb && !(*residualIndexDb - (grade == 3 ? 7.0 : 10.0) > p.F2))
+        failed.push_back("L_d > F2");
+    const double n = static_cast<double>(p.partialPower.size());
+    const std::optional<double> c = SurveyFactorC(row.nominal, row.fraction, row.aWeightedTotal, grade);
+    if (c && !(n > *c * p.F4 * p.F4))
+        failed.push_back("N > C F4^2");
+    else if (!c && grade != 3)
+        failed.push_back("N > C F4^2 (no factor C in this band)");
+    if (!p.enoughPoints)
+        failed.push_back("N >= 10");
+    if (!p.extraneousLimitHolds)
+        failed.push_back("F3 - F2 <= 3 dB");
+    return failed;
 }

@@ -15,6 +15,7 @@ struct SurveyPowerRow {
     double midHz = 0.0;     // its exact mid frequency; 0 for the total
     std::string label;      // "1000", or "total_A"
     bool aWeightedTotal = false;
+    int fraction = 3;
     SurveyBandPower power;   // over the points read, in their order
 };
 
@@ -32,3 +33,10 @@ struct SurveyPowerTable {
 SurveyPowerTable ComputeSurveyPower(const std::vector<SurveyPoint>& points,
                                     const std::vector<std::optional<BandAnalysis>>& analyses,
                                     std::optional<double> residualIndexDb);
+
+// What keeps a row from a grade (1, 2 or 3; the A-weighted total is held against 3 whatever is
+// asked, having no other): the criteria that fail, in English, e.g. "L_d > F2"; empty when the
+// row reaches the grade or a better one. Criterion 1 fails only where the residual index is
+// known; criterion 2 is required where the method gives its factor C for the grade.
+std::vector<std::string> SurveyGradeShortfall(const SurveyPowerRow& row, int grade,
+                                              std::optional<double> residualIndexDb);

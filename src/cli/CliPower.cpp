@@ -52,8 +52,9 @@ const char kPowerHelp[] =
     "  --band LO:HI      the bands whose nominal mid frequency lies in LO ... HI Hz\n"
     "  --residual-index DB\n"
     "                    the probe's pressure-residual intensity index, for criterion 1\n"
-    "  --grade N         the grade the survey is meant to reach: a band below it is reported on\n"
-    "                    standard error (the exit code stays 0)\n"
+    "  --grade N         the grade the survey is meant to reach: each band short of it is\n"
+    "                    reported on standard error with the criteria it misses (the A-weighted\n"
+    "                    total against grade 3); the exit code stays 0\n"
     "  --signal KIND     impulse or periodic; default: the stored signal type\n"
     "  --window NAME     spectral window of a periodic signal: %WINDOWS%;\n"
     "                    default: the processing window's last choice\n"
@@ -297,12 +298,16 @@ int PowerCommand::run(const Context& ctx, const CommandLine& line)
     }
     if (wantedGrade)
         for (const SurveyPowerRow& row : table.rows) {
-            // The A-weighted total has grade 3 alone, the bands grades 1 and 2.
-            const int grade = static_cast<int>(row.power.grade);
-            if (grade == 0 || (!row.aWeightedTotal && grade > *wantedGrade))
-                ctx.err << "sonorix-cli: " << survey << ": band " << row.label << " does not reach grade "
-                        << *wantedGrade
-                        << (grade == 0 ? std::string() : " (grade " + std::to_string(grade) + ")") << '\n';
+            const std::vector<std::string> failing =
+                SurveyGradeShortfall(row, *wantedGrade, plan.options.residualIndexDb);
+            if (failing.empty())
+                continue;
+            std::string criteria;
+            for (const std::string& text : failing)
+                criteria += (criteria.empty() ? "" : ", ") + text;
+            ctx.fail(survey, "band " + row.label + " does not reach grade " +
+                                 std::to_string(row.aWeightedTotal ? 3 : *wantedGrade) + " (" + criteria +
+                                 " not met)");
         }
 
     if (json_) {

@@ -91,3 +91,39 @@ TEST(SurveyAnalysis, PointsNotReadAndBandsNotSharedAreLeftOut)
     EXPECT_TRUE(ComputeSurveyPower(Points(2), {Analysis({-10}, 1e-4, 80), Analysis({0}, 1e-4, 80)}, 18.0)
                     .rows.empty());
 }
+
+TEST(SurveyAnalysis, GradeShortfallNamesTheCriteriaMissed)
+{
+    // Twelve points of a uniform, active field at 1 kHz: grade 1 while the probe is good enough.
+    std::vector<std::optional<BandAnalysis>> analyses;
+    for (int i = 0; i < 12; ++i)
+        analyses.push_back(Analysis({0}, 1e-4 * (1.0 + 0.05 * (i % 3 - 1)), 80.0));
+    SurveyPowerTable table = ComputeSurveyPower(Points(12), analyses, 20.0);
+    ASSERT_EQ(table.rows.size(), 2u);
+    EXPECT_EQ(table.rows[0].power.grade, SurveyGrade::Precision);
+    for (int grade : {1, 2, 3})
+        EXPECT_TRUE(SurveyGradeShortfall(table.rows[0], grade, 20.0).empty()) << grade;
+
+    struct Case {
+        double residualIndex;
+        size_t points;
+        int grade;
+        std::vector<std::string> missed;
+    };
+    // A residual index of 8 dB leaves L_d = -2 dB for grades 1 and 2 and 1 dB for grade 3.
+    const Case cases[] = {
+        {8.0, 12, 2, {"L_d > F2"}},
+        {8.0, 12, 3, {}},
+        {20.0, 6, 1, {"N >= 10"}},
+        {8.0, 6, 1, {"L_d > F2", "N >= 10"}},
+    };
+    for (const Case& c : cases) {
+        analyses.resize(c.points);
+        table = ComputeSurveyPower(Points(c.points), analyses, c.residualIndex);
+        EXPECT_EQ(SurveyGradeShortfall(table.rows[0], c.grade, c.residualIndex), c.missed)
+            << c.residualIndex << " dB, " << c.points << " points, grade " << c.grade;
+    }
+    // Inward power reaches no grade.
+    const SurveyPowerTable inward = ComputeSurveyPower(Points(12), {12, Analysis({0}, -1e-4, 80.0)}, 20.0);
+    EXPECT_EQ(SurveyGradeShortfall(inward.rows[0], 2, 20.0).front(), "P > 0");
+}

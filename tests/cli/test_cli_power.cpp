@@ -272,6 +272,6 @@ TEST_F(CliPowerTest, AGradeNotReachedIsReported)
                                       "points/a.kvnb,1,1,0,0\npoints/b.kvnb,1,1,0,0\n";
     const PowerRun r = run({"power", path("few.csv"), "--band", "63:63", "--grade", "2"});
     EXPECT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_NE(r.err.find("band 63 does not reach grade 2"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("band 63 does not reach grade 2 (N >= 10 not met)"), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("Fewer than 10 points"), std::string::npos) << r.out;
 }
