@@ -37,7 +37,7 @@ const char kGeneralHelp[] =
     "  power SURVEY.csv          sound power per band from a survey of probe positions, with\n"
     "                            the field indicators, the criteria and the accuracy grade\n"
     "Audio files (*.wav, *.flac, ... of six channels or more) are read by info, spectra,\n"
-    "intensity and bands wherever a segment is, and cut writes *.wav as well as *.kvnb.\n"
+    "intensity, bands and power wherever a segment is, and cut writes *.wav as well as *.kvnb.\n"
     "\n"
     "Run 'sonorix-cli COMMAND --help' for the options of a command.\n"
     "Exit codes: 0 all inputs processed, 1 some input failed (the others were processed),\n"
