@@ -67,8 +67,11 @@ SurveyPowerTable ComputeSurveyPower(const std::vector<SurveyPoint>& points,
         }
         if (!shared)
             continue;
+        unsigned cautions = 0;
         for (size_t p = 0; p < bandsOf.size(); ++p) {
-            const BandQuantities& q = FindBand(*bandsOf[p], first.index)->figures.values;
+            const OctaveBand& band = *FindBand(*bandsOf[p], first.index);
+            const BandQuantities& q = band.figures.values;
+            cautions |= band.cautions;
             for (size_t k = 0; k < 3; ++k)
                 totalA.intensity[p][k] += weight * q.active[k];
             meanSquareA[p] += weight * q.meanSquarePressure;
@@ -78,6 +81,7 @@ SurveyPowerTable ComputeSurveyPower(const std::vector<SurveyPoint>& points,
         row.midHz = first.midHz;
         row.label = first.label;
         row.fraction = table.fraction;
+        row.cautions = cautions;
         row.power = ComputeBandPower(read, input, residualIndexDb);
         table.rows.push_back(std::move(row));
     }

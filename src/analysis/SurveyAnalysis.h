@@ -16,6 +16,7 @@ struct SurveyPowerRow {
     std::string label;      // "1000", or "total_A"
     bool aWeightedTotal = false;
     int fraction = 3;
+    unsigned cautions = 0;   // BandCaution bits of the band at any point read (none for the total)
     SurveyBandPower power;   // over the points read, in their order
 };
 

@@ -47,7 +47,9 @@ const char kPowerHelp[] =
     "  criterion_F3_F2  F3 - F2 <= 3 dB\n"
     "grade is the best accuracy grade whose criteria all hold (1 precision, 2 engineering for the\n"
     "bands, 3 survey for the A-weighted total), or \"none\" with what to do in notes: more points,\n"
-    "the surface moved closer, extraneous noise screened.\n"
+    "the surface moved closer, extraneous noise screened. notes also say where a band is doubtful\n"
+    "at some point as bands marks it (k*dr > 1 for a pair, or with --residual-index the probe's\n"
+    "dynamic capability exceeded); --json gives those as warnings.\n"
     "  --fraction N      1 octave bands, 3 one-third-octave bands (the default)\n"
     "  --band LO:HI      the bands whose nominal mid frequency lies in LO ... HI Hz\n"
     "  --residual-index DB\n"
@@ -192,6 +194,10 @@ QStringList PowerCommand::csvRow(const Context& ctx, int fraction, const SurveyP
     QString notes = mark;
     if (!mark.isEmpty() && !advice.isEmpty())
         notes += QStringLiteral("; ");
+    const std::string doubtful =
+        ctx.localeForm ? BandCautionTextRu(row.cautions) : BandCautionTextEn(row.cautions);
+    if (!doubtful.empty())
+        advice << QString::fromStdString(doubtful);
     notes += advice.join(QLatin1Char(' '));
     cells << (ctx.localeForm ? codePageSafe(notes) : notes);
     return cells;
@@ -205,9 +211,12 @@ std::string PowerCommand::jsonRow(const SurveyPowerRow& row, const SurveyPowerTa
     std::vector<std::string> partial(pointCount, "null");
     for (size_t k = 0; k < table.pointsRead.size() && k < p.partialPower.size(); ++k)
         partial[table.pointsRead[k]] = JsonNumber(p.partialPower[k]);
-    std::vector<std::string> advice;
+    std::vector<std::string> advice, warnings;
     for (const std::string& text : p.adviceEn)
         advice.push_back(JsonString(text));
+    for (unsigned bit : {unsigned(kBandCautionSpacing), unsigned(kBandCautionDynamic)})
+        if (row.cautions & bit)
+            warnings.push_back(JsonString(BandCautionTextEn(bit)));
     JsonObject object;
     if (row.aWeightedTotal)
         object.raw("nominal", "null");
@@ -229,6 +238,7 @@ std::string PowerCommand::jsonRow(const SurveyPowerRow& row, const SurveyPowerTa
         .boolean("criterion_F3_F2", p.extraneousLimitHolds)
         .raw("grade", p.grade == SurveyGrade::None ? "null" : std::to_string(static_cast<int>(p.grade)))
         .raw("advice", JsonArray(advice))
+        .raw("warnings", JsonArray(warnings))
         .raw("partial_power", JsonArray(partial))
         .text();
 }

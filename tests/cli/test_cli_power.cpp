@@ -168,6 +168,11 @@ TEST_F(CliPowerTest, TheWaveLeavesThroughPlusXAndEntersThroughMinusX)
     EXPECT_EQ(band.value("grade").toInt(), 1);
     EXPECT_TRUE(band.value("advice").toArray().isEmpty());
     EXPECT_TRUE(survey.value("total_A").isObject());
+    // The stored 0.5 m spacing puts k*dr above 1 from about 108 Hz: those bands are doubtful.
+    EXPECT_TRUE(band.value("warnings").toArray().isEmpty());
+    const QJsonArray high = bandAt(survey, 125).value("warnings").toArray();
+    ASSERT_EQ(high.size(), 1) << out.out;
+    EXPECT_NE(high.at(0).toString().indexOf("k*dr > 1"), -1);
 
     const PowerRun in = run({"power", writeSurvey("in.csv", "-x"), "--json"});
     ASSERT_EQ(in.code, kExitOk) << in.err;
