@@ -1,9 +1,7 @@
 // bands: the octave or one-third-octave bands of each segment's intensity spectra (or of the
 // test signal's), one CSV row per file and band or a JSON object per file.
-#include "CliAudio.h"
-#include "CliContext.h"
+#include "CliBandInput.h"
 #include "CliDemo.h"
-#include "CliIntensity.h"
 #include "CliJson.h"
 
 #include "OctaveBandText.h"
@@ -54,36 +52,6 @@ const char kBandsHelp[] =
     "  --noise PERCENT  --rate HZ  --duration S (whole seconds)\n"
     "within the test-signal dialog's ranges, as for the intensity command.\n";
 
-// What the command line asks of every input.
-struct Plan {
-    bool demo = false;
-    int window = 0;
-    BandAnalysisOptions options;
-    AudioPlan audio;
-    std::vector<std::string> inputs;   // the files, or "demo"
-};
-
-std::optional<FrequencyRange> rangeFromOption(const std::string& text)
-{
-    const size_t colon = text.find(':');
-    if (colon == std::string::npos)
-        return std::nullopt;
-    const auto lo = ParseNumber(text.substr(0, colon));
-    const auto hi = ParseNumber(text.substr(colon + 1));
-    if (!lo || !hi || *lo < 0.0 || *hi < *lo)
-        return std::nullopt;
-    return FrequencyRange{true, *lo, *hi};
-}
-
-std::string noBandsError(const BandAnalysisOptions& options)
-{
-    const std::string kind = options.fraction == 1 ? "octave" : "one-third-octave";
-    if (options.range.given)
-        return "no " + kind + " band with its mid frequency in " + MachineNumber(options.range.lo) + " : " +
-               MachineNumber(options.range.hi) + " Hz fits the spectrum";
-    return "the spectrum is too short for a " + kind + " band";
-}
-
 std::string jsonLevel(const std::optional<double>& level)
 {
     return level ? JsonNumber(*level) : std::string("null");
@@ -133,7 +101,7 @@ std::string jsonTotal(const BandFigures& total)
     return object.text();
 }
 
-std::string jsonFile(const std::string& name, int impuls, const Plan& plan, const BandAnalysis& a)
+std::string jsonFile(const std::string& name, int impuls, const BandInputPlan& plan, const BandAnalysis& a)
 {
     std::vector<std::string> bands;
     for (const OctaveBand& band : a.bands)
@@ -170,70 +138,31 @@ public:
     int run(const Context& ctx, const CommandLine& line) override;
 
 private:
-    bool makePlan(const Context& ctx, const CommandLine& line, Plan& plan) const;
-    bool analyse(const Context& ctx, const Plan& plan, const std::string& name, BandAnalysis& out) const;
+    bool makePlan(const Context& ctx, const CommandLine& line, BandInputPlan& plan,
+                  std::vector<std::string>& inputs) const;
 
-    std::optional<std::string> signal_, window_, band_, fraction_, residualIndex_;
+    BandInputOptions input_;
     bool demo_ = false;
     bool json_ = false;
-    bool fdCorrection_ = false;
     DemoOptions demoOptions_;
-    AudioOptions audioOptions_;
 };
 
 void BandsCommand::addOptions(CLI::App& app, CommandLine& line)
 {
-    AddValueOption(app, "--signal", signal_);
-    AddValueOption(app, "--window", window_);
-    AddValueOption(app, "--band", band_);
-    AddValueOption(app, "--fraction", fraction_);
-    AddValueOption(app, "--residual-index", residualIndex_);
+    AddBandInputOptions(app, input_);
     AddFlagOption(app, "--demo", demo_);
     AddFlagOption(app, "--json", json_);
-    AddFlagOption(app, "--fd-correction", fdCorrection_);
     AddLocaleOption(app, line.locale);
     AddDemoOptions(app, demoOptions_);
-    AddAudioOptions(app, audioOptions_, true);
 }
 
 // Checks the whole command line before any input is read; false after its messages.
-bool BandsCommand::makePlan(const Context& ctx, const CommandLine& line, Plan& plan) const
+bool BandsCommand::makePlan(const Context& ctx, const CommandLine& line, BandInputPlan& plan,
+                            std::vector<std::string>& inputs) const
 {
     plan.demo = demo_;
-    plan.inputs = demo_ ? std::vector<std::string>{"demo"} : line.files;
-    bool bad = false;
-    const std::optional<int> signal = SignalFromOption(ctx, signal_, bad);
-    const std::optional<int> window = WindowFromOption(ctx, window_, bad);
-    BandAnalysisOptions& o = plan.options;
-    if (fraction_) {
-        if (*fraction_ == "1" || *fraction_ == "3") {
-            o.fraction = std::stoi(*fraction_);
-        } else {
-            ctx.fail("",
-                     "--fraction: expected 1 (octaves) or 3 (one-third octaves), got \"" + *fraction_ + "\"");
-            bad = true;
-        }
-    }
-    if (band_) {
-        const std::optional<FrequencyRange> range = rangeFromOption(*band_);
-        if (!range)
-            ctx.fail("", "--band: expected LO:HI in Hz with 0 <= LO <= HI, got \"" + *band_ + "\"");
-        bad = bad || !range;
-        o.range = range.value_or(FrequencyRange{});
-    }
-    if (residualIndex_) {
-        const std::optional<double> db = ParseNumber(*residualIndex_);
-        if (!db || !(*db > 0.0) || *db > 100.0)
-            ctx.fail("", "--residual-index: expected the index in dB, above 0 and at most 100, got \"" +
-                             *residualIndex_ + "\"");
-        else
-            o.residualIndexDb = *db;
-        bad = bad || !o.residualIndexDb;
-    }
-    if (const std::string error = MakeAudioPlan(audioOptions_, plan.audio); !error.empty()) {
-        ctx.fail("", error);
-        bad = true;
-    }
+    inputs = demo_ ? std::vector<std::string>{"demo"} : line.files;
+    bool bad = !ReadBandInputOptions(ctx, input_, plan);
     if (json_ && ctx.localeForm) {
         ctx.fail("", "--json and --locale exclude each other");
         bad = true;
@@ -245,52 +174,7 @@ bool BandsCommand::makePlan(const Context& ctx, const CommandLine& line, Plan& p
         }
     if (bad)
         return false;
-    if (signal)
-        ctx.settings.impuls = *signal;
-    plan.window = *window;
-    o.correctFiniteDifference = fdCorrection_;
-    o.periodic = ctx.settings.impuls == 1;
-    o.density = ctx.settings.plotnost;
-    o.soundSpeed = ctx.settings.skorost;
-    o.spacings = ctx.settings.lmic;
-    return true;
-}
-
-// One input from its samples to its bands; false after the reason is on the error stream.
-bool BandsCommand::analyse(const Context& ctx, const Plan& plan, const std::string& name,
-                           BandAnalysis& out) const
-{
-    ctx.presenter.setFile(name);
-    Segment segment;
-    std::string error;
-    bool pascals = false;
-    if (plan.demo) {
-        error = SynthesizeDemoSegment(ctx.settings, segment);
-    } else if (!Guarded(ctx, name,
-                        [&] { return LoadAnalysisInput(ctx, name, plan.audio, segment, pascals); })) {
-        ctx.presenter.setFile({});
-        return false;
-    }
-    IntensityConstants constants = IntensityConstantsFrom(ctx.settings, plan.demo);
-    // An audio file's samples are pascals already, each through its own microphone's sensitivity.
-    if (pascals)
-        constants.pascalPerUnit = 1.0;
-    IntensitySpectra spectra;
-    if (error.empty())
-        error = ComputeSegmentIntensity(constants, segment, plan.window, spectra);
-    ctx.presenter.setFile({});
-    if (error.empty()) {
-        BandAnalysisOptions options = plan.options;
-        // The spectra of a periodic signal are weighted with the window; an impulse's are not.
-        options.windowEnbw = options.periodic ? WindowItemEnbw(plan.window, segment.sampleCount) : 1.0;
-        out = AnalyseOctaveBands(spectra.view(), options);
-        if (out.bands.empty())
-            error = noBandsError(options);
-    }
-    if (!error.empty()) {
-        ctx.fail(name, error);
-        return false;
-    }
+    FinishBandInputPlan(ctx, input_, plan);
     return true;
 }
 
@@ -300,8 +184,9 @@ int BandsCommand::run(const Context& ctx, const CommandLine& line)
         ctx.fail("", "bands needs segment files or --demo, not both (see bands --help)");
         return kExitUsage;
     }
-    Plan plan;
-    if (!makePlan(ctx, line, plan))
+    BandInputPlan plan;
+    std::vector<std::string> inputs;
+    if (!makePlan(ctx, line, plan, inputs))
         return kExitUsage;
     const BandTextForm form = ctx.localeForm ? BandTextForm::ProgramCsv : BandTextForm::PlainCsv;
     QStringList header = BandTableHeaders(form);
@@ -310,11 +195,11 @@ int BandsCommand::run(const Context& ctx, const CommandLine& line)
     QStringList csv{header.join(QLatin1Char(ctx.localeForm ? ';' : ','))};
     std::vector<std::string> objects;
     bool anyFailed = false;
-    for (size_t i = 0; i < plan.inputs.size(); ++i) {
-        const std::string& name = plan.inputs[i];
-        ctx.showProgress(i, plan.inputs.size(), name);
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        const std::string& name = inputs[i];
+        ctx.showProgress(i, inputs.size(), name);
         BandAnalysis a;
-        if (!analyse(ctx, plan, name, a)) {
+        if (!AnalyseBandInput(ctx, plan, name, a)) {
             anyFailed = true;
         } else if (json_) {
             objects.push_back(jsonFile(name, ctx.settings.impuls, plan, a));

@@ -34,8 +34,10 @@ const char kGeneralHelp[] =
     "                            levels L_I, L_p, the index and the direction, one row per band\n"
     "  calibrate FILE --level DB --freq HZ\n"
     "                            microphone sensitivities from a calibrator tone\n"
+    "  power SURVEY.csv          sound power per band from a survey of probe positions, with\n"
+    "                            the field indicators, the criteria and the accuracy grade\n"
     "Audio files (*.wav, *.flac, ... of six channels or more) are read by info, spectra,\n"
-    "intensity and bands wherever a segment is, and cut writes *.wav as well as *.kvnb.\n"
+    "intensity, bands and power wherever a segment is, and cut writes *.wav as well as *.kvnb.\n"
     "\n"
     "Run 'sonorix-cli COMMAND --help' for the options of a command.\n"
     "Exit codes: 0 all inputs processed, 1 some input failed (the others were processed),\n"
@@ -55,6 +57,8 @@ std::unique_ptr<CliCommand> makeCommand(const std::string& name)
         return MakeBandsCommand();
     if (name == "calibrate")
         return MakeCalibrateCommand();
+    if (name == "power")
+        return MakePowerCommand();
     return nullptr;
 }
 

@@ -1,5 +1,5 @@
-// The commands of sonorix-cli: info, cut, spectra, intensity, calibrate. Each one runs the same library
-// routines as the windows (readers, export rule, spectra, intensity, table maths) and writes
+// The commands of sonorix-cli: info, cut, spectra, intensity, bands, calibrate, power. Each one runs the same
+// library routines as the windows (readers, export rule, spectra, intensity, table maths) and writes
 // machine-readable text to `out`, messages to `err`.
 #pragma once
 

@@ -70,6 +70,7 @@ std::unique_ptr<CliCommand> MakeSpectraCommand();
 std::unique_ptr<CliCommand> MakeIntensityCommand();
 std::unique_ptr<CliCommand> MakeBandsCommand();
 std::unique_ptr<CliCommand> MakeCalibrateCommand();
+std::unique_ptr<CliCommand> MakePowerCommand();
 
 // The help text with the window names in place of %WINDOWS%, their continuation lines indented
 // to the column where the option's description starts.

@@ -1,0 +1,394 @@
+// power: the sound power of a source from a survey of probe positions around it. Each point's
+// recording is analysed into bands as the bands command does; the normal component of its
+// active intensity times its area is the power through its piece of the surface, and the field
+// indicators say which accuracy grade the survey reaches in each band.
+#include "CliBandInput.h"
+#include "CliJson.h"
+
+#include "OctaveBandText.h"
+#include "SoundPower.h"
+#include "SurveyAnalysis.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+const char kPowerHelp[] =
+    "Usage: sonorix-cli power SURVEY.csv [--fraction 1|3] [--band LO:HI] [--residual-index DB]\n"
+    "                         [--grade 1|2|3] [--signal impulse|periodic] [--window NAME]\n"
+    "                         [--fd-correction] [--json | --locale[=NAME]] [constants]\n"
+    "The sound power of a source from the probe positions of a surface around it. SURVEY.csv\n"
+    "has a header line and a line per point:\n"
+    "  file,area,nx,ny,nz[,label]   or   file,area,face[,label]\n"
+    "with the point's recording (a segment or an audio file; a relative name is taken from the\n"
+    "survey's folder), the area it stands for in m^2 and the outward normal of its piece of the\n"
+    "surface, or the face of a box around the source (+x, -x, +y, -y, +z, -z, top, front, back,\n"
+    "left, right). Lines starting with '#' are passed over.\n"
+    "Each recording is analysed into bands as the bands command does; for each band shared by\n"
+    "every point read, the normal intensity I_n = I . n, the partial power P = I_n S and:\n"
+    "  fraction,nominal,points,P,L_W,L_p,F2,F3,F4,L_d,criterion_1,criterion_2,criterion_N,\n"
+    "  criterion_F3_F2,grade,notes\n"
+    "one CSV row per band and a last one of the A-weighted total (nominal \"total_A\"), where P is\n"
+    "the sum of the partial powers in W, L_W = 10 lg(P / 1e-12 W) (empty, and \"negative power\"\n"
+    "in notes, where P <= 0), L_p the points' mean pressure level, F2 = [L_p] - [|L_In|] the\n"
+    "pressure-intensity indicator, F3 = [L_p] - [L_In] the negative partial power indicator, F4\n"
+    "the field non-uniformity indicator, L_d = residual index - K the probe's dynamic capability\n"
+    "(K = 10 dB for grades 1 and 2, 7 dB for grade 3). The criteria (true, false or \"not\n"
+    "checked\"):\n"
+    "  criterion_1      L_d > F2; not checked without --residual-index\n"
+    "  criterion_2      N > C F4^2; not checked where the method gives no factor C (below 50 Hz,\n"
+    "                   above 6.3 kHz)\n"
+    "  criterion_N      N >= 10 points\n"
+    "  criterion_F3_F2  F3 - F2 <= 3 dB\n"
+    "grade is the best accuracy grade whose criteria all hold (1 precision, 2 engineering for the\n"
+    "bands, 3 survey for the A-weighted total), or \"none\" with what to do in notes: more points,\n"
+    "the surface moved closer, extraneous noise screened. notes also say where a band is doubtful\n"
+    "at some point as bands marks it (k*dr > 1 for a pair, or with --residual-index the probe's\n"
+    "dynamic capability exceeded); --json gives those as warnings.\n"
+    "  --fraction N      1 octave bands, 3 one-third-octave bands (the default)\n"
+    "  --band LO:HI      the bands whose nominal mid frequency lies in LO ... HI Hz\n"
+    "  --residual-index DB\n"
+    "                    the probe's pressure-residual intensity index, for criterion 1\n"
+    "  --grade N         the grade the survey is meant to reach: each band short of it is\n"
+    "                    reported on standard error with the criteria it misses (the A-weighted\n"
+    "                    total against grade 3); the exit code stays 0\n"
+    "  --signal KIND     impulse or periodic; default: the stored signal type\n"
+    "  --window NAME     spectral window of a periodic signal: %WINDOWS%;\n"
+    "                    default: the processing window's last choice\n"
+    "  --fd-correction   undo the finite difference's loss in a plane wave along each axis\n"
+    "  --json            a JSON array holding one object: the survey, its points and its bands\n"
+    "  --locale[=NAME]   the program's own CSV form: \";\" between fields, the locale's decimal\n"
+    "                    separator, numbers with 7 significant digits, Russian headers and\n"
+    "                    notes, CR LF, Windows-1251\n"
+    "A point whose recording cannot be read is named on standard error and left out; the others\n"
+    "are still computed (exit code 1). A survey that cannot be read, or a line of it that is\n"
+    "wrong, is refused with its line number (exit code 2).\n";
+
+constexpr std::uintmax_t kSurveyLimitBytes = 16u << 20;
+
+// Windows-1251 has no minus sign, superscript or Greek letters: the encoder would write "?".
+QString codePageSafe(QString text)
+{
+    text.replace(QChar(0x2212), QLatin1Char('-'));
+    text.replace(QChar(0x00B2), QStringLiteral("^2"));
+    text.replace(QChar(0x0394), QLatin1Char('d'));
+    text.replace(QChar(0x03B4), QLatin1Char('d'));
+    return text;
+}
+
+std::string readSurvey(const std::string& path, std::string& text)
+{
+    if (std::string problem = InputFileProblem(path); !problem.empty())
+        return problem;
+    std::error_code ec;
+    if (std::filesystem::file_size(path, ec) > kSurveyLimitBytes)
+        return "too large for a survey (more than 16 MiB)";
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (!in && !in.eof())
+        return "cannot be read";
+    text = bytes.str();
+    return {};
+}
+
+// A point's file as the tool opens it: relative names are relative to the survey's folder.
+std::string pointPath(const std::string& survey, const std::string& file)
+{
+    const std::filesystem::path p(file);
+    if (p.is_absolute())
+        return file;
+    return (std::filesystem::path(survey).parent_path() / p).lexically_normal().string();
+}
+
+std::optional<double> finite(double value)
+{
+    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+}
+
+std::string jsonOptional(const std::optional<double>& value)
+{
+    return value ? JsonNumber(*value) : std::string("null");
+}
+
+std::string jsonCriterion(const std::optional<bool>& holds)
+{
+    return holds ? (*holds ? "true" : "false") : "null";
+}
+
+class PowerCommand : public CliCommand {
+public:
+    const char* help() const override
+    {
+        static const std::string text = std::string(kPowerHelp) + AudioOptionsHelp(true);
+        return text.c_str();
+    }
+    void addOptions(CLI::App& app, CommandLine& line) override
+    {
+        AddBandInputOptions(app, input_);
+        AddValueOption(app, "--grade", grade_);
+        AddFlagOption(app, "--json", json_);
+        AddLocaleOption(app, line.locale);
+    }
+    std::string usageProblem(const CommandLine& line) const override
+    {
+        if (line.files.size() != 1)
+            return "power needs one survey file";
+        return {};
+    }
+    int run(const Context& ctx, const CommandLine& line) override;
+
+private:
+    QStringList csvRow(const Context& ctx, int fraction, const SurveyPowerRow& row) const;
+    std::string jsonRow(const SurveyPowerRow& row, const SurveyPowerTable& table, size_t pointCount) const;
+    QString criterionText(const Context& ctx, const std::optional<bool>& holds) const;
+
+    BandInputOptions input_;
+    std::optional<std::string> grade_;
+    bool json_ = false;
+};
+
+QString PowerCommand::criterionText(const Context& ctx, const std::optional<bool>& holds) const
+{
+    if (!holds)
+        return ctx.localeForm ? QStringLiteral("не проверен") : QStringLiteral("not checked");
+    if (ctx.localeForm)
+        return *holds ? QStringLiteral("да") : QStringLiteral("нет");
+    return *holds ? QStringLiteral("true") : QStringLiteral("false");
+}
+
+QStringList PowerCommand::csvRow(const Context& ctx, int fraction, const SurveyPowerRow& row) const
+{
+    const SurveyBandPower& p = row.power;
+    const auto number = [&](const std::optional<double>& v) { return v ? OutputNumber(ctx, *v) : QString(); };
+    QStringList cells;
+    cells << QString::number(fraction);
+    if (row.aWeightedTotal)
+        cells << (ctx.localeForm ? QStringLiteral("Сумма A") : QStringLiteral("total_A"));
+    else
+        cells << QString::fromStdString(row.label);
+    cells << QString::number(p.partialPower.size()) << OutputNumber(ctx, p.totalPower)
+          << number(p.powerLevelDb) << number(finite(p.meanPressureLevelDb)) << number(finite(p.F2))
+          << number(finite(p.F3)) << number(finite(p.F4)) << number(p.dynamicCapabilityDb)
+          << criterionText(ctx, p.criterion1) << criterionText(ctx, p.criterion2)
+          << criterionText(ctx, p.enoughPoints) << criterionText(ctx, p.extraneousLimitHolds);
+    if (p.grade == SurveyGrade::None)
+        cells << (ctx.localeForm ? QStringLiteral("нет") : QStringLiteral("none"));
+    else
+        cells << QString::number(static_cast<int>(p.grade));
+    // A short mark first, where there is one, then the advice sentences.
+    QString mark;
+    if (p.negativePower)
+        mark = ctx.localeForm ? QStringLiteral("отрицательная мощность") : QStringLiteral("negative power");
+    else if (p.negativeMeanIntensity)
+        mark = ctx.localeForm ? QStringLiteral("средняя нормальная интенсивность отрицательна")
+                              : QStringLiteral("negative mean normal intensity");
+    QStringList advice;
+    for (const std::string& text : ctx.localeForm ? p.adviceRu : p.adviceEn)
+        advice << QString::fromStdString(text);
+    QString notes = mark;
+    if (!mark.isEmpty() && !advice.isEmpty())
+        notes += QStringLiteral("; ");
+    const std::string doubtful =
+        ctx.localeForm ? BandCautionTextRu(row.cautions) : BandCautionTextEn(row.cautions);
+    if (!doubtful.empty())
+        advice << QString::fromStdString(doubtful);
+    notes += advice.join(QLatin1Char(' '));
+    cells << (ctx.localeForm ? codePageSafe(notes) : notes);
+    return cells;
+}
+
+std::string PowerCommand::jsonRow(const SurveyPowerRow& row, const SurveyPowerTable& table,
+                                  size_t pointCount) const
+{
+    const SurveyBandPower& p = row.power;
+    // The partial powers in the survey's order, null for a point not read.
+    std::vector<std::string> partial(pointCount, "null");
+    for (size_t k = 0; k < table.pointsRead.size() && k < p.partialPower.size(); ++k)
+        partial[table.pointsRead[k]] = JsonNumber(p.partialPower[k]);
+    std::vector<std::string> advice, warnings;
+    for (const std::string& text : p.adviceEn)
+        advice.push_back(JsonString(text));
+    for (unsigned bit : {unsigned(kBandCautionSpacing), unsigned(kBandCautionDynamic)})
+        if (row.cautions & bit)
+            warnings.push_back(JsonString(BandCautionTextEn(bit)));
+    JsonObject object;
+    if (row.aWeightedTotal)
+        object.raw("nominal", "null");
+    else
+        object.number("nominal", row.nominal).number("centre", row.midHz);
+    return object.integer("points", static_cast<int64_t>(p.partialPower.size()))
+        .number("P", p.totalPower)
+        .raw("L_W", jsonOptional(p.powerLevelDb))
+        .boolean("negative_power", p.negativePower)
+        .number("L_p", p.meanPressureLevelDb)
+        .number("F2", p.F2)
+        .number("F3", p.F3)
+        .boolean("negative_mean_intensity", p.negativeMeanIntensity)
+        .number("F4", p.F4)
+        .raw("L_d", jsonOptional(p.dynamicCapabilityDb))
+        .raw("criterion_1", jsonCriterion(p.criterion1))
+        .raw("criterion_2", jsonCriterion(p.criterion2))
+        .boolean("criterion_N", p.enoughPoints)
+        .boolean("criterion_F3_F2", p.extraneousLimitHolds)
+        .raw("grade", p.grade == SurveyGrade::None ? "null" : std::to_string(static_cast<int>(p.grade)))
+        .raw("advice", JsonArray(advice))
+        .raw("warnings", JsonArray(warnings))
+        .raw("partial_power", JsonArray(partial))
+        .text();
+}
+
+int PowerCommand::run(const Context& ctx, const CommandLine& line)
+{
+    BandInputPlan plan;
+    bool bad = !ReadBandInputOptions(ctx, input_, plan);
+    std::optional<int> wantedGrade;
+    if (grade_) {
+        if (*grade_ == "1" || *grade_ == "2" || *grade_ == "3") {
+            wantedGrade = std::stoi(*grade_);
+        } else {
+            ctx.fail("", "--grade: expected 1 (precision), 2 (engineering) or 3 (survey), got \"" + *grade_ +
+                             "\"");
+            bad = true;
+        }
+    }
+    if (json_ && ctx.localeForm) {
+        ctx.fail("", "--json and --locale exclude each other");
+        bad = true;
+    }
+    if (bad)
+        return kExitUsage;
+    FinishBandInputPlan(ctx, input_, plan);
+
+    const std::string& survey = line.files.front();
+    std::string text;
+    std::vector<SurveyPoint> points;
+    if (std::string error = readSurvey(survey, text); !error.empty()) {
+        ctx.fail(survey, error);
+        return kExitUsage;
+    }
+    if (std::string error = ParseSurveyCsv(text, points); !error.empty()) {
+        ctx.fail(survey, error);
+        return kExitUsage;
+    }
+
+    std::vector<std::optional<BandAnalysis>> analyses(points.size());
+    std::vector<std::string> failed;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const std::string path = pointPath(survey, points[i].file);
+        ctx.showProgress(i, points.size(), path);
+        BandAnalysis a;
+        if (AnalyseBandInput(ctx, plan, path, a))
+            analyses[i] = std::move(a);
+        else
+            failed.push_back(points[i].label.empty() ? points[i].file
+                                                     : points[i].label + " (" + points[i].file + ")");
+    }
+    ctx.endProgress();
+    const SurveyPowerTable table = ComputeSurveyPower(points, analyses, plan.options.residualIndexDb);
+    if (!failed.empty()) {
+        std::string names;
+        for (const std::string& name : failed)
+            names += (names.empty() ? "" : ", ") + name;
+        ctx.fail(survey, std::to_string(failed.size()) + " of " + std::to_string(points.size()) +
+                             " points not read and left out of the power: " + names);
+    }
+    if (table.pointsRead.empty()) {
+        ctx.fail(survey, "no point could be read; no power computed");
+        return kExitSomeFailed;
+    }
+    if (table.rows.empty()) {
+        ctx.fail(survey, "the points share no band (are their rates and lengths alike?); no power computed");
+        return kExitSomeFailed;
+    }
+    if (wantedGrade)
+        for (const SurveyPowerRow& row : table.rows) {
+            const std::vector<std::string> failing =
+                SurveyGradeShortfall(row, *wantedGrade, plan.options.residualIndexDb);
+            if (failing.empty())
+                continue;
+            std::string criteria;
+            for (const std::string& text : failing)
+                criteria += (criteria.empty() ? "" : ", ") + text;
+            ctx.fail(survey, "band " + row.label + " does not reach grade " +
+                                 std::to_string(row.aWeightedTotal ? 3 : *wantedGrade) + " (" + criteria +
+                                 " not met)");
+        }
+
+    if (json_) {
+        std::vector<std::string> pointObjects, bands;
+        for (size_t i = 0; i < points.size(); ++i) {
+            const SurveyPoint& p = points[i];
+            pointObjects.push_back(
+                JsonObject()
+                    .string("file", p.file)
+                    .string("label", p.label)
+                    .number("area", p.area)
+                    .raw("normal", JsonArray({JsonNumber(p.normal[0]), JsonNumber(p.normal[1]),
+                                              JsonNumber(p.normal[2])}))
+                    .boolean("read", analyses[i].has_value())
+                    .text());
+        }
+        std::string totalA = "null";
+        for (const SurveyPowerRow& row : table.rows)
+            if (row.aWeightedTotal)
+                totalA = jsonRow(row, table, points.size());
+            else
+                bands.push_back(jsonRow(row, table, points.size()));
+        ctx.out << JsonDocument({JsonObject()
+                                     .string("survey", survey)
+                                     .integer("fraction", table.fraction)
+                                     .raw("points", JsonArray(pointObjects))
+                                     .raw("bands", JsonArray(bands))
+                                     .raw("total_A", totalA)
+                                     .text()});
+    } else {
+        const QChar sep = QLatin1Char(ctx.localeForm ? ';' : ',');
+        const QStringList header = ctx.localeForm ? QStringList{QStringLiteral("Доля октавы"),
+                                                                QStringLiteral("Полоса, Гц"),
+                                                                QStringLiteral("Точек"),
+                                                                QStringLiteral("P, Вт"),
+                                                                QStringLiteral("L_W, дБ"),
+                                                                QStringLiteral("L_p, дБ"),
+                                                                QStringLiteral("F2, дБ"),
+                                                                QStringLiteral("F3, дБ"),
+                                                                QStringLiteral("F4"),
+                                                                QStringLiteral("L_d, дБ"),
+                                                                QStringLiteral("Критерий 1"),
+                                                                QStringLiteral("Критерий 2"),
+                                                                QStringLiteral("N >= 10"),
+                                                                QStringLiteral("F3 - F2 <= 3 дБ"),
+                                                                QStringLiteral("Класс точности"),
+                                                                QStringLiteral("Примечания")}
+                                                  : QStringList{"fraction",    "nominal",
+                                                                "points",      "P",
+                                                                "L_W",         "L_p",
+                                                                "F2",          "F3",
+                                                                "F4",          "L_d",
+                                                                "criterion_1", "criterion_2",
+                                                                "criterion_N", "criterion_F3_F2",
+                                                                "grade",       "notes"};
+        QStringList csv{header.join(sep)};
+        for (const SurveyPowerRow& row : table.rows) {
+            QStringList cells;
+            for (const QString& cell : csvRow(ctx, table.fraction, row))
+                cells << BandCsvField(cell, sep);
+            csv << cells.join(sep);
+        }
+        ctx.out << EncodeLines(csv, ctx.localeForm);
+    }
+    ctx.out.flush();
+    return failed.empty() ? kExitOk : kExitSomeFailed;
+}
+
+}   // namespace
+
+std::unique_ptr<CliCommand> MakePowerCommand()
+{
+    return std::make_unique<PowerCommand>();
+}
