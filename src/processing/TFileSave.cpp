@@ -135,6 +135,7 @@ TFileSave::TFileSave(QWidget* owner, const QString& fileName)
     connect(ui->Button2, &QPushButton::clicked, this, &TFileSave::Button2Click);
     SetupBandButton();
     connect(ui->Button9, &QPushButton::clicked, this, &TFileSave::Button9Click);
+    connect(ui->Button13, &QPushButton::clicked, this, &TFileSave::Button13Click);
     connect(ui->Button3, &QPushButton::clicked, this, &TFileSave::Button3Click);
     connect(ui->Button10, &QPushButton::clicked, this, &TFileSave::Button10Click);
     connect(ui->Button11, &QPushButton::clicked, this, &TFileSave::Button11Click);

@@ -87,9 +87,13 @@ public:
     void Button10Click();       // linear bridging between the cursors
 
     // Intensity commands.
-    void Button7Click();   // intensity spectra, shown as Ix, Jx, Iy, Jy, Iz, Jz
-    void Button2Click();   // band vectors into the intensity-vector window
-    void Button9Click();   // intensity spectra into a CSV file, through SD
+    void Button7Click();    // intensity spectra, shown as Ix, Jx, Iy, Jy, Iz, Jz
+    void Button2Click();    // band vectors into the intensity-vector window
+    void Button9Click();    // intensity spectra into a CSV file, through SD
+    void Button13Click();   // the working samples into a six-channel float WAV
+    // Writes the working samples in volts as a 32-bit float WAV at the segment's rate, with
+    // the sensitivities and the full scale in its comment; false after saying why.
+    bool SaveWorkingWav(const QString& fileName);
     // The CSV export once a file name is chosen; false when nothing was written.
     bool SaveIntensityCsv(const QString& fileName);
     QFileDialog* saveDialog() const { return SD; }

@@ -4,6 +4,7 @@
 #include "TFileSave.h"
 #include "ui_TFileSave.h"
 
+#include "AudioFile.h"
 #include "BackgroundWork.h"
 #include "ChartBands.h"
 #include "Filters.h"
@@ -441,8 +442,8 @@ void TFileSave::Button7Click()
     // By the microphones' sensitivities, a segment's channels take the pascals its "Паскали"
     // shows: the sensitivities the file was made with, not today's settings.
     else if (!testMode_ && constants.channelPascalPerUnit)
-        constants.channelPascalPerUnit = DisplayFactors(kUnitPascal, false, CurrentSettings().VOLT,
-                                                        data_.segment.paPerVolt);
+        constants.channelPascalPerUnit =
+            DisplayFactors(kUnitPascal, false, CurrentSettings().VOLT, data_.segment.paPerVolt);
     AnalysisStatus status = kAnalysisOk;
     // Off the interface thread; the window changes only once the spectra are there, so a
     // cancel leaves it as it was. Curves 1..6 are Ix, Jx, Iy, Jy, Iz, Jz.
@@ -589,6 +590,68 @@ void TFileSave::Button9Click()
     if (SD->exec() != QDialog::Accepted || SD->selectedFiles().isEmpty())
         return;
     SaveIntensityCsv(SD->selectedFiles().constFirst());
+}
+
+void TFileSave::Button13Click()
+{
+    const CommandScope command(*this);
+    if (data_.count() < 2)
+        return;
+    QFileDialog dialog(this, QStringLiteral("Записать WAV"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("Звуковые файлы WAV (*.wav)"));
+    dialog.setDefaultSuffix(QStringLiteral("wav"));
+    // The window asks its own question before replacing a file.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    SaveWorkingWav(dialog.selectedFiles().constFirst());
+}
+
+bool TFileSave::SaveWorkingWav(const QString& fileName)
+{
+    const CommandScope command(*this);
+    if (QFileInfo::exists(fileName) &&
+        ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return false;
+    // Volts, so that the file opens in any program at the recorder's scale: a recording's
+    // samples are volts already, a segment's and the test signal's ADC steps of VOLT volts.
+    const Settings& s = CurrentSettings();
+    const double voltsPerUnit = audio_ ? 1.0 : s.VOLT;
+    const double fullScale = TAudioOpen::StoredFullScale(fileName);
+    Segment volts;
+    std::vector<char> bytes;
+    AudioResult encoded;
+    try {
+        volts.Allocate(data_.count());
+        volts.sampleRate = data_.segment.sampleRate;
+        volts.time = data_.segment.time;
+        for (size_t c = 0; c < 6; ++c)
+            for (size_t k = 0; k < static_cast<size_t>(data_.count()); ++k)
+                volts.channels[c][k] = data_.samples()[c][k] * voltsPerUnit;
+        std::string sensitivities;
+        for (size_t c = 0; c < 6; ++c) {
+            const double pa = data_.segment.paPerVolt[c];
+            sensitivities +=
+                (c ? "," : "") + QString::number(pa > 0 ? 1000.0 / pa : 0.0, 'g', 10).toStdString();
+        }
+        const std::string comment = "microphones=1..6; rate_hz=" + std::to_string(volts.sampleRate) +
+                                    "; sensitivities_mv_pa=" + sensitivities +
+                                    "; full_scale_v=" + QString::number(fullScale, 'g', 10).toStdString();
+        encoded = EncodeFloatWav(volts, fullScale, comment, bytes);
+    } catch (const std::bad_alloc&) {
+        ShowMessageBox("ВНИМАНИЕ", "Недостаточно памяти для записи файла.", MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    QString reason = QString::fromStdString(encoded.message);
+    if (!encoded.ok() ||
+        !WriteFileReplacing(fileName, QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                            &reason)) {
+        ShowPlainMessage("Не удалось записать файл " + QDir::toNativeSeparators(fileName).toStdString() +
+                         ": " + reason.toStdString());
+        return false;
+    }
+    return true;
 }
 
 bool TFileSave::SaveIntensityCsv(const QString& fileName)

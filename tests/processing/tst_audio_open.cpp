@@ -163,6 +163,37 @@ private slots:
         QCOMPARE(intensityAt(0, bin), x / 4);
         QCOMPARE(intensityAt(1, bin), y);
     }
+
+    // The working samples go out as a float WAV in volts at the rate, and come back the same
+    // when the file is opened with the full scale it was written with.
+    void workingSamplesSaveAsWavInVolts()
+    {
+        AudioOpenChoice c;
+        c.map = {5, 4, 3, 2, 1, 0};
+        c.frameCount = 3000;
+        c.voltsFullScale = 2.0;
+        const QString out = dir_.filePath(QStringLiteral("saved.wav"));
+        {
+            TFileSave w(nullptr, file_);
+            w.setAudioSource(c);
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QVERIFY(w.SaveWorkingWav(out));
+            w.reject();
+        }
+        AudioFileInfo info;
+        QVERIFY(ReadAudioInfo(QFile::encodeName(out).toStdString(), info).ok());
+        QCOMPARE(info.channels, 6);
+        QCOMPARE(info.sampleRate, 8000);
+        QCOMPARE(info.frames, int64_t(3000));
+        Segment back;
+        QVERIFY(ReadAudioStretch(QFile::encodeName(out).toStdString(), {0, 1, 2, 3, 4, 5}, 0, 3000,
+                                 TAudioOpen::StoredFullScale(out), back)
+                    .ok());
+        for (int m = 0; m < 6; ++m)
+            for (int k : {0, 1234, 2999})
+                QCOMPARE(float(back.channels[m][k]), float(2.0 * FileSample(c.map[m], k)));
+    }
 };
 
 QTEST_MAIN(AudioOpenTest)
