@@ -3,6 +3,8 @@
 #include "ChartColorButton.h"
 #include "ChartEnvelope.h"
 
+#include <QScreen>
+
 #include <qcustomplot.h>
 
 #include <algorithm>
@@ -493,7 +495,12 @@ bool ChartBands::insideBands(const QPointF& pos) const
 
 void ChartBands::onMousePress(QMouseEvent* event)
 {
-    if (!zoomPan_ || drag_ != Drag::None || !insideBands(event->position()))
+    // A drag whose release never came (the window lost the mouse) ends with the next press.
+    const bool staleMark = drag_ == Drag::Marking;
+    drag_ = Drag::None;
+    if (staleMark)
+        redrawCursors();
+    if (!zoomPan_ || !insideBands(event->position()))
         return;
     const double x = event->position().x();
     const bool pan = event->button() == Qt::RightButton ||
@@ -504,8 +511,11 @@ void ChartBands::onMousePress(QMouseEvent* event)
         panLower_ = range.lower;
         panUpper_ = range.upper;
     } else if (event->button() == Qt::LeftButton) {
-        // A press on a shown cursor starts the window's cursor drag, not a range.
-        if (cursorsOn_ && (std::abs(x - cursor1_) <= kCursorGrab || std::abs(x - cursor2_) <= kCursorGrab))
+        // A press on a shown cursor starts the window's cursor drag, not a range; the windows
+        // grab a cursor within a hundredth of the screen's width.
+        const QScreen* screen = plot_->screen();
+        const int grab = std::max(kCursorGrab, screen ? screen->availableGeometry().width() / 100 : 0);
+        if (cursorsOn_ && (std::abs(x - cursor1_) <= grab || std::abs(x - cursor2_) <= grab))
             return;
         drag_ = Drag::Marking;
     } else {

@@ -90,7 +90,8 @@ public:
     bool zoomPanEnabled() const { return zoomPan_; }
     // The shortest left drag, in pixels, that marks a range (or, leftwards, restores).
     static constexpr int kMarkMinimum = 10;
-    // While cursors are shown, a press this close to one belongs to the window's cursor drag.
+    // While cursors are shown, a press this close to one (or a hundredth of the screen's width,
+    // if more) belongs to the window's cursor drag.
     static constexpr int kCursorGrab = 6;
     // Whether a left drag is marking a range just now.
     bool marking() const { return drag_ == Drag::Marking; }
