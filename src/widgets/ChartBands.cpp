@@ -100,7 +100,7 @@ private:
 
 ChartBands::ChartBands(QCustomPlot* plot) : QObject(plot), plot_(plot)
 {
-    // The default axis rect goes, and with it the legend it holds: the chart shows none.
+    // The default axis rect goes, and with it the legend it holds: each band gets its own.
     plot_->plotLayout()->clear();
     plot_->plotLayout()->setRowSpacing(0);
     plot_->setPlottingHint(QCP::phFastPolylines, true);
