@@ -123,9 +123,9 @@ public:
 signals:
     // A click on a channel axis (0..5), or on the x axis (-1).
     void axisClicked(int channel);
-    // The x range changed by panning, zooming or from code.
+    // The x range changed by panning, zooming (wheel or a marked range) or from code.
     void xRangeChanged(double lower, double upper);
-    // The user asked for the whole x extent back (double click).
+    // The user asked for the whole x extent back (double click or a left drag to the left).
     void zoomUndone();
     void beforeDraw();
     void afterDraw();
