@@ -11,7 +11,9 @@ Settings DefaultSettings()
         s.G_Max[n] = 5.0f;
         s.G_Min[n] = -5.0f;
         s.G_Setka[n] = true;
-        s.G_Color[n] = 0xFF0000;
+        // Blue on the left axes, a dark orange on the right ones: the two curves of a band
+        // share its area and must not read as one.
+        s.G_Color[n] = n % 2 == 0 ? 0xFF0000 : 0x0050C8;
         s.G_Tol[n] = 1;
         s.G_Vis[n] = true;
         s.Chuv[n] = 1.0;

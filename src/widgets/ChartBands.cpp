@@ -3,13 +3,16 @@
 #include "ChartColorButton.h"
 #include "ChartEnvelope.h"
 
+#include <QScreen>
+
 #include <qcustomplot.h>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-// Draws the two cursor lines; lives on its own buffered layer above everything else.
+// Draws the range being marked and the two cursor lines; lives on its own buffered layer
+// above everything else.
 class ChartBands::CursorLayerable : public QCPLayerable {
 public:
     CursorLayerable(QCustomPlot* plot, const QString& layer, const ChartBands* owner)
@@ -22,6 +25,17 @@ protected:
 
     void draw(QCPPainter* painter) override
     {
+        if (owner_->drag_ == Drag::Marking) {
+            const QRect top = owner_->bands_.front()->rect();
+            const QRect bottom = owner_->bands_.back()->rect();
+            const double left = std::clamp(std::min(owner_->dragStart_, owner_->dragNow_), double(top.left()),
+                                           double(top.right()));
+            const double right = std::clamp(std::max(owner_->dragStart_, owner_->dragNow_),
+                                            double(top.left()), double(top.right()));
+            painter->setPen(QPen(QColor(40, 90, 200, 160), 1));
+            painter->setBrush(QColor(40, 90, 200, 50));
+            painter->drawRect(QRectF(left, top.top(), right - left, bottom.bottom() - top.top()));
+        }
         if (!owner_->cursorsOn_)
             return;
         const int height = parentPlot()->height();
@@ -35,14 +49,64 @@ private:
     const ChartBands* owner_;
 };
 
+// One line of a band's legend: a short stroke in the curve's pen and the curve's axis title in
+// its colour, read when drawn, so a new title or colour needs nothing more. A hidden curve's
+// line takes no room.
+class ChartBands::LegendEntry : public QCPAbstractLegendItem {
+public:
+    LegendEntry(QCPLegend* legend, const ChartBands* owner, int channel)
+        : QCPAbstractLegendItem(legend), owner_(owner), channel_(channel)
+    {
+        setSelectable(false);
+    }
+
+    bool shown() const { return owner_->seriesVisible(channel_); }
+    QString text() const { return owner_->axisTitle(channel_); }
+
+protected:
+    void draw(QCPPainter* painter) override
+    {
+        if (!shown())
+            return;
+        const QPen pen = owner_->series(channel_)->pen();
+        const QSize icon = mParentLegend->iconSize();
+        const QRect r = mRect;
+        const double y = r.top() + r.height() / 2.0;
+        painter->setPen(QPen(pen.color(), std::max(1.0, pen.widthF())));
+        painter->drawLine(QLineF(r.left(), y, r.left() + icon.width(), y));
+        painter->setFont(mFont);
+        painter->setPen(pen.color());
+        const int textLeft = r.left() + icon.width() + mParentLegend->iconTextPadding();
+        painter->drawText(QRect(textLeft, r.top(), r.right() - textLeft + 1, r.height()),
+                          Qt::AlignLeft | Qt::AlignVCenter, text());
+    }
+
+    QSize minimumOuterSizeHint() const override
+    {
+        if (!shown())
+            return {0, 0};
+        const QFontMetrics metrics(mFont);
+        const QSize icon = mParentLegend->iconSize();
+        const QSize textSize = metrics.size(Qt::TextSingleLine, text());
+        return {icon.width() + mParentLegend->iconTextPadding() + textSize.width() + mMargins.left() +
+                    mMargins.right(),
+                std::max(metrics.height(), 2) + mMargins.top() + mMargins.bottom()};
+    }
+
+private:
+    const ChartBands* owner_;
+    int channel_;
+};
+
 ChartBands::ChartBands(QCustomPlot* plot) : QObject(plot), plot_(plot)
 {
-    // The default axis rect goes, and with it the legend it holds: the chart shows none.
+    // The default axis rect goes, and with it the legend it holds: each band gets its own.
     plot_->plotLayout()->clear();
     plot_->plotLayout()->setRowSpacing(0);
     plot_->setPlottingHint(QCP::phFastPolylines, true);
     plot_->setNoAntialiasingOnDrag(true);
-    plot_->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    // The wheel zooms through the chart; the drags are handled here (see onMousePress).
+    plot_->setInteractions(QCP::iRangeZoom);
 
     auto* margins = new QCPMarginGroup(plot_);
     const QFont titleFont(plot_->font().family(), 10);
@@ -81,6 +145,34 @@ ChartBands::ChartBands(QCustomPlot* plot) : QObject(plot), plot_(plot)
         series_[static_cast<size_t>(c)] = graph;
     }
 
+    // Each band's legend sits in its top right corner, small and see-through enough to leave
+    // the curves under it readable.
+    const QFont legendFont(plot_->font().family(), 8);
+    for (int m = 0; m < kBands; ++m) {
+        auto* legend = new QCPLegend;
+        bands_[static_cast<size_t>(m)]->insetLayout()->addElement(legend, Qt::AlignTop | Qt::AlignRight);
+        legend->setLayer(QStringLiteral("legend"));
+        legend->setFont(legendFont);
+        legend->setBrush(QColor(255, 255, 255, 190));
+        legend->setBorderPen(QPen(QColor(160, 160, 160, 200)));
+        legend->setIconSize(16, 8);
+        legend->setRowSpacing(0);
+        legend->setMargins(QMargins(4, 2, 4, 2));
+        legend->setSelectableParts(QCPLegend::spNone);
+        for (int c = 2 * m; c < 2 * m + 2; ++c) {
+            auto* entry = new LegendEntry(legend, this, c);
+            entry->setFont(legendFont);
+            entry->setMargins(QMargins(2, 0, 2, 0));
+            legend->addItem(entry);
+        }
+        legends_[static_cast<size_t>(m)] = legend;
+        updateLegend(m);
+    }
+    // The first band's legend made itself the chart's legend, where any curve added later
+    // would list itself; the band legends list their own curves only.
+    plot_->legend = nullptr;
+    plot_->setAutoAddPlottableToLegend(false);
+
     // The cursors on a buffered layer of their own above the whole chart.
     plot_->addLayer(QStringLiteral("cursors"), plot_->layer(QStringLiteral("overlay")),
                     QCustomPlot::limAbove);
@@ -102,6 +194,9 @@ ChartBands::ChartBands(QCustomPlot* plot) : QObject(plot), plot_(plot)
         rendered_ = true;
         emit afterDraw();
     });
+    connect(plot_, &QCustomPlot::mousePress, this, &ChartBands::onMousePress);
+    connect(plot_, &QCustomPlot::mouseMove, this, &ChartBands::onMouseMove);
+    connect(plot_, &QCustomPlot::mouseRelease, this, &ChartBands::onMouseRelease);
     connect(plot_, &QCustomPlot::mousePress, this, &ChartBands::mousePressed);
     connect(plot_, &QCustomPlot::mouseMove, this, &ChartBands::mouseMoved);
     connect(plot_, &QCustomPlot::mouseRelease, this, &ChartBands::mouseReleased);
@@ -122,10 +217,14 @@ void ChartBands::applyChannelSettings(int target, const Settings& s, int source)
     const QColor color = ColorFromWord(s.G_Color[src]);
     QCPGraph* graph = series(target);
     graph->setPen(QPen(color, std::max(1, s.G_Tol[src])));
-    if (auto& faded = fadedAxes_[static_cast<size_t>(target)])
+    // The scale in the curve's colour tells which of a band's two curves it measures.
+    if (auto& faded = fadedAxes_[static_cast<size_t>(target)]) {
         faded->label = color;   // shown when the curve is
-    else
+        faded->tickLabels = color;
+    } else {
         valueAxis(target)->setLabelColor(color);
+        valueAxis(target)->setTickLabelColor(color);
+    }
     setAxisLimits(target, s.G_Min[src], s.G_Max[src]);
     setAxisAutomatic(target, s.G_Auto[src]);
     setAxisGrid(target, s.G_Setka[src]);
@@ -165,6 +264,7 @@ void ChartBands::setSeriesVisible(int channel, bool visible)
         axis->setSubTickPen(faded->subTick);
         faded.reset();
     }
+    updateLegend(channel / 2);
 }
 
 bool ChartBands::seriesVisible(int channel) const
@@ -180,6 +280,26 @@ void ChartBands::setAxisTitle(int channel, const QString& title)
 QString ChartBands::axisTitle(int channel) const
 {
     return valueAxis(channel)->label();
+}
+
+void ChartBands::updateLegend(int band)
+{
+    // A band with both curves hidden shows no empty frame.
+    legends_[static_cast<size_t>(band)]->setVisible(seriesVisible(2 * band) || seriesVisible(2 * band + 1));
+}
+
+QStringList ChartBands::legendTexts(int m) const
+{
+    QStringList texts;
+    const QCPLegend* legend = legends_[static_cast<size_t>(m)];
+    if (!legend->visible())
+        return texts;
+    for (int i = 0; i < legend->itemCount(); ++i) {
+        const auto* entry = static_cast<const LegendEntry*>(legend->item(i));
+        if (entry->shown())
+            texts << entry->text();
+    }
+    return texts;
 }
 
 void ChartBands::setAxisLimits(int channel, double lower, double upper)
@@ -358,8 +478,98 @@ void ChartBands::setLabelIncrement(double step)
 void ChartBands::setZoomPanEnabled(bool enabled)
 {
     zoomPan_ = enabled;
-    plot_->setInteraction(QCP::iRangeDrag, enabled);
     plot_->setInteraction(QCP::iRangeZoom, enabled);
+    if (!enabled && drag_ != Drag::None) {
+        const bool wasMarking = drag_ == Drag::Marking;
+        drag_ = Drag::None;
+        if (wasMarking && rendered_)
+            cursorLayer_->replot();
+    }
+}
+
+bool ChartBands::insideBands(const QPointF& pos) const
+{
+    return std::any_of(bands_.begin(), bands_.end(),
+                       [&pos](const QCPAxisRect* rect) { return rect->rect().contains(pos.toPoint()); });
+}
+
+void ChartBands::onMousePress(QMouseEvent* event)
+{
+    // A drag whose release never came (the window lost the mouse) ends with the next press.
+    const bool staleMark = drag_ == Drag::Marking;
+    drag_ = Drag::None;
+    if (staleMark)
+        redrawCursors();
+    if (!zoomPan_ || !insideBands(event->position()))
+        return;
+    const double x = event->position().x();
+    const bool pan = event->button() == Qt::RightButton ||
+                     (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier));
+    if (pan) {
+        drag_ = Drag::Panning;
+        const QCPRange range = bottomAxis()->range();
+        panLower_ = range.lower;
+        panUpper_ = range.upper;
+    } else if (event->button() == Qt::LeftButton) {
+        // A press on a shown cursor starts the window's cursor drag, not a range; the windows
+        // grab a cursor within a hundredth of the screen's width.
+        const QScreen* screen = plot_->screen();
+        const int grab = std::max(kCursorGrab, screen ? screen->availableGeometry().width() / 100 : 0);
+        if (cursorsOn_ && (std::abs(x - cursor1_) <= grab || std::abs(x - cursor2_) <= grab))
+            return;
+        drag_ = Drag::Marking;
+    } else {
+        return;
+    }
+    dragStart_ = x;
+    dragNow_ = x;
+}
+
+void ChartBands::onMouseMove(QMouseEvent* event)
+{
+    if (drag_ == Drag::None)
+        return;
+    dragNow_ = event->position().x();
+    if (drag_ == Drag::Marking) {
+        redrawCursors();
+        return;
+    }
+    const double width = std::max(1, bottomAxis()->axisRect()->width());
+    const double shift = (dragNow_ - dragStart_) * (panUpper_ - panLower_) / width;
+    bottomAxis()->setRange(panLower_ - shift, panUpper_ - shift);
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void ChartBands::onMouseRelease(QMouseEvent* event)
+{
+    const Drag drag = drag_;
+    if (drag == Drag::None)
+        return;
+    const bool marking = drag == Drag::Marking;
+    const bool released = marking ? event->button() == Qt::LeftButton
+                                  : (event->button() == Qt::RightButton || event->button() == Qt::LeftButton);
+    if (!released)
+        return;
+    dragNow_ = event->position().x();
+    drag_ = Drag::None;
+    if (!marking) {
+        plot_->replot(QCustomPlot::rpQueuedReplot);
+        return;
+    }
+    const double distance = dragNow_ - dragStart_;
+    if (distance >= kMarkMinimum) {
+        const double from = std::max(dragStart_, double(xPixelStart()));
+        const double to = std::min(dragNow_, double(xPixelEnd()));
+        if (from < to) {
+            setXRange(pixelToX(from), pixelToX(to));
+            replot();
+            return;
+        }
+    } else if (distance <= -kMarkMinimum) {
+        undoZoom();
+        return;
+    }
+    redrawCursors();   // the marked range goes
 }
 
 double ChartBands::pixelToX(double pixel) const

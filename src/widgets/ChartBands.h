@@ -1,9 +1,12 @@
 // The six-channel line chart shared by the playback and processing windows: three stacked
 // bands over one x range, channels 1, 3, 5 on the left axes and 2, 4, 6 on the right axes,
-// one curve per channel. Dragging pans and the wheel zooms, both horizontally only; a
-// double click returns to the whole x extent of the data. Two measuring cursors live on a
-// buffered layer of their own, so moving one repaints that layer over the last rendered
-// chart image instead of re-rendering millions of points.
+// one curve per channel, each axis coloured like its curve and each band with a small legend
+// naming its two curves. Zooming and panning are horizontal only: a left drag to the right
+// marks the range to show, a left drag to the left or a double click returns to the whole x
+// extent of the data, a right drag (or a left drag with Shift) pans, the wheel zooms about
+// the pointer. Two measuring cursors and the marked range live on a buffered layer of their
+// own, so moving them repaints that layer over the last rendered chart image instead of
+// re-rendering millions of points.
 #pragma once
 
 #include "Settings.h"
@@ -12,6 +15,7 @@
 #include <QObject>
 #include <QPen>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -22,6 +26,7 @@ class QCPAxis;
 class QCPAxisRect;
 class QCPGraph;
 class QCPLayer;
+class QCPLegend;
 class QMouseEvent;
 
 // The nearest of 1, 2, 2.5 and 5 times a power of ten to a positive step.
@@ -83,6 +88,17 @@ public:
     // Horizontal panning and zooming by mouse.
     void setZoomPanEnabled(bool enabled);
     bool zoomPanEnabled() const { return zoomPan_; }
+    // The shortest left drag, in pixels, that marks a range (or, leftwards, restores).
+    static constexpr int kMarkMinimum = 10;
+    // While cursors are shown, a press this close to one (or a hundredth of the screen's width,
+    // if more) belongs to the window's cursor drag.
+    static constexpr int kCursorGrab = 6;
+    // Whether a left drag is marking a range just now.
+    bool marking() const { return drag_ == Drag::Marking; }
+
+    // Band m's legend, and the texts it shows: the axis titles of its shown curves.
+    QCPLegend* legend(int m) const { return legends_[static_cast<size_t>(m)]; }
+    QStringList legendTexts(int m) const;
 
     // Pixel <-> x through the first curve, and the pixel span of the x axis (inclusive).
     double pixelToX(double pixel) const;
@@ -107,9 +123,9 @@ public:
 signals:
     // A click on a channel axis (0..5), or on the x axis (-1).
     void axisClicked(int channel);
-    // The x range changed by panning, zooming or from code.
+    // The x range changed by panning, zooming (wheel or a marked range) or from code.
     void xRangeChanged(double lower, double upper);
-    // The user asked for the whole x extent back (double click).
+    // The user asked for the whole x extent back (double click or a left drag to the left).
     void zoomUndone();
     void beforeDraw();
     void afterDraw();
@@ -119,6 +135,14 @@ signals:
 
 private:
     class CursorLayerable;
+    class LegendEntry;
+    enum class Drag { None, Marking, Panning };
+
+    void onMousePress(QMouseEvent* event);
+    void onMouseMove(QMouseEvent* event);
+    void onMouseRelease(QMouseEvent* event);
+    bool insideBands(const QPointF& pos) const;
+    void updateLegend(int band);
 
     void onAxisClick(QCPAxis* axis);
     void onBottomRangeChanged(QCPAxis* source);
@@ -132,6 +156,7 @@ private:
     std::array<QCPAxisRect*, kBands> bands_{};
     std::array<QCPAxis*, kChannels> axes_{};
     std::array<QCPGraph*, kChannels> series_{};
+    std::array<QCPLegend*, kBands> legends_{};
     std::array<bool, kChannels> automatic_{};
     std::array<bool, kChannels> dataValid_{};   // value range of the curve's points
     std::array<double, kChannels> dataLow_{};
@@ -158,6 +183,11 @@ private:
     CursorLayerable* cursorItem_ = nullptr;
     double labelStep_ = 0.0;
     bool zoomPan_ = true;
+    Drag drag_ = Drag::None;
+    double dragStart_ = 0.0;   // pixel
+    double dragNow_ = 0.0;
+    double panLower_ = 0.0;   // the x range when panning began
+    double panUpper_ = 0.0;
     bool cursorsOn_ = false;
     int cursor1_ = 0;
     int cursor2_ = 0;

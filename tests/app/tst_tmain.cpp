@@ -75,7 +75,8 @@ private slots:
         QCOMPARE(s.NULL_ADC, 1120);
         QCOMPARE(s.plotnost, 1.4);
         QCOMPARE(s.freq_ocifr, 100000);
-        QCOMPARE(s.G_Color[3], 0xFF0000);
+        QCOMPARE(s.G_Color[2], 0xFF0000);
+        QCOMPARE(s.G_Color[3], 0x0050C8);   // right-axis curves default to another colour
         QCOMPARE(s.G_Min[5], -5.0f);
         QCOMPARE(s.impuls, 1);
         QCOMPARE(w.lastOpenKind(), -1);

@@ -1,6 +1,7 @@
 // The shared six-channel chart: band layout and axis sides, one x range for all bands,
-// horizontal-only zoom, axis clicks mapped to channels, restyling after the axis dialog, and
-// cursors that repaint their own layer only.
+// horizontal-only zoom by marking, panning and the wheel, axis clicks mapped to channels,
+// restyling after the axis dialog, curve colours per side with legends, and cursors that
+// repaint their own layer only.
 #include "ChartBands.h"
 
 #include "ChartColorButton.h"
@@ -11,6 +12,45 @@
 #include <qcustomplot.h>
 
 #include <vector>
+
+namespace {
+// A shown chart over x 0 ... 1 with data in every band, laid out and rendered.
+struct ShownChart {
+    QCustomPlot plot;
+    ChartBands chart{&plot};
+    std::vector<double> x, y;
+
+    ShownChart() : x(1001), y(1001)
+    {
+        for (int i = 0; i <= 1000; ++i) {
+            x[i] = i * 0.001;
+            y[i] = i % 5;
+        }
+        for (int c = 0; c < ChartBands::kChannels; ++c)
+            chart.setSeriesData(c, x.data(), y.data(), 1001, 1.0);
+        plot.resize(800, 600);
+        plot.show();
+        chart.setXRange(0, 1);
+        chart.replot();
+    }
+
+    int yMiddle() const { return chart.band(1)->center().y(); }
+
+    // x pixel of a fraction of the plotted width
+    int pixel(double fraction) const
+    {
+        return chart.xPixelStart() + int(fraction * (chart.xPixelEnd() - chart.xPixelStart()));
+    }
+
+    void drag(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int from, int to)
+    {
+        QTest::mousePress(&plot, button, modifiers, QPoint(from, yMiddle()));
+        QTest::mouseMove(&plot, QPoint((from + to) / 2, yMiddle()));
+        QTest::mouseMove(&plot, QPoint(to, yMiddle()));
+        QTest::mouseRelease(&plot, button, modifiers, QPoint(to, yMiddle()));
+    }
+};
+}   // namespace
 
 class ChartBandsTest : public QObject {
     Q_OBJECT
@@ -251,6 +291,172 @@ private slots:
         chart.setCursorsVisible(false);
         const QImage cleared = plot.toPixmap(600, 400).toImage();
         QVERIFY(QColor(cleared.pixel(150, 5)) != QColor(Qt::red));
+    }
+
+    // A left drag to the right shows the marked range; a drag of less than the minimum leaves
+    // the range alone; a left drag to the left shows the whole extent again.
+    void leftDragMarksTheRangeToShow()
+    {
+        ShownChart shown;
+        QVERIFY(QTest::qWaitForWindowExposed(&shown.plot));
+        ChartBands& chart = shown.chart;
+        QSignalSpy ranges(&chart, &ChartBands::xRangeChanged);
+        const int from = shown.pixel(0.25);
+        const int to = shown.pixel(0.5);
+        const double lower = chart.pixelToX(from);
+        const double upper = chart.pixelToX(to);
+
+        QTest::mousePress(&shown.plot, Qt::LeftButton, Qt::NoModifier, QPoint(from, shown.yMiddle()));
+        QTest::mouseMove(&shown.plot, QPoint(to, shown.yMiddle()));
+        QVERIFY(chart.marking());
+        QCOMPARE(chart.xMinimum(), 0.0);   // nothing moves while marking
+        const QImage marked = shown.plot.toPixmap(800, 600).toImage();
+        const QColor inside(marked.pixel((from + to) / 2, shown.yMiddle()));
+        QVERIFY(inside.blue() > inside.red());   // the translucent band shows
+        QTest::mouseRelease(&shown.plot, Qt::LeftButton, Qt::NoModifier, QPoint(to, shown.yMiddle()));
+        QVERIFY(!chart.marking());
+        QVERIFY(std::abs(chart.xMinimum() - lower) < 1e-9);
+        QVERIFY(std::abs(chart.xMaximum() - upper) < 1e-9);
+        QVERIFY(ranges.count() >= 1);
+        QCOMPARE(ranges.last().at(1).toDouble(), chart.xMaximum());
+        for (int m = 0; m < 3; ++m)
+            QCOMPARE(chart.band(m)->axis(QCPAxis::atBottom)->range(), chart.bottomAxis()->range());
+
+        const QCPRange zoomed = chart.bottomAxis()->range();
+        shown.drag(Qt::LeftButton, Qt::NoModifier, to, to + ChartBands::kMarkMinimum / 2);
+        QCOMPARE(chart.bottomAxis()->range(), zoomed);
+        shown.drag(Qt::LeftButton, Qt::NoModifier, to, to - ChartBands::kMarkMinimum / 2);
+        QCOMPARE(chart.bottomAxis()->range(), zoomed);
+
+        QSignalSpy undone(&chart, &ChartBands::zoomUndone);
+        shown.drag(Qt::LeftButton, Qt::NoModifier, to, from);
+        QCOMPARE(undone.count(), 1);
+        QCOMPARE(chart.xMinimum(), 0.0);
+        QCOMPARE(chart.xMaximum(), 1.0);
+    }
+
+    // The right button, or the left one with Shift, moves the range along without changing
+    // its width; with zooming and panning off the drags do nothing.
+    void rightOrShiftDragPans_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("right button") << int(Qt::RightButton) << int(Qt::NoModifier);
+        QTest::newRow("Shift and left button") << int(Qt::LeftButton) << int(Qt::ShiftModifier);
+    }
+
+    void rightOrShiftDragPans()
+    {
+        QFETCH(int, button);
+        QFETCH(int, modifiers);
+        ShownChart shown;
+        QVERIFY(QTest::qWaitForWindowExposed(&shown.plot));
+        ChartBands& chart = shown.chart;
+        chart.setXRange(0.4, 0.6);
+        chart.replot();
+        QSignalSpy ranges(&chart, &ChartBands::xRangeChanged);
+        const int from = shown.pixel(0.5);
+        const int to = shown.pixel(0.75);   // a quarter of the width: 0.05 to the left
+        shown.drag(Qt::MouseButton(button), Qt::KeyboardModifiers(modifiers), from, to);
+        QVERIFY(ranges.count() >= 1);
+        QVERIFY(!chart.marking());
+        const double shift = 0.4 - chart.xMinimum();
+        QVERIFY2(std::abs(shift - 0.05) < 0.002, qPrintable(QString::number(shift)));
+        QVERIFY(std::abs(chart.xMaximum() - chart.xMinimum() - 0.2) < 1e-9);
+        for (int m = 0; m < 3; ++m)
+            QCOMPARE(chart.band(m)->axis(QCPAxis::atBottom)->range(), chart.bottomAxis()->range());
+
+        chart.setZoomPanEnabled(false);
+        const QCPRange before = chart.bottomAxis()->range();
+        shown.drag(Qt::MouseButton(button), Qt::KeyboardModifiers(modifiers), from, to);
+        shown.drag(Qt::LeftButton, Qt::NoModifier, from, to);
+        QCOMPARE(chart.bottomAxis()->range(), before);
+    }
+
+    // A press on a shown cursor is the window's drag: it marks nothing, and the window still
+    // hears the press, the moves and the release.
+    void aPressOnACursorIsNotAZoom()
+    {
+        ShownChart shown;
+        QVERIFY(QTest::qWaitForWindowExposed(&shown.plot));
+        ChartBands& chart = shown.chart;
+        const int c1 = shown.pixel(0.3);
+        chart.setCursorPixels(c1, shown.pixel(0.6));
+        chart.setCursorsVisible(true);
+        QSignalSpy pressed(&chart, &ChartBands::mousePressed);
+        QSignalSpy moved(&chart, &ChartBands::mouseMoved);
+        QSignalSpy released(&chart, &ChartBands::mouseReleased);
+        shown.drag(Qt::LeftButton, Qt::NoModifier, c1 + 2, c1 + 100);
+        QCOMPARE(chart.xMinimum(), 0.0);
+        QCOMPARE(chart.xMaximum(), 1.0);
+        QCOMPARE(pressed.count(), 1);
+        QCOMPARE(moved.count(), 2);
+        QCOMPARE(released.count(), 1);
+        // Away from the cursors a drag marks as usual.
+        shown.drag(Qt::LeftButton, Qt::NoModifier, shown.pixel(0.7), shown.pixel(0.9));
+        QVERIFY(chart.xMinimum() > 0.65);
+    }
+
+    // Left and right curves differ in colour by default, a colour the user chose wins, and
+    // each axis' title and numbers take its curve's colour.
+    void curveColoursPerSide()
+    {
+        QCustomPlot plot;
+        ChartBands chart(&plot);
+        Settings s = DefaultSettings();
+        for (int c = 0; c < 6; ++c)
+            chart.applyChannelSettings(c, s, c);
+        for (int m = 0; m < 3; ++m) {
+            const QColor left = chart.series(2 * m)->pen().color();
+            const QColor right = chart.series(2 * m + 1)->pen().color();
+            QCOMPARE(left, QColor(0, 0, 255));
+            QVERIFY(right != left);
+            QCOMPARE(chart.series(2 * m + 1)->pen().color(), chart.series(1)->pen().color());
+            for (int c = 2 * m; c < 2 * m + 2; ++c) {
+                QCOMPARE(chart.valueAxis(c)->labelColor(), chart.series(c)->pen().color());
+                QCOMPARE(chart.valueAxis(c)->tickLabelColor(), chart.series(c)->pen().color());
+            }
+        }
+        s.G_Color[3] = 0xFF0000;   // the user chose blue for a right-axis curve
+        s.G_Color[4] = 0x00FF00;
+        chart.applyChannelSettings(3, s, 3);
+        chart.applyChannelSettings(4, s, 4);
+        QCOMPARE(chart.series(3)->pen().color(), QColor(0, 0, 255));
+        QCOMPARE(chart.valueAxis(3)->tickLabelColor(), QColor(0, 0, 255));
+        QCOMPARE(chart.series(4)->pen().color(), QColor(0, 255, 0));
+    }
+
+    // Each band's legend names its shown curves by their axis titles.
+    void legendsNameTheAxisTitles()
+    {
+        QCustomPlot plot;
+        ChartBands chart(&plot);
+        plot.resize(800, 600);
+        for (int c = 0; c < 6; ++c)
+            chart.setAxisTitle(c, QStringLiteral("Канал %1").arg(c + 1));
+        chart.setAxisTitle(0, QStringLiteral("Ix, Вт/м²"));
+        chart.setAxisTitle(1, QStringLiteral("Jx, Вт/м²"));
+        chart.replot();
+        QCOMPARE(chart.legendTexts(0),
+                 (QStringList{QStringLiteral("Ix, Вт/м²"), QStringLiteral("Jx, Вт/м²")}));
+        QCOMPARE(chart.legendTexts(2), (QStringList{QStringLiteral("Канал 5"), QStringLiteral("Канал 6")}));
+        QVERIFY(chart.legend(0)->visible());
+        // In the band's top right corner.
+        const QRect box = chart.legend(0)->outerRect();
+        QVERIFY(box.width() > 0 && box.height() > 0);
+        QVERIFY(std::abs(box.right() - chart.band(0)->right()) < 20);
+        QVERIFY(std::abs(box.top() - chart.band(0)->top()) < 20);
+        QVERIFY(box.bottom() < chart.band(0)->bottom());
+
+        chart.setSeriesVisible(1, false);
+        chart.replot();
+        QCOMPARE(chart.legendTexts(0), QStringList{QStringLiteral("Ix, Вт/м²")});
+        QVERIFY(chart.legend(0)->outerRect().height() < box.height());
+        chart.setSeriesVisible(0, false);
+        QVERIFY(!chart.legend(0)->visible());
+        QVERIFY(chart.legendTexts(0).isEmpty());
+        chart.setSeriesVisible(1, true);
+        QCOMPARE(chart.legendTexts(0), QStringList{QStringLiteral("Jx, Вт/м²")});
     }
 };
 
