@@ -198,7 +198,8 @@ private:
     ViewState view_;
     bool shown_ = false;
     bool closed_ = false;
-    int intensityWindowItem_ = 0;   // the window the intensity spectra were weighted with
+    bool intensityByMicrophones_ = false;   // the intensity took each microphone's pascals
+    int intensityWindowItem_ = 0;           // the window the intensity spectra were weighted with
     int commandDepth_ = 0;
     bool closePending_ = false;
     int pendingResult_ = QDialog::Rejected;

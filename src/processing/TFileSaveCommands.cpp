@@ -464,6 +464,7 @@ void TFileSave::Button7Click()
         ReleaseWaitNotice();
         return;
     }
+    intensityByMicrophones_ = constants.channelPascalPerUnit.has_value();
     // The routine weights a periodic signal (impuls 1) only; an impulse is taken as it is.
     intensityWindowItem_ = constants.periodic ? window : kWindowItemNone;
     view_.intensityShown = true;
@@ -541,6 +542,9 @@ void TFileSave::Button2Click()
     const Settings& s = CurrentSettings();
     band.result.limitWarning = BandLimitWarning(intensityView(), band, s.lmic, s.skorost,
                                                 WindowItemEnbw(intensityWindowItem_, data_.count()));
+    // Which pressures the vectors stand on, where a reader of the result looks for its band.
+    if (intensityByMicrophones_)
+        band.result.bandText += "; давление по чувствительностям микрофонов";
     // Owned by this window and kept until it closes, as every earlier one is.
     auto* vectors = new TRaschet(this, band.result);
     vectors->setBandText(QString::fromStdString(band.result.bandText));

@@ -137,8 +137,11 @@ private slots:
                 return std::nan("");
             w.Button7Click();
             const double value = w.data().intensity[static_cast<size_t>(9 + axis)][5];
+            // The band's text says which pressures the vectors stand on.
+            const bool noted = QString::fromStdString(RunBandVectors(w).bandText)
+                                   .endsWith(QStringLiteral("; давление по чувствительностям микрофонов"));
             w.reject();
-            return value;
+            return noted == settings_.I_PO_CHUV ? value : std::nan("");
         };
         const std::array<double, 6> plain{1, 1, 1, 1, 1, 1};
         const std::array<double, 6> halvedX{0.5, 0.5, 1, 1, 1, 1};
