@@ -29,9 +29,11 @@ if(SONORIX_BENCH)
   sonorix_require(benchmark_FOUND libbenchmark-dev "Google Benchmark")
 endif()
 
-# QtCore is needed without the windows too: the settings store and the batch tool use it.
-find_package(Qt6 QUIET COMPONENTS Core)
+# QtCore is needed without the windows too: the settings store and the batch tool use it, and
+# QtGui draws the reports the batch tool writes.
+find_package(Qt6 QUIET COMPONENTS Core Gui)
 sonorix_require(Qt6Core_FOUND qt6-base-dev "Qt 6 Core")
+sonorix_require(Qt6Gui_FOUND qt6-base-dev "Qt 6 Gui")
 
 if(SONORIX_GUI)
   find_package(Qt6 QUIET COMPONENTS Core Gui Widgets PrintSupport OpenGL OpenGLWidgets Test)
