@@ -2,8 +2,10 @@
 // run, and the windows and the batch tool transform six channels of one length in a row, so
 // plans are kept per length and shared by every thread. FFTW's planner is not thread-safe;
 // running a plan on new arrays is, as long as the arrays have the alignment the plan was
-// made for, which fftw_malloc gives every work array here.
+// made for, which the page-aligned mappings of the work arrays here give.
 #include "RealDft.h"
+
+#include "LargeBuffer.h"
 
 #include <fftw3.h>
 
@@ -35,14 +37,6 @@ struct Plan {
     }
 };
 
-struct FftwFree {
-    void operator()(void* p) const { fftw_free(p); }
-};
-using RealBuffer = std::unique_ptr<double[], FftwFree>;
-using ComplexBuffer = std::unique_ptr<fftw_complex[], FftwFree>;
-
-// The plan for length n, made on first use. Shared, so a plan that leaves the cache while
-// another thread runs it lives until that thread is done.
 std::shared_ptr<Plan> PlanFor(int n, double* in, fftw_complex* out)
 {
     std::lock_guard<std::recursive_mutex> guard(PlannerLock());
@@ -74,45 +68,31 @@ std::shared_ptr<Plan> PlanFor(int n, double* in, fftw_complex* out)
 // hold its memory for the rest of the program.
 constexpr size_t kKeptDoubles = size_t{1} << 21;
 
+// Kept between calls of a thread, mapped in huge pages: a fresh 8 MB output array per call
+// would cost its thread two thousand page faults before the transform starts.
 struct WorkArrays {
-    RealBuffer in;
-    size_t inCount = 0;
-    ComplexBuffer out;
-    size_t outCount = 0;
+    LargeBlock in;
+    LargeBlock out;
 };
 
 double* RealArray(WorkArrays& work, size_t count)
 {
-    if (work.inCount < count) {
-        work.in.reset(fftw_alloc_real(count));
-        work.inCount = work.in ? count : 0;
-    }
-    return work.in.get();
+    return static_cast<double*>(work.in.reserve(count * sizeof(double)));
 }
 
 fftw_complex* ComplexArray(WorkArrays& work, size_t count)
 {
-    if (work.outCount < count) {
-        work.out.reset(fftw_alloc_complex(count));
-        work.outCount = work.out ? count : 0;
-    }
-    return work.out.get();
+    return static_cast<fftw_complex*>(work.out.reserve(count * sizeof(fftw_complex)));
 }
 
 void TrimWorkArrays(WorkArrays& work)
 {
-    if (work.inCount > kKeptDoubles) {
-        work.in.reset();
-        work.inCount = 0;
-    }
-    if (work.outCount > kKeptDoubles / 2) {
-        work.out.reset();
-        work.outCount = 0;
-    }
+    if (work.in.size() > kKeptDoubles * sizeof(double))
+        work.in.release();
+    if (work.out.size() > kKeptDoubles * sizeof(double))
+        work.out.release();
 }
 
-// Bins 0 ... n/2 of x, in the thread's work array; nullptr when memory or a plan could not be
-// had. x is read, never written: an out-of-place real-to-complex plan keeps its input.
 const fftw_complex* Transform(const double* x, int n, WorkArrays& work)
 {
     const size_t count = static_cast<size_t>(n);

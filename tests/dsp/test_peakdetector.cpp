@@ -74,6 +74,38 @@ TEST(DetectPeaks, ValleysMirrorPeaks)
     EXPECT_TRUE(Detect(data, 0.5, 3, kPeaks, false).empty());   // the 0s between fit about 0.04
 }
 
+// Three-point peaks skip the windows that cannot reach the threshold; the valley search fits
+// every window, so on the negated data it must find the same extrema bit for bit, whatever
+// the threshold relative to the vertices (just under, just over, far away).
+TEST(DetectPeaks, SkippingLowWindowsLosesNoPeak)
+{
+    std::vector<double> data(4000);
+    unsigned state = 12345;
+    for (size_t i = 0; i < data.size(); ++i) {
+        state = state * 1103515245u + 12345u;
+        const double noise = (state >> 8) / double(1u << 24);
+        data[i] = noise * (i % 97 == 0 ? 40.0 : 1.0) + (i % 500 == 250 ? 100.0 : 0.0);
+    }
+    std::vector<double> negated(data.size());
+    for (size_t i = 0; i < data.size(); ++i)
+        negated[i] = -data[i];
+    std::vector<double> thresholds = {-1.0, 0.0, 0.5, 0.99, 1.0, 1.01, 30.0, 99.9, 1000.0};
+    // The vertices themselves as thresholds: a bound one rounding too low would lose them.
+    for (const Peak& p : Detect(data, 0.0, 3, kPeaks, true))
+        if (thresholds.size() < 60)
+            thresholds.push_back(p.amplitude * (1.0 - 1e-15));
+    for (const double threshold : thresholds) {
+        const std::vector<Peak> peaks = Detect(data, threshold, 3, kPeaks, true);
+        const std::vector<Peak> valleys = Detect(negated, -threshold, 3, kValleys, true);
+        ASSERT_EQ(peaks.size(), valleys.size()) << "threshold " << threshold;
+        for (size_t i = 0; i < peaks.size(); ++i) {
+            EXPECT_EQ(peaks[i].location, valleys[i].location);
+            EXPECT_EQ(peaks[i].amplitude, -valleys[i].amplitude);
+            EXPECT_EQ(peaks[i].secondDerivative, -valleys[i].secondDerivative);
+        }
+    }
+}
+
 // Neighbouring windows whose vertices meet at 2.5 describe one extremum: the later fit
 // replaces the earlier only when it is higher.
 TEST(DetectPeaks, CoincidingVerticesMergeKeepingTheHigher)
