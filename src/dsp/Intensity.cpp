@@ -131,6 +131,17 @@ AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int 
     // reciprocal, one division per bin.
     const double power = (g * amplitudeFactor) * (g * amplitudeFactor);
 
+    // The window's weights are the same for the six channels: made once, applied to each.
+    WindowWeights windowWeights;
+    if (weighted) {
+        try {
+            MakeWindowWeights(N, windowItem, windowWeights);
+        } catch (const std::bad_alloc&) {
+            ZeroResults(bins, I, J, K, P);
+            return kIntensityNoMemory;
+        }
+    }
+
     // One axis from its pair of channels; false when memory could not be had.
     auto computeAxis = [&](int a) {
         std::unique_ptr<double[]> work(weighted ? new (std::nothrow) double[n] : nullptr);
@@ -139,9 +150,7 @@ AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int 
         }
         auto transform = [&](const double* x, double* re, double* im) {
             if (weighted) {
-                std::copy(x, x + n, work.get());
-                WindowConstants windowConstants;
-                ApplyWindowListItem(work.get(), N, windowItem, windowConstants);
+                ApplyWindowWeights(windowWeights, x, work.get());
                 x = work.get();
             }
             return RealDftBins(x, re, im, N, static_cast<int>(bins)) == kAnalysisOk;

@@ -27,14 +27,21 @@ bool ComputeAmplitudeSpectra(int N, int windowItem, bool periodic, double scale,
     std::unique_ptr<double[]> im(new (std::nothrow) double[bins + 1]);
     bool failed = !re || !im || (weighted && !work);
 
+    // The window's weights are the same for the six channels: made once, applied to each.
+    WindowWeights windowWeights;
     AnalysisStatus windowStatus = kAnalysisOk;
+    if (weighted && !failed) {
+        try {
+            windowStatus = MakeWindowWeights(N, windowItem, windowWeights);
+        } catch (const std::bad_alloc&) {
+            failed = true;
+        }
+    }
     const double factor = 2.0 * (periodic ? 1.0 : scale) / static_cast<double>(N);
     for (int k = 0; k < 6 && !failed; ++k) {
         const double* samples = channels[k];
         if (weighted) {
-            std::copy(channels[k], channels[k] + n, work.get());
-            WindowConstants constants;
-            windowStatus = ApplyWindowListItem(work.get(), N, windowItem, constants);
+            ApplyWindowWeights(windowWeights, channels[k], work.get());
             samples = work.get();
         }
         if (RealDftHalf(samples, re.get(), im.get(), N) != kAnalysisOk) {

@@ -60,21 +60,9 @@ template <class Visit> void ForEachCosine(int N, Visit visit)
     }
 }
 
-}   // namespace
-
-AnalysisStatus ApplyScaledWindow(double* x, int N, int type, WindowConstants& constants)
+// The weight w[i] = w[N - i] for i = 0 ... N/2 of a cosine-sum window with more than one term.
+template <class Visit> void ForEachCosineSumWeight(int N, const WindowDefinition& window, Visit visit)
 {
-    if (N < 0) {
-        return kWindowBadCount;
-    }
-    const bool known = type >= 0 && type < static_cast<int>(kWindows.size());
-    const WindowDefinition& window = kWindows[known ? type : kWindowRectangular];
-    constants.enbw = window.enbw;
-    constants.cg = window.cg;
-    if (N == 0 || window.terms == 1) {
-        return kAnalysisOk;
-    }
-    const double inverseGain = 1.0 / window.cg;
     ForEachCosine(N, [&](int i, double c) {
         // w = sum_k (-1)^k a_k cos(k*theta), cos(k*theta) by the Chebyshev recurrence
         // T_k = 2c T_{k-1} - T_{k-2}; at most six steps, so the error stays at rounding level.
@@ -87,6 +75,38 @@ AnalysisStatus ApplyScaledWindow(double* x, int N, int type, WindowConstants& co
             current = next;
             w += ((k & 1) != 0 ? -window.a[k] : window.a[k]) * current;
         }
+        visit(i, w);
+    });
+}
+
+template <class Visit> void ForEachTriangularWeight(int N, Visit visit)
+{
+    for (int i = 0; i <= N / 2; ++i) {
+        visit(i, 1.0 - std::fabs(2.0 * i / N - 1.0));
+    }
+}
+
+const WindowDefinition& DefinitionOf(int type)
+{
+    const bool known = type >= 0 && type < static_cast<int>(kWindows.size());
+    return kWindows[known ? type : kWindowRectangular];
+}
+
+}   // namespace
+
+AnalysisStatus ApplyScaledWindow(double* x, int N, int type, WindowConstants& constants)
+{
+    if (N < 0) {
+        return kWindowBadCount;
+    }
+    const WindowDefinition& window = DefinitionOf(type);
+    constants.enbw = window.enbw;
+    constants.cg = window.cg;
+    if (N == 0 || window.terms == 1) {
+        return kAnalysisOk;
+    }
+    const double inverseGain = 1.0 / window.cg;
+    ForEachCosineSumWeight(N, window, [&](int i, double w) {
         x[i] = x[i] * w * inverseGain;
         if (i != 0 && N - i != i) {
             x[N - i] = x[N - i] * w * inverseGain;
@@ -102,15 +122,62 @@ AnalysisStatus ApplyTriangularWindow(double* x, int N, WindowConstants& constant
     }
     constants.enbw = 4.0 / 3.0;
     constants.cg = 0.5;
+    if (N == 0) {
+        return kAnalysisOk;   // no samples, and no middle sample to weight
+    }
     const double inverseGain = 1.0 / constants.cg;
-    for (int i = 0; i <= N / 2; ++i) {
-        const double w = 1.0 - std::fabs(2.0 * i / N - 1.0);
+    ForEachTriangularWeight(N, [&](int i, double w) {
         x[i] = x[i] * w * inverseGain;
         if (i != 0 && N - i != i) {
             x[N - i] = x[N - i] * w * inverseGain;
         }
-    }
+    });
     return kAnalysisOk;
+}
+
+AnalysisStatus MakeWindowWeights(int N, int item, WindowWeights& weights)
+{
+    weights = WindowWeights{};
+    weights.count = N;
+    if (N < 0) {
+        return kWindowBadCount;
+    }
+    const auto keep = [&](int i, double w) { weights.half[static_cast<size_t>(i)] = w; };
+    if (item == kWindowItemTriangular) {
+        weights.constants = {4.0 / 3.0, 0.5};
+        if (N == 0) {
+            weights.inverseGain = 2.0;
+            return kAnalysisOk;
+        }
+        weights.half.resize(static_cast<size_t>(N / 2 + 1));
+        ForEachTriangularWeight(N, keep);
+    } else if (item != kWindowItemNone) {
+        const WindowDefinition& window = DefinitionOf(item - 1);
+        weights.constants = {window.enbw, window.cg};
+        if (N > 0 && window.terms > 1) {
+            weights.half.resize(static_cast<size_t>(N / 2 + 1));
+            ForEachCosineSumWeight(N, window, keep);
+        }
+    }
+    weights.inverseGain = 1.0 / weights.constants.cg;
+    return kAnalysisOk;
+}
+
+void ApplyWindowWeights(const WindowWeights& weights, const double* x, double* out)
+{
+    const int N = weights.count;
+    if (weights.half.empty()) {
+        std::copy(x, x + std::max(N, 0), out);
+        return;
+    }
+    const double* w = weights.half.data();
+    const double inverseGain = weights.inverseGain;
+    for (int i = 0; i <= N / 2; ++i) {
+        out[i] = x[i] * w[i] * inverseGain;
+        if (i != 0 && N - i != i) {
+            out[N - i] = x[N - i] * w[i] * inverseGain;
+        }
+    }
 }
 
 AnalysisStatus ApplyWindowListItem(double* x, int N, int item, WindowConstants& constants)

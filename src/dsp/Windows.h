@@ -15,6 +15,8 @@
 
 #include "AnalysisStatus.h"
 
+#include <vector>
+
 constexpr AnalysisStatus kWindowBadCount = -20004;
 
 struct WindowConstants {
@@ -52,3 +54,18 @@ enum WindowListItem : int {
 // triangular window, 2 ... 7 the window types 1 ... 6 (item - 1) of ApplyScaledWindow.
 // Items outside 0 ... 7 behave like ApplyScaledWindow(item - 1). Status as ApplyScaledWindow.
 AnalysisStatus ApplyWindowListItem(double* x, int N, int item, WindowConstants& constants);
+
+// A window's weights computed once, for applying it to several channels of one length: the
+// same products, bit for bit, as ApplyWindowListItem gives each channel.
+struct WindowWeights {
+    int count = 0;
+    std::vector<double> half;   // w[0 ... N/2]; empty where the window leaves the data as it is
+    double inverseGain = 1.0;
+    WindowConstants constants;
+};
+
+// The weights of window list item `item` for N samples. Status as ApplyWindowListItem.
+AnalysisStatus MakeWindowWeights(int N, int item, WindowWeights& weights);
+
+// out[i] = x[i] weighted, for the N samples the weights were made for; out may be x.
+void ApplyWindowWeights(const WindowWeights& weights, const double* x, double* out);

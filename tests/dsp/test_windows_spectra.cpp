@@ -76,6 +76,33 @@ TEST(ApplyScaledWindow, EveryTypeMatchesItsConstants)
     }
 }
 
+// Weights made once and applied to each channel give the in-place products bit for bit, for
+// every list item (those past the list too), odd and even lengths and the degenerate ones.
+TEST(WindowWeights, MatchApplyingTheWindowInPlace)
+{
+    for (const int n : {0, 1, 2, 3, 8, 1001}) {
+        std::vector<double> x(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i)
+            x[static_cast<size_t>(i)] = std::sin(0.37 * i) + 0.1 * i;
+        for (int item = 0; item <= 12; ++item) {
+            std::vector<double> inPlace = x;
+            WindowConstants expected;
+            ASSERT_EQ(ApplyWindowListItem(inPlace.data(), n, item, expected), kAnalysisOk);
+            WindowWeights weights;
+            ASSERT_EQ(MakeWindowWeights(n, item, weights), kAnalysisOk);
+            std::vector<double> out(static_cast<size_t>(n), -1.0);
+            ApplyWindowWeights(weights, x.data(), out.data());
+            for (int i = 0; i < n; ++i)
+                ASSERT_EQ(out[static_cast<size_t>(i)], inPlace[static_cast<size_t>(i)])
+                    << "N " << n << " item " << item << " sample " << i;
+            EXPECT_EQ(weights.constants.enbw, expected.enbw);
+            EXPECT_EQ(weights.constants.cg, expected.cg);
+        }
+    }
+    WindowWeights weights;
+    EXPECT_EQ(MakeWindowWeights(-1, 2, weights), kWindowBadCount);
+}
+
 TEST(ApplyWindowListItem, MapsTheListOntoWeightings)
 {
     const int n = 16;
