@@ -148,59 +148,64 @@ AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int 
         if (weighted && !work) {
             return false;
         }
-        auto transform = [&](const double* x, double* re, double* im) {
+        // Each channel's half spectrum stays in the thread's work arrays, side by side with
+        // its partner's, and the loop below reads both bin by bin.
+        auto transform = [&](const double* x, int slot) -> const double* {
             if (weighted) {
                 ApplyWindowWeights(windowWeights, x, work.get());
                 x = work.get();
             }
-            return RealDftBins(x, re, im, N, static_cast<int>(bins)) == kAnalysisOk;
+            AnalysisStatus status = kAnalysisOk;
+            return RealDftInWork(x, N, slot, status);
         };
+        const double* const p = transform(channels[2 * a], 0);
+        const double* const q = p ? transform(channels[2 * a + 1], 1) : nullptr;
+        if (!q) {
+            ReleaseDftWork();
+            return false;
+        }
         double* const Ia = I[a];
         double* const Ja = J[a];
         double* const Ka = K[a];
         double* const Pa = P[a];
-        if (!transform(channels[2 * a], Ia, Ja) || !transform(channels[2 * a + 1], Ka, Pa)) {
-            return false;
-        }
         // A channel's own factor multiplies its transform; with one factor for all, g carries
         // it and the transforms are left as they are.
-        const auto rescale = [&](int k, double* re, double* im) {
-            if (!constants.channelPascalPerUnit)
-                return;
-            const double ratio = constants.pascalPerUnitOf(k);
-            for (size_t i = 0; i < bins; ++i) {
-                re[i] *= ratio;
-                im[i] *= ratio;
-            }
-        };
-        rescale(2 * a, Ia, Ja);
-        rescale(2 * a + 1, Ka, Pa);
+        const bool ownFactors = constants.channelPascalPerUnit.has_value();
+        const double ratioP = ownFactors ? constants.pascalPerUnitOf(2 * a) : 1.0;
+        const double ratioQ = ownFactors ? constants.pascalPerUnitOf(2 * a + 1) : 1.0;
         const double dr = constants.spacings[a];
         const double activeScale = -power / (kFourPi * df * rho * dr);
         const double reactiveScale = power / (kEightPi * df * rho * dr);
         const double kineticScale = power / (kSixteenPiSquared * df * df * rho * dr * dr);
         const double potentialScale = power / (kPotentialDenominator * rho * c * c);
         // Bin 0 (f = 0) is skipped and takes the values of bin 1 below.
-        for (size_t i = 1; i < bins; ++i) {
-            const double rp = Ia[i];
-            const double qp = Ja[i];
-            const double rq = Ka[i];
-            const double qq = Pa[i];
-            const double wp = rp * rp + qp * qp;
-            const double wq = rq * rq + qq * qq;
-            const double cross = qp * rq - rp * qq;   // Im(P_p conj P_q)
-            // |P_p -+ P_q|^2 from the differences and sums themselves, not W_p + W_q -+ 2D:
-            // at low frequencies the pair's spectra nearly coincide and that form cancels.
-            const double dRe = rp - rq;
-            const double dIm = qp - qq;
-            const double sRe = rp + rq;
-            const double sIm = qp + qq;
-            const double inverseI = 1.0 / static_cast<double>(i);
-            Ia[i] = cross * activeScale * inverseI;
-            Ja[i] = (wq - wp) * reactiveScale * inverseI;
-            Ka[i] = (dRe * dRe + dIm * dIm) * kineticScale * (inverseI * inverseI);
-            Pa[i] = (sRe * sRe + sIm * sIm) * potentialScale;
-        }
+        const auto body = [&](auto scaled) {
+            for (size_t i = 1; i < bins; ++i) {
+                const double rp = scaled(p[2 * i], ratioP);
+                const double qp = scaled(p[2 * i + 1], ratioP);
+                const double rq = scaled(q[2 * i], ratioQ);
+                const double qq = scaled(q[2 * i + 1], ratioQ);
+                const double wp = rp * rp + qp * qp;
+                const double wq = rq * rq + qq * qq;
+                const double cross = qp * rq - rp * qq;   // Im(P_p conj P_q)
+                // |P_p -+ P_q|^2 from the differences and sums themselves, not W_p + W_q -+ 2D:
+                // at low frequencies the pair's spectra nearly coincide and that form cancels.
+                const double dRe = rp - rq;
+                const double dIm = qp - qq;
+                const double sRe = rp + rq;
+                const double sIm = qp + qq;
+                const double inverseI = 1.0 / static_cast<double>(i);
+                Ia[i] = cross * activeScale * inverseI;
+                Ja[i] = (wq - wp) * reactiveScale * inverseI;
+                Ka[i] = (dRe * dRe + dIm * dIm) * kineticScale * (inverseI * inverseI);
+                Pa[i] = (sRe * sRe + sIm * sIm) * potentialScale;
+            }
+        };
+        if (ownFactors)
+            body([](double v, double ratio) { return v * ratio; });
+        else
+            body([](double v, double) { return v; });
+        ReleaseDftWork();
         Ia[0] = Ia[1];
         Ja[0] = Ja[1];
         Ka[0] = Ka[1];

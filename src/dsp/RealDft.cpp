@@ -117,10 +117,11 @@ const fftw_complex* Transform(const double* x, int n, WorkArrays& work)
     return out;
 }
 
-WorkArrays& ThreadWorkArrays()
+// Two per thread, so that a caller can hold two spectra in them side by side.
+WorkArrays& ThreadWorkArrays(int slot = 0)
 {
-    thread_local WorkArrays work;
-    return work;
+    thread_local WorkArrays work[2];
+    return work[slot == 1 ? 1 : 0];
 }
 
 }   // namespace
@@ -171,4 +172,31 @@ AnalysisStatus RealDft(double* x, double* y, int N)
         y[k] = -y[n - k];
     }
     return kAnalysisOk;
+}
+
+const double* RealDftInWork(const double* x, int N, int slot, AnalysisStatus& status)
+{
+    if (N <= 0) {
+        status = kDftBadCount;
+        return nullptr;
+    }
+    WorkArrays& work = ThreadWorkArrays(slot);
+    fftw_complex* out = const_cast<fftw_complex*>(Transform(x, N, work));
+    if (out == nullptr) {
+        TrimWorkArrays(work);
+        status = kDftNoMemory;
+        return nullptr;
+    }
+    out[0][1] = 0.0;
+    if (N % 2 == 0) {
+        out[N / 2][1] = 0.0;
+    }
+    status = kAnalysisOk;
+    return &out[0][0];
+}
+
+void ReleaseDftWork()
+{
+    TrimWorkArrays(ThreadWorkArrays(0));
+    TrimWorkArrays(ThreadWorkArrays(1));
 }
