@@ -1,6 +1,6 @@
 // The survey report: a survey of every one-third-octave band from 10 Hz to 16 kHz over forty
-// points still makes one A4 page, as does the smallest, and a file that cannot be written is
-// refused with the reason.
+// points still makes one A4 page, as do the smallest and an empty one, and a file that cannot
+// be written is refused with the reason.
 #include "PowerReport.h"
 #include "ReportApplication.h"
 
@@ -88,7 +88,7 @@ TEST(PowerReport, AnySurveyFitsOnePage)
     struct Case {
         size_t points, bands;
     };
-    for (const Case c : {Case{40, 33}, Case{60, 33}, Case{1, 1}, Case{12, 8}}) {
+    for (const Case c : {Case{40, 33}, Case{60, 33}, Case{1, 1}, Case{12, 8}, Case{0, 0}}) {
         SCOPED_TRACE(std::to_string(c.points) + " points, " + std::to_string(c.bands) + " bands");
         const QString path = dir.filePath(QStringLiteral("report %1.pdf").arg(c.points));
         ASSERT_EQ(WritePowerReportPdf(path, survey(c.points, c.bands)).toStdString(), "");
