@@ -6,10 +6,15 @@
 #include "CliJson.h"
 
 #include "OctaveBandText.h"
+#include "PowerReport.h"
+#include "ReportApplication.h"
 #include "SoundPower.h"
 #include "SurveyAnalysis.h"
+#include "SurveyFile.h"
 
 #include <CLI/CLI.hpp>
+
+#include <QLocale>
 
 #include <cmath>
 #include <filesystem>
@@ -19,16 +24,22 @@
 namespace {
 
 const char kPowerHelp[] =
-    "Usage: sonorix-cli power SURVEY.csv [--fraction 1|3] [--band LO:HI] [--residual-index DB]\n"
-    "                         [--grade 1|2|3] [--signal impulse|periodic] [--window NAME]\n"
-    "                         [--fd-correction] [--json | --locale[=NAME]] [constants]\n"
+    "Usage: sonorix-cli power SURVEY.csv|SURVEY.json [--fraction 1|3] [--band LO:HI]\n"
+    "                         [--residual-index DB] [--grade 1|2|3] [--signal impulse|periodic]\n"
+    "                         [--window NAME] [--fd-correction] [--json | --locale[=NAME]]\n"
+    "                         [--report FILE.pdf] [constants]\n"
     "The sound power of a source from the probe positions of a surface around it. SURVEY.csv\n"
     "has a header line and a line per point:\n"
     "  file,area,nx,ny,nz[,label]   or   file,area,face[,label]\n"
     "with the point's recording (a segment or an audio file; a relative name is taken from the\n"
     "survey's folder), the area it stands for in m^2 and the outward normal of its piece of the\n"
     "surface, or the face of a box around the source (+x, -x, +y, -y, +z, -z, top, front, back,\n"
-    "left, right). Lines starting with '#' are passed over.\n"
+    "left, right). Lines starting with '#' are passed over. The survey may be JSON instead (a\n"
+    "name ending in .json, or a text starting with '{'):\n"
+    "  {\"source\": \"...\", \"points\": [{\"file\": \"...\", \"area\": 0.25, \"face\": \"+x\",\n"
+    "                                \"label\": \"...\"}, {..., \"normal\": [nx, ny, nz]}, ...]}\n"
+    "with \"source\" (what was measured, for the report) and \"label\" optional; a wrong point\n"
+    "is named by its number, counted from 1, and its field.\n"
     "Each recording is analysed into bands as the bands command does; for each band shared by\n"
     "every point read, the normal intensity I_n = I . n, the partial power P = I_n S and:\n"
     "  fraction,nominal,points,P,L_W,L_p,F2,F3,F4,L_d,criterion_1,criterion_2,criterion_N,\n"
@@ -65,6 +76,11 @@ const char kPowerHelp[] =
     "  --locale[=NAME]   the program's own CSV form: \";\" between fields, the locale's decimal\n"
     "                    separator, numbers with 7 significant digits, Russian headers and\n"
     "                    notes, CR LF, Windows-1251\n"
+    "  --report FILE.pdf also write a one-page A4 report in Russian: the source, the surface and\n"
+    "                    its points, the table per band with the grades, a bar chart of L_W and\n"
+    "                    the constants used (an existing file is replaced); a report that cannot\n"
+    "                    be written is named on standard error (exit code 1), the table is\n"
+    "                    written all the same\n"
     "A point whose recording cannot be read is named on standard error and left out; the others\n"
     "are still computed (exit code 1). A survey that cannot be read, or a line of it that is\n"
     "wrong, is refused with its line number (exit code 2).\n";
@@ -121,6 +137,27 @@ std::string jsonCriterion(const std::optional<bool>& holds)
     return holds ? (*holds ? "true" : "false") : "null";
 }
 
+// The report's lines of what the numbers stand on, in the program's language.
+QStringList reportConstants(const BandInputPlan& plan)
+{
+    const QLocale ru(QLocale::Russian, QLocale::Russia);
+    const BandAnalysisOptions& o = plan.options;
+    QStringList lines;
+    lines << QStringLiteral("Полосы: %1")
+                 .arg(o.fraction == 1 ? QStringLiteral("октавные") : QStringLiteral("третьоктавные"));
+    lines << (o.periodic ? QStringLiteral("Сигнал: периодический, окно %1")
+                               .arg(QString::fromStdString(WindowItemName(plan.window)))
+                         : QStringLiteral("Сигнал: импульсный"));
+    lines << QStringLiteral("Плотность воздуха ρ: %1 кг/м³").arg(ru.toString(o.density, 'g', 4));
+    lines << QStringLiteral("Скорость звука c: %1 м/с").arg(ru.toString(o.soundSpeed, 'g', 4));
+    lines << QStringLiteral("Расстояния между микрофонами Δr (x, y, z): %1; %2; %3 мм")
+                 .arg(ru.toString(o.spacings[0] * 1000, 'g', 4), ru.toString(o.spacings[1] * 1000, 'g', 4),
+                      ru.toString(o.spacings[2] * 1000, 'g', 4));
+    lines << QStringLiteral("Поправка конечной разности: %1")
+                 .arg(o.correctFiniteDifference ? QStringLiteral("да") : QStringLiteral("нет"));
+    return lines;
+}
+
 class PowerCommand : public CliCommand {
 public:
     const char* help() const override
@@ -134,6 +171,7 @@ public:
         AddValueOption(app, "--grade", grade_);
         AddFlagOption(app, "--json", json_);
         AddLocaleOption(app, line.locale);
+        AddValueOption(app, "--report", report_);
     }
     std::string usageProblem(const CommandLine& line) const override
     {
@@ -150,6 +188,7 @@ private:
 
     BandInputOptions input_;
     std::optional<std::string> grade_;
+    std::optional<std::string> report_;
     bool json_ = false;
 };
 
@@ -257,6 +296,10 @@ int PowerCommand::run(const Context& ctx, const CommandLine& line)
             bad = true;
         }
     }
+    if (report_ && report_->empty()) {
+        ctx.fail("", "--report: expected the name of a PDF file");
+        bad = true;
+    }
     if (json_ && ctx.localeForm) {
         ctx.fail("", "--json and --locale exclude each other");
         bad = true;
@@ -268,11 +311,12 @@ int PowerCommand::run(const Context& ctx, const CommandLine& line)
     const std::string& survey = line.files.front();
     std::string text;
     std::vector<SurveyPoint> points;
+    std::string source;
     if (std::string error = readSurvey(survey, text); !error.empty()) {
         ctx.fail(survey, error);
         return kExitUsage;
     }
-    if (std::string error = ParseSurveyCsv(text, points); !error.empty()) {
+    if (std::string error = ParseSurveyText(survey, text, points, &source); !error.empty()) {
         ctx.fail(survey, error);
         return kExitUsage;
     }
@@ -383,7 +427,34 @@ int PowerCommand::run(const Context& ctx, const CommandLine& line)
         ctx.out << EncodeLines(csv, ctx.localeForm);
     }
     ctx.out.flush();
-    return failed.empty() ? kExitOk : kExitSomeFailed;
+
+    bool reported = true;
+    if (report_) {
+        PowerReportInput report;
+        report.source = QString::fromStdString(source);
+        report.surveyPath = QString::fromStdString(survey);
+        report.points = points;
+        for (const auto& analysis : analyses)
+            report.pointRead.push_back(analysis.has_value());
+        report.table = table;
+        report.residualIndexDb = plan.options.residualIndexDb;
+        report.grade = wantedGrade.value_or(2);
+        report.constants = reportConstants(plan);
+        const ReportApplication application;
+        QString problem = application.problem();
+        // A directory or a device in the report's place is refused before Qt would try it.
+        if (const std::string target = OutputTargetProblem(*report_, true);
+            !target.empty() && problem.isEmpty())
+            problem = QStringLiteral("Не удалось записать файл «%1»: %2")
+                          .arg(QString::fromStdString(*report_), QString::fromStdString(target));
+        if (problem.isEmpty())
+            problem = WritePowerReportPdf(QString::fromStdString(*report_), report);
+        if (!problem.isEmpty()) {
+            ctx.fail("", problem.toStdString());
+            reported = false;
+        }
+    }
+    return failed.empty() && reported ? kExitOk : kExitSomeFailed;
 }
 
 }   // namespace

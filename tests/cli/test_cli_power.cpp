@@ -1,7 +1,8 @@
 // The batch tool's power command on a survey of generated point files: a plane wave along +x
 // carries power out through a +x face and in through a -x face, the power is the points'
 // normal intensities times their areas, the grade follows the criteria, a point that cannot be
-// read is left out and named, and a bad survey or command line is refused.
+// read is left out and named, and a bad survey or command line is refused. A survey may be
+// written as JSON, and the command may add a one-page PDF report.
 #include "CliCommands.h"
 #include "SampleGen.h"
 #include "Segment.h"
@@ -15,11 +16,14 @@
 #include <QStringDecoder>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 
@@ -244,6 +248,8 @@ TEST_F(CliPowerTest, BadSurveysAndCommandLinesAreRefused)
 {
     std::ofstream(path("bad.csv")) << "file,area,face\npoints/a.kvnb,0.25,+x\npoints/b.kvnb,-1,+x\n";
     std::ofstream(path("empty.csv")) << "";
+    std::ofstream(path("bad.json")) << R"({"points": [{"file": "points/a.kvnb", "area": 1, "face": "+x"},
+                                                      {"file": "points/b.kvnb", "area": -1, "face": "+x"}]})";
     struct Case {
         std::vector<std::string> args;
         const char* says;
@@ -260,6 +266,8 @@ TEST_F(CliPowerTest, BadSurveysAndCommandLinesAreRefused)
         {{"power", path("bad.csv"), "--residual-index", "x"}, "--residual-index"},
         {{"power", path("bad.csv"), "--json", "--locale"}, "exclude each other"},
         {{"power", path("bad.csv"), "--demo"}, "unknown option --demo"},
+        {{"power", path("bad.json")}, "point 2: \"area\""},
+        {{"power", path("bad.csv"), "--report="}, "--report: expected the name of a PDF file"},
     };
     for (const Case& c : cases) {
         const PowerRun r = run(c.args);
@@ -279,4 +287,58 @@ TEST_F(CliPowerTest, AGradeNotReachedIsReported)
     EXPECT_EQ(r.code, kExitOk) << r.err;
     EXPECT_NE(r.err.find("band 63 does not reach grade 2 (N >= 10 not met)"), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("Fewer than 10 points"), std::string::npos) << r.out;
+}
+
+TEST_F(CliPowerTest, AJsonSurveyGivesTheTableOfItsCsvForm)
+{
+    std::ofstream json(path("in.survey"));
+    json << "  {\"source\": \"test\", \"points\": [\n";
+    for (int i = 0; i < 12; ++i)
+        json << (i ? ",\n" : "") << "{\"file\": \"points/" << (i % 2 == 0 ? "a" : "b")
+             << ".kvnb\", \"area\": 0.25, \"normal\": [-2, 0, 0], \"label\": \"P" << i + 1 << "\"}";
+    json << "]}\n";
+    json.close();
+    const PowerRun fromJson = run({"power", path("in.survey"), "--band", "50:80"});
+    const PowerRun fromCsv = run({"power", writeSurvey("in.csv", "back"), "--band", "50:80"});
+    ASSERT_EQ(fromJson.code, kExitOk) << fromJson.err;
+    EXPECT_EQ(fromJson.out, fromCsv.out);
+}
+
+TEST_F(CliPowerTest, AReportIsWrittenBesideTheTable)
+{
+    const std::string survey = writeSurvey("out.csv", "+x");
+    const PowerRun plain = run({"power", survey, "--band", "50:200"});
+    ASSERT_EQ(plain.code, kExitOk) << plain.err;
+    const auto startsAsPdf = [](const std::string& name) {
+        std::ifstream in(name, std::ios::binary);
+        std::string head(4, ' ');
+        in.read(head.data(), 4);
+        return head == "%PDF";
+    };
+
+    const PowerRun reported = run({"power", survey, "--band", "50:200", "--report", path("report.pdf")});
+    EXPECT_EQ(reported.code, kExitOk) << reported.err;
+    EXPECT_EQ(reported.out, plain.out);
+    EXPECT_TRUE(startsAsPdf(path("report.pdf")));
+
+    // A report that cannot be written is named with its reason; the table is still written.
+    for (const std::string& target : {path("absent/report.pdf"), dir_.string()}) {
+        const PowerRun failed = run({"power", survey, "--band", "50:200", "--report", target});
+        EXPECT_EQ(failed.code, kExitSomeFailed) << target;
+        EXPECT_NE(failed.err.find("Не удалось записать файл «" + target + "»"), std::string::npos)
+            << failed.err;
+        EXPECT_EQ(failed.out, plain.out);
+    }
+
+#ifdef SONORIX_CLI_PATH
+    // The executable makes its gui part only for the report, and needs no display for it.
+    const std::string command = std::string("env -u DISPLAY QT_QPA_PLATFORM= ") + SONORIX_CLI_PATH +
+                                " power --store '" + path("store.ini") + "' '" + survey +
+                                "' --signal periodic --band 63:63 --report='" + path("tool.pdf") + "' > '" +
+                                path("tool.csv") + "' 2> '" + path("tool.err") + "'";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), kExitOk);
+    EXPECT_TRUE(startsAsPdf(path("tool.pdf")));
+#endif
 }
