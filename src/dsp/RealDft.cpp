@@ -117,11 +117,10 @@ const fftw_complex* Transform(const double* x, int n, WorkArrays& work)
     return out;
 }
 
-// Two per thread, so that a caller can hold two spectra in them side by side.
-WorkArrays& ThreadWorkArrays(int slot = 0)
+WorkArrays& ThreadWorkArrays()
 {
-    thread_local WorkArrays work[2];
-    return work[slot == 1 ? 1 : 0];
+    thread_local WorkArrays work;
+    return work;
 }
 
 }   // namespace
@@ -174,29 +173,38 @@ AnalysisStatus RealDft(double* x, double* y, int N)
     return kAnalysisOk;
 }
 
-const double* RealDftInWork(const double* x, int N, int slot, AnalysisStatus& status)
+AnalysisStatus RealDftInto(const double* x, int N, double* out)
 {
     if (N <= 0) {
-        status = kDftBadCount;
-        return nullptr;
+        return kDftBadCount;
     }
-    WorkArrays& work = ThreadWorkArrays(slot);
-    fftw_complex* out = const_cast<fftw_complex*>(Transform(x, N, work));
-    if (out == nullptr) {
+    const size_t count = static_cast<size_t>(N);
+    auto* bins = reinterpret_cast<fftw_complex*>(out);
+    // The plans are made for SIMD-aligned arrays: where either array is not, the work arrays
+    // stand in.
+    WorkArrays& work = ThreadWorkArrays();
+    double* in = const_cast<double*>(x);
+    if (fftw_alignment_of(in) != 0) {
+        in = RealArray(work, count);
+        if (in != nullptr) {
+            std::memcpy(in, x, count * sizeof(double));
+        }
+    }
+    const bool direct = fftw_alignment_of(out) == 0;
+    fftw_complex* target = direct ? bins : ComplexArray(work, count / 2 + 1);
+    const std::shared_ptr<Plan> plan = in && target ? PlanFor(N, in, target) : nullptr;
+    if (!plan) {
         TrimWorkArrays(work);
-        status = kDftNoMemory;
-        return nullptr;
+        return kDftNoMemory;
     }
-    out[0][1] = 0.0;
+    fftw_execute_dft_r2c(plan->plan, in, target);
+    if (!direct) {
+        std::memcpy(bins, target, (count / 2 + 1) * sizeof(fftw_complex));
+    }
+    TrimWorkArrays(work);
+    bins[0][1] = 0.0;
     if (N % 2 == 0) {
-        out[N / 2][1] = 0.0;
+        bins[N / 2][1] = 0.0;
     }
-    status = kAnalysisOk;
-    return &out[0][0];
-}
-
-void ReleaseDftWork()
-{
-    TrimWorkArrays(ThreadWorkArrays(0));
-    TrimWorkArrays(ThreadWorkArrays(1));
+    return kAnalysisOk;
 }

@@ -29,13 +29,10 @@ AnalysisStatus RealDft(double* x, double* y, int N);
 AnalysisStatus RealDftHalf(const double* x, double* re, double* im, int N);
 AnalysisStatus RealDftBins(const double* x, double* re, double* im, int N, int count);
 
-// The same half transform, bins 0 ... N/2 as (re, im) pairs, left in a work array of the
-// calling thread instead of copied out: valid until that thread's next transform in the same
-// slot (0 or 1; two spectra can be held side by side) or its ReleaseDftWork(). null, with the
-// status, where RealDftHalf would fail.
-const double* RealDftInWork(const double* x, int N, int slot, AnalysisStatus& status);
-// Gives back the calling thread's work arrays beyond the size kept between calls.
-void ReleaseDftWork();
+// The same half transform into the caller's array: bins 0 ... N/2 as (re, im) pairs, so out
+// holds 2 (N/2 + 1) doubles. An array aligned to 64 bytes is written by the
+// transform itself; any other is filled by copying. Status as RealDftHalf.
+AnalysisStatus RealDftInto(const double* x, int N, double* out);
 
 // How many lengths keep their plan; a further length replaces the one used longest ago.
 constexpr int kDftCachedPlans = 8;
