@@ -1,5 +1,6 @@
 #include "TestSignal.h"
 
+#include "LargeBuffer.h"
 #include "SignalUtils.h"
 
 #include <algorithm>
@@ -164,7 +165,8 @@ void SynthesizeTestSignal(const TestSignalParams& p, int64_t count, double* cons
     // One noise sequence for all six channels, in whole ADC steps; the 64-bit product keeps
     // a large amplitude from wrapping around.
     const int64_t noiseAmplitude = static_cast<int64_t>(p.amplitude) * p.noisePercent / 100;
-    std::vector<double> noise(static_cast<size_t>(count));
+    std::vector<double> noise;
+    AssignLarge(noise, static_cast<size_t>(count));
     for (int64_t done = 0; done < count;) {
         // The generator counts in int; longer signals take it in pieces of one sequence.
         const int piece = static_cast<int>(std::min<int64_t>(count - done, 1 << 30));

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <malloc.h>
 
 namespace {
 
@@ -86,4 +87,11 @@ void LargeBlock::release()
         (void)munmap(data_, bytes_);
     data_ = nullptr;
     bytes_ = 0;
+}
+
+void MapLargeAllocations()
+{
+#ifdef M_MMAP_THRESHOLD
+    (void)mallopt(M_MMAP_THRESHOLD, static_cast<int>(kHuge));
+#endif
 }

@@ -40,6 +40,12 @@ template <typename T> void CopyLarge(std::vector<T>& v, const std::vector<T>& so
     v.assign(source.begin(), source.end());
 }
 
+// Has the C library's allocator serve every request of 2 MiB or more with a mapping of its own,
+// as it does at start: left to itself it raises that bound after the first such buffer is
+// freed, and later large arrays then come from its heap, where huge pages seldom fit. Called
+// once by a program at its start.
+void MapLargeAllocations();
+
 // A buffer of doubles outside the allocator, mapped whole in 2 MiB steps and advised, for
 // work arrays that are kept between calls (the transform's input and output).
 class LargeBlock {

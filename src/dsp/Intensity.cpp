@@ -376,10 +376,17 @@ AnalysisStatus SumBandHarmonics(int first, int end, int bins, const double* spec
     // wider band.
     const int extended = len + 2 * kHarmonicContextBins;
     const int origin = first - kHarmonicContextBins;   // spectrum bin of extended[0]
-    std::vector<double> magnitude;
+    // Kept by the thread: the twelve spectra of a band come in a row, and a fresh array for
+    // each would cost more in page faults than the search itself.
+    thread_local std::vector<double> magnitude;
     try {
-        magnitude.resize(static_cast<size_t>(extended));
+        if (magnitude.capacity() < static_cast<size_t>(extended)) {
+            AssignLarge(magnitude, static_cast<size_t>(extended));
+        } else {
+            magnitude.resize(static_cast<size_t>(extended));
+        }
     } catch (const std::bad_alloc&) {
+        std::vector<double>().swap(magnitude);
         return kIntensityNoMemory;
     }
     // The detector finds maxima only: a negative line would show up as two false peaks of

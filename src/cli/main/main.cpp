@@ -1,5 +1,6 @@
 // sonorix-cli: batch analysis of recordings and segments without a display.
 #include "CliCommands.h"
+#include "LargeBuffer.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -12,6 +13,7 @@
 
 int main(int argc, char* argv[])
 {
+    MapLargeAllocations();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.emplace_back(argv[i]);
