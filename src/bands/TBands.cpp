@@ -211,6 +211,9 @@ void TBands::FillCaution()
     }
     if (lines.isEmpty())
         lines << QStringLiteral("Все полосы достоверны.");
+    // Which pressures the levels stand on, where the reader of the table looks for its limits.
+    if (input_.byMicrophoneSensitivities)
+        lines << QStringLiteral("Давление по чувствительностям микрофонов.");
     ui->LabelCaution->setText(lines.join(QLatin1Char('\n')));
 }
 

@@ -26,7 +26,8 @@ struct BandWindowInput {
     double density = 0.0;   // kg/m^3
     double soundSpeed = 0.0;
     std::array<double, 3> spacings{};
-    FrequencyRange range;   // the bands whose nominal mid frequency lies in it
+    FrequencyRange range;                     // the bands whose nominal mid frequency lies in it
+    bool byMicrophoneSensitivities = false;   // the spectra stand on each microphone's own pressure
 };
 
 class TBands : public QDialog {

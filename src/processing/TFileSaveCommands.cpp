@@ -582,6 +582,7 @@ void TFileSave::Button12Click()
     input.spacings = s.lmic;
     input.range = {true, std::max(chart_->xMinimum(), view_.spectrumRange[0]),
                    std::min(chart_->xMaximum(), view_.spectrumRange[1])};
+    input.byMicrophoneSensitivities = intensityByMicrophones_;
     TBands bands(this, std::move(input));
     bands.exec();
 }

@@ -146,6 +146,12 @@ private slots:
         QCOMPARE(table->item(7, kBandColValid)->text(), QStringLiteral("сомнительно"));
         QCOMPARE(table->item(7, kBandColValid)->background().color(), QColor(255, 226, 190));
         QVERIFY(ui->LabelCaution->text().contains(QStringLiteral("Сомнительны полосы 100 … 800 Гц")));
+        const QString byMicrophones = QStringLiteral("Давление по чувствительностям микрофонов.");
+        QVERIFY(!ui->LabelCaution->text().contains(byMicrophones));
+        BandWindowInput calibrated = ToneInput(50, 20.0, 800.0);
+        calibrated.byMicrophoneSensitivities = true;
+        TBands onMicrophones(nullptr, std::move(calibrated));
+        QVERIFY(onMicrophones.form()->LabelCaution->text().contains(byMicrophones));
         ui->CheckTotalA->setChecked(false);
         QCOMPARE(table->rowCount(), 18);
 
