@@ -2,6 +2,7 @@
 #include "ui_TBands.h"
 
 #include "BandCharts.h"
+#include "ChartImage.h"
 #include "IntensityText.h"
 #include "MessageBox.h"
 #include "OctaveBandText.h"
@@ -93,6 +94,8 @@ TBands::TBands(QWidget* owner, BandWindowInput input)
     ui->ChartSplitter->setSizes({900, 360});
     PlaceLegendAbove(*ui->ChartLevels);
     PlaceLegendAbove(*ui->ChartDirection);
+    for (QCustomPlot* plot : {ui->ChartLevels, ui->ChartDirection})
+        new ChartImageMenu(plot);
     // The band names are laid out again whenever a chart's width changes.
     ui->ChartLevels->installEventFilter(this);
     ui->ChartDirection->installEventFilter(this);

@@ -6,6 +6,7 @@
 #include "ui_TBands.h"
 
 #include "BandCharts.h"
+#include "ChartImageChecks.h"
 #include "Intensity.h"
 #include "OctaveBandText.h"
 #include "RecordingPresenter.h"
@@ -270,6 +271,19 @@ private slots:
         QTest::addColumn<int>("width");
         QTest::addRow("wide") << 1600;
         QTest::addRow("narrow") << 500;
+    }
+
+    void bothChartsSaveTheirPictures()
+    {
+        TBands w(nullptr, ToneInput(50, 20.0, 800.0));
+        w.resize(1280, 860);
+        w.show();
+        QTemporaryDir dir;
+        for (QCustomPlot* plot : {w.form()->ChartLevels, w.form()->ChartDirection}) {
+            auto* menu = plot->findChild<ChartImageMenu*>();
+            QVERIFY(menu);
+            CheckChartImages(*menu, dir, QSize(700, 400));
+        }
     }
 
     void bandNamesNeverOverlap()
