@@ -91,6 +91,8 @@ bool askSize(QWidget* parent, QSize& size)
 {
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("Размер изображения"));
+    // Wide enough for the title, which the window frame would otherwise cut short.
+    dialog.setMinimumWidth(dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) + 160);
     auto* form = new QFormLayout(&dialog);
     auto* width = new QSpinBox(&dialog);
     auto* height = new QSpinBox(&dialog);
