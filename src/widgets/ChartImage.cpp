@@ -15,7 +15,6 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QMenu>
-#include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
