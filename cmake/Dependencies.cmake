@@ -36,10 +36,11 @@ sonorix_require(Qt6Core_FOUND qt6-base-dev "Qt 6 Core")
 sonorix_require(Qt6Gui_FOUND qt6-base-dev "Qt 6 Gui")
 
 if(SONORIX_GUI)
-  find_package(Qt6 QUIET COMPONENTS Core Gui Widgets PrintSupport OpenGL OpenGLWidgets Test)
+  find_package(Qt6 QUIET COMPONENTS Core Gui Widgets PrintSupport OpenGL OpenGLWidgets Svg Test)
   sonorix_require(Qt6Widgets_FOUND qt6-base-dev "Qt 6 Widgets")
   sonorix_require(Qt6OpenGLWidgets_FOUND libqt6opengl6-dev "Qt 6 OpenGL widgets")
   sonorix_require(Qt6Test_FOUND qt6-base-dev "Qt 6 Test")
+  sonorix_require(Qt6Svg_FOUND qt6-svg-dev "Qt 6 Svg")
 
   set(OpenGL_GL_PREFERENCE LEGACY)
   find_package(OpenGL QUIET)

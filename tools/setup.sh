@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config
-  qt6-base-dev libqt6opengl6-dev qt6-base-dev-tools
+  qt6-base-dev libqt6opengl6-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n
   libqcustomplot-dev libqcustomplot2.1-qt6
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -3,8 +3,11 @@
 #include "QtMessagePresenter.h"
 #include "TMain.h"
 
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPointer>
+#include <QTranslator>
 
 #include <exception>
 
@@ -14,6 +17,25 @@ SonorixApplication::SonorixApplication(int& argc, char** argv) : QApplication(ar
 {
     setApplicationName(QStringLiteral("Sonorix"));
     setOrganizationName(QStringLiteral("Sonorix"));
+    InstallQtTranslations(QLocale::system());
+}
+
+bool SonorixApplication::InstallQtTranslations(const QLocale& locale)
+{
+    static QPointer<QTranslator> installed;
+    if (installed) {
+        removeTranslator(installed);
+        delete installed;
+    }
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !installTranslator(translator)) {
+        delete translator;
+        return false;
+    }
+    installed = translator;
+    return true;
 }
 
 bool SonorixApplication::notify(QObject* receiver, QEvent* event)

@@ -3,6 +3,7 @@
 
 #include "Artwork.h"
 #include "ClickableLabels.h"
+#include "KeyHints.h"
 #include "MessageBox.h"
 #include "SettingsStore.h"
 #include "TS_Wait.h"
@@ -51,6 +52,9 @@ TMain::TMain(QWidget* parent, WindowLauncher launcher)
     connect(ui->N3, &QAction::triggered, this, &TMain::N3Click);
     connect(ui->N8, &QAction::triggered, this, &TMain::N8Click);
     connect(ui->N9, &QAction::triggered, this, &TMain::N9Click);
+    ui->N2->setShortcut(QKeySequence::Open);
+    ShowKeyInToolTip(SpeedButton2, QKeySequence::Open);
+    ui->N8->setShortcut(QKeySequence(Qt::Key_F1));
 
     ui->Label1->setText(MakerWebAddress());
     ui->ProgramIcon->setPixmap(SonorixLogo(QSize(104, 58)));

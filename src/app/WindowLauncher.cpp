@@ -1,6 +1,7 @@
 #include "WindowLauncher.h"
 
 #include "MessageBox.h"
+#include "RecentFolders.h"
 #include "TAboutBox.h"
 #include "TAudioOpen.h"
 #include "TCalib.h"
@@ -26,8 +27,10 @@ QString runOpenDialog(QWidget* owner)
                        QStringLiteral("Файлы DAT и KVN (*.dat *.kvnb)"),
                        QStringLiteral("Звуковые файлы (%1)").arg(kAudioPatterns)});
     OD.setOption(QFileDialog::ReadOnly, false);
+    StartInRecentFolder(OD, FolderKind::Recordings);
     if (OD.exec() != QDialog::Accepted || OD.selectedFiles().isEmpty())
         return QString();
+    RememberDialogFolder(OD, FolderKind::Recordings);
     return OD.selectedFiles().constFirst();
 }
 }   // namespace

@@ -2,10 +2,14 @@
 #include "ui_TBands.h"
 
 #include "BandCharts.h"
+#include "ChartImage.h"
 #include "IntensityText.h"
+#include "KeyHints.h"
 #include "MessageBox.h"
 #include "OctaveBandText.h"
+#include "RecentFolders.h"
 #include "ResultText.h"
+#include "WrittenNote.h"
 
 #include <qcustomplot.h>
 
@@ -93,6 +97,8 @@ TBands::TBands(QWidget* owner, BandWindowInput input)
     ui->ChartSplitter->setSizes({900, 360});
     PlaceLegendAbove(*ui->ChartLevels);
     PlaceLegendAbove(*ui->ChartDirection);
+    for (QCustomPlot* plot : {ui->ChartLevels, ui->ChartDirection})
+        new ChartImageMenu(plot);
     // The band names are laid out again whenever a chart's width changes.
     ui->ChartLevels->installEventFilter(this);
     ui->ChartDirection->installEventFilter(this);
@@ -101,6 +107,7 @@ TBands::TBands(QWidget* owner, BandWindowInput input)
     connect(ui->CheckCorrection, &QCheckBox::toggled, this, [this] { Recompute(); });
     connect(ui->CheckTotalA, &QCheckBox::toggled, this, [this] { FillTable(); });
     connect(ui->ButtonCsv, &QPushButton::clicked, this, &TBands::ButtonCsvClick);
+    SetButtonShortcut(ui->ButtonCsv, QKeySequence::Save);
     connect(ui->ButtonClose, &QPushButton::clicked, this, &QDialog::accept);
     Recompute();
 }
@@ -241,8 +248,10 @@ void TBands::ButtonCsvClick()
     const Command command(commandDepth_, closePending_, pendingResult_, *this);
     if (!hasBands())
         return;
+    StartInRecentFolder(*SD, FolderKind::Csv);
     if (SD->exec() != QDialog::Accepted || SD->selectedFiles().isEmpty())
         return;
+    RememberDialogFolder(*SD, FolderKind::Csv);
     SaveCsv(SD->selectedFiles().constFirst());
 }
 
@@ -264,6 +273,7 @@ bool TBands::SaveCsv(const QString& fileName)
                          ": " + reason.toStdString());
         return false;
     }
+    ShowWritten(this, fileName);
     return true;
 }
 

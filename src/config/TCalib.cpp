@@ -7,6 +7,7 @@
 #include "PlaybackFrame.h"
 #include "ProcessingData.h"
 #include "ReadWriteMyFile.h"
+#include "RecentFolders.h"
 #include "SettingLimits.h"
 #include "Settings.h"
 #include "SettingsStore.h"
@@ -140,8 +141,10 @@ void TCalib::ButtonOpenClick()
     OD.setNameFilters(
         {QStringLiteral("Записи калибратора (*.wav *.w64 *.rf64 *.flac *.caf *.aif *.aiff *.kvnb)"),
          QStringLiteral("Все файлы (*)")});
+    StartInRecentFolder(OD, FolderKind::Recordings);
     if (OD.exec() != QDialog::Accepted || OD.selectedFiles().isEmpty())
         return;
+    RememberDialogFolder(OD, FolderKind::Recordings);
     OpenRecording(OD.selectedFiles().constFirst());
 }
 

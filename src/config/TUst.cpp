@@ -3,9 +3,11 @@
 
 #include "IniFile.h"
 #include "MessageBox.h"
+#include "RecentFolders.h"
 #include "SafeFile.h"
 #include "SettingLimits.h"
 #include "Settings.h"
+#include "WrittenNote.h"
 
 #include <QDir>
 #include <QFile>
@@ -262,7 +264,7 @@ void TUst::Button1Click()
     for (size_t i = 0; i < fields.size(); ++i) {
         if (!parseNumber(fields[i]->text(), values[i])) {
             fields[i]->setFocus();
-            ShowMessageBox("ВНИМАНИЕ", "Не верно записано число", MB_OK);
+            ShowMessageBox("ВНИМАНИЕ", "Не верно записано число: " + utf8(fieldName(fields[i])), MB_OK);
             return;
         }
         if (!IsValidConstant(keys[i], values[i])) {
@@ -309,15 +311,19 @@ void TUst::Button1Click()
 
 void TUst::Button2Click()
 {
+    StartInRecentFolder(*OD, FolderKind::Settings);
     if (OD->exec() != QDialog::Accepted || OD->selectedFiles().isEmpty())
         return;
+    RememberDialogFolder(*OD, FolderKind::Settings);
     LoadFromIni(OD->selectedFiles().constFirst());
 }
 
 void TUst::Button3Click()
 {
+    StartInRecentFolder(*SD, FolderKind::Settings);
     if (SD->exec() != QDialog::Accepted || SD->selectedFiles().isEmpty())
         return;
+    RememberDialogFolder(*SD, FolderKind::Settings);
     SaveToIni(SD->selectedFiles().constFirst());
 }
 
@@ -401,5 +407,6 @@ bool TUst::SaveToIni(const QString& fileName)
         reportFileError("Не удалось записать файл ", fileName, reason);
         return false;
     }
+    ShowWritten(this, fileName);
     return true;
 }

@@ -286,6 +286,20 @@ void SettingsStore::WriteFloat(const QString& section, const QString& key, doubl
                                QString::number(value, 'g', QLocale::FloatingPointShortest));
 }
 
+QString SettingsStore::ReadText(const QString& section, const QString& key, const QString& def) const
+{
+    if (!d_->settings)
+        return def;
+    const QVariant v = d_->settings->value(keyOf(section, key));
+    return v.typeId() == QMetaType::QString ? v.toString() : def;
+}
+
+void SettingsStore::WriteText(const QString& section, const QString& key, const QString& value)
+{
+    if (d_->settings)
+        d_->settings->setValue(keyOf(section, key), value);
+}
+
 namespace {
 const QString kDemo = QStringLiteral("Demo");
 const QString kMag = QStringLiteral("Mag");

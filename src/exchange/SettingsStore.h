@@ -27,6 +27,9 @@ public:
     void WriteInteger(const QString& section, const QString& key, int value);
     void WriteBool(const QString& section, const QString& key, bool value);   // "0" or "1"
     void WriteFloat(const QString& section, const QString& key, double value);
+    // Text as written (a folder, a name); line breaks in it are stored as blanks.
+    QString ReadText(const QString& section, const QString& key, const QString& def) const;
+    void WriteText(const QString& section, const QString& key, const QString& value);
 
     // Why the file cannot be read fully (too large, not UTF-8 text, a line that is neither a
     // section nor a key), or empty. Such a store reads as empty and ignores every write, so

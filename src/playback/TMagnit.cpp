@@ -4,6 +4,7 @@
 #include "ui_TMagnit.h"
 
 #include "ChartBands.h"
+#include "KeyHints.h"
 #include "MessageBox.h"
 #include "Settings.h"
 #include "SignalUtils.h"
@@ -192,6 +193,22 @@ void TMagnit::connectControls()
     connect(ui->CSpinEdit3, &QSpinBox::valueChanged, this, &TMagnit::CSpinEdit3Change);
     connect(ui->Button3, &QPushButton::clicked, this, &TMagnit::Button3Click);
     connect(ui->BitBtn8, &QToolButton::clicked, this, &TMagnit::BitBtn8Click);
+
+    // The space bar plays forward or stops, the arrows step a frame; a spin box's own arrows
+    // still move its text cursor.
+    AddWindowKey(this, QKeySequence(Qt::Key_Space), [this] {
+        if (playing_)
+            ui->BitBtn2->click();
+        else
+            ui->SpeedButton1->click();
+    });
+    ShowKeyInToolTip(ui->SpeedButton1, QKeySequence(Qt::Key_Space));
+    ShowKeyInToolTip(ui->BitBtn2, QKeySequence(Qt::Key_Space));
+    AddWindowKey(
+        this, QKeySequence(Qt::Key_Left), [this] { ui->BitBtn3->click(); }, ui->BitBtn3);
+    AddWindowKey(
+        this, QKeySequence(Qt::Key_Right), [this] { ui->BitBtn1->click(); }, ui->BitBtn1);
+    SetButtonShortcut(ui->BitBtn8, QKeySequence::Save);
 }
 
 void TMagnit::FormShow()

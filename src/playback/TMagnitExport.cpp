@@ -6,8 +6,10 @@
 #include "ChartBands.h"
 #include "MessageBox.h"
 #include "ReadWriteMyFile.h"
+#include "RecentFolders.h"
 #include "Settings.h"
 #include "TS_Wait.h"
+#include "WrittenNote.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -20,8 +22,10 @@ QString TMagnit::defaultSaveFileChooser(QWidget* owner)
     SD.setNameFilter(QStringLiteral("Файл *kvnb (*.kvnb)"));
     // The window asks "Файл существует.Переписать?" itself.
     SD.setOption(QFileDialog::DontConfirmOverwrite, true);
+    StartInRecentFolder(SD, FolderKind::Recordings);
     if (SD.exec() != QDialog::Accepted || SD.selectedFiles().isEmpty())
         return {};
+    RememberDialogFolder(SD, FolderKind::Recordings);
     return SD.selectedFiles().constFirst();
 }
 
@@ -117,5 +121,6 @@ void TMagnit::BitBtn8Click()
     if (file.Close())
         return;
     wait.reset();
+    ShowWritten(this, name);
     ShowMessageBox("ВНИМАНИЕ", "Файл записан", MB_OK);
 }

@@ -11,6 +11,7 @@
 #include "Intensity.h"
 #include "LargeBuffer.h"
 #include "MessageBox.h"
+#include "RecentFolders.h"
 #include "ResultText.h"
 #include "Settings.h"
 #include "SignalUtils.h"
@@ -21,6 +22,7 @@
 #include "TRaschet.h"
 #include "TS_Wait.h"
 #include "Windows.h"
+#include "WrittenNote.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -592,8 +594,10 @@ void TFileSave::Button9Click()
     const CommandScope command(*this);
     if (!view_.intensityShown)
         return;
+    StartInRecentFolder(*SD, FolderKind::Csv);
     if (SD->exec() != QDialog::Accepted || SD->selectedFiles().isEmpty())
         return;
+    RememberDialogFolder(*SD, FolderKind::Csv);
     SaveIntensityCsv(SD->selectedFiles().constFirst());
 }
 
@@ -608,8 +612,10 @@ void TFileSave::Button13Click()
     dialog.setDefaultSuffix(QStringLiteral("wav"));
     // The window asks its own question before replacing a file.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    StartInRecentFolder(dialog, FolderKind::Audio);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
+    RememberDialogFolder(dialog, FolderKind::Audio);
     SaveWorkingWav(dialog.selectedFiles().constFirst());
 }
 
@@ -656,6 +662,7 @@ bool TFileSave::SaveWorkingWav(const QString& fileName)
                          ": " + reason.toStdString());
         return false;
     }
+    ShowWritten(this, fileName);
     return true;
 }
 
@@ -686,5 +693,6 @@ bool TFileSave::SaveIntensityCsv(const QString& fileName)
                          ": " + reason.toStdString());
         return false;
     }
+    ShowWritten(this, fileName);
     return true;
 }

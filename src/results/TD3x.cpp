@@ -1,6 +1,7 @@
 #include "TD3x.h"
 #include "ui_TD3x.h"
 
+#include "ChartImage.h"
 #include "D3xView.h"
 #include "MessageBox.h"
 #include "SettingsStore.h"
@@ -90,6 +91,7 @@ void TD3x::FormCreate(const std::array<double, 6>& block, double scale, int kind
             view_->Turn(5, aboutZ);
     });
     ui->Panel1->layout()->addWidget(view_);
+    new ChartImageMenu(view_, [view = view_]() { return view->grabFramebuffer(); });
     // The view, not the step box, starts with the focus: a blinking text cursor would have the
     // whole window composed again with OpenGL twice a second while nothing changes.
     view_->setFocusPolicy(Qt::StrongFocus);

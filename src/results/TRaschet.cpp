@@ -1,6 +1,7 @@
 #include "TRaschet.h"
 #include "ui_TRaschet.h"
 
+#include "ChartImage.h"
 #include "ResultText.h"
 #include "ResultWidgets.h"
 #include "TD3x.h"
@@ -87,6 +88,7 @@ void TRaschet::FormCreate()
     const char* titles[] = {"X-Y", "X-Z", "Y-Z", "X-Y", "X-Z", "Y-Z"};
     for (int i = 0; i < 6; ++i) {
         setupChart(charts_[i], QString::fromLatin1(titles[i]));
+        new ChartImageMenu(charts_[i]);
         const bool active = i < 3;
         // Only the X-Y charts mark both ends with a circle.
         series_[i] = addSeries(charts_[i], active ? kActiveColour : kReactiveColour, i % 3 == 0);

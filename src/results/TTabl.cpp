@@ -1,8 +1,11 @@
 #include "TTabl.h"
 #include "ui_TTabl.h"
 
+#include "KeyHints.h"
 #include "MessageBox.h"
+#include "RecentFolders.h"
 #include "ResultWidgets.h"
+#include "WrittenNote.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -28,6 +31,7 @@ TTabl::TTabl(QWidget* owner) : QDialog(owner), ui(new Ui::TTabl)
     SD->setOption(QFileDialog::DontConfirmOverwrite, true);
     connect(ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->Button2, &QPushButton::clicked, this, &TTabl::Button2Click);
+    SetButtonShortcut(ui->Button2, QKeySequence::Save);
     FormCreate();
 }
 
@@ -140,15 +144,18 @@ bool TTabl::SaveToCsv(const QString& fileName)
                          ": " + reason.toStdString());
         return false;
     }
+    ShowWritten(this, fileName);
     return true;
 }
 
 void TTabl::Button2Click()
 {
     const CommandScope command(this, pendingClose_);
+    StartInRecentFolder(*SD, FolderKind::Csv);
     const bool accepted = SD->exec() == QDialog::Accepted;
     // SD goes with the window, should the window be destroyed while it is open.
     if (!command.windowAlive() || !accepted || SD->selectedFiles().isEmpty())
         return;
+    RememberDialogFolder(*SD, FolderKind::Csv);
     SaveToCsv(SD->selectedFiles().constFirst());
 }

@@ -2,8 +2,10 @@
 
 #include "ChartColorButton.h"
 #include "ChartEnvelope.h"
+#include "ChartImage.h"
 
 #include <QScreen>
+#include <QShortcut>
 
 #include <qcustomplot.h>
 
@@ -194,6 +196,24 @@ ChartBands::ChartBands(QCustomPlot* plot) : QObject(plot), plot_(plot)
         rendered_ = true;
         emit afterDraw();
     });
+    // The right button pans, so the menu opens on a right click that did not move (onMouseRelease),
+    // and no context menu event may take the right presses away from the chart.
+    plot_->setContextMenuPolicy(Qt::PreventContextMenu);
+    imageMenu_ = new ChartImageMenu(plot_, false);
+    const struct {
+        QKeySequence key;
+        double factor;
+    } zoomKeys[] = {{QKeySequence(Qt::Key_Plus), kKeyZoom},
+                    {QKeySequence(Qt::Key_Equal), kKeyZoom},
+                    {QKeySequence(Qt::Key_Minus), 1.0 / kKeyZoom}};
+    for (const auto& zoom : zoomKeys) {
+        auto* shortcut = new QShortcut(zoom.key, plot_);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, factor = zoom.factor]() {
+            if (zoomPan_)
+                zoomAboutMiddle(factor);
+        });
+    }
     connect(plot_, &QCustomPlot::mousePress, this, &ChartBands::onMousePress);
     connect(plot_, &QCustomPlot::mouseMove, this, &ChartBands::onMouseMove);
     connect(plot_, &QCustomPlot::mouseRelease, this, &ChartBands::onMouseRelease);
@@ -498,6 +518,8 @@ void ChartBands::onMousePress(QMouseEvent* event)
     // A drag whose release never came (the window lost the mouse) ends with the next press.
     const bool staleMark = drag_ == Drag::Marking;
     drag_ = Drag::None;
+    rightPressed_ = event->button() == Qt::RightButton;
+    rightPress_ = event->position();
     if (staleMark)
         redrawCursors();
     if (!zoomPan_ || !insideBands(event->position()))
@@ -542,6 +564,20 @@ void ChartBands::onMouseMove(QMouseEvent* event)
 
 void ChartBands::onMouseRelease(QMouseEvent* event)
 {
+    if (event->button() == Qt::RightButton && rightPressed_) {
+        rightPressed_ = false;
+        const QPointF moved = event->position() - rightPress_;
+        if (std::abs(moved.x()) <= kClickSlack && std::abs(moved.y()) <= kClickSlack) {
+            if (drag_ == Drag::Panning) {
+                drag_ = Drag::None;
+                // A click moves nothing, yet a pan may have shifted by the slack: back to the start.
+                bottomAxis()->setRange(panLower_, panUpper_);
+                plot_->replot(QCustomPlot::rpQueuedReplot);
+            }
+            imageMenu_->popup(event->globalPosition().toPoint());
+            return;
+        }
+    }
     const Drag drag = drag_;
     if (drag == Drag::None)
         return;
@@ -570,6 +606,17 @@ void ChartBands::onMouseRelease(QMouseEvent* event)
         return;
     }
     redrawCursors();   // the marked range goes
+}
+
+void ChartBands::zoomAboutMiddle(double factor)
+{
+    if (factor <= 0.0)
+        return;
+    const QCPRange range = bottomAxis()->range();
+    const double middle = range.center();
+    const double half = range.size() / (2.0 * factor);
+    setXRange(middle - half, middle + half);
+    replot();
 }
 
 double ChartBands::pixelToX(double pixel) const

@@ -4,9 +4,10 @@
 // naming its two curves. Zooming and panning are horizontal only: a left drag to the right
 // marks the range to show, a left drag to the left or a double click returns to the whole x
 // extent of the data, a right drag (or a left drag with Shift) pans, the wheel zooms about
-// the pointer. Two measuring cursors and the marked range live on a buffered layer of their
-// own, so moving them repaints that layer over the last rendered chart image instead of
-// re-rendering millions of points.
+// the pointer, + and - zoom about the middle; a right click without a drag opens the menu that
+// saves or copies the chart's picture. Two measuring cursors and the marked range live on a buffered layer of
+// their own, so moving them repaints that layer over the last rendered chart image instead of re-rendering
+// millions of points.
 #pragma once
 
 #include "Settings.h"
@@ -28,6 +29,7 @@ class QCPGraph;
 class QCPLayer;
 class QCPLegend;
 class QMouseEvent;
+class ChartImageMenu;
 
 // The nearest of 1, 2, 2.5 and 5 times a power of ten to a positive step.
 double ReadableTickStep(double step);
@@ -88,6 +90,13 @@ public:
     // Horizontal panning and zooming by mouse.
     void setZoomPanEnabled(bool enabled);
     bool zoomPanEnabled() const { return zoomPan_; }
+    // Shows a `factor` times narrower x range about its middle (a factor below 1 widens it).
+    void zoomAboutMiddle(double factor);
+    static constexpr double kKeyZoom = 1.25;
+    // The picture menu a right click opens.
+    ChartImageMenu* imageMenu() const { return imageMenu_; }
+    // How far, in pixels, a right press may move and still be a click.
+    static constexpr int kClickSlack = 3;
     // The shortest left drag, in pixels, that marks a range (or, leftwards, restores).
     static constexpr int kMarkMinimum = 10;
     // While cursors are shown, a press this close to one (or a hundredth of the screen's width,
@@ -179,6 +188,9 @@ private:
         QPen base, tick, subTick;
     };
     std::array<std::optional<AxisLook>, kChannels> fadedAxes_{};
+    ChartImageMenu* imageMenu_ = nullptr;
+    bool rightPressed_ = false;
+    QPointF rightPress_;
     QCPLayer* cursorLayer_ = nullptr;
     CursorLayerable* cursorItem_ = nullptr;
     double labelStep_ = 0.0;

@@ -3,6 +3,7 @@
 // order change and a restart, and where the open command sends each file name.
 #include "RecordingPresenter.h"
 #include "SettingsStore.h"
+#include "SonorixApplication.h"
 #include "TAboutBox.h"
 #include "TChans.h"
 #include "TMain.h"
@@ -10,6 +11,7 @@
 #include "Twww.h"
 
 #include <QDate>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QMenu>
 #include <QPushButton>
@@ -315,6 +317,38 @@ private slots:
         w.SpeedButton2->click();
         QCOMPARE(o.processing.size(), 2);
         QCOMPARE(TS_Wait::liveCount(), 0);
+    }
+
+    void ctrlOOpensAndF1ShowsTheAboutBox()
+    {
+        Opened o;
+        QString next = "/data/x.dat";
+        WindowLauncher l = recordingLauncher(o, next);
+        int abouts = 0;
+        l.runAboutBox = [&abouts](QWidget*) { ++abouts; };
+        TMain w(nullptr, l);
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_F1);
+        QCOMPARE(abouts, 1);
+        QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(o.playback, QStringList{"/data/x.dat"});
+        QVERIFY(w.SpeedButton2->toolTip().startsWith("Открыть файл ("));
+    }
+
+    // Qt's own buttons and file dialogs follow the locale the program starts in.
+    void qtTextsInTheUsersLanguage()
+    {
+        const auto cancelText = [] {
+            QDialogButtonBox box(QDialogButtonBox::Cancel);
+            return box.button(QDialogButtonBox::Cancel)->text();
+        };
+        QVERIFY(SonorixApplication::InstallQtTranslations(QLocale(QLocale::Russian, QLocale::Russia)));
+        QVERIFY2(cancelText().contains("Отмена"), qPrintable(cancelText()));
+        // A language Qt has no texts for: Qt's own English again.
+        QVERIFY(!SonorixApplication::InstallQtTranslations(QLocale::c()));
+        QVERIFY2(cancelText().contains("Cancel"), qPrintable(cancelText()));
     }
 
     void cancellingTheOpenDialogShowsNothing()

@@ -6,16 +6,24 @@
 #include "ui_TBands.h"
 
 #include "BandCharts.h"
+#include "ChartImageChecks.h"
+#include "ModalDriver.h"
 #include "Intensity.h"
 #include "OctaveBandText.h"
+#include "RecentFolders.h"
 #include "RecordingPresenter.h"
 #include "Settings.h"
 #include "TestSignal.h"
 #include "WindowTestSupport.h"
+#include "WrittenNote.h"
 
 #include <qcustomplot.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QStatusBar>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -269,6 +277,50 @@ private slots:
         QVERIFY(narrow.form()->LabelEmpty->text().contains(QStringLiteral("октавной полосы")));
         narrow.form()->RadioThird->setChecked(true);
         QCOMPARE(narrow.form()->Pages->currentWidget(), narrow.form()->PageBands);
+    }
+
+    void bothChartsSaveTheirPictures()
+    {
+        TBands w(nullptr, ToneInput(50, 20.0, 800.0));
+        w.resize(1280, 860);
+        w.show();
+        QTemporaryDir dir;
+        for (QCustomPlot* plot : {w.form()->ChartLevels, w.form()->ChartDirection}) {
+            auto* menu = plot->findChild<ChartImageMenu*>();
+            QVERIFY(menu);
+            CheckChartImages(*menu, dir, QSize(700, 400));
+        }
+    }
+
+    // Ctrl+S is the CSV button; its dialog starts in the folder of the last table, and the
+    // window says where the file went.
+    void ctrlSSavesTheTableFromTheLastFolder()
+    {
+        QTemporaryDir store;
+        UseFreshStore(store);
+        QTemporaryDir tables;
+        RememberFolder(FolderKind::Csv, tables.filePath("earlier.csv"));
+        RecordingPresenter presenter;
+        TBands w(nullptr, ToneInput(50, 20.0, 800.0));
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QString startedIn;
+        OnNextModal([&](QWidget* modal) {
+            auto* fd = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(fd);
+            startedIn = fd->directory().absolutePath();
+            fd->findChild<QLineEdit*>("fileNameEdit")->setText("bands");
+            static_cast<QDialog*>(fd)->accept();
+        });
+        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);   // the button's click follows shortly
+        const QString written = tables.filePath("bands.csv");
+        QTRY_VERIFY(QFileInfo::exists(written));
+        QCOMPARE(startedIn, tables.path());
+        QCOMPARE(WrittenNoteBar(&w)->currentMessage(), "Записано: " + QDir::toNativeSeparators(written));
+        QVERIFY(w.form()->ButtonCsv->toolTip().contains(
+            QKeySequence(QKeySequence::Save).toString(QKeySequence::NativeText)));
+        SettingsStore::SetFileName(QString());
     }
 
     void bandNamesNeverOverlap_data()

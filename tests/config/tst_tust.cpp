@@ -199,22 +199,30 @@ private slots:
         QTest::addColumn<QStringList>("cells");    // "row=text"
         QTest::addColumn<QString>("focus");
         QTest::addColumn<QString>("message");
-        const QString number = "Не верно записано число";
-        QTest::newRow("dot decimal") << QStringList{"Edit1=1.4"} << QStringList{} << "Edit1" << number;
-        QTest::newRow("letters") << QStringList{"Edit5=abc"} << QStringList{} << "Edit5" << number;
-        QTest::newRow("empty") << QStringList{"Edit3="} << QStringList{} << "Edit3" << number;
+        // The message names the field by its caption.
+        const auto number = [](const QString& caption) { return "Не верно записано число: " + caption; };
+        const QString density = "Плотность воздуха";
+        const QString speed = "Скорость звука в воздухе";
+        const QString volts = "Отношение Вольты/Данные АЦП";
+        QTest::newRow("dot decimal") << QStringList{"Edit1=1.4"} << QStringList{} << "Edit1"
+                                     << number(density);
+        QTest::newRow("letters") << QStringList{"Edit5=abc"} << QStringList{} << "Edit5"
+                                 << number("Расстояние между микрофонами 5 - 6");
+        QTest::newRow("empty") << QStringList{"Edit3="} << QStringList{} << "Edit3"
+                               << number("Расстояние между микрофонами 1 - 2");
         QTest::newRow("sound speed before volts per step")
-            << QStringList{"Edit6=x", "Edit2=3,4,0"} << QStringList{} << "Edit2" << number;
-        QTest::newRow("infinity") << QStringList{"Edit2=inf"} << QStringList{} << "Edit2" << number;
-        QTest::newRow("not a number") << QStringList{"Edit4=nan"} << QStringList{} << "Edit4" << number;
+            << QStringList{"Edit6=x", "Edit2=3,4,0"} << QStringList{} << "Edit2" << number(speed);
+        QTest::newRow("infinity") << QStringList{"Edit2=inf"} << QStringList{} << "Edit2" << number(speed);
+        QTest::newRow("not a number") << QStringList{"Edit4=nan"} << QStringList{} << "Edit4"
+                                      << number("Расстояние между микрофонами 3 - 4");
         QTest::newRow("out of double range")
-            << QStringList{"Edit6=1e999"} << QStringList{} << "Edit6" << number;
-        QTest::newRow("group separator")
-            << QStringList{QString("Edit2=1") + QChar(0xA0) + "000"} << QStringList{} << "Edit2" << number;
+            << QStringList{"Edit6=1e999"} << QStringList{} << "Edit6" << number(volts);
+        QTest::newRow("group separator") << QStringList{QString("Edit2=1") + QChar(0xA0) + "000"}
+                                         << QStringList{} << "Edit2" << number(speed);
         QTest::newRow("sensitivity") << QStringList{} << QStringList{"3=1.5", "5=x"} << "GRID"
                                      << "Не верно записана чувствительность канала №3";
         QTest::newRow("fields before the grid")
-            << QStringList{"Edit6=?"} << QStringList{"1=?"} << "Edit6" << number;
+            << QStringList{"Edit6=?"} << QStringList{"1=?"} << "Edit6" << number(volts);
         // Numbers that convert but lie outside what a probe or medium can have.
         QTest::newRow("zero sound speed")
             << QStringList{"Edit2=0"} << QStringList{} << "Edit2"
@@ -298,6 +306,21 @@ private slots:
         QCOMPARE(record_.prorezM, 7);
         QCOMPARE(record_.NULL_ADC, 0);
         QCOMPARE(record_.Chs, (std::array<int32_t, 6>{4, 5, 2, 3, 0, 1}));
+    }
+
+    void escapeClosesAndStoresNothing()
+    {
+        RecordingPresenter presenter;
+        const Settings before = record_;
+        TUst dlg(nullptr);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        edit(dlg, "Edit1")->setText("1,2");
+        QTest::keyClick(edit(dlg, "Edit1"), Qt::Key_Escape);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        QVERIFY(sameRecord(record_, before));
+        QVERIFY(presenter.messages.empty());
     }
 
     void savingWithoutAnEditMovesNoSensitivity()

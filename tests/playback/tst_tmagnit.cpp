@@ -14,9 +14,11 @@
 #include "TMagnit.h"
 #include "TS_Wait.h"
 #include "WindowTestSupport.h"
+#include "WrittenNote.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -24,8 +26,10 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 #include <qcustomplot.h>
@@ -219,6 +223,35 @@ private slots:
         w.BitBtn6Click();   // to the start
         QCOMPARE(w.frameTime()[0], 0.0);
         QVERIFY(rec_->messages.empty());
+    }
+
+    // The arrows step a frame, the space bar plays and a second one stops; the keys are in the
+    // buttons' tooltips.
+    void keysStepPlayAndStop()
+    {
+        record_.LCADR = 1;
+        record_.prorezM = 4;
+        record_.zader = 60;
+        TMagnit w(nullptr, file4k_);
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_Right);
+        QCOMPARE(w.frameTime()[0], 1.0);
+        QTest::keyClick(&w, Qt::Key_Right);
+        QTest::keyClick(&w, Qt::Key_Left);
+        QCOMPARE(w.frameTime()[0], 1.0);
+        bool wasPlaying = false;
+        QTimer::singleShot(150, &w, [&] {
+            wasPlaying = w.isPlaying();
+            QTest::keyClick(&w, Qt::Key_Space);
+        });
+        QTest::keyClick(&w, Qt::Key_Space);
+        QVERIFY(wasPlaying);
+        QVERIFY(!w.isPlaying());
+        QVERIFY(w.frameTime()[0] > 1.0);
+        QVERIFY(!Shown(*rec_, "ВНИМАНИЕ", "Достигнут конец файла"));
+        QVERIFY(Control<QToolButton>(&w, "BitBtn1")->toolTip().startsWith("Шаг вперед ("));
     }
 
     void frameLengthChangeShowsTheSameStartLonger()
@@ -492,6 +525,7 @@ private slots:
         Control<QSlider>(&w, "TrackBar1")->setValue(3);
         w.BitBtn8Click();
         QVERIFY(Shown(*rec_, "ВНИМАНИЕ", "Файл записан"));
+        QCOMPARE(WrittenNoteBar(&w)->currentMessage(), "Записано: " + QDir::toNativeSeparators(out));
         QCOMPARE(QFileInfo(out).size(), qint64(960060));
         QCOMPARE(TS_Wait::liveCount(), 0);
 

@@ -3,6 +3,7 @@
 // outlives the window in the settings store.
 #include "TD3x.h"
 
+#include "ChartImageChecks.h"
 #include "D3xView.h"
 #include "ModalDriver.h"
 #include "RecordingPresenter.h"
@@ -116,6 +117,24 @@ private slots:
         QVERIFY(countDominant(picture, kind == 1) > 50);
         QCOMPARE(countDominant(picture, kind != 1), 0);
         QVERIFY(countDark(picture) > 1000);   // grid, axes, ticks and labels
+    }
+
+    // The picture on show, as PNG and as a PDF page; the view has no vector form.
+    void theViewSavesItsPicture()
+    {
+        RecordingPresenter presenter;
+        TD3x view(nullptr, kBlock, 2.0, 1);
+        QVERIFY(view.drawingReady());
+        QTemporaryDir dir;
+        OnNextModal([&](QWidget*) {
+            QTRY_VERIFY(view.view()->hasPicture() && !view.timer()->isActive());
+            auto* menu = view.view()->findChild<ChartImageMenu*>();
+            QVERIFY(menu);
+            QVERIFY(!menu->vector());
+            CheckChartImages(*menu, dir, QSize(320, 240));
+        });
+        view.exec();
+        QVERIFY(presenter.messages.empty());
     }
 
     // A click turns the view by the step at once; a held button then turns it at the set

@@ -7,6 +7,7 @@
 #include "TRaschet.h"
 #include "TTabl.h"
 
+#include "ChartImageChecks.h"
 #include "ModalDriver.h"
 #include "RecordingPresenter.h"
 #include "SettingsStore.h"
@@ -148,6 +149,17 @@ private slots:
         w.DrawResult();
         QCOMPARE(points(w, 1, "Series1").size(), 2);
         QCOMPARE(labelText(w, "Label5"), QString("other"));
+    }
+
+    void everyProjectionSavesItsPicture()
+    {
+        TRaschet w(nullptr, unitResult());
+        w.resize(900, 700);
+        w.show();
+        for (int n = 1; n <= 6; ++n)
+            QVERIFY(chart(w, n)->findChild<ChartImageMenu*>());
+        QTemporaryDir dir;
+        CheckChartImages(*chart(w, 4)->findChild<ChartImageMenu*>(), dir, QSize(300, 300));
     }
 
     void halfWidthsThatDoNotFit_data()
