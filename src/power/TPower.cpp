@@ -816,25 +816,30 @@ void TPower::UpdateShortfall()
     if (table_.pointsRead.size() < 10)
         lines << QStringLiteral("Точек %1, меньше 10: критерий N ≥ 10 не выполнен.")
                      .arg(table_.pointsRead.size());
-    QStringList short_;
-    for (const SurveyPowerRow& row : table_.rows) {
+    // The bands short of the grade by name; the criteria each misses are in its grade cell's tip.
+    QStringList shortBands;
+    for (size_t r = 0; r < table_.rows.size(); ++r) {
+        const SurveyPowerRow& row = table_.rows[r];
         const std::vector<std::string> failing = SurveyGradeShortfall(row, wanted, tableResidual_);
-        if (failing.empty())
-            continue;
         QStringList criteria;
         for (const std::string& text : failing)
             criteria << QString::fromStdString(text);
-        short_ << QStringLiteral("%1 (%2)").arg(row.aWeightedTotal ? QStringLiteral("сумма A, класс 3")
-                                                                   : SpectrumValueText(row.nominal, 6) +
-                                                                         QStringLiteral(" Гц"),
-                                                criteria.join(QStringLiteral(", ")));
+        if (QTableWidgetItem* cell = powerTable_->item(static_cast<int>(r), kPowerColGrade))
+            cell->setToolTip(criteria.isEmpty() ? QString()
+                                                : QStringLiteral("Не выполнено для класса %1: %2")
+                                                      .arg(row.aWeightedTotal ? 3 : wanted)
+                                                      .arg(criteria.join(QStringLiteral(", "))));
+        if (!criteria.isEmpty())
+            shortBands << (row.aWeightedTotal ? QStringLiteral("сумма A (класс 3)")
+                                              : SpectrumValueText(row.nominal, 6));
     }
-    if (short_.isEmpty())
+    if (shortBands.isEmpty())
         lines << QStringLiteral("Все полосы достигают класса точности %1.").arg(wanted);
     else
-        lines << QStringLiteral("Не достигают класса точности %1 (не выполнено): %2.")
+        lines << QStringLiteral("Не достигают класса точности %1 полосы, Гц: %2. Невыполненные критерии — во "
+                                "всплывающей подсказке столбца «Класс точности».")
                      .arg(wanted)
-                     .arg(short_.join(QStringLiteral("; ")));
+                     .arg(shortBands.join(QStringLiteral("; ")));
     summary_->setText(lines.join(QLatin1Char('\n')));
 }
 
