@@ -4,7 +4,7 @@
 #   cmake -P cmake/CheckLayers.cmake
 # The layers, bottom-up; folders of one layer are joined by "|". A new folder goes here.
 set(SONORIX_LAYERS
-  "common" "dsp" "io" "analysis" "exchange" "report" "cli|widgets" "config|results|bands"
+  "common" "dsp" "io" "analysis" "exchange" "report" "cli|widgets" "config|results|bands|power"
   "processing|playback" "app")
 
 cmake_minimum_required(VERSION 3.21)

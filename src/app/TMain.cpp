@@ -49,6 +49,7 @@ TMain::TMain(QWidget* parent, WindowLauncher launcher)
     connect(ui->N6, &QAction::triggered, SpeedButton1, &QToolButton::click);
     connect(ui->N5, &QAction::triggered, SpeedButton3, &QToolButton::click);
     connect(ui->N7, &QAction::triggered, this, &TMain::N7Click);
+    connect(ui->N10, &QAction::triggered, this, &TMain::N10Click);
     connect(ui->N3, &QAction::triggered, this, &TMain::N3Click);
     connect(ui->N8, &QAction::triggered, this, &TMain::N8Click);
     connect(ui->N9, &QAction::triggered, this, &TMain::N9Click);
@@ -135,6 +136,12 @@ void TMain::N7Click()
     SetTestSignalFlag(true);
     if (launcher_.openProcessing)
         launcher_.openProcessing(this, QString(), Settings_.S_PA_OR_VOLT);
+}
+
+void TMain::N10Click()
+{
+    if (launcher_.openSurvey)
+        launcher_.openSurvey(this);
 }
 
 void TMain::SpeedButton1Click()

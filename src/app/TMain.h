@@ -32,6 +32,7 @@ public slots:
     void SpeedButton1Click();   // settings command
     void SpeedButton3Click();   // channel-order command
     void N7Click();             // test-signal command
+    void N10Click();            // sound power from a survey of points
     void N3Click();             // exit without the close-time save
     void N8Click();             // about box
     void N9Click();             // calibration from a calibrator recording

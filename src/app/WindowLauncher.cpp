@@ -9,6 +9,7 @@
 #include "TDemo.h"
 #include "TFileSave.h"
 #include "TMagnit.h"
+#include "TPower.h"
 #include "TUst.h"
 
 #include <QFile>
@@ -70,6 +71,10 @@ WindowLauncher WindowLauncher::Default()
     l.runTestSignalDialog = [](QWidget* owner) {
         TDemo d(owner);
         return d.exec() == QDialog::Accepted;
+    };
+    l.openSurvey = [](QWidget* owner) {
+        TPower w(owner);
+        w.exec();
     };
     l.runSettingsDialog = [](QWidget* owner) {
         TUst d(owner);

@@ -18,6 +18,8 @@ struct WindowLauncher {
     std::function<void(QWidget* owner, const QString& fileName, int unitSelection)> openAudio;
     // Returns true when the dialog was accepted.
     std::function<bool(QWidget* owner)> runTestSignalDialog;
+    // The survey window: the sound power from the recordings of points around a source.
+    std::function<void(QWidget* owner)> openSurvey;
     std::function<void(QWidget* owner)> runSettingsDialog;
     std::function<void(QWidget* owner)> runChannelDialog;
     std::function<void(QWidget* owner)> runCalibrationDialog;

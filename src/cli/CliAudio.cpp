@@ -35,8 +35,6 @@ std::string AudioOptionsHelp(bool withStretch)
 
 namespace {
 
-const std::set<std::string> kAudioExtensions = {".wav", ".w64", ".rf64", ".flac", ".caf", ".aif", ".aiff"};
-
 std::optional<AudioChannelMap> channelMapFromOption(const std::string& text)
 {
     const std::optional<std::vector<double>> numbers = ParseNumberList(text, 6);
@@ -53,12 +51,6 @@ std::optional<AudioChannelMap> channelMapFromOption(const std::string& text)
             return std::nullopt;
     }
     return map;
-}
-
-// The frame of a time: the nearest, so a stretch given in whole samples' times is read exactly.
-int64_t frameAt(double seconds, int rate)
-{
-    return static_cast<int64_t>(std::llround(seconds * rate));
 }
 
 }   // namespace
@@ -96,86 +88,28 @@ std::string MakeAudioPlan(const AudioOptions& options, AudioPlan& plan)
     return {};
 }
 
-bool IsAudioInput(const std::string& path)
+namespace {
+
+// The refusals of a read on the error stream, as every command says them.
+PointFailure failTo(const Context& ctx)
 {
-    const std::string ext = LowerExtension(path);
-    if (kAudioExtensions.count(ext))
-        return true;
-    if (ext == ".dat" || ext == ".kvnb" || !InputFileProblem(path).empty())
-        return false;
-    AudioFileInfo info;
-    return ReadAudioInfo(path, info).status != AudioStatus::CannotOpen;
+    return [&ctx](const std::string& file, const std::string& text) { ctx.fail(file, text); };
 }
+
+}   // namespace
 
 bool LoadAudioVolts(const Context& ctx, const std::string& path, const AudioPlan& plan, Segment& segment)
 {
-    if (const std::string problem = InputFileProblem(path); !problem.empty()) {
-        ctx.fail(path, problem);
-        return false;
-    }
-    AudioFileInfo info;
-    if (const AudioResult opened = ReadAudioInfo(path, info); !opened.ok()) {
-        // The library's messages name the file themselves.
-        ctx.fail("", opened.message);
-        return false;
-    }
-    const double duration = info.sampleRate > 0 ? static_cast<double>(info.frames) / info.sampleRate : 0.0;
-    const int64_t start = frameAt(plan.from, info.sampleRate);
-    if (start >= info.frames) {
-        ctx.fail(path, "--from " + MachineNumber(plan.from) + " с лежит за концом записи (" +
-                           MachineNumber(duration) + " с)");
-        return false;
-    }
-    if (plan.to && frameAt(*plan.to, info.sampleRate) > info.frames) {
-        ctx.fail(path, "--to " + MachineNumber(*plan.to) + " с лежит за концом записи (" +
-                           MachineNumber(duration) + " с)");
-        return false;
-    }
-    const int64_t end = plan.to ? frameAt(*plan.to, info.sampleRate) : info.frames;
-    const int64_t n = AudioStretchFrames(info, start, end - start);
-    if (n < 1) {
-        ctx.fail(path, "в выбранном участке записи нет ни одного отсчета");
-        return false;
-    }
-    // The same check as for a segment: the stretch, its spectra and the intensity routine's work
-    // arrays are about 40 arrays of N doubles at the peak.
-    const int64_t need = 40 * 8 * n;
-    const int64_t available = AvailableMemoryBytes();
-    if (n > INT32_MAX || (available >= 0 && need > available)) {
-        ctx.fail(path, MemoryRefusalText(n, need, available));
-        return false;
-    }
-    if (const AudioResult read = ReadAudioStretch(path, plan.map, start, n, plan.fullScale, segment);
-        !read.ok()) {
-        ctx.fail(path, read.message);
-        return false;
-    }
-    const std::array<double, 6> sensitivities = ChannelSensitivities(ctx.settings);
-    for (size_t m = 0; m < sensitivities.size(); ++m)
-        segment.paPerVolt[m] = 1000.0 / sensitivities[m];
-    return true;
-}
-
-void ConvertVoltsToPascals(Segment& segment)
-{
-    for (size_t m = 0; m < segment.channels.size(); ++m)
-        for (double& sample : segment.channels[m])
-            sample *= segment.paPerVolt[m];
+    return ReadAudioVolts(path, ctx.settings, plan, failTo(ctx), segment);
 }
 
 bool LoadAnalysisInput(const Context& ctx, const std::string& path, const AudioPlan& plan, Segment& segment,
                        bool& pascals)
 {
-    pascals = IsAudioInput(path);
-    if (!pascals) {
-        // Said, so that a stretch asked for is never taken for the one analysed.
-        if (plan.given && LowerExtension(path) == ".kvnb")
-            ctx.fail(path, "предупреждение: --channels, --from, --to и --full-scale относятся только к "
-                           "звукозаписям; сегмент прочитан целиком");
-        return LoadSegment(ctx, path, segment);
-    }
-    if (!LoadAudioVolts(ctx, path, plan, segment))
-        return false;
-    ConvertVoltsToPascals(segment);
-    return true;
+    const int before = ctx.presenter.messageCount();
+    ctx.presenter.setSystemAction("cannot read");
+    const InputRead read = ReadPointInput(path, ctx.settings, plan, failTo(ctx), segment, pascals);
+    if (read == InputRead::ReaderFailed && ctx.presenter.messageCount() == before)
+        ctx.fail(path, "cannot read the segment");
+    return read == InputRead::Ok;
 }

@@ -6,6 +6,7 @@
 #include "AudioFile.h"
 #include "CliContext.h"
 #include "Segment.h"
+#include "SurveyPointAnalysis.h"
 
 #include <optional>
 #include <string>
@@ -29,32 +30,18 @@ void AddAudioOptions(CLI::App& app, AudioOptions& options, bool withStretch);
 // commands' own.
 std::string AudioOptionsHelp(bool withStretch);
 
-// What the options ask of every audio input.
-struct AudioPlan {
-    AudioChannelMap map{0, 1, 2, 3, 4, 5};   // microphone m is file channel map[m] (0-based)
-    double from = 0.0;                       // seconds
-    std::optional<double> to;                // seconds; the end of the recording when unset
-    double fullScale = 1.0;                  // volts at full scale
-    bool given = false;                      // any of the options was given
-};
+// What the options ask of every audio input: AudioPlan (SurveyPointAnalysis.h).
 
 // The plan of the options; the refusal text of the first one that cannot be used (a bad
 // command line), empty on success.
 std::string MakeAudioPlan(const AudioOptions& options, AudioPlan& plan);
 
-// Whether a file is read as an audio recording: by its extension (.wav .w64 .rf64 .flac .caf
-// .aif .aiff), or, when the extension names none of the tool's own formats (.dat, .kvnb), by
-// what the audio library recognises in it.
-bool IsAudioInput(const std::string& path);
+// IsAudioInput and ConvertVoltsToPascals: SurveyPointAnalysis.h.
 
 // The planned stretch of an audio file in volts: microphone m in channels[m], paPerVolt[m] =
 // 1000 / the microphone's sensitivity in the settings. false after the reason is on the error
 // stream.
 bool LoadAudioVolts(const Context& ctx, const std::string& path, const AudioPlan& plan, Segment& segment);
-
-// Volts to pascals through paPerVolt, channel by channel: the factor the window's "Паскали"
-// applies.
-void ConvertVoltsToPascals(Segment& segment);
 
 // An input of the analysing commands: a segment file (samples in ADC steps, as stored) or an
 // audio file (samples in pascals; `pascals` is set). false after the reason is on the error

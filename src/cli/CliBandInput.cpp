@@ -19,15 +19,6 @@ std::optional<FrequencyRange> rangeFromOption(const std::string& text)
     return FrequencyRange{true, *lo, *hi};
 }
 
-std::string noBandsError(const BandAnalysisOptions& options)
-{
-    const std::string kind = options.fraction == 1 ? "octave" : "one-third-octave";
-    if (options.range.given)
-        return "no " + kind + " band with its mid frequency in " + MachineNumber(options.range.lo) + " : " +
-               MachineNumber(options.range.hi) + " Hz fits the spectrum";
-    return "the spectrum is too short for a " + kind + " band";
-}
-
 }   // namespace
 
 void AddBandInputOptions(CLI::App& app, BandInputOptions& options)
@@ -107,22 +98,10 @@ bool AnalyseBandInput(const Context& ctx, const BandInputPlan& plan, const std::
         ctx.presenter.setFile({});
         return false;
     }
-    IntensityConstants constants = IntensityConstantsFrom(ctx.settings, plan.demo);
-    // An audio file's samples are pascals already, each through its own microphone's sensitivity.
-    if (pascals)
-        constants.pascalPerUnit = 1.0;
-    IntensitySpectra spectra;
     if (error.empty())
-        error = ComputeSegmentIntensity(constants, segment, plan.window, spectra);
+        error =
+            AnalyseSegmentBands(ctx.settings, segment, pascals, plan.demo, plan.window, plan.options, out);
     ctx.presenter.setFile({});
-    if (error.empty()) {
-        BandAnalysisOptions options = plan.options;
-        // The spectra of a periodic signal are weighted with the window; an impulse's are not.
-        options.windowEnbw = options.periodic ? WindowItemEnbw(plan.window, segment.sampleCount) : 1.0;
-        out = AnalyseOctaveBands(spectra.view(), options);
-        if (out.bands.empty())
-            error = noBandsError(options);
-    }
     if (!error.empty()) {
         ctx.fail(name, error);
         return false;

@@ -3,6 +3,7 @@
 #include "ProcessingData.h"
 #include "ReadIshFile.h"
 #include "ReadWriteMyFile.h"
+#include "SurveyPointAnalysis.h"
 #include "ResultText.h"
 #include "SettingsStore.h"
 
@@ -102,67 +103,15 @@ std::optional<std::string> ReadBytesAt(const std::string& path, std::streamoff o
     return bytes;
 }
 
-namespace {
-
-// Reads the body of a segment whose header has been read. On failure, `refusal` says why a
-// segment is too large, or stays empty when the reader has said why it failed.
-bool readSegmentBody(TReadWriteMyFile& file, uint32_t rate, double duration, Segment& segment,
-                     std::string& refusal)
-{
-    const uint32_t evenRate = SegmentEvenRate(rate);
-    const int64_t n = SegmentSampleCount(evenRate, duration);
-    // The segment, its spectra and the intensity routine's work arrays: about 40 arrays of N
-    // doubles at the peak.
-    const int64_t need = 40 * 8 * n;
-    const int64_t available = AvailableMemoryBytes();
-    if (n > INT32_MAX || (available >= 0 && need > available)) {
-        refusal = MemoryRefusalText(n, need, available);
-        return false;
-    }
-    segment.Allocate(static_cast<int32_t>(n));
-    segment.sampleRate = evenRate;
-    std::array<double*, 6> channels{};
-    for (int c = 0; c < 6; ++c)
-        channels[c] = segment.channels[c].data();
-    // The reader refuses a sample that is not a finite number and says where it is.
-    if (file.ReadBody(evenRate, duration, channels, segment.time.data(), segment.paPerVolt)) {
-        segment.Clear();
-        return false;
-    }
-    return true;
-}
-
-}   // namespace
-
 bool LoadSegment(const Context& ctx, const std::string& path, Segment& segment)
 {
-    if (LowerExtension(path) != ".kvnb") {
-        ctx.fail(path, "not a segment file (*.kvnb)");
-        return false;
-    }
-    if (const std::string problem = InputFileProblem(path); !problem.empty()) {
-        ctx.fail(path, problem);
-        return false;
-    }
     const int before = ctx.presenter.messageCount();
     ctx.presenter.setSystemAction("cannot read");
-    TReadWriteMyFile file(path);
-    uint32_t rate = 0;
-    double duration = 0.0;
-    bool failed = file.OpenForReading() || file.ReadHeader(rate, duration);
-    if (!failed) {
-        std::string refusal;
-        failed = !readSegmentBody(file, rate, duration, segment, refusal);
-        if (!refusal.empty()) {
-            file.Close();
-            ctx.fail(path, refusal);
-            return false;
-        }
-    }
-    file.Close();
-    if (failed && ctx.presenter.messageCount() == before)
+    const InputRead read = ReadSegmentInput(
+        path, [&ctx](const std::string& file, const std::string& text) { ctx.fail(file, text); }, segment);
+    if (read == InputRead::ReaderFailed && ctx.presenter.messageCount() == before)
         ctx.fail(path, "cannot read the segment");
-    return !failed;
+    return read == InputRead::Ok;
 }
 
 bool OpenRecording(const Context& ctx, const std::string& path, TReadIshFile& reader, uint16_t& h,

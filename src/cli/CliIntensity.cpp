@@ -381,30 +381,3 @@ std::unique_ptr<CliCommand> MakeIntensityCommand()
 {
     return std::make_unique<IntensityCommand>();
 }
-
-std::string ComputeSegmentIntensity(const IntensityConstants& constants, const Segment& segment,
-                                    int windowItem, IntensitySpectra& out)
-{
-    const int n = segment.sampleCount;
-    if (n < 4 || segment.time.size() < static_cast<size_t>(n))
-        return "too few samples for an intensity spectrum (" + std::to_string(n) + ")";
-    const int bins = n / 2;
-    const double df = 1.0 / segment.time[n - 1];
-    AssignLarge(out.frequency, static_cast<size_t>(bins));
-    for (int k = 0; k < bins; ++k)
-        out.frequency[k] = k * df;
-    for (auto& v : out.values)
-        AssignLarge(v, static_cast<size_t>(bins));
-    const double* channels[6];
-    for (int c = 0; c < 6; ++c)
-        channels[c] = segment.channels[c].data();
-    double* groups[4][3];
-    for (int g = 0; g < 4; ++g)
-        for (int a = 0; a < 3; ++a)
-            groups[g][a] = out.values[3 * g + a].data();
-    const AnalysisStatus status = ComputeIntensitySpectra(
-        constants, windowItem, n, channels, segment.time.data(), groups[0], groups[1], groups[2], groups[3]);
-    if (status != 0)
-        return "the intensity spectra could not be computed (status " + std::to_string(status) + ")";
-    return {};
-}

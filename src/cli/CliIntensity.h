@@ -8,9 +8,8 @@
 #include "IntensityText.h"
 #include "Segment.h"
 #include "Settings.h"
+#include "SurveyPointAnalysis.h"
 
 #include <string>
 
-// Runs ComputeIntensitySpectra on the segment. Empty text on success.
-std::string ComputeSegmentIntensity(const IntensityConstants& constants, const Segment& segment,
-                                    int windowItem, IntensitySpectra& out);
+// ComputeSegmentIntensity: SurveyPointAnalysis.h.

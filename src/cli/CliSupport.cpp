@@ -116,24 +116,6 @@ std::string applyIni(const std::string& path, Settings& s, std::set<std::string>
     return {};
 }
 
-const char* fileKindText(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return "is a directory";
-    if (S_ISFIFO(mode))
-        return "is a named pipe, not a regular file";
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return "is a device, not a regular file";
-    if (S_ISSOCK(mode))
-        return "is a socket, not a regular file";
-    return "is not a regular file";
-}
-
-std::string systemText(int error)
-{
-    return std::generic_category().message(error);
-}
-
 }   // namespace
 
 std::optional<double> ParseNumber(const std::string& text)
@@ -248,7 +230,7 @@ std::string loadStore(const SettingsOptions& options, Settings& s, StoreLoadRepo
         // A store that does not exist yet reads as defaults; anything else must be a file.
         struct stat st {};
         if (::stat(store->c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-            return "--store: " + *store + " " + fileKindText(st.st_mode);
+            return "--store: " + *store + " " + FileKindText(st.st_mode);
         SettingsStore::SetFileName(QString::fromStdString(*store));
     }
     report = LoadSettings(s);
@@ -431,32 +413,17 @@ QString LocaleNumber(double value)
     return QLocale().toString(value, 'g', 7);
 }
 
-std::string InputFileProblem(const std::string& path)
-{
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return "cannot open: " + systemText(errno);
-    if (!S_ISREG(st.st_mode))
-        return fileKindText(st.st_mode);
-    // Non-blocking, so a file swapped for a pipe after the check cannot hang this open.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return "cannot open: " + systemText(errno);
-    ::close(fd);
-    return {};
-}
-
 std::string OutputTargetProblem(const std::string& path, bool replace)
 {
     struct stat link {};
     if (::lstat(path.c_str(), &link) != 0)
-        return errno == ENOENT ? std::string() : "cannot write: " + systemText(errno);
+        return errno == ENOENT ? std::string() : "cannot write: " + SystemErrorText(errno);
     struct stat st = link;
     if (S_ISLNK(link.st_mode) && ::stat(path.c_str(), &st) != 0)
         return errno == ENOENT ? "is a symbolic link to nothing (a dangling link)"
-                               : "cannot write: " + systemText(errno);
+                               : "cannot write: " + SystemErrorText(errno);
     if (!S_ISREG(st.st_mode))
-        return fileKindText(st.st_mode);
+        return FileKindText(st.st_mode);
     if (!replace)
         return "file exists (use --force to replace it)";
     return {};
@@ -468,6 +435,6 @@ std::string WriteOutputFile(const std::string& path, const std::string& bytes, b
         return path + ": " + problem;
     std::string reason;
     if (!WriteFileSafely(path, bytes, reason))
-        return path + ": cannot write: " + (reason.empty() ? systemText(EIO) : reason);
+        return path + ": cannot write: " + (reason.empty() ? SystemErrorText(EIO) : reason);
     return {};
 }

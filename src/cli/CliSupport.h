@@ -3,6 +3,7 @@
 // with a dot decimal, or the program's own locale CSV form).
 #pragma once
 
+#include "InputFile.h"
 #include "Settings.h"
 
 #include <QString>
@@ -53,10 +54,7 @@ std::string CsvField(const std::string& text, char separator);
 // QLocale's decimal separator, exponent notation for very large or small values.
 QString LocaleNumber(double value);
 
-// Why a file cannot be read as an input, in plain words ("is a directory", "cannot open: No
-// such file or directory"); empty when it is a regular file that opens. Checked before a
-// reader opens it, so a named pipe or a device never blocks or feeds a reader.
-std::string InputFileProblem(const std::string& path);
+// InputFileProblem: why a file cannot be read as an input (InputFile.h).
 // Why a file cannot be written as an output: a target that exists and is not a regular file
 // (a directory, a device, a dangling symbolic link), or one that exists while replace is not
 // set. Empty when the write may go ahead.

@@ -1,0 +1,120 @@
+#include "PowerCharts.h"
+
+#include "IntensityText.h"
+
+#include <qcustomplot.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double kBarWidth = 0.7;
+constexpr double kLevelSpanDb = 80.0;
+
+struct GradeSeries {
+    SurveyGrade grade;
+    const char* name;
+    const char* title;
+    QColor color;
+};
+
+const std::array<GradeSeries, 4> kSeries = {{
+    {SurveyGrade::Precision, "grade1", "Класс 1 (точный)", QColor(40, 140, 70)},
+    {SurveyGrade::Engineering, "grade2", "Класс 2 (технический)", QColor(60, 110, 180)},
+    {SurveyGrade::Survey, "grade3", "Класс 3 (ориентировочный)", QColor(230, 170, 40)},
+    {SurveyGrade::None, "nograde", "Класс не достигнут", QColor(200, 70, 60)},
+}};
+
+std::vector<const SurveyPowerRow*> bandRows(const SurveyPowerTable& table)
+{
+    std::vector<const SurveyPowerRow*> rows;
+    for (const SurveyPowerRow& row : table.rows)
+        if (!row.aWeightedTotal)
+            rows.push_back(&row);
+    return rows;
+}
+
+}   // namespace
+
+void DrawPowerChart(QCustomPlot& plot, const SurveyPowerTable& table)
+{
+    plot.clearPlottables();
+    plot.clearItems();
+    plot.legend->setVisible(true);
+    plot.legend->setFont(plot.font());
+    plot.xAxis->grid()->setVisible(false);
+    plot.xAxis->setLabel(QStringLiteral("Полоса, Гц"));
+    plot.yAxis->setLabel(QStringLiteral("LW, дБ"));
+
+    const std::vector<const SurveyPowerRow*> rows = bandRows(table);
+    double top = -std::numeric_limits<double>::infinity();
+    double bottom = std::numeric_limits<double>::infinity();
+    for (const SurveyPowerRow* row : rows)
+        if (row->power.powerLevelDb) {
+            top = std::max(top, *row->power.powerLevelDb);
+            bottom = std::min(bottom, *row->power.powerLevelDb);
+        }
+    double lower = 0.0, upper = 100.0;
+    if (std::isfinite(top)) {
+        upper = std::ceil((top + 5.0) / 10.0) * 10.0;
+        lower = std::max(std::floor((bottom - 5.0) / 10.0) * 10.0, upper - kLevelSpanDb);
+    }
+    plot.yAxis->setRange(lower, upper);
+
+    std::array<QCPBars*, kSeries.size()> bars{};
+    for (size_t s = 0; s < kSeries.size(); ++s) {
+        auto* b = new QCPBars(plot.xAxis, plot.yAxis);
+        b->setObjectName(QString::fromLatin1(kSeries[s].name));
+        b->setName(QString::fromUtf8(kSeries[s].title));
+        b->setWidth(kBarWidth);
+        b->setPen(QPen(kSeries[s].color.darker(130)));
+        b->setBrush(kSeries[s].color);
+        b->setBaseValue(lower);
+        bars[s] = b;
+    }
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const SurveyBandPower& p = rows[i]->power;
+        if (!p.powerLevelDb || *p.powerLevelDb <= lower)
+            continue;
+        for (size_t s = 0; s < kSeries.size(); ++s)
+            if (kSeries[s].grade == p.grade)
+                bars[s]->addData(static_cast<double>(i), *p.powerLevelDb - lower);
+    }
+    for (QCPBars* b : bars)
+        if (b->dataCount() == 0)
+            b->removeFromLegend();
+    plot.xAxis->setRange(-0.6, std::max<double>(static_cast<double>(rows.size()), 1.0) - 0.4);
+    LabelPowerBands(plot, table);
+}
+
+void LabelPowerBands(QCustomPlot& plot, const SurveyPowerTable& table)
+{
+    const std::vector<const SurveyPowerRow*> rows = bandRows(table);
+    const int n = static_cast<int>(rows.size());
+    QStringList names;
+    for (const SurveyPowerRow* row : rows)
+        names << SpectrumValueText(row->nominal, 6);
+    const QFontMetrics metrics(plot.xAxis->tickLabelFont());
+    int widest = 0;
+    for (const QString& name : names)
+        widest = std::max(widest, metrics.horizontalAdvance(name));
+    const QMargins margins = plot.axisRect()->margins();
+    const double axisPixels = std::max(1, plot.width() - margins.left() - margins.right());
+    const double perBand = n > 0 ? axisPixels / n : axisPixels;
+    const int gap = metrics.averageCharWidth();
+    const bool upright = widest + gap <= perBand;
+    int step = 1;
+    if (!upright) {
+        step = std::max(1, static_cast<int>(std::ceil((metrics.height() + gap / 2.0) / perBand - 1e-9)));
+        if (table.fraction == 3 && step > 1)
+            step = (step + 2) / 3 * 3;
+    }
+    plot.xAxis->setTickLabelRotation(upright ? 0.0 : -90.0);
+    auto ticker = QSharedPointer<QCPAxisTickerText>::create();
+    for (int i = 0; i < n; ++i)
+        ticker->addTick(i, i % step == 0 ? names[i] : QString());
+    plot.xAxis->setTicker(ticker);
+}

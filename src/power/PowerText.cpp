@@ -1,0 +1,192 @@
+#include "PowerText.h"
+
+#include "IntensityText.h"
+#include "OctaveBandText.h"
+#include "ResultText.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+// The program's CSV file is Windows-1251, which lacks these.
+QString codePageSafe(QString text)
+{
+    text.replace(QChar(0x2212), QLatin1Char('-'));
+    text.replace(QChar(0x00B2), QStringLiteral("^2"));
+    text.replace(QChar(0x2265), QStringLiteral(">="));
+    text.replace(QChar(0x2264), QStringLiteral("<="));
+    text.replace(QChar(0x2014), QLatin1Char('-'));
+    return text;
+}
+
+QString criterionText(const std::optional<bool>& holds)
+{
+    if (!holds)
+        return QStringLiteral("не проверен");
+    return *holds ? QStringLiteral("да") : QStringLiteral("нет");
+}
+
+std::optional<double> finiteValue(double value)
+{
+    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+}
+
+// A number a CSV reader of any locale takes back as written: the shortest text, dot decimal.
+QString exactNumber(double value)
+{
+    if (value == 0.0)
+        return QStringLiteral("0");
+    char buffer[64];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    (void)ec;   // 64 characters hold any double
+    return QString::fromLatin1(buffer, end - buffer);
+}
+
+const std::array<std::pair<const char*, std::array<double, 3>>, 6> kFaces = {{
+    {"+x", {1, 0, 0}},
+    {"-x", {-1, 0, 0}},
+    {"+y", {0, 1, 0}},
+    {"-y", {0, -1, 0}},
+    {"+z", {0, 0, 1}},
+    {"-z", {0, 0, -1}},
+}};
+
+QString csvField(const QString& text)
+{
+    // A line that starts with '#' would be read as a comment.
+    if (text.startsWith(QLatin1Char('#')))
+        return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+               QLatin1Char('"');
+    return BandCsvField(text, QLatin1Char(','));
+}
+
+}   // namespace
+
+QString GradeText(SurveyGrade grade)
+{
+    switch (grade) {
+    case SurveyGrade::Precision:
+        return QStringLiteral("1 (точный)");
+    case SurveyGrade::Engineering:
+        return QStringLiteral("2 (технический)");
+    case SurveyGrade::Survey:
+        return QStringLiteral("3 (ориентировочный)");
+    case SurveyGrade::None:
+        break;
+    }
+    return QStringLiteral("не достигнут");
+}
+
+QStringList PowerTableHeaders()
+{
+    return {
+        QStringLiteral("Полоса, Гц"),     QStringLiteral("LW, дБ"),         QStringLiteral("Lp, дБ"),
+        QStringLiteral("F2, дБ"),         QStringLiteral("F3, дБ"),         QStringLiteral("F4"),
+        QStringLiteral("Критерий 1"),     QStringLiteral("Критерий 2"),     QStringLiteral("N ≥ 10"),
+        QStringLiteral("F3 − F2 ≤ 3 дБ"), QStringLiteral("Класс точности"), QStringLiteral("Рекомендации")};
+}
+
+QStringList PowerRowCells(const SurveyPowerRow& row, bool forFile)
+{
+    const SurveyBandPower& p = row.power;
+    const auto number = [&](const std::optional<double>& v) {
+        if (!v)
+            return forFile ? QString() : QStringLiteral("—");
+        return forFile ? SpectrumValueText(*v, 7) : FixedText(*v, 10, 1);
+    };
+    QStringList cells;
+    cells << (row.aWeightedTotal ? QStringLiteral("Сумма A") : SpectrumValueText(row.nominal, 6));
+    cells << (p.negativePower ? QStringLiteral("отрицательная мощность") : number(p.powerLevelDb));
+    cells << number(finiteValue(p.meanPressureLevelDb)) << number(finiteValue(p.F2))
+          << number(finiteValue(p.F3))
+          << (forFile ? number(finiteValue(p.F4))
+                      : (std::isfinite(p.F4) ? FixedText(p.F4, 10, 2) : QStringLiteral("—")));
+    cells << criterionText(p.criterion1) << criterionText(p.criterion2) << criterionText(p.enoughPoints)
+          << criterionText(p.extraneousLimitHolds) << GradeText(p.grade);
+    QStringList notes;
+    if (p.negativeMeanIntensity && !p.negativePower)
+        notes << QStringLiteral("Средняя нормальная интенсивность отрицательна.");
+    for (const std::string& text : p.adviceRu)
+        notes << QString::fromStdString(text);
+    if (const std::string doubtful = BandCautionTextRu(row.cautions); !doubtful.empty())
+        notes << QStringLiteral("Полоса сомнительна: %1.").arg(QString::fromStdString(doubtful));
+    cells << notes.join(QLatin1Char(' '));
+    if (forFile)
+        for (QString& cell : cells)
+            cell = codePageSafe(cell);
+    return cells;
+}
+
+QStringList PowerCsvLines(const SurveyPowerTable& table, std::optional<double> residualIndexDb)
+{
+    const auto line = [](const QStringList& cells) {
+        QString text;
+        for (const QString& cell : cells)
+            text += BandCsvField(cell, QLatin1Char(';')) + QLatin1Char(';');
+        return text;
+    };
+    QStringList lines;
+    lines << (table.fraction == 1 ? QStringLiteral("Звуковая мощность в октавных полосах")
+                                  : QStringLiteral("Звуковая мощность в третьоктавных полосах"))
+          << QStringLiteral("Точек: %1;").arg(table.pointsRead.size())
+          << (residualIndexDb
+                  ? QStringLiteral("Индекс остаточной интенсивности, дБ: %1;")
+                        .arg(SpectrumValueText(*residualIndexDb, 7))
+                  : QStringLiteral("Индекс остаточной интенсивности не задан: критерий 1 не проверен;"))
+          << QStringLiteral(";");
+    QStringList headers;
+    for (const QString& header : PowerTableHeaders())
+        headers << codePageSafe(header);
+    lines << line(headers);
+    for (const SurveyPowerRow& row : table.rows)
+        lines << line(PowerRowCells(row, true));
+    lines << QStringLiteral(";") << QStringLiteral("Примечание:")
+          << QStringLiteral("LW - уровень звуковой мощности (0 дБ = 1e-12 Вт), Lp - средний уровень "
+                            "звукового давления по точкам (0 дБ = 2e-5 Па)")
+          << QStringLiteral("F2 - индикатор давление-интенсивность, F3 - индикатор отрицательной "
+                            "частичной мощности, F4 - индикатор неоднородности поля")
+          << QStringLiteral("Критерий 1: Ld > F2; критерий 2: N > C*F4^2; класс точности: 1 - точный, "
+                            "2 - технический, 3 - ориентировочный");
+    return lines;
+}
+
+QString NormalFace(const std::array<double, 3>& normal)
+{
+    for (const auto& [name, direction] : kFaces)
+        if (normal == direction)
+            return QString::fromLatin1(name);
+    return {};
+}
+
+QString NormalText(const std::array<double, 3>& normal)
+{
+    if (const QString face = NormalFace(normal); !face.isEmpty())
+        return face;
+    return exactNumber(normal[0]) + QLatin1Char(' ') + exactNumber(normal[1]) + QLatin1Char(' ') +
+           exactNumber(normal[2]);
+}
+
+QString SurveyCsvText(const std::vector<SurveyPoint>& points, const QDir& folder)
+{
+    bool faces = true;
+    for (const SurveyPoint& p : points)
+        faces = faces && !NormalFace(p.normal).isEmpty();
+    QString text =
+        faces ? QStringLiteral("file,area,face,label\n") : QStringLiteral("file,area,nx,ny,nz,label\n");
+    for (const SurveyPoint& p : points) {
+        const QString file = QString::fromStdString(p.file);
+        const QString relative = folder.relativeFilePath(file);
+        const bool under = !relative.startsWith(QLatin1String("..")) && !QDir::isAbsolutePath(relative);
+        QStringList fields{csvField(under ? relative : file), exactNumber(p.area)};
+        if (faces)
+            fields << NormalFace(p.normal);
+        else
+            for (double v : p.normal)
+                fields << exactNumber(v);
+        fields << csvField(QString::fromStdString(p.label));
+        text += fields.join(QLatin1Char(',')) + QLatin1Char('\n');
+    }
+    return text;
+}

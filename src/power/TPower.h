@@ -1,0 +1,123 @@
+// The survey window ("Мощность по точкам"): the probe positions of a surface around a source,
+// each with its recording, area and outward normal; the sound power per band computed from
+// them in the background, with the field indicators, the grade each band reaches and what to
+// change where none; the table as a CSV file and the one-page report.
+#pragma once
+
+#include "SoundPower.h"
+#include "SurveyAnalysis.h"
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <optional>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QCustomPlot;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+class QTableWidgetItem;
+
+class TPower : public QDialog {
+    Q_OBJECT
+public:
+    // The columns of the point list.
+    enum PointColumn : int {
+        kColNumber,
+        kColLabel,
+        kColFile,
+        kColArea,
+        kColNormal,
+        kColState,
+        kPointColumns
+    };
+
+    explicit TPower(QWidget* owner);
+    ~TPower() override;
+
+    // The points as the window holds them, every file with its full path.
+    const std::vector<SurveyPoint>& points() const { return points_; }
+    bool isModified() const { return modified_; }
+    QString surveyPath() const { return surveyPath_; }
+
+    // "Добавить файлы…" without the dialog: a point per file, 1 m² on the +x face.
+    void AddFiles(const QStringList& files);
+    void RemovePoint(int row);
+    void MovePoint(int row, int by);
+    // Reads a survey file in place of the points (asking first when edits would be lost); false
+    // when nothing was read.
+    bool OpenSurvey(const QString& fileName);
+    // Writes the points as a survey file; false when nothing was written.
+    bool SaveSurvey(const QString& fileName);
+
+    // "Рассчитать": every point analysed in the background, then the power table. A point that
+    // fails is named and no power is shown.
+    void Calculate();
+    bool hasPower() const { return !table_.rows.empty(); }
+    const SurveyPowerTable& table() const { return table_; }
+    QString pointState(int row) const;
+    QString statusText() const;
+
+    // "Записать CSV…" and "Отчёт PDF…" without the dialogs; false when nothing was written.
+    bool SaveCsv(const QString& fileName);
+    bool SaveReport(const QString& fileName);
+
+    QTableWidget* pointTable() const { return pointTable_; }
+    QTableWidget* powerTable() const { return powerTable_; }
+    QCustomPlot* chart() const { return chart_; }
+    QRadioButton* octaveSwitch() const { return octave_; }
+    QLineEdit* residualField() const { return residual_; }
+    QComboBox* gradeBox() const { return grade_; }
+
+    void done(int result) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FillPoints();
+    void PointEdited(QTableWidgetItem* item);
+    void ClearPower(const QString& status);
+    void ShowPower();
+    void UpdateShortfall();
+    void UpdateButtons();
+    bool MayDiscardEdits();
+    std::optional<double> residualIndex(bool& bad) const;
+    QStringList askFiles(bool save, const QString& title, const QString& filter, const QString& suffix);
+
+    std::vector<SurveyPoint> points_;
+    std::vector<QString> states_;
+    QString surveyPath_;
+    bool modified_ = false;
+    SurveyPowerTable table_;
+    std::optional<double> tableResidual_;
+
+    bool running_ = false;
+    std::atomic<bool> cancel_{false};
+    bool closePending_ = false;
+    int pendingResult_ = QDialog::Rejected;
+
+    QTableWidget* pointTable_ = nullptr;
+    QTableWidget* powerTable_ = nullptr;
+    QCustomPlot* chart_ = nullptr;
+    QRadioButton* octave_ = nullptr;
+    QRadioButton* third_ = nullptr;
+    QLineEdit* residual_ = nullptr;
+    QComboBox* grade_ = nullptr;
+    QLineEdit* source_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* summary_ = nullptr;
+    QPushButton* remove_ = nullptr;
+    QPushButton* up_ = nullptr;
+    QPushButton* down_ = nullptr;
+    QPushButton* calculate_ = nullptr;
+    QPushButton* csv_ = nullptr;
+    QPushButton* pdf_ = nullptr;
+};
