@@ -10,6 +10,8 @@
 #include "Windows.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cmath>
 #include <memory>
 #include <mutex>
@@ -198,10 +200,6 @@ AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int 
 
     const size_t n = static_cast<size_t>(N);
     const size_t bins = n / 2;
-    // Bins 0 ... N/2 - 1 of each channel go straight into the result arrays of its axis, the
-    // first channel's into I and J, the second's into K and P, and each bin's four values
-    // are then replaced by that bin's results: no spectrum needs memory of its own. Only a
-    // window needs a work array, for the weighted samples.
     const bool weighted = periodic && windowItem != kWindowItemNone;
     // Every result is quadratic in the amplitudes P_k = g * amplitudeFactor * X_k (g the
     // pascals per sample unit), so the factors' square goes into the constants and the loop
@@ -220,99 +218,115 @@ AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int 
         }
     }
 
-    // One axis from its pair of channels; false when memory could not be had.
-    auto computeAxis = [&](int a) {
-        // The pair's half spectra side by side, read bin by bin by the loop below.
+    // The six half spectra, each transformed by whichever thread takes it, then read pair by
+    // pair, bin by bin. The work is spread over the cores in pieces that do not depend on how
+    // many there are, so the results are the same bit for bit on any machine.
+    std::array<ShelvedBlock, 6> spectra{
+        ShelvedBlock((bins + 1) * 2 * sizeof(double)), ShelvedBlock((bins + 1) * 2 * sizeof(double)),
+        ShelvedBlock((bins + 1) * 2 * sizeof(double)), ShelvedBlock((bins + 1) * 2 * sizeof(double)),
+        ShelvedBlock((bins + 1) * 2 * sizeof(double)), ShelvedBlock((bins + 1) * 2 * sizeof(double))};
+    std::array<bool, 6> transformed{};
+    std::atomic<int> nextChannel{0};
+    const auto transformChannels = [&] {
         ShelvedBlock work(weighted ? n * sizeof(double) : 0);
-        ShelvedBlock spectrumP((bins + 1) * 2 * sizeof(double));
-        ShelvedBlock spectrumQ((bins + 1) * 2 * sizeof(double));
-        if ((weighted && !work) || !spectrumP || !spectrumQ) {
-            return false;
-        }
-        auto transform = [&](const double* x, double* out) {
+        for (int k = nextChannel++; k < 6; k = nextChannel++) {
+            const ShelvedBlock& out = spectra[static_cast<size_t>(k)];
+            if (!out || (weighted && !work))
+                continue;
+            const double* x = channels[k];
             if (weighted) {
                 ApplyWindowWeights(windowWeights, x, work.data());
                 x = work.data();
             }
-            return RealDftInto(x, N, out) == kAnalysisOk;
-        };
-        const double* const p = spectrumP.data();
-        const double* const q = spectrumQ.data();
-        if (!transform(channels[2 * a], spectrumP.data()) ||
-            !transform(channels[2 * a + 1], spectrumQ.data())) {
-            return false;
+            transformed[static_cast<size_t>(k)] = RealDftInto(x, N, out.data()) == kAnalysisOk;
         }
-        double* const Ia = I[a];
-        double* const Ja = J[a];
-        double* const Ka = K[a];
-        double* const Pa = P[a];
-        // A channel's own factor multiplies its transform; with one factor for all, g carries
-        // it and the transforms are left as they are.
-        const bool ownFactors = constants.channelPascalPerUnit.has_value();
-        const double ratioP = ownFactors ? constants.pascalPerUnitOf(2 * a) : 1.0;
-        const double ratioQ = ownFactors ? constants.pascalPerUnitOf(2 * a + 1) : 1.0;
-        const double dr = constants.spacings[a];
-        const double activeScale = -power / (kFourPi * df * rho * dr);
-        const double reactiveScale = power / (kEightPi * df * rho * dr);
-        const double kineticScale = power / (kSixteenPiSquared * df * df * rho * dr * dr);
-        const double potentialScale = power / (kPotentialDenominator * rho * c * c);
-        // Bin 0 (f = 0) is skipped and takes the values of bin 1 below.
-        const auto body = [&](auto scaled) {
-            for (size_t i = 1; i < bins; ++i) {
-                const double rp = scaled(p[2 * i], ratioP);
-                const double qp = scaled(p[2 * i + 1], ratioP);
-                const double rq = scaled(q[2 * i], ratioQ);
-                const double qq = scaled(q[2 * i + 1], ratioQ);
-                const double wp = rp * rp + qp * qp;
-                const double wq = rq * rq + qq * qq;
-                const double cross = qp * rq - rp * qq;   // Im(P_p conj P_q)
-                // |P_p -+ P_q|^2 from the differences and sums themselves, not W_p + W_q -+ 2D:
-                // at low frequencies the pair's spectra nearly coincide and that form cancels.
-                const double dRe = rp - rq;
-                const double dIm = qp - qq;
-                const double sRe = rp + rq;
-                const double sIm = qp + qq;
-                const double inverseI = 1.0 / static_cast<double>(i);
-                Ia[i] = cross * activeScale * inverseI;
-                Ja[i] = (wq - wp) * reactiveScale * inverseI;
-                Ka[i] = (dRe * dRe + dIm * dIm) * kineticScale * (inverseI * inverseI);
-                Pa[i] = (sRe * sRe + sIm * sIm) * potentialScale;
-            }
-        };
-        if (ownFactors)
-            body([](double v, double ratio) { return v * ratio; });
-        else
-            body([](double v, double) { return v; });
-        Ia[0] = Ia[1];
-        Ja[0] = Ja[1];
-        Ka[0] = Ka[1];
-        Pa[0] = Pa[1];
-        return true;
     };
 
-    // The three axes touch disjoint arrays, so long recordings take them on further cores;
-    // the results are the same bit for bit whichever thread computes an axis.
-    std::array<bool, 3> done{false, false, false};
-    std::vector<std::thread> helpers;
-    if (n >= kParallelAxesSamples && std::thread::hardware_concurrency() > 1) {
-        for (int a = 1; a < 3; ++a) {
-            try {
-                helpers.emplace_back([&, a] { done[static_cast<size_t>(a)] = computeAxis(a); });
-            } catch (const std::system_error&) {
-                break;   // no thread to be had: the rest is done here
+    // A piece of one axis: bins [first, end) from its pair of channels.
+    constexpr int kPiecesPerAxis = 4;
+    std::atomic<int> nextPiece{0};
+    const auto computePieces = [&] {
+        for (int piece = nextPiece++; piece < 3 * kPiecesPerAxis; piece = nextPiece++) {
+            const int a = piece / kPiecesPerAxis;
+            const size_t part = static_cast<size_t>(piece % kPiecesPerAxis);
+            // Bin 0 (f = 0) is skipped and takes the values of bin 1 afterwards.
+            const size_t first = std::max<size_t>(1, bins * part / kPiecesPerAxis);
+            const size_t end = bins * (part + 1) / kPiecesPerAxis;
+            const double* const p = spectra[static_cast<size_t>(2 * a)].data();
+            const double* const q = spectra[static_cast<size_t>(2 * a + 1)].data();
+            double* const Ia = I[a];
+            double* const Ja = J[a];
+            double* const Ka = K[a];
+            double* const Pa = P[a];
+            // A channel's own factor multiplies its transform; with one factor for all, g
+            // carries it and the transforms are left as they are.
+            const bool ownFactors = constants.channelPascalPerUnit.has_value();
+            const double ratioP = ownFactors ? constants.pascalPerUnitOf(2 * a) : 1.0;
+            const double ratioQ = ownFactors ? constants.pascalPerUnitOf(2 * a + 1) : 1.0;
+            const double dr = constants.spacings[a];
+            const double activeScale = -power / (kFourPi * df * rho * dr);
+            const double reactiveScale = power / (kEightPi * df * rho * dr);
+            const double kineticScale = power / (kSixteenPiSquared * df * df * rho * dr * dr);
+            const double potentialScale = power / (kPotentialDenominator * rho * c * c);
+            const auto body = [&](auto scaled) {
+                for (size_t i = first; i < end; ++i) {
+                    const double rp = scaled(p[2 * i], ratioP);
+                    const double qp = scaled(p[2 * i + 1], ratioP);
+                    const double rq = scaled(q[2 * i], ratioQ);
+                    const double qq = scaled(q[2 * i + 1], ratioQ);
+                    const double wp = rp * rp + qp * qp;
+                    const double wq = rq * rq + qq * qq;
+                    const double cross = qp * rq - rp * qq;   // Im(P_p conj P_q)
+                    // |P_p -+ P_q|^2 from the differences and sums themselves, not W_p + W_q -+
+                    // 2D: at low frequencies the pair's spectra nearly coincide and that form
+                    // cancels.
+                    const double dRe = rp - rq;
+                    const double dIm = qp - qq;
+                    const double sRe = rp + rq;
+                    const double sIm = qp + qq;
+                    const double inverseI = 1.0 / static_cast<double>(i);
+                    Ia[i] = cross * activeScale * inverseI;
+                    Ja[i] = (wq - wp) * reactiveScale * inverseI;
+                    Ka[i] = (dRe * dRe + dIm * dIm) * kineticScale * (inverseI * inverseI);
+                    Pa[i] = (sRe * sRe + sIm * sIm) * potentialScale;
+                }
+            };
+            if (ownFactors)
+                body([](double v, double ratio) { return v * ratio; });
+            else
+                body([](double v, double) { return v; });
+        }
+    };
+
+    // Long recordings take further cores; below the bound starting a thread costs more than
+    // it saves.
+    const auto spread = [&](const auto& job) {
+        std::vector<std::thread> helpers;
+        const unsigned cores = std::thread::hardware_concurrency();
+        if (n >= kParallelAxesSamples && cores > 1) {
+            for (unsigned t = 1; t < std::min(cores, 3u); ++t) {
+                try {
+                    helpers.emplace_back(job);
+                } catch (const std::system_error&) {
+                    break;   // no thread to be had: the rest is done here
+                }
             }
         }
-    }
-    done[0] = computeAxis(0);
-    for (size_t a = helpers.size() + 1; a < 3; ++a) {
-        done[a] = computeAxis(static_cast<int>(a));
-    }
-    for (std::thread& helper : helpers) {
-        helper.join();
-    }
-    if (!done[0] || !done[1] || !done[2]) {
+        job();
+        for (std::thread& helper : helpers)
+            helper.join();
+    };
+    spread(transformChannels);
+    if (std::find(transformed.begin(), transformed.end(), false) != transformed.end()) {
         ZeroResults(bins, I, J, K, P);
         return kIntensityNoMemory;
+    }
+    spread(computePieces);
+    for (int a = 0; a < 3; ++a) {
+        I[a][0] = I[a][1];
+        J[a][0] = J[a][1];
+        K[a][0] = K[a][1];
+        P[a][0] = P[a][1];
     }
     return kAnalysisOk;
 }

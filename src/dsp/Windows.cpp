@@ -172,11 +172,14 @@ void ApplyWindowWeights(const WindowWeights& weights, const double* x, double* o
     }
     const double* w = weights.half.data();
     const double inverseGain = weights.inverseGain;
-    for (int i = 0; i <= N / 2; ++i) {
+    // Two forward sweeps, the second reading the weights backwards (w[i] = w[N - i]): the
+    // samples stream in order, which the in-place form's paired writes do not.
+    const int half = N / 2;
+    for (int i = 0; i <= half; ++i) {
         out[i] = x[i] * w[i] * inverseGain;
-        if (i != 0 && N - i != i) {
-            out[N - i] = x[N - i] * w[i] * inverseGain;
-        }
+    }
+    for (int i = half + 1; i < N; ++i) {
+        out[i] = x[i] * w[N - i] * inverseGain;
     }
 }
 
