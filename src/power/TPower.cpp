@@ -1,6 +1,7 @@
 #include "TPower.h"
 
 #include "BackgroundWork.h"
+#include "ChartImage.h"
 #include "IntensityText.h"
 #include "MessageBox.h"
 #include "PowerCharts.h"
@@ -9,8 +10,10 @@
 #include "ResultText.h"
 #include "Settings.h"
 #include "SettingsStore.h"
+#include "SurveyFile.h"
 #include "SurveyPointAnalysis.h"
 #include "TS_Wait.h"
+#include "WrittenNote.h"
 
 #include <qcustomplot.h>
 
@@ -45,6 +48,7 @@ const QString kRecordFilter =
     QStringLiteral("Все записи (*.kvnb *.wav *.w64 *.rf64 *.flac *.caf *.aif *.aiff);;Сегменты (*.kvnb);;"
                    "Звуковые файлы (*.wav *.w64 *.rf64 *.flac *.caf *.aif *.aiff)");
 const QString kCsvFilter = QStringLiteral("CSV файл (*.csv)");
+const QString kSurveyFilter = QStringLiteral("Обзор (*.csv *.json);;CSV файл (*.csv);;JSON файл (*.json)");
 const QColor kFailedRow(255, 205, 200);
 
 const QColor& gradeColor(SurveyGrade grade)
@@ -251,6 +255,7 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
 
     // The power.
     chart_ = new QCustomPlot(this);
+    new ChartImageMenu(chart_);
     chart_->setObjectName(QStringLiteral("ChartPower"));
     chart_->setMinimumHeight(200);
     {
@@ -306,7 +311,8 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
     layout->addLayout(bottom);
 
     connect(add, &QPushButton::clicked, this, [this] {
-        const QStringList files = askFiles(false, QStringLiteral("Добавить точки"), kRecordFilter, QString());
+        const QStringList files = askFiles(false, QStringLiteral("Добавить точки"), kRecordFilter, QString(),
+                                           FolderKind::Recordings);
         if (!files.isEmpty())
             AddFiles(files);
     });
@@ -316,15 +322,16 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
     connect(open, &QPushButton::clicked, this, [this] {
         if (!MayDiscardEdits())
             return;
-        const QStringList files = askFiles(false, QStringLiteral("Открыть обзор"), kCsvFilter, QString());
+        const QStringList files =
+            askFiles(false, QStringLiteral("Открыть обзор"), kSurveyFilter, QString(), FolderKind::Surveys);
         if (!files.isEmpty()) {
             modified_ = false;   // already asked
             OpenSurvey(files.constFirst());
         }
     });
     connect(save, &QPushButton::clicked, this, [this] {
-        const QStringList files =
-            askFiles(true, QStringLiteral("Сохранить обзор"), kCsvFilter, QStringLiteral("csv"));
+        const QStringList files = askFiles(true, QStringLiteral("Сохранить обзор"), kCsvFilter,
+                                           QStringLiteral("csv"), FolderKind::Surveys);
         if (!files.isEmpty())
             SaveSurvey(files.constFirst());
     });
@@ -335,14 +342,15 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
     connect(residual_, &QLineEdit::textEdited, this, [this] { ClearPower(QString()); });
     connect(grade_, &QComboBox::currentIndexChanged, this, [this] { UpdateShortfall(); });
     connect(csv_, &QPushButton::clicked, this, [this] {
-        const QStringList files =
-            askFiles(true, QStringLiteral("Записать CSV"), kCsvFilter, QStringLiteral("csv"));
+        const QStringList files = askFiles(true, QStringLiteral("Записать CSV"), kCsvFilter,
+                                           QStringLiteral("csv"), FolderKind::Csv);
         if (!files.isEmpty())
             SaveCsv(files.constFirst());
     });
     connect(pdf_, &QPushButton::clicked, this, [this] {
-        const QStringList files = askFiles(true, QStringLiteral("Отчёт PDF"),
-                                           QStringLiteral("PDF файл (*.pdf)"), QStringLiteral("pdf"));
+        const QStringList files =
+            askFiles(true, QStringLiteral("Отчёт PDF"), QStringLiteral("PDF файл (*.pdf)"),
+                     QStringLiteral("pdf"), FolderKind::Images);
         if (!files.isEmpty())
             SaveReport(files.constFirst());
     });
@@ -354,7 +362,8 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
 
 TPower::~TPower() = default;
 
-QStringList TPower::askFiles(bool save, const QString& title, const QString& filter, const QString& suffix)
+QStringList TPower::askFiles(bool save, const QString& title, const QString& filter, const QString& suffix,
+                             FolderKind kind)
 {
     QFileDialog dialog(this, title, surveyPath_.isEmpty() ? QString() : QFileInfo(surveyPath_).absolutePath(),
                        filter);
@@ -369,8 +378,12 @@ QStringList TPower::askFiles(bool save, const QString& title, const QString& fil
         dialog.setFileMode(title == QStringLiteral("Добавить точки") ? QFileDialog::ExistingFiles
                                                                      : QFileDialog::ExistingFile);
     }
+    // The survey's own folder first; without a survey, where this kind of file was last.
+    if (surveyPath_.isEmpty())
+        StartInRecentFolder(dialog, kind);
     if (dialog.exec() != QDialog::Accepted)
         return {};
+    RememberDialogFolder(dialog, kind);
     return dialog.selectedFiles();
 }
 
@@ -551,8 +564,11 @@ bool TPower::OpenSurvey(const QString& fileName)
     else
         bytes = file.readAll();
     std::vector<SurveyPoint> read;
+    std::string source;
     if (error.isEmpty())
-        if (const std::string problem = ParseSurveyCsv(bytes.toStdString(), read); !problem.empty())
+        if (const std::string problem =
+                ParseSurveyText(fileName.toStdString(), bytes.toStdString(), read, &source);
+            !problem.empty())
             error = QString::fromStdString(problem);
     if (!error.isEmpty()) {
         ShowMessageBox("Ошибка",
@@ -564,6 +580,8 @@ bool TPower::OpenSurvey(const QString& fileName)
     for (SurveyPoint& p : read)
         p.file = QDir::cleanPath(folder.absoluteFilePath(QString::fromStdString(p.file))).toStdString();
     points_ = std::move(read);
+    if (!source.empty())
+        source_->setText(QString::fromStdString(source));
     states_.assign(points_.size(), QString());
     surveyPath_ = QFileInfo(fileName).absoluteFilePath();
     modified_ = false;
@@ -590,6 +608,7 @@ bool TPower::SaveSurvey(const QString& fileName)
     }
     surveyPath_ = QFileInfo(fileName).absoluteFilePath();
     modified_ = false;
+    ShowWritten(this, fileName);
     return true;
 }
 
@@ -848,6 +867,11 @@ QString TPower::pointState(int row) const
     return row >= 0 && row < static_cast<int>(states_.size()) ? states_[static_cast<size_t>(row)] : QString();
 }
 
+QString TPower::sourceText() const
+{
+    return source_->text();
+}
+
 QString TPower::statusText() const
 {
     return status_->text();
@@ -866,6 +890,7 @@ bool TPower::SaveCsv(const QString& fileName)
                          ": " + reason.toStdString());
         return false;
     }
+    ShowWritten(this, fileName);
     return true;
 }
 
@@ -898,6 +923,7 @@ bool TPower::SaveReport(const QString& fileName)
                          ": " + error.toStdString());
         return false;
     }
+    ShowWritten(this, fileName);
     return true;
 }
 

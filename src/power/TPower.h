@@ -5,6 +5,7 @@
 #pragma once
 
 #include "SoundPower.h"
+#include "RecentFolders.h"
 #include "SurveyAnalysis.h"
 
 #include <QDialog>
@@ -72,6 +73,8 @@ public:
     QTableWidget* pointTable() const { return pointTable_; }
     QTableWidget* powerTable() const { return powerTable_; }
     QCustomPlot* chart() const { return chart_; }
+    // The source's name as the report will print it.
+    QString sourceText() const;
     QRadioButton* octaveSwitch() const { return octave_; }
     QLineEdit* residualField() const { return residual_; }
     QComboBox* gradeBox() const { return grade_; }
@@ -90,7 +93,8 @@ private:
     void UpdateButtons();
     bool MayDiscardEdits();
     std::optional<double> residualIndex(bool& bad) const;
-    QStringList askFiles(bool save, const QString& title, const QString& filter, const QString& suffix);
+    QStringList askFiles(bool save, const QString& title, const QString& filter, const QString& suffix,
+                         FolderKind kind);
 
     std::vector<SurveyPoint> points_;
     std::vector<QString> states_;

@@ -225,6 +225,19 @@ private slots:
         }
         QCOMPARE(again.points()[2].normal, (std::array<double, 3>{0, 0, 1}));
         QVERIFY(presenter.messages.empty());
+
+        // The JSON form opens too, and names the source for the report.
+        const QString json = path(QStringLiteral("points/survey.json"));
+        QFile jsonFile(json);
+        QVERIFY(jsonFile.open(QIODevice::WriteOnly));
+        jsonFile.write(R"({"source": "Насос", "points": [{"file": "p1.kvnb", "area": 0.5, "face": "+y"}]})");
+        jsonFile.close();
+        TPower fromJson(nullptr);
+        QVERIFY(fromJson.OpenSurvey(json));
+        QCOMPARE(fromJson.points().size(), size_t(1));
+        QCOMPARE(fromJson.points()[0].normal, (std::array<double, 3>{0, 1, 0}));
+        QCOMPARE(fromJson.sourceText(), QStringLiteral("Насос"));
+        QVERIFY(presenter.messages.empty());
     }
 
     void aBadValueTypedIntoTheListIsRefused_data()
