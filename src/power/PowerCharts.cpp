@@ -45,6 +45,9 @@ void DrawPowerChart(QCustomPlot& plot, const SurveyPowerTable& table)
     plot.clearItems();
     plot.legend->setVisible(true);
     plot.legend->setFont(plot.font());
+    plot.xAxis->setVisible(true);
+    plot.yAxis->setVisible(true);
+    plot.yAxis->grid()->setVisible(true);
     plot.xAxis->grid()->setVisible(false);
     plot.xAxis->setLabel(QStringLiteral("Полоса, Гц"));
     plot.yAxis->setLabel(QStringLiteral("LW, дБ"));

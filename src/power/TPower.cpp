@@ -224,7 +224,7 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
     residual_ = new QLineEdit(this);
     residual_->setObjectName(QStringLiteral("EditResidual"));
     residual_->setPlaceholderText(QStringLiteral("не задан"));
-    residual_->setMaximumWidth(90);
+    residual_->setFixedWidth(residual_->fontMetrics().horizontalAdvance(residual_->placeholderText()) + 24);
     residual_->setToolTip(QStringLiteral("Индекс остаточной интенсивности зонда, дБ. Без него критерий 1 не "
                                          "проверяется."));
     grade_ = new QComboBox(this);
@@ -235,6 +235,7 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
     source_ = new QLineEdit(this);
     source_->setObjectName(QStringLiteral("EditSource"));
     source_->setPlaceholderText(QStringLiteral("источник шума (для отчёта)"));
+    source_->setMinimumWidth(source_->fontMetrics().horizontalAdvance(source_->placeholderText()) + 24);
     calculate_ = button(this, "ButtonCalculate", QStringLiteral("Рассчитать"));
     calculate_->setDefault(true);
     options->addWidget(octave_);
@@ -631,7 +632,19 @@ void TPower::ClearPower(const QString& status)
     table_ = SurveyPowerTable{};
     powerTable_->setRowCount(0);
     chart_->clearPlottables();
+    chart_->clearItems();
     chart_->legend->setVisible(false);
+    // No empty axes before there is a power to show: a line saying what will be there.
+    for (QCPAxis* axis : {chart_->xAxis, chart_->yAxis}) {
+        axis->setVisible(false);
+        axis->grid()->setVisible(false);
+    }
+    auto* hint = new QCPItemText(chart_);
+    hint->setClipToAxisRect(false);
+    hint->position->setType(QCPItemPosition::ptViewportRatio);
+    hint->position->setCoords(0.5, 0.5);
+    hint->setColor(Qt::gray);
+    hint->setText(QStringLiteral("Уровни звуковой мощности по полосам появятся здесь после расчёта"));
     chart_->replot();
     summary_->clear();
     if (!status.isEmpty() || !status_->text().isEmpty())
