@@ -1,5 +1,7 @@
 #include "InputFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <system_error>
 
 #include <cerrno>
@@ -38,4 +40,15 @@ std::string InputFileProblem(const std::string& path)
         return "cannot open: " + SystemErrorText(errno);
     ::close(fd);
     return {};
+}
+
+std::string LowerExtension(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    std::string ext = path.substr(dot);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext;
 }

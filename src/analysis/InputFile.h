@@ -11,3 +11,6 @@ std::string InputFileProblem(const std::string& path);
 const char* FileKindText(unsigned mode);
 // The system's words for an errno value.
 std::string SystemErrorText(int error);
+
+// ".kvnb" of "dir/Take.KVNB"; empty when the name has no extension.
+std::string LowerExtension(const std::string& path);

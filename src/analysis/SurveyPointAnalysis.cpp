@@ -17,17 +17,6 @@ namespace {
 
 const std::set<std::string> kAudioExtensions = {".wav", ".w64", ".rf64", ".flac", ".caf", ".aif", ".aiff"};
 
-std::string lowerExtension(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    const size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    std::string ext = path.substr(dot);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext;
-}
-
 // The shortest text that reads back as the same double, dot decimal.
 std::string numberText(double value)
 {
@@ -84,7 +73,7 @@ std::string noBandsError(const BandAnalysisOptions& options)
 
 bool IsAudioInput(const std::string& path)
 {
-    const std::string ext = lowerExtension(path);
+    const std::string ext = LowerExtension(path);
     if (kAudioExtensions.count(ext))
         return true;
     if (ext == ".dat" || ext == ".kvnb" || !InputFileProblem(path).empty())
@@ -95,7 +84,7 @@ bool IsAudioInput(const std::string& path)
 
 InputRead ReadSegmentInput(const std::string& path, const PointFailure& fail, Segment& segment)
 {
-    if (lowerExtension(path) != ".kvnb") {
+    if (LowerExtension(path) != ".kvnb") {
         fail(path, "not a segment file (*.kvnb)");
         return InputRead::Refused;
     }
@@ -183,7 +172,7 @@ InputRead ReadPointInput(const std::string& path, const Settings& settings, cons
     pascals = IsAudioInput(path);
     if (!pascals) {
         // Said, so that a stretch asked for is never taken for the one analysed.
-        if (plan.given && lowerExtension(path) == ".kvnb")
+        if (plan.given && LowerExtension(path) == ".kvnb")
             fail(path, "предупреждение: --channels, --from, --to и --full-scale относятся только к "
                        "звукозаписям; сегмент прочитан целиком");
         return ReadSegmentInput(path, fail, segment);

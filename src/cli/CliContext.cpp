@@ -70,17 +70,6 @@ std::string WithWindowNames(const char* help)
     return text;
 }
 
-std::string LowerExtension(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    const size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    std::string ext = path.substr(dot);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext;
-}
-
 std::string BaseName(const std::string& path)
 {
     const size_t slash = path.find_last_of('/');

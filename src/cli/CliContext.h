@@ -6,6 +6,7 @@
 
 #include "CliCommands.h"
 #include "CliSupport.h"
+#include "InputFile.h"
 #include "Segment.h"
 #include "Settings.h"
 #include "StderrPresenter.h"
@@ -90,8 +91,6 @@ template <typename Step> bool Guarded(const Context& ctx, const std::string& pat
     return false;
 }
 
-// ".kvnb" of "dir/Take.KVNB"; empty when the name has no extension.
-std::string LowerExtension(const std::string& path);
 // "Take" of "dir/Take.kvnb".
 std::string BaseName(const std::string& path);
 // `count` bytes at `offset` from the start (or, with fromEnd, from the end).

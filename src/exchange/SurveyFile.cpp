@@ -41,14 +41,6 @@ const std::array<double, 3>* faceNormal(std::string face)
     return nullptr;
 }
 
-const char* faceOf(const std::array<double, 3>& normal)
-{
-    for (const auto& [name, n] : kFaces)
-        if (n == normal)
-            return name;
-    return nullptr;
-}
-
 std::string shortest(double value)
 {
     char buffer[32];
@@ -192,7 +184,7 @@ std::string SurveyToJson(const std::vector<SurveyPoint>& points, const std::stri
     QJsonArray list;
     for (const SurveyPoint& p : points) {
         QJsonObject object{{"file", QString::fromStdString(p.file)}, {"area", p.area}};
-        if (const char* face = faceOf(p.normal))
+        if (const char* face = SurveyFaceName(p.normal))
             object.insert("face", face);
         else
             object.insert("normal", QJsonArray{p.normal[0], p.normal[1], p.normal[2]});
@@ -209,16 +201,24 @@ std::string SurveyToJson(const std::vector<SurveyPoint>& points, const std::stri
 
 std::string SurveyToCsv(const std::vector<SurveyPoint>& points)
 {
-    const bool faces =
-        std::all_of(points.begin(), points.end(), [](const SurveyPoint& p) { return faceOf(p.normal); });
+    const bool faces = std::all_of(points.begin(), points.end(),
+                                   [](const SurveyPoint& p) { return SurveyFaceName(p.normal); });
     std::string out = faces ? "file,area,face,label\n" : "file,area,nx,ny,nz,label\n";
     for (const SurveyPoint& p : points) {
         out += csvField(p.file) + ',' + shortest(p.area) + ',';
         if (faces)
-            out += faceOf(p.normal);
+            out += SurveyFaceName(p.normal);
         else
             out += shortest(p.normal[0]) + ',' + shortest(p.normal[1]) + ',' + shortest(p.normal[2]);
         out += ',' + csvField(p.label) + '\n';
     }
     return out;
+}
+
+const char* SurveyFaceName(const std::array<double, 3>& normal)
+{
+    for (const auto& [name, n] : kFaces)
+        if (n == normal)
+            return name;
+    return nullptr;
 }

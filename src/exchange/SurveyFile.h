@@ -8,6 +8,7 @@
 
 #include "SoundPower.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ std::string ParseSurveyJson(const std::string& text, std::vector<SurveyPoint>& p
 // Either form, as IsSurveyJson tells them apart; a CSV survey has no source.
 std::string ParseSurveyText(const std::string& path, const std::string& text,
                             std::vector<SurveyPoint>& points, std::string* source = nullptr);
+
+// The face a normal along an axis is written as ("+x", ...), or null for any other normal.
+const char* SurveyFaceName(const std::array<double, 3>& normal);
 
 // The JSON form, indented; a normal along an axis is written as its face ("+x", ...).
 std::string SurveyToJson(const std::vector<SurveyPoint>& points, const std::string& source = {});

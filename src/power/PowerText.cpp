@@ -1,5 +1,7 @@
 #include "PowerText.h"
 
+#include "SurveyFile.h"
+
 #include "IntensityText.h"
 #include "OctaveBandText.h"
 #include "ResultText.h"
@@ -42,24 +44,6 @@ QString exactNumber(double value)
     const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
     (void)ec;   // 64 characters hold any double
     return QString::fromLatin1(buffer, end - buffer);
-}
-
-const std::array<std::pair<const char*, std::array<double, 3>>, 6> kFaces = {{
-    {"+x", {1, 0, 0}},
-    {"-x", {-1, 0, 0}},
-    {"+y", {0, 1, 0}},
-    {"-y", {0, -1, 0}},
-    {"+z", {0, 0, 1}},
-    {"-z", {0, 0, -1}},
-}};
-
-QString csvField(const QString& text)
-{
-    // A line that starts with '#' would be read as a comment.
-    if (text.startsWith(QLatin1Char('#')))
-        return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-               QLatin1Char('"');
-    return BandCsvField(text, QLatin1Char(','));
 }
 
 }   // namespace
@@ -154,10 +138,8 @@ QStringList PowerCsvLines(const SurveyPowerTable& table, std::optional<double> r
 
 QString NormalFace(const std::array<double, 3>& normal)
 {
-    for (const auto& [name, direction] : kFaces)
-        if (normal == direction)
-            return QString::fromLatin1(name);
-    return {};
+    const char* face = SurveyFaceName(normal);
+    return face ? QString::fromLatin1(face) : QString();
 }
 
 QString NormalText(const std::array<double, 3>& normal)
@@ -170,23 +152,13 @@ QString NormalText(const std::array<double, 3>& normal)
 
 QString SurveyCsvText(const std::vector<SurveyPoint>& points, const QDir& folder)
 {
-    bool faces = true;
-    for (const SurveyPoint& p : points)
-        faces = faces && !NormalFace(p.normal).isEmpty();
-    QString text =
-        faces ? QStringLiteral("file,area,face,label\n") : QStringLiteral("file,area,nx,ny,nz,label\n");
-    for (const SurveyPoint& p : points) {
+    // Files under the survey's folder are written relative to it, so the folder can move.
+    std::vector<SurveyPoint> written = points;
+    for (SurveyPoint& p : written) {
         const QString file = QString::fromStdString(p.file);
         const QString relative = folder.relativeFilePath(file);
         const bool under = !relative.startsWith(QLatin1String("..")) && !QDir::isAbsolutePath(relative);
-        QStringList fields{csvField(under ? relative : file), exactNumber(p.area)};
-        if (faces)
-            fields << NormalFace(p.normal);
-        else
-            for (double v : p.normal)
-                fields << exactNumber(v);
-        fields << csvField(QString::fromStdString(p.label));
-        text += fields.join(QLatin1Char(',')) + QLatin1Char('\n');
+        p.file = (under ? relative : file).toStdString();
     }
-    return text;
+    return QString::fromStdString(SurveyToCsv(written));
 }
