@@ -101,14 +101,6 @@ void PlaceLegendAbove(QCustomPlot& plot)
     plot.plotLayout()->setRowStretchFactor(0, 0.001);
 }
 
-int BandLabelStep(int bands, double axisPixels, double labelSpace)
-{
-    if (bands <= 1 || !(axisPixels > 0.0))
-        return 1;
-    const double perBand = axisPixels / bands;
-    return std::max(1, static_cast<int>(std::ceil(labelSpace / perBand - 1e-9)));
-}
-
 void DrawLevelChart(QCustomPlot& plot, const BandAnalysis& analysis)
 {
     resetPlot(plot);
@@ -173,33 +165,12 @@ void DrawDirectionChart(QCustomPlot& plot, const BandAnalysis& analysis)
 
 void LabelBands(QCustomPlot& plot, const BandAnalysis& analysis)
 {
-    const int n = static_cast<int>(analysis.bands.size());
     QStringList names;
-    for (const OctaveBand& band : analysis.bands)
+    std::vector<int> anchors;
+    for (const OctaveBand& band : analysis.bands) {
         names << SpectrumValueText(band.nominalHz, 6);
-    const QFontMetrics metrics(plot.xAxis->tickLabelFont());
-    int widest = 0;
-    for (const QString& name : names)
-        widest = std::max(widest, metrics.horizontalAdvance(name));
-    const QMargins margins = plot.axisRect()->margins();
-    const double axisPixels = std::max(1, plot.width() - margins.left() - margins.right());
-
-    const int gap = metrics.averageCharWidth();
-    int step = 1;
-    const bool upright = BandLabelStep(n, axisPixels, widest + gap) == 1;
-    if (!upright) {
-        step = BandLabelStep(n, axisPixels, metrics.height() + gap / 2);
-        // One-third octaves named by whole octaves (..., 250, 500, 1000, ...) read best.
-        if (analysis.fraction == 3 && step > 1)
-            step = (step + 2) / 3 * 3;
-    }
-    plot.xAxis->setTickLabelRotation(upright ? 0.0 : -90.0);
-    auto ticker = QSharedPointer<QCPAxisTickerText>::create();
-    for (int i = 0; i < n; ++i) {
         // Band index 0 is 1 kHz, so the named bands keep their places as the range changes.
-        const int index = analysis.bands[i].index;
-        const bool named = ((index % step) + step) % step == 0;
-        ticker->addTick(i, named ? names[i] : QString());
+        anchors.push_back(band.index);
     }
-    plot.xAxis->setTicker(ticker);
+    LabelBandAxis(plot, names, anchors, analysis.fraction);
 }

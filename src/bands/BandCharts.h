@@ -3,6 +3,7 @@
 // Both put the bands side by side at keys 0, 1, 2, ... and name them on the bottom axis.
 #pragma once
 
+#include "BandAxisLabels.h"
 #include "OctaveBands.h"
 
 class QCustomPlot;
@@ -19,10 +20,6 @@ BandDirection ActiveDirection(const BandFigures& figures);
 // Puts the legend in a row of its own above the chart, its entries side by side, so it hides
 // no bar and no point. Once per chart.
 void PlaceLegendAbove(QCustomPlot& plot);
-
-// Every how many bands a label fits: `bands` labels `labelSpace` pixels wide each (with their
-// gap) along `axisPixels`. 1 when they all fit.
-int BandLabelStep(int bands, double axisPixels, double labelSpace);
 
 // Draws the chart anew: the axes, the series (named "valid", "doubtful" and "pressure"; a bar's
 // value is its height above the bars' base value, the bottom of the level axis) and the legend.

@@ -1,5 +1,6 @@
 #include "PowerCharts.h"
 
+#include "BandAxisLabels.h"
 #include "IntensityText.h"
 
 #include <qcustomplot.h>
@@ -95,29 +96,8 @@ void DrawPowerChart(QCustomPlot& plot, const SurveyPowerTable& table)
 
 void LabelPowerBands(QCustomPlot& plot, const SurveyPowerTable& table)
 {
-    const std::vector<const SurveyPowerRow*> rows = bandRows(table);
-    const int n = static_cast<int>(rows.size());
     QStringList names;
-    for (const SurveyPowerRow* row : rows)
+    for (const SurveyPowerRow* row : bandRows(table))
         names << SpectrumValueText(row->nominal, 6);
-    const QFontMetrics metrics(plot.xAxis->tickLabelFont());
-    int widest = 0;
-    for (const QString& name : names)
-        widest = std::max(widest, metrics.horizontalAdvance(name));
-    const QMargins margins = plot.axisRect()->margins();
-    const double axisPixels = std::max(1, plot.width() - margins.left() - margins.right());
-    const double perBand = n > 0 ? axisPixels / n : axisPixels;
-    const int gap = metrics.averageCharWidth();
-    const bool upright = widest + gap <= perBand;
-    int step = 1;
-    if (!upright) {
-        step = std::max(1, static_cast<int>(std::ceil((metrics.height() + gap / 2.0) / perBand - 1e-9)));
-        if (table.fraction == 3 && step > 1)
-            step = (step + 2) / 3 * 3;
-    }
-    plot.xAxis->setTickLabelRotation(upright ? 0.0 : -90.0);
-    auto ticker = QSharedPointer<QCPAxisTickerText>::create();
-    for (int i = 0; i < n; ++i)
-        ticker->addTick(i, i % step == 0 ? names[i] : QString());
-    plot.xAxis->setTicker(ticker);
+    LabelBandAxis(plot, names, {}, table.fraction);
 }
