@@ -41,6 +41,8 @@ if(SONORIX_GUI)
   sonorix_require(Qt6OpenGLWidgets_FOUND libqt6opengl6-dev "Qt 6 OpenGL widgets")
   sonorix_require(Qt6Test_FOUND qt6-base-dev "Qt 6 Test")
   sonorix_require(Qt6Svg_FOUND qt6-svg-dev "Qt 6 Svg")
+  find_package(Qt6 QUIET COMPONENTS LinguistTools)
+  sonorix_require(Qt6LinguistTools_FOUND qt6-tools-dev "Qt 6 translation tools")
 
   set(OpenGL_GL_PREFERENCE LEGACY)
   find_package(OpenGL QUIET)

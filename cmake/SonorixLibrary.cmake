@@ -26,4 +26,20 @@ function(sonorix_library name)
     set_target_properties(${name} PROPERTIES AUTOMOC ON AUTOUIC ON AUTORCC ON)
     target_precompile_headers(${name} PRIVATE <qcustomplot.h>)
   endif()
+  sonorix_translation_sources(${name})
+endfunction()
+
+# The English texts of a folder live in translations/<folder>_en.ts, so a folder's texts and
+# their translation travel together. `cmake --build <dir> --target update_translations` brings
+# every such file up to date with the sources (the core marks its texts with CoreText and
+# SONORIX_TEXT_NOOP); the build turns them into the .qm files the program loads.
+function(sonorix_translation_sources name)
+  get_filename_component(folder "${CMAKE_CURRENT_SOURCE_DIR}" NAME)
+  set(ts "${PROJECT_SOURCE_DIR}/translations/${folder}_en.ts")
+  if(NOT EXISTS "${ts}" OR NOT COMMAND qt_add_lupdate)
+    return()
+  endif()
+  qt_add_lupdate(${name} TS_FILES "${ts}"
+    OPTIONS -locations none -no-obsolete -source-language ru
+            -tr-function-alias translate+=CoreText,QT_TRANSLATE_NOOP+=SONORIX_TEXT_NOOP)
 endfunction()

@@ -6,6 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n
+  qt6-tools-dev qt6-l10n-tools
   libqcustomplot-dev libqcustomplot2.1-qt6
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,13 +1,11 @@
 #include "SonorixApplication.h"
 
+#include "Language.h"
 #include "QtMessagePresenter.h"
 #include "TMain.h"
 
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
-#include <QPointer>
-#include <QTranslator>
 
 #include <exception>
 
@@ -17,25 +15,8 @@ SonorixApplication::SonorixApplication(int& argc, char** argv) : QApplication(ar
 {
     setApplicationName(QStringLiteral("Sonorix"));
     setOrganizationName(QStringLiteral("Sonorix"));
-    InstallQtTranslations(QLocale::system());
-}
-
-bool SonorixApplication::InstallQtTranslations(const QLocale& locale)
-{
-    static QPointer<QTranslator> installed;
-    if (installed) {
-        removeTranslator(installed);
-        delete installed;
-    }
-    auto* translator = new QTranslator(QCoreApplication::instance());
-    if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
-        !installTranslator(translator)) {
-        delete translator;
-        return false;
-    }
-    installed = translator;
-    return true;
+    // The store's choice, else the system's language; Qt's own dialogs follow it.
+    InstallLanguage(StartLanguage());
 }
 
 bool SonorixApplication::notify(QObject* receiver, QEvent* event)

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QApplication>
-#include <QLocale>
 
 class SonorixApplication : public QApplication {
 public:
@@ -12,11 +11,6 @@ public:
 
     // The standard display of an exception: a message box with its message.
     static void ShowException(const QString& message);
-
-    // Qt's own texts (the file dialog, the standard buttons) in the language of `locale`, from
-    // Qt's installed translations; false when there are none for it (the texts stay English).
-    // Installed once per application; a later call replaces the earlier one.
-    static bool InstallQtTranslations(const QLocale& locale);
 };
 
 // Start-up: application object, main window, message loop. Returns 0 in every case.

@@ -4,6 +4,7 @@
 #include "Artwork.h"
 #include "ClickableLabels.h"
 #include "KeyHints.h"
+#include "Language.h"
 #include "MessageBox.h"
 #include "SettingsStore.h"
 #include "TS_Wait.h"
@@ -11,18 +12,18 @@
 
 #include <QFileInfo>
 #include <QApplication>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QToolButton>
 
 namespace {
-QToolButton* makeSpeedButton(QWidget* parent, const char* name, Glyph glyph, const QString& hint)
+QToolButton* makeSpeedButton(QWidget* parent, const char* name, Glyph glyph)
 {
     auto* b = new QToolButton(parent);
     b->setObjectName(QLatin1String(name));
     b->setIcon(ToolbarGlyph(glyph));
     b->setIconSize(QSize(32, 32));
     b->setFixedSize(40, 40);
-    b->setToolTip(hint);
     b->setAutoRaise(true);
     return b;
 }
@@ -34,9 +35,9 @@ TMain::TMain(QWidget* parent, WindowLauncher launcher)
     ui->setupUi(this);
     setWindowIcon(SonorixIcon());
 
-    SpeedButton2 = makeSpeedButton(this, "SpeedButton2", Glyph::Open, QStringLiteral("Открыть файл"));
-    SpeedButton1 = makeSpeedButton(this, "SpeedButton1", Glyph::Settings, QStringLiteral("Установки"));
-    SpeedButton3 = makeSpeedButton(this, "SpeedButton3", Glyph::Channels, QStringLiteral("Каналы"));
+    SpeedButton2 = makeSpeedButton(this, "SpeedButton2", Glyph::Open);
+    SpeedButton1 = makeSpeedButton(this, "SpeedButton1", Glyph::Settings);
+    SpeedButton3 = makeSpeedButton(this, "SpeedButton3", Glyph::Channels);
     ui->ToolBar1->addWidget(SpeedButton2);
     ui->ToolBar1->addWidget(SpeedButton1);
     ui->ToolBar1->addWidget(SpeedButton3);
@@ -54,8 +55,19 @@ TMain::TMain(QWidget* parent, WindowLauncher launcher)
     connect(ui->N8, &QAction::triggered, this, &TMain::N8Click);
     connect(ui->N9, &QAction::triggered, this, &TMain::N9Click);
     ui->N2->setShortcut(QKeySequence::Open);
-    ShowKeyInToolTip(SpeedButton2, QKeySequence::Open);
     ui->N8->setShortcut(QKeySequence(Qt::Key_F1));
+
+    // The language menu names each language in itself, so it reads the same in both.
+    auto* languages = new QActionGroup(this);
+    const auto addLanguage = [&](QAction* action, UiLanguage language) {
+        action->setCheckable(true);
+        action->setChecked(CurrentLanguage() == language);
+        languages->addAction(action);
+        connect(action, &QAction::triggered, this, [this, language] { SwitchLanguage(language); });
+    };
+    addLanguage(ui->LanguageRussian, UiLanguage::Russian);
+    addLanguage(ui->LanguageEnglish, UiLanguage::English);
+    retranslateCodeTexts();
 
     ui->Label1->setText(MakerWebAddress());
     ui->ProgramIcon->setPixmap(SonorixLogo(QSize(104, 58)));
@@ -63,6 +75,36 @@ TMain::TMain(QWidget* parent, WindowLauncher launcher)
     OnClick(ui->ProgramIcon, [this] { Label1Click(); });
 
     FormCreate();
+}
+
+void TMain::retranslateCodeTexts()
+{
+    SpeedButton2->setToolTip(tr("Открыть файл"));
+    ShowKeyInToolTip(SpeedButton2, QKeySequence::Open);
+    SpeedButton1->setToolTip(tr("Установки"));
+    SpeedButton3->setToolTip(tr("Каналы"));
+}
+
+void TMain::SwitchLanguage(UiLanguage language)
+{
+    if (!InstallLanguage(language)) {
+        ShowMessageBox("ВНИМАНИЕ", tr("Не удалось загрузить английский перевод.").toStdString(),
+                       MB_OK | MB_ICONWARNING);
+        InstallLanguage(UiLanguage::Russian);
+        ui->LanguageRussian->setChecked(true);
+        return;
+    }
+    StoreLanguage(language);
+}
+
+void TMain::changeEvent(QEvent* event)
+{
+    // The other windows are modal and made anew each time, so only this one has to follow.
+    if (event->type() == QEvent::LanguageChange) {
+        ui->retranslateUi(this);
+        retranslateCodeTexts();
+    }
+    QMainWindow::changeEvent(event);
 }
 
 TMain::~TMain()

@@ -2,6 +2,7 @@
 // settings record for the life of the process and publishes it to the other windows.
 #pragma once
 
+#include "Language.h"
 #include "Settings.h"
 #include "WindowLauncher.h"
 
@@ -40,9 +41,15 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;   // FormClose
+    void changeEvent(QEvent* event) override;
+
+public:
+    // Installs the language for this window and every window opened after, and keeps the choice.
+    void SwitchLanguage(UiLanguage language);
 
 private:
     void FormCreate();
+    void retranslateCodeTexts();
 
     Ui::TMain* ui;
     Settings Settings_;

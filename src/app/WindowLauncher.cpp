@@ -12,6 +12,7 @@
 #include "TPower.h"
 #include "TUst.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
 
@@ -24,9 +25,9 @@ QString runOpenDialog(QWidget* owner)
     OD.setObjectName(QStringLiteral("OD"));
     OD.setFileMode(QFileDialog::ExistingFile);
     // Every kind the program opens shows at first; the narrower filters stay a choice away.
-    OD.setNameFilters({QStringLiteral("Все записи (*.dat *.kvnb %1)").arg(kAudioPatterns),
-                       QStringLiteral("Файлы DAT и KVN (*.dat *.kvnb)"),
-                       QStringLiteral("Звуковые файлы (%1)").arg(kAudioPatterns)});
+    OD.setNameFilters({QCoreApplication::translate("WindowLauncher", "Все записи (*.dat *.kvnb %1)").arg(kAudioPatterns),
+                       QCoreApplication::translate("WindowLauncher", "Файлы DAT и KVN (*.dat *.kvnb)"),
+                       QCoreApplication::translate("WindowLauncher", "Звуковые файлы (%1)").arg(kAudioPatterns)});
     OD.setOption(QFileDialog::ReadOnly, false);
     StartInRecentFolder(OD, FolderKind::Recordings);
     if (OD.exec() != QDialog::Accepted || OD.selectedFiles().isEmpty())

@@ -6,6 +6,8 @@
 #include "SonorixApplication.h"
 #include "TAboutBox.h"
 #include "TChans.h"
+#include "InterfaceTexts.h"
+#include "Language.h"
 #include "TMain.h"
 #include "TS_Wait.h"
 #include "Twww.h"
@@ -337,18 +339,29 @@ private slots:
         QVERIFY(w.SpeedButton2->toolTip().startsWith("Открыть файл ("));
     }
 
-    // Qt's own buttons and file dialogs follow the locale the program starts in.
-    void qtTextsInTheUsersLanguage()
+    // The language menu turns the open window to English and back, and the choice is kept.
+    void languageMenuSwitchesTheWindowAndIsKept()
     {
-        const auto cancelText = [] {
-            QDialogButtonBox box(QDialogButtonBox::Cancel);
-            return box.button(QDialogButtonBox::Cancel)->text();
-        };
-        QVERIFY(SonorixApplication::InstallQtTranslations(QLocale(QLocale::Russian, QLocale::Russia)));
-        QVERIFY2(cancelText().contains("Отмена"), qPrintable(cancelText()));
-        // A language Qt has no texts for: Qt's own English again.
-        QVERIFY(!SonorixApplication::InstallQtTranslations(QLocale::c()));
-        QVERIFY2(cancelText().contains("Cancel"), qPrintable(cancelText()));
+        InstallLanguage(UiLanguage::Russian);
+        TMain w(nullptr, WindowLauncher{});
+        QCOMPARE(w.windowTitle(), QStringLiteral("Sonorix 1.0 (Программа расчета интенсимметрии)"));
+        w.findChild<QAction*>(QStringLiteral("LanguageEnglish"))->trigger();
+        QCoreApplication::processEvents();
+        QCOMPARE(CurrentLanguage(), UiLanguage::English);
+        QCOMPARE(StartLanguage(QLocale(QLocale::Russian)), UiLanguage::English);
+        // The language menu names each language in itself; nothing else stays Russian.
+        QStringList left = RussianTexts(&w);
+        left.removeAll(QStringLiteral("Язык / Language"));
+        left.removeAll(QStringLiteral("Русский"));
+        QVERIFY2(left.isEmpty(), qPrintable(left.join(QLatin1Char('\n'))));
+        QVERIFY2(w.SpeedButton2->toolTip().startsWith(QStringLiteral("Open file (")), qPrintable(w.SpeedButton2->toolTip()));
+
+        w.findChild<QAction*>(QStringLiteral("LanguageRussian"))->trigger();
+        QCoreApplication::processEvents();
+        QCOMPARE(CurrentLanguage(), UiLanguage::Russian);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Sonorix 1.0 (Программа расчета интенсимметрии)"));
+        QVERIFY(w.SpeedButton2->toolTip().startsWith(QStringLiteral("Открыть файл (")));
+        QCOMPARE(StartLanguage(QLocale(QLocale::English)), UiLanguage::Russian);
     }
 
     void cancellingTheOpenDialogShowsNothing()
