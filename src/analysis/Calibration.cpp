@@ -1,5 +1,6 @@
 #include "Calibration.h"
 
+#include "CoreText.h"
 #include "Filters.h"
 #include "NumberText.h"
 #include "RealDft.h"
@@ -132,14 +133,18 @@ std::vector<std::string> CalibrationWarningsRu(const ChannelCalibration& result,
 {
     std::vector<std::string> warnings;
     if (result.toneElsewhere)
-        warnings.push_back("Сильнейшая составляющая на " + NumberText(result.foundFrequency, 1) +
-                           " Гц, а не около " + NumberText(tone.frequency, 1) +
-                           " Гц: проверьте калибратор и частоту.");
+        warnings.push_back(
+            FillArgs(CoreText("Calibration", "Сильнейшая составляющая на %1 Гц, а не около %2 Гц: "
+                                             "проверьте калибратор и частоту."),
+                     {NumberText(result.foundFrequency, 1), NumberText(tone.frequency, 1)}));
     if (result.unstable)
-        warnings.push_back("Уровень меняется на " + NumberText(*result.stabilityDb, 2) +
-                           " дБ за запись: калибратор или микрофон сидят неплотно.");
+        warnings.push_back(
+            FillArgs(CoreText("Calibration", "Уровень меняется на %1 дБ за запись: калибратор или "
+                                             "микрофон сидят неплотно."),
+                     {NumberText(*result.stabilityDb, 2)}));
     if (result.largeChange)
-        warnings.push_back("Чувствительность изменилась на " + NumberText(*result.changeDb, 2) +
-                           " дБ против прежней.");
+        warnings.push_back(
+            FillArgs(CoreText("Calibration", "Чувствительность изменилась на %1 дБ против прежней."),
+                     {NumberText(*result.changeDb, 2)}));
     return warnings;
 }

@@ -1,5 +1,7 @@
 #include "MicrophoneCalibration.h"
 
+#include "CoreText.h"
+
 #include <cmath>
 #include <fstream>
 
@@ -33,17 +35,22 @@ std::string CalibrationFailureRu(const ChannelCalibration& r, const CalibratorTo
     case CalibrationStatus::Ok:
         return {};
     case CalibrationStatus::BadTone:
-        return "уровень и частота тона должны быть положительными числами";
+        return CoreText("MicrophoneCalibration", "уровень и частота тона должны быть положительными числами");
     case CalibrationStatus::ToneAboveNyquist:
-        return "полоса тона " + number(tone.frequency) + " Гц доходит до половины частоты оцифровки (" +
-               number(rate) + " Гц)";
+        return FillArgs(CoreText("MicrophoneCalibration",
+                                 "полоса тона %1 Гц доходит до половины частоты оцифровки "
+                                 "(%2 Гц)"),
+                        {number(tone.frequency), number(rate)});
     case CalibrationStatus::TooShort:
-        return "запись слишком коротка: после установления фильтра нужно не меньше " +
-               number(kCalibrationMinSeconds) + " с";
+        return FillArgs(CoreText("MicrophoneCalibration",
+                                 "запись слишком коротка: после установления фильтра "
+                                 "нужно не меньше %1 с"),
+                        {number(kCalibrationMinSeconds)});
     case CalibrationStatus::NoSignal:
         break;
     }
-    return "тон не найден: в полосе около " + number(tone.frequency) + " Гц нет сигнала";
+    return FillArgs(CoreText("MicrophoneCalibration", "тон не найден: в полосе около %1 Гц нет сигнала"),
+                    {number(tone.frequency)});
 }
 
 std::string ReadSegmentStretchVolts(const std::string& path, const SegmentHeader& header, int64_t first,
@@ -52,10 +59,10 @@ std::string ReadSegmentStretchVolts(const std::string& path, const SegmentHeader
     out.Clear();
     const int64_t n = header.sampleCount;
     if (first < 0 || count < 1 || first >= n || count > n - first || count > INT32_MAX)
-        return "выбранный участок лежит за пределами записи";
+        return CoreText("MicrophoneCalibration", "выбранный участок лежит за пределами записи");
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        return "не удалось открыть файл " + path;
+        return FillArgs(CoreText("MicrophoneCalibration", "не удалось открыть файл %1"), {path});
     out.Allocate(static_cast<int32_t>(count));
     out.sampleRate = header.evenRate;
     const std::streamsize bytes = static_cast<std::streamsize>(count * 8);
@@ -66,14 +73,16 @@ std::string ReadSegmentStretchVolts(const std::string& path, const SegmentHeader
         in.read(reinterpret_cast<char*>(channel.data()), bytes);
         if (!in || in.gcount() != bytes) {
             out.Clear();
-            return "файл " + path + " кончается раньше, чем сказано в его заголовке";
+            return FillArgs(
+                CoreText("MicrophoneCalibration", "файл %1 кончается раньше, чем сказано в его заголовке"),
+                {path});
         }
         for (size_t j = 0; j < channel.size(); ++j) {
             if (!std::isfinite(channel[j])) {
                 const int64_t at = first + static_cast<int64_t>(j);
                 out.Clear();
-                return "в канале " + std::to_string(c + 1) + " отсчет " + std::to_string(at + 1) +
-                       " не является числом";
+                return FillArgs(CoreText("MicrophoneCalibration", "в канале %1 отсчет %2 не является числом"),
+                                {std::to_string(c + 1), std::to_string(at + 1)});
             }
             channel[j] *= volt;
         }

@@ -1,6 +1,7 @@
 #include "OctaveBands.h"
 
 #include "AWeighting.h"
+#include "CoreText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -237,17 +238,22 @@ BandAnalysis AnalyseOctaveBands(const IntensitySpectraView& spectra, const BandA
     return out;
 }
 
-std::string BandCautionTextRu(unsigned cautions)
+std::string BandCautionTextRu(unsigned cautions, bool translated)
 {
+    const auto sentence = [translated](const char* source) {
+        return translated ? CoreText("OctaveBands", source) : std::string(source);
+    };
     std::string text;
     if (cautions & kBandCautionSpacing)
-        text += "На верхней границе полосы kΔr > 1 для одной из пар: погрешность конечной "
-                "разности может превышать 1 дБ.";
+        text +=
+            sentence(SONORIX_TEXT_NOOP("OctaveBands", "На верхней границе полосы kΔr > 1 для одной из пар: "
+                                                      "погрешность конечной разности может превышать 1 дБ."));
     if (cautions & kBandCautionDynamic) {
         if (!text.empty())
             text += ' ';
-        text += "δpI больше δpI0 − 7 дБ: динамический диапазон зонда недостаточен для 3-го "
-                "класса точности.";
+        text +=
+            sentence(SONORIX_TEXT_NOOP("OctaveBands", "δpI больше δpI0 − 7 дБ: динамический диапазон зонда "
+                                                      "недостаточен для 3-го класса точности."));
     }
     return text;
 }

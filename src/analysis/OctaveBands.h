@@ -121,7 +121,8 @@ BandQuantities SumOverRange(const IntensitySpectraView& spectra, const BandAnaly
 // Levels of a band's quantities (L_I from the modulus of the active vector).
 BandLevels LevelsOf(const BandQuantities& values);
 
-// One sentence per caution bit set, in the program's language (Russian, UTF-8) and in English;
-// empty when none is set.
-std::string BandCautionTextRu(unsigned cautions);
+// One sentence per caution bit set, in the interface's language (Russian, UTF-8, unless a
+// translation is installed; always Russian when not translated, for the program's own files) and
+// in English; empty when none is set.
+std::string BandCautionTextRu(unsigned cautions, bool translated = true);
 std::string BandCautionTextEn(unsigned cautions);

@@ -1,5 +1,6 @@
 #include "ProcessingData.h"
 
+#include "CoreText.h"
 #include "LargeBuffer.h"
 #include "NumberText.h"
 #include "SignalUtils.h"
@@ -141,20 +142,24 @@ std::string SizeText(int64_t bytes)
 {
     const double gib = static_cast<double>(bytes) / (1024.0 * 1024.0 * 1024.0);
     if (gib >= 1.0)
-        return NumberText(gib, 1) + " ГБ";
-    return NumberText(static_cast<double>(bytes) / (1024.0 * 1024.0), 0) + " МБ";
+        return FillArgs(CoreText("ProcessingData", "%1 ГБ"), {NumberText(gib, 1)});
+    return FillArgs(CoreText("ProcessingData", "%1 МБ"),
+                    {NumberText(static_cast<double>(bytes) / (1024.0 * 1024.0), 0)});
 }
 
 }   // namespace
 
 std::string MemoryRefusalText(int64_t samples, int64_t need, int64_t available)
 {
-    std::ostringstream text;
-    text << "Недостаточно памяти: для " << samples << " отсчетов на канал нужно около " << SizeText(need);
     if (available >= 0)
-        text << ", а доступно " << SizeText(available);
-    text << ". Уменьшите частоту оцифровки или длительность.";
-    return text.str();
+        return FillArgs(CoreText("ProcessingData",
+                                 "Недостаточно памяти: для %1 отсчетов на канал нужно около %2, "
+                                 "а доступно %3. Уменьшите частоту оцифровки или длительность."),
+                        {std::to_string(samples), SizeText(need), SizeText(available)});
+    return FillArgs(CoreText("ProcessingData",
+                             "Недостаточно памяти: для %1 отсчетов на канал нужно около %2. "
+                             "Уменьшите частоту оцифровки или длительность."),
+                    {std::to_string(samples), SizeText(need)});
 }
 
 std::array<double, 6> DisplayFactors(int unitItem, bool testSignal, double volt,

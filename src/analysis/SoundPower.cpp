@@ -1,5 +1,7 @@
 #include "SoundPower.h"
 
+#include "CoreText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -52,32 +54,35 @@ GradeCheck Check(const SurveyBandPower& r, const SurveyBandInput& band, std::opt
 void Advise(SurveyBandPower& r)
 {
     if (r.negativePower) {
-        r.adviceRu.push_back("Поток мощности через поверхность отрицателен: внешний источник сильнее "
-                             "измеряемого; экранируйте его или приблизьте поверхность к источнику.");
+        r.adviceRu.push_back(CoreText("SoundPower", "Поток мощности через поверхность отрицателен: внешний "
+                                                    "источник сильнее измеряемого; экранируйте его или "
+                                                    "приблизьте поверхность к источнику."));
         r.adviceEn.push_back("The power through the surface is negative: extraneous noise dominates; "
                              "screen it or move the surface closer to the source.");
     }
     if (r.criterion1 && !*r.criterion1) {
-        r.adviceRu.push_back("Поле слишком реактивно для зонда (F2 больше динамического диапазона): "
-                             "приблизьте поверхность к источнику, уменьшите внешний шум или возьмите "
-                             "зонд с большим остаточным индексом.");
+        r.adviceRu.push_back(CoreText("SoundPower",
+                                      "Поле слишком реактивно для зонда (F2 больше динамического "
+                                      "диапазона): приблизьте поверхность к источнику, уменьшите "
+                                      "внешний шум или возьмите зонд с большим остаточным индексом."));
         r.adviceEn.push_back("The field is too reactive for the probe (F2 above its dynamic capability): "
                              "move the surface closer, reduce extraneous noise or use a probe with a "
                              "higher residual index.");
     }
     if (r.criterion2 && !*r.criterion2) {
-        r.adviceRu.push_back("Поле слишком неоднородно для числа точек (N не больше C·F4²): добавьте "
-                             "точки, равномерно по поверхности.");
+        r.adviceRu.push_back(CoreText("SoundPower", "Поле слишком неоднородно для числа точек (N не больше "
+                                                    "C·F4²): добавьте точки, равномерно по поверхности."));
         r.adviceEn.push_back("The field is too uneven for the number of points (N not above C F4^2): "
                              "add points, spread evenly over the surface.");
     }
     if (!r.enoughPoints) {
-        r.adviceRu.push_back("Меньше 10 точек: добавьте точки.");
+        r.adviceRu.push_back(CoreText("SoundPower", "Меньше 10 точек: добавьте точки."));
         r.adviceEn.push_back("Fewer than 10 points: add points.");
     }
     if (!r.extraneousLimitHolds) {
-        r.adviceRu.push_back("Сильный внешний поток через поверхность (F3 − F2 больше 3 дБ): экранируйте "
-                             "внешние источники или приблизьте поверхность к источнику.");
+        r.adviceRu.push_back(CoreText("SoundPower", "Сильный внешний поток через поверхность (F3 − F2 больше "
+                                                    "3 дБ): экранируйте внешние источники или приблизьте "
+                                                    "поверхность к источнику."));
         r.adviceEn.push_back("Strong extraneous intensity through the surface (F3 - F2 above 3 dB): "
                              "screen extraneous sources or move the surface closer.");
     }

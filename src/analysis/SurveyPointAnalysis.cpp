@@ -1,5 +1,6 @@
 #include "SurveyPointAnalysis.h"
 
+#include "CoreText.h"
 #include "LargeBuffer.h"
 #include "PlaybackFrame.h"
 #include "ProcessingData.h"
@@ -125,19 +126,19 @@ bool ReadAudioVolts(const std::string& path, const Settings& settings, const Aud
     const double duration = info.sampleRate > 0 ? static_cast<double>(info.frames) / info.sampleRate : 0.0;
     const int64_t start = frameAt(plan.from, info.sampleRate);
     if (start >= info.frames) {
-        fail(path, "--from " + numberText(plan.from) + " с лежит за концом записи (" + numberText(duration) +
-                       " с)");
+        fail(path, FillArgs(CoreText("SurveyPointAnalysis", "--from %1 с лежит за концом записи (%2 с)"),
+                            {numberText(plan.from), numberText(duration)}));
         return false;
     }
     if (plan.to && frameAt(*plan.to, info.sampleRate) > info.frames) {
-        fail(path,
-             "--to " + numberText(*plan.to) + " с лежит за концом записи (" + numberText(duration) + " с)");
+        fail(path, FillArgs(CoreText("SurveyPointAnalysis", "--to %1 с лежит за концом записи (%2 с)"),
+                            {numberText(*plan.to), numberText(duration)}));
         return false;
     }
     const int64_t end = plan.to ? frameAt(*plan.to, info.sampleRate) : info.frames;
     const int64_t n = AudioStretchFrames(info, start, end - start);
     if (n < 1) {
-        fail(path, "в выбранном участке записи нет ни одного отсчета");
+        fail(path, CoreText("SurveyPointAnalysis", "в выбранном участке записи нет ни одного отсчета"));
         return false;
     }
     // The same check as for a segment: the stretch, its spectra and the intensity routine's work
@@ -173,8 +174,9 @@ InputRead ReadPointInput(const std::string& path, const Settings& settings, cons
     if (!pascals) {
         // Said, so that a stretch asked for is never taken for the one analysed.
         if (plan.given && LowerExtension(path) == ".kvnb")
-            fail(path, "предупреждение: --channels, --from, --to и --full-scale относятся только к "
-                       "звукозаписям; сегмент прочитан целиком");
+            fail(path, CoreText("SurveyPointAnalysis",
+                                "предупреждение: --channels, --from, --to и --full-scale "
+                                "относятся только к звукозаписям; сегмент прочитан целиком"));
         return ReadSegmentInput(path, fail, segment);
     }
     if (!ReadAudioVolts(path, settings, plan, fail, segment))

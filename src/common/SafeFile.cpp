@@ -1,5 +1,7 @@
 #include "SafeFile.h"
 
+#include "CoreText.h"
+
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -41,17 +43,17 @@ public:
     {
         switch (static_cast<FileKindError>(code)) {
         case FileKindError::NamedPipe:
-            return "Это именованный канал, а не обычный файл";
+            return CoreText("SafeFile", "Это именованный канал, а не обычный файл");
         case FileKindError::Device:
-            return "Это устройство, а не обычный файл";
+            return CoreText("SafeFile", "Это устройство, а не обычный файл");
         case FileKindError::Socket:
-            return "Это сокет, а не обычный файл";
+            return CoreText("SafeFile", "Это сокет, а не обычный файл");
         case FileKindError::NotRegular:
-            return "Это не обычный файл";
+            return CoreText("SafeFile", "Это не обычный файл");
         case FileKindError::DanglingLink:
-            return "Символическая ссылка ведет к несуществующему файлу";
+            return CoreText("SafeFile", "Символическая ссылка ведет к несуществующему файлу");
         }
-        return "Это не обычный файл";
+        return CoreText("SafeFile", "Это не обычный файл");
     }
 };
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "AnalysisStatus.h"
+#include "CoreText.h"
 
 #include <array>
 #include <optional>
@@ -107,6 +108,7 @@ AnalysisStatus IntegrateBand(int first, int end, int bins, double df, const doub
 // Status: 0; kBandEmpty or kBandOutsideSpectrum (nothing read); kIntensityNoMemory; the
 // detector's status when ten attempts all failed (the caller says "Невозможно выполнить
 // пик-детектор", kPeakDetectorFailedText). bandValue is 0 on every failure.
-constexpr const char* kPeakDetectorFailedText = "Невозможно выполнить пик-детектор";
+constexpr const char* kPeakDetectorFailedText =
+    SONORIX_TEXT_NOOP("Intensity", "Невозможно выполнить пик-детектор");
 AnalysisStatus SumBandHarmonics(int first, int end, int bins, const double* spectrum,
                                 const double* frequencies, double& bandValue);

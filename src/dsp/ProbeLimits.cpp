@@ -1,5 +1,7 @@
 #include "ProbeLimits.h"
 
+#include "CoreText.h"
+
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -48,15 +50,16 @@ std::string ProbeLimitTextRu(const ProbeLimitCheck& check)
 {
     std::string text;
     if (check.aboveSpacingLimit)
-        text += format("Полоса выходит за %.4g Гц, где kΔr = 1 для пары %s: направление и модуль "
-                       "вектора могут быть заметно искажены.",
-                       check.spacingLimitHz, axisName(check.spacingLimitAxis));
+        text +=
+            FillArgs(CoreText("ProbeLimits", "Полоса выходит за %1 Гц, где kΔr = 1 для пары %2: направление "
+                                             "и модуль вектора могут быть заметно искажены."),
+                     {format("%.4g", check.spacingLimitHz), axisName(check.spacingLimitAxis)});
     if (check.wideWindowNearZero) {
         if (!text.empty())
             text += ' ';
-        text += format("Линия лежит на отсчёте %.0f, ниже 20-го, а окно шире окна Ханнинга: "
-                       "модуль может быть завышен.",
-                       check.lineBin);
+        text += FillArgs(CoreText("ProbeLimits", "Линия лежит на отсчёте %1, ниже 20-го, а окно шире окна "
+                                                 "Ханнинга: модуль может быть завышен."),
+                         {format("%.0f", check.lineBin)});
     }
     return text;
 }

@@ -1,6 +1,7 @@
 // Series routines, the noise generator, cursor readouts and clock text.
 #include "SignalUtils.h"
 
+#include "CoreText.h"
 #include "NumberText.h"
 
 #include <algorithm>
@@ -219,9 +220,11 @@ void BuildCursorReadouts(int /*pixel1*/, int /*pixel2*/, int first, int last, co
                          double cursor2, bool spectrumView, const std::array<double, 6>& factors)
 {
     if (spectrumView) {
-        texts = {"f(Гц)= ", "f(Гц)= ", "df(Гц)= "};
+        texts = {CoreText("SignalUtils", "f(Гц)= "), CoreText("SignalUtils", "f(Гц)= "),
+                 CoreText("SignalUtils", "df(Гц)= ")};
     } else {
-        texts = {"t(с)= ", "t(с)= ", "dt(с)= "};
+        texts = {CoreText("SignalUtils", "t(с)= "), CoreText("SignalUtils", "t(с)= "),
+                 CoreText("SignalUtils", "dt(с)= ")};
     }
     if (first < 0 || last < first) {
         return;

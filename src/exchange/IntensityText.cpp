@@ -2,6 +2,7 @@
 
 #include "ResultText.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 #include <algorithm>
@@ -18,10 +19,12 @@ const char* const kCurveNames[6] = {"Ix", "Jx", "Iy", "Jy", "Iz", "Jz"};
 
 std::string BandText(const BandResult& band)
 {
-    const char* method = band.method == BandMethod::Integrated ? "Интегрирование импульса в диапазоне, Гц ("
-                                                               : "Суммирование гармоник в диапазоне, Гц (";
-    return method + FixedText(band.fLo, 5, 0).toStdString() + " : " +
-           FixedText(band.fHi, 5, 0).toStdString() + ")";
+    const QString text =
+        band.method == BandMethod::Integrated
+            ? QCoreApplication::translate("IntensityText",
+                                          "Интегрирование импульса в диапазоне, Гц (%1 : %2)")
+            : QCoreApplication::translate("IntensityText", "Суммирование гармоник в диапазоне, Гц (%1 : %2)");
+    return text.arg(FixedText(band.fLo, 5, 0), FixedText(band.fHi, 5, 0)).toStdString();
 }
 
 BandStatus ReduceBand(const IntensitySpectraView& spectra, const FrequencyRange& range, int impuls,
@@ -33,9 +36,19 @@ BandStatus ReduceBand(const IntensitySpectraView& spectra, const FrequencyRange&
     return status;
 }
 
-QStringList IntensityCsvLines(const IntensitySpectraView& spectra, int first, int last)
+QStringList IntensityCsvLines(const IntensitySpectraView& spectra, int first, int last, CsvForm form)
 {
     QStringList lines;
+    if (form == CsvForm::Plain) {
+        lines << QStringLiteral("f_Hz,Ix,Iy,Iz,Jx,Jy,Jz,Kx,Ky,Kz,Px,Py,Pz");
+        for (int k = std::max(first, 0); k <= last && k < spectra.bins; ++k) {
+            QString line = PlainNumberText(spectra.frequency[k]);
+            for (int q = 0; q < 12; ++q)
+                line += QLatin1Char(',') + PlainNumberText(spectra.values[q][k]);
+            lines << line;
+        }
+        return lines;
+    }
     lines << QStringLiteral("Амплитудно-частотные характеристики интенсивности") << QStringLiteral(";")
           << QStringLiteral(";") << QStringLiteral("F(Гц);Ix;Iy;Iz;Jx;Jy;Jz;Kx;Ky;Kz;Пx;Пy;Пz");
     for (int k = std::max(first, 0); k <= last && k < spectra.bins; ++k) {
@@ -69,8 +82,8 @@ std::array<QString, 3> IntensityReadoutTexts(const double* frequency,
                                              const std::array<const double*, 6>& curves, int first, int last,
                                              double cursor1, double cursor2)
 {
-    std::array<QString, 3> texts = {QStringLiteral("f(Гц)= "), QStringLiteral("f(Гц)= "),
-                                    QStringLiteral("df(Гц)= ")};
+    const QString f = QCoreApplication::translate("IntensityText", "f(Гц)= ");
+    std::array<QString, 3> texts = {f, f, QCoreApplication::translate("IntensityText", "df(Гц)= ")};
     if (first < 0 || last < first || frequency == nullptr)
         return texts;
     // The frequency axis ascends: the first bin past a cursor is an upper bound.
@@ -80,7 +93,7 @@ std::array<QString, 3> IntensityReadoutTexts(const double* frequency,
     };
     const int b1 = binAt(cursor1);
     const int b2 = binAt(cursor2);
-    const QString unit = QStringLiteral(" Вт/м²: ");
+    const QString unit = QCoreApplication::translate("IntensityText", " Вт/м²: ");
     texts[0] += SpectrumValueText(frequency[b1], 7) + QLatin1Char(';') + unit;
     texts[1] += SpectrumValueText(frequency[b2], 7) + QLatin1Char(';') + unit;
     texts[2] += SpectrumValueText(std::fabs(frequency[b2] - frequency[b1]), 7) + QLatin1Char(';') + unit;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "BandReduction.h"
+#include "ResultText.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,8 +12,8 @@
 #include <array>
 #include <string>
 
-// The band's name as the result windows show it: the method and the band's limits f[first],
-// f[end] in Hz.
+// The band's name as the result windows show it, in the interface's language: the method and
+// the band's limits f[first], f[end] in Hz.
 std::string BandText(const BandResult& band);
 
 // impuls 0 integrates the band as an impulse; 1 sums its harmonic lines, with maxI and maxJ
@@ -22,10 +23,13 @@ BandStatus ReduceBand(const IntensitySpectraView& spectra, const FrequencyRange&
                       BandResult& out);
 
 // The lines of the intensity-spectra CSV file for rows first ... last (none when last <
-// first): title, two ";" lines, the header, one line per bin (every value followed by ";"),
-// two ";" lines and the note on units. Each value keeps its digits whatever its size
-// (SpectrumValueText: 7 significant digits, the frequency 10).
-QStringList IntensityCsvLines(const IntensitySpectraView& spectra, int first, int last);
+// first). Program: title, two ";" lines, the header, one line per bin (every value followed by
+// ";"), two ";" lines and the note on units, in Russian whatever the interface's language; each
+// value keeps its digits whatever its size (SpectrumValueText: 7 significant digits, the
+// frequency 10). Plain: the header "f_Hz,Ix,...,Pz" and one line per bin, every digit of each
+// value (PlainNumberText), as the batch tool writes the spectra.
+QStringList IntensityCsvLines(const IntensitySpectraView& spectra, int first, int last,
+                              CsvForm form = CsvForm::Program);
 
 // A value with `digits` significant digits in the form of the default QLocale (decimal comma
 // in the Russian locale, no group separator), in exponent notation when it is very small or

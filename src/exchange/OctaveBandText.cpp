@@ -3,15 +3,44 @@
 #include "IntensityText.h"
 #include "ResultText.h"
 
-#include <charconv>
+#include <QCoreApplication>
+
 #include <cmath>
 
 namespace {
 
-const char* const kWindowHeaders[kBandColumnCount] = {
-    "Полоса, Гц", "Fн, Гц",  "Fср, Гц", "Fв, Гц", "Ix",     "Iy",     "Iz",     "|I|",       "LI, дБ",
-    "Lp, дБ",     "δpI, дБ", "Jx",      "Jy",     "Jz",     "|J|",    "Kx",     "Ky",        "Kz",
-    "Пx",         "Пy",      "Пz",      "Угол X", "Угол Y", "Угол Z", "Оценка", "Примечание"};
+// The window's headers, and the program file's in Russian whatever the interface's language.
+const char* const kWindowHeaders[kBandColumnCount] = {QT_TRANSLATE_NOOP("OctaveBandText", "Полоса, Гц"),
+                                                      QT_TRANSLATE_NOOP("OctaveBandText", "Fн, Гц"),
+                                                      QT_TRANSLATE_NOOP("OctaveBandText", "Fср, Гц"),
+                                                      QT_TRANSLATE_NOOP("OctaveBandText", "Fв, Гц"),
+                                                      "Ix",
+                                                      "Iy",
+                                                      "Iz",
+                                                      "|I|",
+                                                      QT_TRANSLATE_NOOP("OctaveBandText", "LI, дБ"),
+                                                      QT_TRANSLATE_NOOP("OctaveBandText", "Lp, дБ"),
+                                                      QT_TRANSLATE_NOOP("OctaveBandText", "δpI, дБ"),
+                                                      "Jx",
+                                                      "Jy",
+                                                      "Jz",
+                                                      "|J|",
+                                                      "Kx",
+                                                      "Ky",
+                                                      "Kz",
+                                                      QT_TRANSLATE_NOOP("OctaveBandText", "Пx"),
+                                                      QT_TRANSLATE_NOOP("OctaveBandText", "Пy"),
+                                                      QT_TRANSLATE_NOOP("OctaveBandText", "Пz"),
+                                                      QT_TRANSLATE_NOOP("OctaveBandText", "Угол X"),
+                                                      QT_TRANSLATE_NOOP("OctaveBandText", "Угол Y"),
+                                                      QT_TRANSLATE_NOOP("OctaveBandText", "Угол Z"),
+                                                      QT_TRANSLATE_NOOP("OctaveBandText", "Оценка"),
+                                                      QT_TRANSLATE_NOOP("OctaveBandText", "Примечание")};
+
+QString shown(const char* source)
+{
+    return QCoreApplication::translate("OctaveBandText", source);
+}
 
 const char* const kPlainHeaders[kBandColumnCount] = {
     "nominal", "lower",    "centre", "upper",   "Ix",      "Iy",      "Iz",    "I_mod",   "L_I",
@@ -58,17 +87,7 @@ private:
         case BandTextForm::PlainCsv:
             break;
         }
-        if (!std::isfinite(v))
-            return std::isnan(v) ? QStringLiteral("nan")
-                   : v > 0       ? QStringLiteral("inf")
-                                 : QStringLiteral("-inf");
-        if (v == 0.0)
-            return QStringLiteral("0");   // never "-0"
-        // The shortest text that reads back as the same number, as the batch tool writes them.
-        char buffer[64];
-        const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
-        (void)ec;   // 64 characters hold any double
-        return QString::fromLatin1(buffer, end - buffer);
+        return PlainNumberText(v);
     }
 
     BandTextForm form_;
@@ -127,7 +146,7 @@ QStringList BandTableHeaders(BandTextForm form)
         else if (form == BandTextForm::ProgramCsv)
             headers << codePageSafe(QString::fromUtf8(kWindowHeaders[c]));
         else
-            headers << QString::fromUtf8(kWindowHeaders[c]);
+            headers << shown(kWindowHeaders[c]);
     }
     return headers;
 }
@@ -146,12 +165,14 @@ QStringList BandRowCells(const OctaveBand& band, BandTextForm form)
     const bool valid = band.cautions == 0;
     switch (form) {
     case BandTextForm::Window:
-        cells[kBandColValid] = valid ? QStringLiteral("достоверно") : QStringLiteral("сомнительно");
+        cells[kBandColValid] = valid ? shown(QT_TRANSLATE_NOOP("OctaveBandText", "достоверно"))
+                                     : shown(QT_TRANSLATE_NOOP("OctaveBandText", "сомнительно"));
         cells[kBandColCaution] = QString::fromStdString(BandCautionTextRu(band.cautions));
         break;
     case BandTextForm::ProgramCsv:
         cells[kBandColValid] = valid ? QStringLiteral("достоверно") : QStringLiteral("сомнительно");
-        cells[kBandColCaution] = codePageSafe(QString::fromStdString(BandCautionTextRu(band.cautions)));
+        cells[kBandColCaution] =
+            codePageSafe(QString::fromStdString(BandCautionTextRu(band.cautions, false)));
         break;
     case BandTextForm::PlainCsv:
         cells[kBandColValid] = valid ? QStringLiteral("true") : QStringLiteral("false");
@@ -166,8 +187,11 @@ QStringList BandTotalCells(const BandFigures& total, bool aWeighted, BandTextFor
     QStringList cells = emptyRow();
     if (form == BandTextForm::PlainCsv)
         cells[kBandColNominal] = aWeighted ? QStringLiteral("total_A") : QStringLiteral("total");
-    else
+    else if (form == BandTextForm::ProgramCsv)
         cells[kBandColNominal] = aWeighted ? QStringLiteral("Сумма A") : QStringLiteral("Сумма");
+    else
+        cells[kBandColNominal] = aWeighted ? shown(QT_TRANSLATE_NOOP("OctaveBandText", "Сумма A"))
+                                           : shown(QT_TRANSLATE_NOOP("OctaveBandText", "Сумма"));
     fillFigures(cells, total, Numbers(form));
     return cells;
 }

@@ -11,11 +11,12 @@
 
 // Where the texts go; each has its own number form and its own word for "no level".
 enum class BandTextForm {
-    // The band window: Russian headers, the default QLocale's decimal separator, a few digits
-    // to read, "—" where a level is none.
+    // The band window: headers and words in the interface's language, the default QLocale's
+    // decimal separator, a few digits to read, "—" where a level is none.
     Window,
-    // The program's own CSV file, as the intensity spectra's (IntensityCsvLines): the same
-    // headers, ";" after every field, 7 significant digits in the default QLocale's form,
+    // The program's own CSV file, as the intensity spectra's (IntensityCsvLines): the window's
+    // Russian headers and words whatever the interface's language, ";" after every field, 7 significant
+    // digits in the default QLocale's form,
     // Windows-1251 with CR LF; an empty field where a level is none.
     ProgramCsv,
     // A plain CSV file for other programs: English headers, "," between fields, "." decimal,

@@ -1,11 +1,14 @@
 #include "ResultText.h"
+#include "OctaveBandText.h"
 #include "ResultMath.h"
 #include "SafeFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QLocale>
 #include <QStringEncoder>
 
+#include <charconv>
 #include <cmath>
 
 namespace {
@@ -30,6 +33,62 @@ QString valueText(double v)
 QString angleText(double v)
 {
     return FixedText(v, 10, 1);
+}
+
+// Column 2 ends in the Cyrillic capital Х, columns 3 and 4 in Latin letters.
+const char* const kColumnHeaders[kTableColumns] = {
+    QT_TRANSLATE_NOOP("ResultText", "Параметр"), QT_TRANSLATE_NOOP("ResultText", "Модуль"),
+    QT_TRANSLATE_NOOP("ResultText", "Проекция на Х"), QT_TRANSLATE_NOOP("ResultText", "Проекция на Y"),
+    QT_TRANSLATE_NOOP("ResultText", "Проекция на Z")};
+const char* const kRowHeaders[kTableRows - 1] = {QT_TRANSLATE_NOOP("ResultText", "Кин.энергия,Дж/м^3"),
+                                                 QT_TRANSLATE_NOOP("ResultText", "Пот.энергия,Дж/м^3"),
+                                                 QT_TRANSLATE_NOOP("ResultText", "Акт.интенсив.,Вт/м^2"),
+                                                 QT_TRANSLATE_NOOP("ResultText", "Реакт.интенсив.,Вт/м^2"),
+                                                 QT_TRANSLATE_NOOP("ResultText", "FI_T,град"),
+                                                 QT_TRANSLATE_NOOP("ResultText", "FI_П,град"),
+                                                 QT_TRANSLATE_NOOP("ResultText", "FI_I,град"),
+                                                 QT_TRANSLATE_NOOP("ResultText", "FI_J,град")};
+
+// The plain form's names of the rows below the header and their units.
+const char* const kPlainRowNames[kTableRows - 1] = {"K",       "P",       "I",       "J",
+                                                    "angle_K", "angle_P", "angle_I", "angle_J"};
+const char* const kPlainRowUnits[kTableRows - 1] = {"J/m^3", "J/m^3", "W/m^2", "W/m^2",
+                                                    "deg",   "deg",   "deg",   "deg"};
+
+QString headerText(const char* source, bool translated)
+{
+    return translated ? QCoreApplication::translate("ResultText", source) : QString::fromUtf8(source);
+}
+
+void setHeaders(TableCells& cells, bool translated)
+{
+    for (int c = 0; c < kTableColumns; ++c)
+        cells[0][c] = headerText(kColumnHeaders[c], translated);
+    for (int r = 1; r < kTableRows; ++r)
+        cells[r][0] = headerText(kRowHeaders[r - 1], translated);
+}
+
+// A value cell as the window shows it, turned into the plain form's number; a cell that is not
+// a number is kept as it is.
+QString plainCell(const QString& text)
+{
+    if (text.isEmpty())
+        return text;
+    if (text == QLatin1String("NAN") || text == QLatin1String("INF") || text == QLatin1String("-INF"))
+        return text.toLower();
+    bool ok = false;
+    double value = numberLocale().toDouble(text, &ok);
+    if (!ok)
+        value = QLocale::c().toDouble(text, &ok);
+    return ok ? PlainNumberText(value) : text;
+}
+
+QString plainLine(const QStringList& fields)
+{
+    QStringList quoted;
+    for (const QString& field : fields)
+        quoted << BandCsvField(field, QLatin1Char(','));
+    return quoted.join(QLatin1Char(','));
 }
 
 }   // namespace
@@ -73,20 +132,25 @@ QString ScaleLabelText(double scale)
     return FixedText(scale, 7, 3);
 }
 
+QString PlainNumberText(double value)
+{
+    if (!std::isfinite(value))
+        return std::isnan(value) ? QStringLiteral("nan")
+               : value > 0       ? QStringLiteral("inf")
+                                 : QStringLiteral("-inf");
+    if (value == 0.0)
+        return QStringLiteral("0");   // never "-0"
+    // The shortest text that reads back as the same number, as the batch tool writes them.
+    char buffer[64];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    (void)ec;   // 64 characters hold any double
+    return QString::fromLatin1(buffer, end - buffer);
+}
+
 TableCells TableHeaders()
 {
     TableCells cells;
-    // Column 2 ends in the Cyrillic capital Х, columns 3 and 4 in Latin letters.
-    cells[0] = {QStringLiteral("Параметр"), QStringLiteral("Модуль"), QStringLiteral("Проекция на Х"),
-                QStringLiteral("Проекция на Y"), QStringLiteral("Проекция на Z")};
-    cells[1][0] = QStringLiteral("Кин.энергия,Дж/м^3");
-    cells[2][0] = QStringLiteral("Пот.энергия,Дж/м^3");
-    cells[3][0] = QStringLiteral("Акт.интенсив.,Вт/м^2");
-    cells[4][0] = QStringLiteral("Реакт.интенсив.,Вт/м^2");
-    cells[5][0] = QStringLiteral("FI_T,град");
-    cells[6][0] = QStringLiteral("FI_П,град");
-    cells[7][0] = QStringLiteral("FI_I,град");
-    cells[8][0] = QStringLiteral("FI_J,град");
+    setHeaders(cells, true);
     return cells;
 }
 
@@ -110,9 +174,28 @@ TableCells CalculationTable(const IntensityResult& result)
     return cells;
 }
 
-QStringList TableCsvLines(const QString& title, const TableCells& cells, const QString& limitWarning)
+QStringList TableCsvLines(const QString& title, const TableCells& shown, const QString& limitWarning,
+                          CsvForm form)
 {
     QStringList lines;
+    if (form == CsvForm::Plain) {
+        if (!title.isEmpty())
+            lines << plainLine({title});
+        lines << QStringLiteral("quantity,unit,modulus,x,y,z");
+        for (int r = 1; r < kTableRows; ++r) {
+            QStringList fields = {QString::fromLatin1(kPlainRowNames[r - 1]),
+                                  QString::fromLatin1(kPlainRowUnits[r - 1])};
+            for (int c = 1; c < kTableColumns; ++c)
+                fields << plainCell(shown[r][c]);
+            lines << plainLine(fields);
+        }
+        if (!limitWarning.isEmpty())
+            lines << plainLine({limitWarning});
+        return lines;
+    }
+    // The program's file reads the same whatever language the window's headers are in.
+    TableCells cells = shown;
+    setHeaders(cells, false);
     lines << title << QStringLiteral(";");
     for (const auto& row : cells) {
         QString line;
@@ -129,8 +212,14 @@ QStringList TableCsvLines(const QString& title, const TableCells& cells, const Q
     return lines;
 }
 
-QByteArray EncodeCsvLines(const QStringList& lines)
+QByteArray EncodeCsvLines(const QStringList& lines, CsvForm form)
 {
+    if (form == CsvForm::Plain) {
+        QByteArray bytes;
+        for (const QString& line : lines)
+            bytes += line.toUtf8() + '\n';
+        return bytes;
+    }
     QStringEncoder encoder("windows-1251");
     QByteArray bytes;
     for (const QString& line : lines) {

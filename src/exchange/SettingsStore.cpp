@@ -1,5 +1,6 @@
 #include "SettingsStore.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -71,16 +72,16 @@ QString parseStore(const QByteArray& bytes, QSettings::SettingsMap& map)
 {
     map.clear();
     if (bytes.size() > kMaxStoreBytes)
-        return QStringLiteral("файл больше 1 МБ");
+        return QCoreApplication::translate("SettingsStore", "файл больше 1 МБ");
     QStringDecoder decoder(QStringDecoder::Utf8);
     QString text = decoder.decode(bytes);
     if (decoder.hasError())
-        return QStringLiteral("файл не в кодировке UTF-8");
+        return QCoreApplication::translate("SettingsStore", "файл не в кодировке UTF-8");
     if (text.startsWith(QChar(0xFEFF)))   // a byte-order mark some editors add
         text.remove(0, 1);
     for (const QChar c : std::as_const(text)) {
         if (c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\r') && c != QLatin1Char('\n'))
-            return QStringLiteral("в файле двоичные данные");
+            return QCoreApplication::translate("SettingsStore", "в файле двоичные данные");
     }
     QString section;
     int lineNumber = 0;
@@ -89,8 +90,9 @@ QString parseStore(const QByteArray& bytes, QSettings::SettingsMap& map)
         line = line.trimmed();
         if (line.isEmpty() || line.front() == QLatin1Char(';') || line.front() == QLatin1Char('#'))
             continue;
-        const QString notIni =
-            QStringLiteral("строка %1 не является ни заголовком раздела, ни ключом").arg(lineNumber);
+        const QString notIni = QCoreApplication::translate(
+                                   "SettingsStore", "строка %1 не является ни заголовком раздела, ни ключом")
+                                   .arg(lineNumber);
         if (line.front() == QLatin1Char('[')) {
             const qsizetype close = line.indexOf(QLatin1Char(']'));
             if (close < 0) {
@@ -136,12 +138,13 @@ QString storeFileProblem(const QString& path)
     if (!file.exists())
         return QString();
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("файл не открывается для чтения: %1").arg(file.errorString());
+        return QCoreApplication::translate("SettingsStore", "файл не открывается для чтения: %1")
+            .arg(file.errorString());
     if (file.size() > kMaxStoreBytes)
-        return QStringLiteral("файл больше 1 МБ");
+        return QCoreApplication::translate("SettingsStore", "файл больше 1 МБ");
     const QByteArray bytes = file.read(kMaxStoreBytes + 1);
     if (file.error() != QFileDevice::NoError)
-        return QStringLiteral("ошибка чтения: %1").arg(file.errorString());
+        return QCoreApplication::translate("SettingsStore", "ошибка чтения: %1").arg(file.errorString());
     QSettings::SettingsMap ignored;
     return parseStore(bytes, ignored);
 }
@@ -509,23 +512,27 @@ std::string StoreStartMessage(const std::optional<KeptStore>& kept, const StoreL
     const QString store = QDir::toNativeSeparators(SettingsStore::FileName());
     QString text;
     if (kept && !kept->keptAs.isEmpty()) {
-        text = QStringLiteral("Файл настроек не удалось прочитать (%1). Он сохранен под именем\n%2\n"
-                              "Программа начинает работу с настройками по умолчанию.")
+        text = QCoreApplication::translate(
+                   "SettingsStore", "Файл настроек не удалось прочитать (%1). Он сохранен под именем\n%2\n"
+                                    "Программа начинает работу с настройками по умолчанию.")
                    .arg(kept->problem, QDir::toNativeSeparators(kept->keptAs));
     } else if (kept || !report.unreadable.isEmpty()) {
         const QString problem = kept ? kept->problem : report.unreadable;
         const QString why =
             kept && !kept->error.isEmpty() ? QStringLiteral(" (%1)").arg(kept->error) : QString();
-        text = QStringLiteral("Файл настроек\n%1\nне удалось прочитать (%2) и не удалось переименовать%3. "
-                              "Программа работает с настройками по умолчанию и не изменяет этот файл: "
-                              "настройки этого сеанса не будут сохранены.")
-                   .arg(store, problem, why);
+        text =
+            QCoreApplication::translate(
+                "SettingsStore", "Файл настроек\n%1\nне удалось прочитать (%2) и не удалось переименовать%3. "
+                                 "Программа работает с настройками по умолчанию и не изменяет этот файл: "
+                                 "настройки этого сеанса не будут сохранены.")
+                .arg(store, problem, why);
     } else if (!report.refused.empty()) {
         QStringList keys;
         for (const std::string& key : report.refused)
             keys << QString::fromStdString(key);
-        text = QStringLiteral("В файле настроек\n%1\nнедопустимые значения ключей: %2. "
-                              "Вместо них взяты значения по умолчанию.")
+        text = QCoreApplication::translate("SettingsStore",
+                                           "В файле настроек\n%1\nнедопустимые значения ключей: %2. "
+                                           "Вместо них взяты значения по умолчанию.")
                    .arg(store, keys.join(QStringLiteral(", ")));
     }
     return text.toStdString();

@@ -1,5 +1,6 @@
 #include "AudioFile.h"
 
+#include "CoreText.h"
 #include "SafeFile.h"
 
 #include <sndfile.h>
@@ -27,6 +28,16 @@ AudioResult Failure(AudioStatus status, std::string message)
     return {status, std::move(message)};
 }
 
+std::string readError(SNDFILE* file)
+{
+    return FillArgs(CoreText("AudioFile", "Ошибка чтения: %1"), {sf_strerror(file)});
+}
+
+std::string writeError(SNDFILE* file)
+{
+    return FillArgs(CoreText("AudioFile", "Ошибка записи: %1"), {sf_strerror(file)});
+}
+
 std::string FormatText(int format)
 {
     SF_FORMAT_INFO major{};
@@ -36,17 +47,17 @@ std::string FormatText(int format)
     switch (format & SF_FORMAT_SUBMASK) {
     case SF_FORMAT_PCM_U8:
     case SF_FORMAT_PCM_S8:
-        return text + ", 8 бит";
+        return text + CoreText("AudioFile", ", 8 бит");
     case SF_FORMAT_PCM_16:
-        return text + ", 16 бит";
+        return text + CoreText("AudioFile", ", 16 бит");
     case SF_FORMAT_PCM_24:
-        return text + ", 24 бит";
+        return text + CoreText("AudioFile", ", 24 бит");
     case SF_FORMAT_PCM_32:
-        return text + ", 32 бит";
+        return text + CoreText("AudioFile", ", 32 бит");
     case SF_FORMAT_FLOAT:
-        return text + ", 32 бит с плавающей точкой";
+        return text + CoreText("AudioFile", ", 32 бит с плавающей точкой");
     case SF_FORMAT_DOUBLE:
-        return text + ", 64 бит с плавающей точкой";
+        return text + CoreText("AudioFile", ", 64 бит с плавающей точкой");
     default:
         return text;
     }
@@ -59,19 +70,24 @@ AudioResult Open(const std::string& path, SndfilePtr& file, SF_INFO& info)
     std::error_code error;
     const int fd = OpenRegularFileForReading(path, error);
     if (fd < 0)
-        return Failure(AudioStatus::CannotOpen, "Не удается открыть файл " + path + ": " + error.message());
+        return Failure(
+            AudioStatus::CannotOpen,
+            FillArgs(CoreText("AudioFile", "Не удается открыть файл %1: %2"), {path, error.message()}));
     info = SF_INFO{};
     file.reset(sf_open_fd(fd, SFM_READ, &info, SF_TRUE));
     if (!file) {
         // The library has closed the descriptor already, refusal or not.
-        return Failure(AudioStatus::CannotOpen,
-                       "Файл " + path +
-                           " не является звукозаписью известного формата: " + sf_strerror(nullptr));
+        return Failure(
+            AudioStatus::CannotOpen,
+            FillArgs(CoreText("AudioFile", "Файл %1 не является звукозаписью известного формата: %2"),
+                     {path, sf_strerror(nullptr)}));
     }
     if (info.channels < 6)
-        return Failure(AudioStatus::TooFewChannels,
-                       "В файле " + path + " " + std::to_string(info.channels) +
-                           " канал(а); для шести микрофонов зонда нужно не менее шести каналов.");
+        return Failure(
+            AudioStatus::TooFewChannels,
+            FillArgs(CoreText("AudioFile", "В файле %1 %2 канал(а); для шести микрофонов зонда нужно "
+                                           "не менее шести каналов."),
+                     {path, std::to_string(info.channels)}));
     return {};
 }
 
@@ -105,17 +121,20 @@ AudioResult ReadAudioStretch(const std::string& path, const AudioChannelMap& map
         return opened;
     const std::set<int> distinct(map.begin(), map.end());
     if (distinct.size() != map.size() || *distinct.begin() < 0 || *distinct.rbegin() >= sf.channels)
-        return Failure(AudioStatus::BadChannelMap,
-                       "Каналы микрофонов должны быть разными каналами файла 1 ... " +
-                           std::to_string(sf.channels) + ".");
+        return Failure(
+            AudioStatus::BadChannelMap,
+            FillArgs(CoreText("AudioFile", "Каналы микрофонов должны быть разными каналами файла 1 ... %1."),
+                     {std::to_string(sf.channels)}));
     AudioFileInfo info;
     info.frames = sf.frames;
     const int64_t frames = AudioStretchFrames(info, startFrame, frameCount);
     if (frames < 0 || frames > INT32_MAX)
-        return Failure(AudioStatus::BadStretch, "Выбранный участок лежит вне записи (в ней " +
-                                                    std::to_string(sf.frames) + " отсчетов на канал).");
+        return Failure(AudioStatus::BadStretch,
+                       FillArgs(CoreText("AudioFile",
+                                         "Выбранный участок лежит вне записи (в ней %1 отсчетов на канал)."),
+                                {std::to_string(sf.frames)}));
     if (sf_seek(file.get(), startFrame, SEEK_SET) < 0)
-        return Failure(AudioStatus::ReadError, std::string("Ошибка чтения: ") + sf_strerror(file.get()));
+        return Failure(AudioStatus::ReadError, readError(file.get()));
 
     out.Clear();
     out.Allocate(static_cast<int32_t>(frames));
@@ -136,14 +155,14 @@ AudioResult ReadAudioStretch(const std::string& path, const AudioChannelMap& map
         done += got;
         if (got < want) {
             if (sf_error(file.get()) != SF_ERR_NO_ERROR)
-                return Failure(AudioStatus::ReadError,
-                               std::string("Ошибка чтения: ") + sf_strerror(file.get()));
+                return Failure(AudioStatus::ReadError, readError(file.get()));
             break;   // the data end before the header said: keep what is there
         }
     }
     if (done < frames) {
         if (done == 0)
-            return Failure(AudioStatus::BadStretch, "В выбранном участке записи нет ни одного отсчета.");
+            return Failure(AudioStatus::BadStretch,
+                           CoreText("AudioFile", "В выбранном участке записи нет ни одного отсчета."));
         for (auto& channel : out.channels)
             channel.resize(static_cast<size_t>(done));
         out.time.resize(static_cast<size_t>(done));
@@ -211,7 +230,7 @@ AudioResult EncodeFloatWav(const Segment& segment, double fullScale, const std::
 {
     bytes.clear();
     if (segment.sampleCount <= 0 || segment.sampleRate == 0 || !(fullScale > 0))
-        return Failure(AudioStatus::BadStretch, "Нечего записывать.");
+        return Failure(AudioStatus::BadStretch, CoreText("AudioFile", "Нечего записывать."));
     SF_INFO info{};
     info.samplerate = static_cast<int>(segment.sampleRate);
     info.channels = 6;
@@ -220,7 +239,7 @@ AudioResult EncodeFloatWav(const Segment& segment, double fullScale, const std::
     MemoryFile memory{&bytes};
     SndfilePtr file(sf_open_virtual(&io, SFM_WRITE, &info, &memory));
     if (!file)
-        return Failure(AudioStatus::ReadError, std::string("Ошибка записи: ") + sf_strerror(nullptr));
+        return Failure(AudioStatus::ReadError, writeError(nullptr));
     sf_set_string(file.get(), SF_STR_COMMENT, comment.c_str());
     sf_set_string(file.get(), SF_STR_SOFTWARE, "Sonorix");
     // Floats are stored as they are: no clipping of values beyond full scale.
@@ -234,7 +253,7 @@ AudioResult EncodeFloatWav(const Segment& segment, double fullScale, const std::
                 chunk[static_cast<size_t>(j) * 6 + m] =
                     static_cast<float>(segment.channels[m][static_cast<size_t>(done + j)] * scale);
         if (sf_writef_float(file.get(), chunk.data(), n) != n)
-            return Failure(AudioStatus::ReadError, std::string("Ошибка записи: ") + sf_strerror(file.get()));
+            return Failure(AudioStatus::ReadError, writeError(file.get()));
         done += n;
     }
     file.reset();   // closing writes the final chunk sizes

@@ -1,5 +1,6 @@
 #include "ReadIshFile.h"
 
+#include "CoreText.h"
 #include "MessageBox.h"
 #include "RawRecord.h"
 #include "SettingLimits.h"
@@ -12,7 +13,8 @@
 #include <limits>
 
 namespace {
-const char* const kErrorCaption = "Серьезная ошибка при считывании исходного файла!";
+const char* const kErrorCaption =
+    SONORIX_TEXT_NOOP("ReadIshFile", "Серьезная ошибка при считывании исходного файла!");
 const char* const kRefusalCaption = "ВНИМАНИЕ";
 
 constexpr int kForwardWindows = 1001;
@@ -139,7 +141,8 @@ void TReadIshFile::report(int code)
     if (reportedCodes_ & bit)
         return;
     reportedCodes_ |= bit;
-    ShowMessageBox(kErrorCaption, "Ошибка № " + std::to_string(code), MB_OK);
+    ShowMessageBox(CoreText("ReadIshFile", kErrorCaption),
+                   FillArgs(CoreText("ReadIshFile", "Ошибка № %1"), {std::to_string(code)}), MB_OK);
 }
 
 void TReadIshFile::refuse(const std::string& text)
@@ -177,20 +180,23 @@ int TReadIshFile::ReadHeader(uint16_t& hours, uint16_t& minutes, uint16_t& secon
         return kRawHeaderFailed;
     }
     if (!IsValidNullAdc(nullAdc_)) {
-        refuse("Неверно задан ноль АЦП (NULL_ADC = " + std::to_string(nullAdc_) +
-               "): он должен быть целым числом от " + std::to_string(setting_limits::kNullAdcMin) + " до " +
-               std::to_string(setting_limits::kNullAdcMax) + ". Исправьте ноль АЦП в настройках.");
+        refuse(
+            FillArgs(CoreText("ReadIshFile", "Неверно задан ноль АЦП (NULL_ADC = %1): он должен быть целым "
+                                             "числом от %2 до %3. Исправьте ноль АЦП в настройках."),
+                     {std::to_string(nullAdc_), std::to_string(setting_limits::kNullAdcMin),
+                      std::to_string(setting_limits::kNullAdcMax)}));
         return kRawHeaderRefused;
     }
     if (!isChannelPermutation(chs_)) {
-        refuse("Неверно задан порядок каналов: каждый из каналов 1-6 должен встречаться "
-               "ровно один раз. Исправьте порядок каналов в настройках.");
+        refuse(CoreText("ReadIshFile",
+                        "Неверно задан порядок каналов: каждый из каналов 1-6 должен встречаться "
+                        "ровно один раз. Исправьте порядок каналов в настройках."));
         return kRawHeaderRefused;
     }
     const int64_t size = file_.Size();
     if (size < 2 * kRawStampBytes + kRawRecordBytes) {
-        refuse("Файл записи слишком короткий: в нем нет ни одной записи отсчетов. "
-               "Файл не может быть открыт.");
+        refuse(CoreText("ReadIshFile", "Файл записи слишком короткий: в нем нет ни одной записи отсчетов. "
+                                       "Файл не может быть открыт."));
         return kRawHeaderRefused;
     }
 
@@ -217,7 +223,7 @@ int TReadIshFile::ReadHeader(uint16_t& hours, uint16_t& minutes, uint16_t& secon
     const int d = (eh - sh) * 3600 + (em - sm) * 60 + es - ss;
     // Checked before the fallback for unusable stamps, so it applies to them as well.
     if (d <= 0 && sd == ed) {
-        ShowPlainMessage(kContradictoryStampsText);
+        ShowPlainMessage(CoreText("ReadIshFile", kContradictoryStampsText));
         report(-5);
         return kRawHeaderContradictory;
     }
@@ -226,15 +232,15 @@ int TReadIshFile::ReadHeader(uint16_t& hours, uint16_t& minutes, uint16_t& secon
     if (invalid)
         duration = records_ / kRawFallbackRate;
     if (duration <= 0) {
-        refuse("Длительность записи равна нулю: время записи не считано, а записей меньше, чем "
-               "за одну секунду. Файл не может быть открыт.");
+        refuse(CoreText("ReadIshFile", "Длительность записи равна нулю: время записи не считано, а записей "
+                                       "меньше, чем за одну секунду. Файл не может быть открыт."));
         return kRawHeaderRefused;
     }
     const int64_t recordRate = records_ / duration;
     // The playback window keeps the rate as a 32-bit signed count.
     if (recordRate <= 0 || recordRate > std::numeric_limits<int32_t>::max()) {
-        refuse("Частота дискретизации записи получается равной нулю: записей в файле меньше, "
-               "чем секунд в записи. Файл не может быть открыт.");
+        refuse(CoreText("ReadIshFile", "Частота дискретизации записи получается равной нулю: записей в файле "
+                                       "меньше, чем секунд в записи. Файл не может быть открыт."));
         return kRawHeaderRefused;
     }
     duration_ = static_cast<uint32_t>(duration);
@@ -382,10 +388,11 @@ TReadIshFile::RecordResult TReadIshFile::readRecord(double* values)
         // next marker or at the end of the file.
         if (forwardSearch(false) == kNotFound && !resyncMessageShown_) {
             resyncMessageShown_ = true;
-            ShowMessageBox("Внимание",
-                           std::string("Ошибка чтения порядка каналов должно=") + kRecordMarker +
-                               " считывается=" + tags,
-                           MB_OK);
+            ShowMessageBox(
+                "Внимание",
+                FillArgs(CoreText("ReadIshFile", "Ошибка чтения порядка каналов должно=%1 считывается=%2"),
+                         {kRecordMarker, tags}),
+                MB_OK);
         }
     }
 }
@@ -499,7 +506,7 @@ int TReadIshFile::SeekTo(uint32_t hours, uint32_t minutes, uint32_t seconds)
     beginOperation();
     const uint64_t t = uint64_t{hours} * 3600 + uint64_t{minutes} * 60 + seconds;
     if (t >= 2147483647u) {
-        ShowMessageBox("ВНИМАНИЕ", "Слишком большая запись!", MB_OK);
+        ShowMessageBox("ВНИМАНИЕ", CoreText("ReadIshFile", "Слишком большая запись!"), MB_OK);
         report(-12);
         return 1;
     }

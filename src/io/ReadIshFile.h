@@ -15,6 +15,7 @@
 #pragma once
 
 #include "BufferedFile.h"
+#include "CoreText.h"
 #include "Settings.h"
 
 #include <array>
@@ -34,8 +35,8 @@ enum RawHeaderStatus : int {
 
 // What the user is told about contradictory stamps: only this recording is refused.
 inline constexpr const char* kContradictoryStampsText =
-    "Неверно считано время записи: конец записи не позже ее начала. Файл не может быть открыт, "
-    "работа программы продолжается.";
+    SONORIX_TEXT_NOOP("ReadIshFile", "Неверно считано время записи: конец записи не позже ее начала. "
+                                     "Файл не может быть открыт, работа программы продолжается.");
 
 // Rate assumed for a recording whose stamps are unusable, records per second.
 constexpr uint32_t kRawFallbackRate = 40590;

@@ -1,5 +1,6 @@
 #include "ReadWriteMyFile.h"
 
+#include "CoreText.h"
 #include "MessageBox.h"
 #include "SafeFile.h"
 
@@ -17,8 +18,9 @@
 namespace {
 const char* const kDamagedCaption = "ВНИМАНИЕ";
 
-const char* const kTooShortText =
-    "Файл сегмента поврежден: он короче, чем требует его заголовок. Файл не может быть открыт.";
+const char* const kTooShortText = SONORIX_TEXT_NOOP(
+    "ReadWriteMyFile",
+    "Файл сегмента поврежден: он короче, чем требует его заголовок. Файл не может быть открыт.");
 
 constexpr bool kLittleEndianHost = std::endian::native == std::endian::little;
 
@@ -227,7 +229,8 @@ bool TReadWriteMyFile::readExactly(void* data, size_t bytes)
     if (std::ferror(file_))
         showSystemError(errno);
     else
-        showDamaged(kTooShortText);   // the file shrank after its size was checked
+        showDamaged(
+            CoreText("ReadWriteMyFile", kTooShortText));   // the file shrank after its size was checked
     return false;
 }
 
@@ -252,7 +255,7 @@ bool TReadWriteMyFile::ReadHeader(uint32_t& rate, double& duration)
     if (mode_ != Mode::Reading)
         return true;
     if (fileSize_ < kSegmentHeaderBytes) {
-        showDamaged(kTooShortText);
+        showDamaged(CoreText("ReadWriteMyFile", kTooShortText));
         return true;
     }
     unsigned char bytes[12];
@@ -262,12 +265,14 @@ bool TReadWriteMyFile::ReadHeader(uint32_t& rate, double& duration)
     const auto storedDuration = fromLittleEndian<double>(bytes + 4);
     const int64_t n = SegmentSampleCount(storedRate, storedDuration);
     if (!positiveFinite(storedDuration) || n < 2) {
-        showDamaged("Файл сегмента поврежден: в заголовке неверная частота дискретизации (" +
-                    std::to_string(storedRate) + ") или длительность. Файл не может быть открыт.");
+        showDamaged(FillArgs(CoreText("ReadWriteMyFile",
+                                      "Файл сегмента поврежден: в заголовке неверная частота "
+                                      "дискретизации (%1) или длительность. Файл не может быть открыт."),
+                             {std::to_string(storedRate)}));
         return true;
     }
     if (fileSize_ < SegmentFileBytes(n)) {
-        showDamaged(kTooShortText);
+        showDamaged(CoreText("ReadWriteMyFile", kTooShortText));
         return true;
     }
     rate = storedRate;
@@ -282,7 +287,7 @@ bool TReadWriteMyFile::ReadBody(uint32_t evenRate, double duration, const std::a
         return true;
     const int64_t n = SegmentSampleCount(evenRate, duration);
     if (n < 0 || fileSize_ < SegmentFileBytes(n)) {
-        showDamaged(kTooShortText);
+        showDamaged(CoreText("ReadWriteMyFile", kTooShortText));
         return true;
     }
     if (n > 0) {
@@ -300,8 +305,10 @@ bool TReadWriteMyFile::ReadBody(uint32_t evenRate, double duration, const std::a
         sensitivity[c] = fromLittleEndian<double>(bytes + 8 * c);
         // A subnormal sensitivity is positive and finite, but its factor is not.
         if (!positiveFinite(sensitivity[c]) || !std::isfinite(1000.0 / sensitivity[c])) {
-            showDamaged("Файл сегмента поврежден: неверная чувствительность микрофона канала " +
-                        std::to_string(c + 1) + ". Файл не может быть открыт.");
+            showDamaged(
+                FillArgs(CoreText("ReadWriteMyFile", "Файл сегмента поврежден: неверная чувствительность "
+                                                     "микрофона канала %1. Файл не может быть открыт."),
+                         {std::to_string(c + 1)}));
             return true;
         }
     }
@@ -317,9 +324,11 @@ bool TReadWriteMyFile::ReadBody(uint32_t evenRate, double duration, const std::a
         const double* values = channels[c];
         for (int64_t j = 0; j < n; ++j) {
             if (!std::isfinite(values[j])) {
-                showDamaged("Файл сегмента поврежден: в канале " + std::to_string(c + 1) + " отсчет " +
-                            std::to_string(j) + " (" + secondsText(static_cast<double>(j) / even) +
-                            " с от начала) не является числом. Файл не может быть открыт.");
+                showDamaged(FillArgs(
+                    CoreText("ReadWriteMyFile", "Файл сегмента поврежден: в канале %1 отсчет %2 "
+                                                "(%3 с от начала) не является числом. Файл не может "
+                                                "быть открыт."),
+                    {std::to_string(c + 1), std::to_string(j), secondsText(static_cast<double>(j) / even)}));
                 return true;
             }
         }

@@ -88,6 +88,34 @@ TEST_F(SpectrumValueTextTest, CsvRowsKeepTheDigitsOfSmallValues)
     EXPECT_EQ(lines[8], QStringLiteral("Ix, Iy, Iz, Jx, Jy, Jz - размерность Вт/м^2"));
 }
 
+// The plain file reads back as the very numbers of the spectra, whatever the window's locale.
+TEST_F(SpectrumValueTextTest, PlainCsvReadsBackAsTheSameNumbers)
+{
+    SmallSpectra spectra(1.23456789012345e-5);
+    spectra.owned.values[3][2] = -0.0;
+    spectra.owned.values[4][0] = std::numeric_limits<double>::quiet_NaN();
+    const QStringList lines = IntensityCsvLines(spectra.owned.view(), 0, 2, CsvForm::Plain);
+    ASSERT_EQ(lines.size(), 1 + 3);
+    EXPECT_EQ(lines[0], QStringLiteral("f_Hz,Ix,Iy,Iz,Jx,Jy,Jz,Kx,Ky,Kz,Px,Py,Pz"));
+    EXPECT_EQ(lines[3].section(QLatin1Char(','), 4, 4), QStringLiteral("0"));   // never "-0"
+    for (int k = 0; k < 3; ++k) {
+        const QStringList fields = lines[1 + k].split(QLatin1Char(','));
+        ASSERT_EQ(fields.size(), 13) << lines[1 + k].toStdString();
+        EXPECT_EQ(fields[0].toDouble(), spectra.owned.frequency[k]);
+        for (int q = 0; q < 12; ++q) {
+            const double expected = spectra.owned.values[q][k];
+            const double read = fields[1 + q].toDouble();
+            if (std::isnan(expected))
+                EXPECT_EQ(fields[1 + q], QStringLiteral("nan"));
+            else
+                EXPECT_EQ(read, expected) << "bin " << k << ", quantity " << q;
+        }
+    }
+    // The program's form is the default and keeps its title, notes and separators.
+    EXPECT_EQ(IntensityCsvLines(spectra.owned.view(), 0, 2, CsvForm::Program),
+              IntensityCsvLines(spectra.owned.view(), 0, 2));
+}
+
 TEST_F(SpectrumValueTextTest, IntensityReadoutsNameTheQuantitiesAndTheirUnit)
 {
     const double f[4] = {0.0, 1.0, 2.0, 3.0};

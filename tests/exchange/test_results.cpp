@@ -172,6 +172,92 @@ TEST_F(RussianLocale, CsvLimitWarningIsTheLastLine)
     EXPECT_FALSE(EncodeCsvLines(lines).contains('?'));
 }
 
+// The fields of one line of a plain CSV file: "," between fields, a quoted field doubles its quotes.
+static QStringList plainCsvFields(const QString& line)
+{
+    QStringList fields{QString()};
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar ch = line[i];
+        if (quoted && ch == QLatin1Char('"') && i + 1 < line.size() && line[i + 1] == QLatin1Char('"'))
+            fields.last() += line[++i];
+        else if (ch == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (ch == QLatin1Char(',') && !quoted)
+            fields << QString();
+        else
+            fields.last() += ch;
+    }
+    return fields;
+}
+
+// The plain file of the table reads back as its title, a header, the numbers the table shows
+// (whatever the window's decimal separator) and the warning, each field whole.
+TEST_F(RussianLocale, PlainCsvReadsBackAsTheTable)
+{
+    IntensityResult r = sampleResult();
+    r.I = {3.0, 4.0, -1.5e-4};
+    const QString title = QStringLiteral("Impulse, \"integrated\" (10 : 200)");
+    const QString warning = QStringLiteral("The band reaches above 340 Hz, where kΔr = 1, for X");
+    const TableCells cells = CalculationTable(r);
+    const QByteArray bytes =
+        EncodeCsvLines(TableCsvLines(title, cells, warning, CsvForm::Plain), CsvForm::Plain);
+    EXPECT_FALSE(bytes.contains('\r'));
+    EXPECT_FALSE(bytes.contains(';'));
+    ASSERT_TRUE(bytes.endsWith('\n'));
+    const QStringList lines = QString::fromUtf8(bytes).chopped(1).split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 11);
+    EXPECT_EQ(plainCsvFields(lines[0]), QStringList{title});
+    EXPECT_EQ(lines[1], QStringLiteral("quantity,unit,modulus,x,y,z"));
+    EXPECT_EQ(plainCsvFields(lines[10]), QStringList{warning});
+
+    struct Row {
+        int line;
+        const char* name;
+        const char* unit;
+        std::array<double, 4> values;   // NaN: an empty field
+    };
+    const double none = std::numeric_limits<double>::quiet_NaN();
+    const double modulusI = std::sqrt(25.0 + 1.5e-4 * 1.5e-4);
+    const Row rows[] = {
+        {2, "K", "J/m^3", {0.0, 0.0, 0.0, 0.0}},
+        {3, "P", "J/m^3", {1.41421, -1.0, 1.0, 0.0}},
+        {4, "I", "W/m^2", {std::round(modulusI * 1e5) / 1e5, 3.0, 4.0, -0.00015}},
+        {7, "angle_P", "deg", {none, -45.0, 135.0, 0.0}},
+        {9, "angle_J", "deg", {none, 90.0, 0.0, 0.0}},
+    };
+    for (const Row& row : rows) {
+        const QStringList fields = plainCsvFields(lines[row.line]);
+        ASSERT_EQ(fields.size(), 6) << lines[row.line].toStdString();
+        EXPECT_EQ(fields[0], QString::fromLatin1(row.name));
+        EXPECT_EQ(fields[1], QString::fromLatin1(row.unit));
+        for (int c = 0; c < 4; ++c) {
+            if (std::isnan(row.values[c])) {
+                EXPECT_TRUE(fields[2 + c].isEmpty()) << row.name;
+                continue;
+            }
+            bool ok = false;
+            EXPECT_DOUBLE_EQ(QLocale::c().toDouble(fields[2 + c], &ok), row.values[c])
+                << row.name << " " << c;
+            EXPECT_TRUE(ok) << fields[2 + c].toStdString();
+        }
+    }
+}
+
+// The program's file keeps its Russian headers whatever the window's headers read.
+TEST_F(RussianLocale, ProgramCsvHeadersDoNotFollowTheWindow)
+{
+    const IntensityResult r = sampleResult();
+    TableCells relabelled = CalculationTable(r);
+    for (auto& cell : relabelled[0])
+        cell = QStringLiteral("Component");
+    for (auto& row : relabelled)
+        row[0] = QStringLiteral("Quantity");
+    const QString title = QString::fromStdString(r.bandText);
+    EXPECT_EQ(TableCsvLines(title, relabelled, QString(), CsvForm::Program),
+              TableCsvLines(title, CalculationTable(r)));
+}
+
 TEST(WriteFileReplacing, ReplacesWholeAndKeepsTheOldFileOnFailure)
 {
     QTemporaryDir dir;
