@@ -4,6 +4,8 @@
 
 #include <qcustomplot.h>
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -50,7 +52,7 @@ void resetPlot(QCustomPlot& plot)
     plot.legend->setFont(plot.font());
     plot.xAxis->setRange(-0.6, 0.6);
     plot.xAxis->grid()->setVisible(false);
-    plot.xAxis->setLabel(QStringLiteral("Полоса, Гц"));
+    plot.xAxis->setLabel(QCoreApplication::translate("BandCharts", "Полоса, Гц"));
 }
 
 QCPBars* bars(QCustomPlot& plot, const char* name, const QString& title, const QColor& color)
@@ -104,11 +106,12 @@ void PlaceLegendAbove(QCustomPlot& plot)
 void DrawLevelChart(QCustomPlot& plot, const BandAnalysis& analysis)
 {
     resetPlot(plot);
-    plot.yAxis->setLabel(QStringLiteral("Уровень, дБ"));
-    QCPBars* valid = bars(plot, "valid", QStringLiteral("LI, дБ"), kValidColor);
-    QCPBars* doubtful = bars(plot, "doubtful", QStringLiteral("LI, дБ (сомнительно)"), kDoubtfulColor);
-    QCPGraph* pressure =
-        graph(plot, "pressure", QStringLiteral("Lp, дБ"), kPressureColor, QCPScatterStyle::ssCircle, true);
+    plot.yAxis->setLabel(QCoreApplication::translate("BandCharts", "Уровень, дБ"));
+    QCPBars* valid = bars(plot, "valid", QCoreApplication::translate("BandCharts", "LI, дБ"), kValidColor);
+    QCPBars* doubtful = bars(
+        plot, "doubtful", QCoreApplication::translate("BandCharts", "LI, дБ (сомнительно)"), kDoubtfulColor);
+    QCPGraph* pressure = graph(plot, "pressure", QCoreApplication::translate("BandCharts", "Lp, дБ"),
+                               kPressureColor, QCPScatterStyle::ssCircle, true);
 
     const auto [lower, upper] = levelRange(analysis);
     plot.yAxis->setRange(lower, upper);
@@ -135,13 +138,14 @@ void DrawLevelChart(QCustomPlot& plot, const BandAnalysis& analysis)
 void DrawDirectionChart(QCustomPlot& plot, const BandAnalysis& analysis)
 {
     resetPlot(plot);
-    plot.yAxis->setLabel(QStringLiteral("Направление I, град"));
-    QCPGraph* azimuth =
-        graph(plot, "azimuth", QStringLiteral("Азимут"), kAzimuthColor, QCPScatterStyle::ssCircle, false);
-    QCPGraph* elevation = graph(plot, "elevation", QStringLiteral("Угол места"), kElevationColor,
-                                QCPScatterStyle::ssTriangle, false);
-    plot.setToolTip(QStringLiteral("Азимут: угол проекции I на плоскость XY от оси X (-180 … 180°).\n"
-                                   "Угол места: угол I над плоскостью XY (-90 … 90°)."));
+    plot.yAxis->setLabel(QCoreApplication::translate("BandCharts", "Направление I, град"));
+    QCPGraph* azimuth = graph(plot, "azimuth", QCoreApplication::translate("BandCharts", "Азимут"),
+                              kAzimuthColor, QCPScatterStyle::ssCircle, false);
+    QCPGraph* elevation = graph(plot, "elevation", QCoreApplication::translate("BandCharts", "Угол места"),
+                                kElevationColor, QCPScatterStyle::ssTriangle, false);
+    plot.setToolTip(QCoreApplication::translate(
+        "BandCharts", "Азимут: угол проекции I на плоскость XY от оси X (-180 … 180°).\n"
+                      "Угол места: угол I над плоскостью XY (-90 … 90°)."));
     // Only where the level chart has a bar: the direction of what is lost in the spectra's
     // rounding is noise.
     const double floor = levelRange(analysis).first;

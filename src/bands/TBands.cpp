@@ -5,6 +5,7 @@
 #include "ChartImage.h"
 #include "IntensityText.h"
 #include "KeyHints.h"
+#include "Language.h"
 #include "MessageBox.h"
 #include "OctaveBandText.h"
 #include "RecentFolders.h"
@@ -23,6 +24,7 @@
 namespace {
 
 constexpr int kCsvProgramForm = 0;   // items of ComboCsvForm
+constexpr int kCsvPlainForm = 1;
 constexpr int kCautionColumnWidth = 320;
 
 const QColor kDoubtfulRow(255, 226, 190);
@@ -77,7 +79,7 @@ TBands::TBands(QWidget* owner, BandWindowInput input)
 {
     ui->setupUi(this);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
-    SD = new QFileDialog(this, QString(), QString(), QStringLiteral("CSV файл (*.csv)"));
+    SD = new QFileDialog(this, QString(), QString(), tr("CSV файл (*.csv)"));
     SD->setObjectName(QStringLiteral("SD"));
     SD->setAcceptMode(QFileDialog::AcceptSave);
     SD->setFileMode(QFileDialog::AnyFile);
@@ -103,6 +105,9 @@ TBands::TBands(QWidget* owner, BandWindowInput input)
     ui->ChartLevels->installEventFilter(this);
     ui->ChartDirection->installEventFilter(this);
 
+    // Files for other programs in the English interface; the program's own form in the Russian one.
+    if (CurrentLanguage() == UiLanguage::English)
+        ui->ComboCsvForm->setCurrentIndex(kCsvPlainForm);
     connect(ui->RadioThird, &QRadioButton::toggled, this, [this] { Recompute(); });
     connect(ui->CheckCorrection, &QCheckBox::toggled, this, [this] { Recompute(); });
     connect(ui->CheckTotalA, &QCheckBox::toggled, this, [this] { FillTable(); });
@@ -133,12 +138,13 @@ BandAnalysisOptions TBands::optionsNow() const
 
 QString TBands::noBandsText() const
 {
-    const QString kind =
-        ui->RadioOctave->isChecked() ? QStringLiteral("октавной") : QStringLiteral("третьоктавной");
-    return QStringLiteral(
-               "В диапазоне %1 … %2 Гц нет ни одной %3 полосы, которая целиком лежала бы в спектре. "
-               "Расширьте диапазон частот на графике окна обработки и откройте это окно снова.")
-        .arg(SpectrumValueText(input_.range.lo, 6), SpectrumValueText(input_.range.hi, 6), kind);
+    const QString text =
+        ui->RadioOctave->isChecked()
+            ? tr("В диапазоне %1 … %2 Гц нет ни одной октавной полосы, которая целиком лежала бы в спектре. "
+                 "Расширьте диапазон частот на графике окна обработки и откройте это окно снова.")
+            : tr("В диапазоне %1 … %2 Гц нет ни одной третьоктавной полосы, которая целиком лежала бы в "
+                 "спектре. Расширьте диапазон частот на графике окна обработки и откройте это окно снова.");
+    return text.arg(SpectrumValueText(input_.range.lo, 6), SpectrumValueText(input_.range.hi, 6));
 }
 
 void TBands::Recompute()
@@ -146,7 +152,7 @@ void TBands::Recompute()
     analysis_ =
         input_.spectra.bins() >= 2 ? AnalyseOctaveBands(input_.spectra.view(), optionsNow()) : BandAnalysis{};
     ui->LabelRange->setText(
-        QStringLiteral("Диапазон: %1 … %2 Гц; полос: %3")
+        tr("Диапазон: %1 … %2 Гц; полос: %3")
             .arg(SpectrumValueText(input_.range.lo, 6), SpectrumValueText(input_.range.hi, 6))
             .arg(analysis_.bands.size()));
     ui->ButtonCsv->setEnabled(hasBands());
@@ -213,14 +219,14 @@ void TBands::FillCaution()
             if (analysis_.bands[b].cautions & bit)
                 which.push_back(b);
         if (!which.empty())
-            lines << QStringLiteral("Сомнительны полосы %1 Гц: %2")
+            lines << tr("Сомнительны полосы %1 Гц: %2")
                          .arg(bandRuns(analysis_, which), QString::fromStdString(BandCautionTextRu(bit)));
     }
     if (lines.isEmpty())
-        lines << QStringLiteral("Все полосы достоверны.");
+        lines << tr("Все полосы достоверны.");
     // Which pressures the levels stand on, where the reader of the table looks for its limits.
     if (input_.byMicrophoneSensitivities)
-        lines << QStringLiteral("Давление по чувствительностям микрофонов.");
+        lines << tr("Давление по чувствительностям микрофонов.");
     ui->LabelCaution->setText(lines.join(QLatin1Char('\n')));
 }
 
@@ -261,7 +267,8 @@ bool TBands::SaveCsv(const QString& fileName)
     if (!hasBands())
         return false;
     if (QFileInfo::exists(fileName) &&
-        ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        ShowMessageBox("Внимание!", tr("Файл существует.Переписать?").toStdString(),
+                       MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     const BandTextForm form = ui->ComboCsvForm->currentIndex() == kCsvProgramForm ? BandTextForm::ProgramCsv
                                                                                   : BandTextForm::PlainCsv;
@@ -269,8 +276,9 @@ bool TBands::SaveCsv(const QString& fileName)
     // An old file is replaced only by a complete new one.
     QString reason;
     if (!WriteFileReplacing(fileName, EncodeBandCsv(lines, form), &reason)) {
-        ShowPlainMessage("Не удалось записать файл " + QDir::toNativeSeparators(fileName).toStdString() +
-                         ": " + reason.toStdString());
+        ShowPlainMessage(tr("Не удалось записать файл %1: %2")
+                             .arg(QDir::toNativeSeparators(fileName), reason)
+                             .toStdString());
         return false;
     }
     ShowWritten(this, fileName);

@@ -4,9 +4,11 @@
 // indicators say which accuracy grade the survey reaches in each band.
 #include "CliBandInput.h"
 #include "CliJson.h"
+#include "CliSupport.h"
 
 #include "OctaveBandText.h"
 #include "PowerReport.h"
+#include "PowerTableCsv.h"
 #include "ReportApplication.h"
 #include "SoundPower.h"
 #include "SurveyAnalysis.h"
@@ -87,16 +89,6 @@ const char kPowerHelp[] =
 
 constexpr std::uintmax_t kSurveyLimitBytes = 16u << 20;
 
-// Windows-1251 has no minus sign, superscript or Greek letters: the encoder would write "?".
-QString codePageSafe(QString text)
-{
-    text.replace(QChar(0x2212), QLatin1Char('-'));
-    text.replace(QChar(0x00B2), QStringLiteral("^2"));
-    text.replace(QChar(0x0394), QLatin1Char('d'));
-    text.replace(QChar(0x03B4), QLatin1Char('d'));
-    return text;
-}
-
 std::string readSurvey(const std::string& path, std::string& text)
 {
     if (std::string problem = InputFileProblem(path); !problem.empty())
@@ -120,11 +112,6 @@ std::string pointPath(const std::string& survey, const std::string& file)
     if (p.is_absolute())
         return file;
     return (std::filesystem::path(survey).parent_path() / p).lexically_normal().string();
-}
-
-std::optional<double> finite(double value)
-{
-    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 }
 
 std::string jsonOptional(const std::optional<double>& value)
@@ -182,65 +169,13 @@ public:
     int run(const Context& ctx, const CommandLine& line) override;
 
 private:
-    QStringList csvRow(const Context& ctx, int fraction, const SurveyPowerRow& row) const;
     std::string jsonRow(const SurveyPowerRow& row, const SurveyPowerTable& table, size_t pointCount) const;
-    QString criterionText(const Context& ctx, const std::optional<bool>& holds) const;
 
     BandInputOptions input_;
     std::optional<std::string> grade_;
     std::optional<std::string> report_;
     bool json_ = false;
 };
-
-QString PowerCommand::criterionText(const Context& ctx, const std::optional<bool>& holds) const
-{
-    if (!holds)
-        return ctx.localeForm ? QStringLiteral("не проверен") : QStringLiteral("not checked");
-    if (ctx.localeForm)
-        return *holds ? QStringLiteral("да") : QStringLiteral("нет");
-    return *holds ? QStringLiteral("true") : QStringLiteral("false");
-}
-
-QStringList PowerCommand::csvRow(const Context& ctx, int fraction, const SurveyPowerRow& row) const
-{
-    const SurveyBandPower& p = row.power;
-    const auto number = [&](const std::optional<double>& v) { return v ? OutputNumber(ctx, *v) : QString(); };
-    QStringList cells;
-    cells << QString::number(fraction);
-    if (row.aWeightedTotal)
-        cells << (ctx.localeForm ? QStringLiteral("Сумма A") : QStringLiteral("total_A"));
-    else
-        cells << QString::fromStdString(row.label);
-    cells << QString::number(p.partialPower.size()) << OutputNumber(ctx, p.totalPower)
-          << number(p.powerLevelDb) << number(finite(p.meanPressureLevelDb)) << number(finite(p.F2))
-          << number(finite(p.F3)) << number(finite(p.F4)) << number(p.dynamicCapabilityDb)
-          << criterionText(ctx, p.criterion1) << criterionText(ctx, p.criterion2)
-          << criterionText(ctx, p.enoughPoints) << criterionText(ctx, p.extraneousLimitHolds);
-    if (p.grade == SurveyGrade::None)
-        cells << (ctx.localeForm ? QStringLiteral("нет") : QStringLiteral("none"));
-    else
-        cells << QString::number(static_cast<int>(p.grade));
-    // A short mark first, where there is one, then the advice sentences.
-    QString mark;
-    if (p.negativePower)
-        mark = ctx.localeForm ? QStringLiteral("отрицательная мощность") : QStringLiteral("negative power");
-    else if (p.negativeMeanIntensity)
-        mark = ctx.localeForm ? QStringLiteral("средняя нормальная интенсивность отрицательна")
-                              : QStringLiteral("negative mean normal intensity");
-    QStringList advice;
-    for (const std::string& text : ctx.localeForm ? p.adviceRu : p.adviceEn)
-        advice << QString::fromStdString(text);
-    QString notes = mark;
-    if (!mark.isEmpty() && !advice.isEmpty())
-        notes += QStringLiteral("; ");
-    const std::string doubtful =
-        ctx.localeForm ? BandCautionTextRu(row.cautions) : BandCautionTextEn(row.cautions);
-    if (!doubtful.empty())
-        advice << QString::fromStdString(doubtful);
-    notes += advice.join(QLatin1Char(' '));
-    cells << (ctx.localeForm ? codePageSafe(notes) : notes);
-    return cells;
-}
 
 std::string PowerCommand::jsonRow(const SurveyPowerRow& row, const SurveyPowerTable& table,
                                   size_t pointCount) const
@@ -392,38 +327,10 @@ int PowerCommand::run(const Context& ctx, const CommandLine& line)
                                      .raw("total_A", totalA)
                                      .text()});
     } else {
-        const QChar sep = QLatin1Char(ctx.localeForm ? ';' : ',');
-        const QStringList header = ctx.localeForm ? QStringList{QStringLiteral("Доля октавы"),
-                                                                QStringLiteral("Полоса, Гц"),
-                                                                QStringLiteral("Точек"),
-                                                                QStringLiteral("P, Вт"),
-                                                                QStringLiteral("L_W, дБ"),
-                                                                QStringLiteral("L_p, дБ"),
-                                                                QStringLiteral("F2, дБ"),
-                                                                QStringLiteral("F3, дБ"),
-                                                                QStringLiteral("F4"),
-                                                                QStringLiteral("L_d, дБ"),
-                                                                QStringLiteral("Критерий 1"),
-                                                                QStringLiteral("Критерий 2"),
-                                                                QStringLiteral("N >= 10"),
-                                                                QStringLiteral("F3 - F2 <= 3 дБ"),
-                                                                QStringLiteral("Класс точности"),
-                                                                QStringLiteral("Примечания")}
-                                                  : QStringList{"fraction",    "nominal",
-                                                                "points",      "P",
-                                                                "L_W",         "L_p",
-                                                                "F2",          "F3",
-                                                                "F4",          "L_d",
-                                                                "criterion_1", "criterion_2",
-                                                                "criterion_N", "criterion_F3_F2",
-                                                                "grade",       "notes"};
-        QStringList csv{header.join(sep)};
-        for (const SurveyPowerRow& row : table.rows) {
-            QStringList cells;
-            for (const QString& cell : csvRow(ctx, table.fraction, row))
-                cells << BandCsvField(cell, sep);
-            csv << cells.join(sep);
-        }
+        const PowerCsvNumber number = ctx.localeForm ? PowerCsvNumber(LocaleNumber) : [](double v) {
+            return QString::fromStdString(MachineNumber(v));
+        };
+        const QStringList csv = PowerTableCsvLines(table, ctx.localeForm, number);
         ctx.out << EncodeLines(csv, ctx.localeForm);
     }
     ctx.out.flush();

@@ -5,6 +5,8 @@
 
 #include <qcustomplot.h>
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -23,10 +25,14 @@ struct GradeSeries {
 };
 
 const std::array<GradeSeries, 4> kSeries = {{
-    {SurveyGrade::Precision, "grade1", "Класс 1 (точный)", QColor(40, 140, 70)},
-    {SurveyGrade::Engineering, "grade2", "Класс 2 (технический)", QColor(60, 110, 180)},
-    {SurveyGrade::Survey, "grade3", "Класс 3 (ориентировочный)", QColor(230, 170, 40)},
-    {SurveyGrade::None, "nograde", "Класс не достигнут", QColor(200, 70, 60)},
+    {SurveyGrade::Precision, "grade1", QT_TRANSLATE_NOOP("PowerCharts", "Класс 1 (точный)"),
+     QColor(40, 140, 70)},
+    {SurveyGrade::Engineering, "grade2", QT_TRANSLATE_NOOP("PowerCharts", "Класс 2 (технический)"),
+     QColor(60, 110, 180)},
+    {SurveyGrade::Survey, "grade3", QT_TRANSLATE_NOOP("PowerCharts", "Класс 3 (ориентировочный)"),
+     QColor(230, 170, 40)},
+    {SurveyGrade::None, "nograde", QT_TRANSLATE_NOOP("PowerCharts", "Класс не достигнут"),
+     QColor(200, 70, 60)},
 }};
 
 std::vector<const SurveyPowerRow*> bandRows(const SurveyPowerTable& table)
@@ -50,8 +56,8 @@ void DrawPowerChart(QCustomPlot& plot, const SurveyPowerTable& table)
     plot.yAxis->setVisible(true);
     plot.yAxis->grid()->setVisible(true);
     plot.xAxis->grid()->setVisible(false);
-    plot.xAxis->setLabel(QStringLiteral("Полоса, Гц"));
-    plot.yAxis->setLabel(QStringLiteral("LW, дБ"));
+    plot.xAxis->setLabel(QCoreApplication::translate("PowerCharts", "Полоса, Гц"));
+    plot.yAxis->setLabel(QCoreApplication::translate("PowerCharts", "LW, дБ"));
 
     const std::vector<const SurveyPowerRow*> rows = bandRows(table);
     double top = -std::numeric_limits<double>::infinity();
@@ -72,7 +78,7 @@ void DrawPowerChart(QCustomPlot& plot, const SurveyPowerTable& table)
     for (size_t s = 0; s < kSeries.size(); ++s) {
         auto* b = new QCPBars(plot.xAxis, plot.yAxis);
         b->setObjectName(QString::fromLatin1(kSeries[s].name));
-        b->setName(QString::fromUtf8(kSeries[s].title));
+        b->setName(QCoreApplication::translate("PowerCharts", kSeries[s].title));
         b->setWidth(kBarWidth);
         b->setPen(QPen(kSeries[s].color.darker(130)));
         b->setBrush(kSeries[s].color);

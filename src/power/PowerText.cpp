@@ -6,6 +6,8 @@
 #include "OctaveBandText.h"
 #include "ResultText.h"
 
+#include <QCoreApplication>
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -23,11 +25,19 @@ QString codePageSafe(QString text)
     return text;
 }
 
-QString criterionText(const std::optional<bool>& holds)
+// A text as the window shows it, in the interface's language, or as the program's own file
+// holds it, always the Russian source.
+QString text(bool forFile, const char* source)
+{
+    return forFile ? QString::fromUtf8(source) : QCoreApplication::translate("PowerText", source);
+}
+
+QString criterionText(const std::optional<bool>& holds, bool forFile)
 {
     if (!holds)
-        return QStringLiteral("не проверен");
-    return *holds ? QStringLiteral("да") : QStringLiteral("нет");
+        return text(forFile, QT_TRANSLATE_NOOP("PowerText", "не проверен"));
+    return *holds ? text(forFile, QT_TRANSLATE_NOOP("PowerText", "да"))
+                  : text(forFile, QT_TRANSLATE_NOOP("PowerText", "нет"));
 }
 
 std::optional<double> finiteValue(double value)
@@ -48,28 +58,39 @@ QString exactNumber(double value)
 
 }   // namespace
 
-QString GradeText(SurveyGrade grade)
+QString GradeText(SurveyGrade grade, bool forFile)
 {
     switch (grade) {
     case SurveyGrade::Precision:
-        return QStringLiteral("1 (точный)");
+        return text(forFile, QT_TRANSLATE_NOOP("PowerText", "1 (точный)"));
     case SurveyGrade::Engineering:
-        return QStringLiteral("2 (технический)");
+        return text(forFile, QT_TRANSLATE_NOOP("PowerText", "2 (технический)"));
     case SurveyGrade::Survey:
-        return QStringLiteral("3 (ориентировочный)");
+        return text(forFile, QT_TRANSLATE_NOOP("PowerText", "3 (ориентировочный)"));
     case SurveyGrade::None:
         break;
     }
-    return QStringLiteral("не достигнут");
+    return text(forFile, QT_TRANSLATE_NOOP("PowerText", "не достигнут"));
 }
 
-QStringList PowerTableHeaders()
+QStringList PowerTableHeaders(bool forFile)
 {
-    return {
-        QStringLiteral("Полоса, Гц"),     QStringLiteral("LW, дБ"),         QStringLiteral("Lp, дБ"),
-        QStringLiteral("F2, дБ"),         QStringLiteral("F3, дБ"),         QStringLiteral("F4"),
-        QStringLiteral("Критерий 1"),     QStringLiteral("Критерий 2"),     QStringLiteral("N ≥ 10"),
-        QStringLiteral("F3 − F2 ≤ 3 дБ"), QStringLiteral("Класс точности"), QStringLiteral("Рекомендации")};
+    static const char* const headers[kPowerColumnCount] = {QT_TRANSLATE_NOOP("PowerText", "Полоса, Гц"),
+                                                           QT_TRANSLATE_NOOP("PowerText", "LW, дБ"),
+                                                           QT_TRANSLATE_NOOP("PowerText", "Lp, дБ"),
+                                                           QT_TRANSLATE_NOOP("PowerText", "F2, дБ"),
+                                                           QT_TRANSLATE_NOOP("PowerText", "F3, дБ"),
+                                                           "F4",
+                                                           QT_TRANSLATE_NOOP("PowerText", "Критерий 1"),
+                                                           QT_TRANSLATE_NOOP("PowerText", "Критерий 2"),
+                                                           "N ≥ 10",
+                                                           QT_TRANSLATE_NOOP("PowerText", "F3 − F2 ≤ 3 дБ"),
+                                                           QT_TRANSLATE_NOOP("PowerText", "Класс точности"),
+                                                           QT_TRANSLATE_NOOP("PowerText", "Рекомендации")};
+    QStringList list;
+    for (const char* header : headers)
+        list << text(forFile, header);
+    return list;
 }
 
 QStringList PowerRowCells(const SurveyPowerRow& row, bool forFile)
@@ -81,21 +102,26 @@ QStringList PowerRowCells(const SurveyPowerRow& row, bool forFile)
         return forFile ? SpectrumValueText(*v, 7) : FixedText(*v, 10, 1);
     };
     QStringList cells;
-    cells << (row.aWeightedTotal ? QStringLiteral("Сумма A") : SpectrumValueText(row.nominal, 6));
-    cells << (p.negativePower ? QStringLiteral("отрицательная мощность") : number(p.powerLevelDb));
+    cells << (row.aWeightedTotal ? text(forFile, QT_TRANSLATE_NOOP("PowerText", "Сумма A"))
+                                 : SpectrumValueText(row.nominal, 6));
+    cells << (p.negativePower ? text(forFile, QT_TRANSLATE_NOOP("PowerText", "отрицательная мощность"))
+                              : number(p.powerLevelDb));
     cells << number(finiteValue(p.meanPressureLevelDb)) << number(finiteValue(p.F2))
           << number(finiteValue(p.F3))
           << (forFile ? number(finiteValue(p.F4))
                       : (std::isfinite(p.F4) ? FixedText(p.F4, 10, 2) : QStringLiteral("—")));
-    cells << criterionText(p.criterion1) << criterionText(p.criterion2) << criterionText(p.enoughPoints)
-          << criterionText(p.extraneousLimitHolds) << GradeText(p.grade);
+    cells << criterionText(p.criterion1, forFile) << criterionText(p.criterion2, forFile)
+          << criterionText(p.enoughPoints, forFile) << criterionText(p.extraneousLimitHolds, forFile)
+          << GradeText(p.grade, forFile);
     QStringList notes;
     if (p.negativeMeanIntensity && !p.negativePower)
-        notes << QStringLiteral("Средняя нормальная интенсивность отрицательна.");
+        notes << text(forFile,
+                      QT_TRANSLATE_NOOP("PowerText", "Средняя нормальная интенсивность отрицательна."));
     for (const std::string& text : p.adviceRu)
         notes << QString::fromStdString(text);
     if (const std::string doubtful = BandCautionTextRu(row.cautions); !doubtful.empty())
-        notes << QStringLiteral("Полоса сомнительна: %1.").arg(QString::fromStdString(doubtful));
+        notes << text(forFile, QT_TRANSLATE_NOOP("PowerText", "Полоса сомнительна: %1."))
+                     .arg(QString::fromStdString(doubtful));
     cells << notes.join(QLatin1Char(' '));
     if (forFile)
         for (QString& cell : cells)
@@ -121,7 +147,7 @@ QStringList PowerCsvLines(const SurveyPowerTable& table, std::optional<double> r
                   : QStringLiteral("Индекс остаточной интенсивности не задан: критерий 1 не проверен;"))
           << QStringLiteral(";");
     QStringList headers;
-    for (const QString& header : PowerTableHeaders())
+    for (const QString& header : PowerTableHeaders(true))
         headers << codePageSafe(header);
     lines << line(headers);
     for (const SurveyPowerRow& row : table.rows)

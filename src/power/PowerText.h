@@ -28,17 +28,21 @@ enum PowerColumn : int {
     kPowerColumnCount
 };
 
-// "1 (точный)", "2 (технический)", "3 (ориентировочный)", "не достигнут".
-QString GradeText(SurveyGrade grade);
+// The window's texts follow the interface's language; forFile gives the Russian texts the
+// program's own CSV file holds whatever the language.
 
-QStringList PowerTableHeaders();
+// "1 (точный)", "2 (технический)", "3 (ориентировочный)", "не достигнут".
+QString GradeText(SurveyGrade grade, bool forFile = false);
+
+QStringList PowerTableHeaders(bool forFile = false);
 
 // The cells of one row: for the window numbers with one decimal and "—" where there is none;
 // for the file 7 significant digits and an empty field.
 QStringList PowerRowCells(const SurveyPowerRow& row, bool forFile);
 
 // The lines of the table's CSV file in the program's own form (";" after every field): a title,
-// the header, a row per band and the A-weighted total, and a note on the columns.
+// the header, a row per band and the A-weighted total, and a note on the columns. The Russian
+// interface writes it; the English one writes the plain form (PowerTableCsv.h).
 QStringList PowerCsvLines(const SurveyPowerTable& table, std::optional<double> residualIndexDb);
 
 // The survey file: "file,area,face,label" when every normal is a face of the box, else

@@ -3,9 +3,11 @@
 #include "BackgroundWork.h"
 #include "ChartImage.h"
 #include "IntensityText.h"
+#include "Language.h"
 #include "MessageBox.h"
 #include "PowerCharts.h"
 #include "PowerReport.h"
+#include "PowerTableCsv.h"
 #include "PowerText.h"
 #include "ResultText.h"
 #include "Settings.h"
@@ -18,6 +20,7 @@
 #include <qcustomplot.h>
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
@@ -44,11 +47,24 @@
 namespace {
 
 constexpr qint64 kSurveyLimitBytes = 16 << 20;
-const QString kRecordFilter =
-    QStringLiteral("Все записи (*.kvnb *.wav *.w64 *.rf64 *.flac *.caf *.aif *.aiff);;Сегменты (*.kvnb);;"
-                   "Звуковые файлы (*.wav *.w64 *.rf64 *.flac *.caf *.aif *.aiff)");
-const QString kCsvFilter = QStringLiteral("CSV файл (*.csv)");
-const QString kSurveyFilter = QStringLiteral("Обзор (*.csv *.json);;CSV файл (*.csv);;JSON файл (*.json)");
+QString recordFilter()
+{
+    return QCoreApplication::translate("TPower",
+                                       "Все записи (*.kvnb *.wav *.w64 *.rf64 *.flac *.caf *.aif *.aiff);;"
+                                       "Сегменты (*.kvnb);;"
+                                       "Звуковые файлы (*.wav *.w64 *.rf64 *.flac *.caf *.aif *.aiff)");
+}
+
+QString csvFilter()
+{
+    return QCoreApplication::translate("TPower", "CSV файл (*.csv)");
+}
+
+QString surveyFilter()
+{
+    return QCoreApplication::translate("TPower",
+                                       "Обзор (*.csv *.json);;CSV файл (*.csv);;JSON файл (*.json)");
+}
 const QColor kFailedRow(255, 205, 200);
 
 const QColor& gradeColor(SurveyGrade grade)
@@ -161,6 +177,12 @@ AudioPlan audioPlanFor(const QString& path)
     return plan;
 }
 
+// A point's state after a failed reading; the list marks the row by its start.
+QString failedState(const QString& reason)
+{
+    return QCoreApplication::translate("TPower", "ошибка: %1").arg(reason);
+}
+
 QPushButton* button(QWidget* parent, const char* name, const QString& text)
 {
     auto* b = new QPushButton(text, parent);
@@ -174,22 +196,22 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text)
 TPower::TPower(QWidget* owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("TPower"));
-    setWindowTitle(QStringLiteral("Мощность по точкам"));
+    setWindowTitle(tr("Мощность по точкам"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     resize(1200, 820);
 
     auto* layout = new QVBoxLayout(this);
 
     // The points.
-    auto* pointsBox = new QGroupBox(QStringLiteral("Точки обзора"), this);
+    auto* pointsBox = new QGroupBox(tr("Точки обзора"), this);
     auto* pointsLayout = new QVBoxLayout(pointsBox);
     auto* pointButtons = new QHBoxLayout;
-    QPushButton* add = button(pointsBox, "ButtonAdd", QStringLiteral("Добавить файлы…"));
-    remove_ = button(pointsBox, "ButtonRemove", QStringLiteral("Удалить"));
-    up_ = button(pointsBox, "ButtonUp", QStringLiteral("Выше"));
-    down_ = button(pointsBox, "ButtonDown", QStringLiteral("Ниже"));
-    QPushButton* open = button(pointsBox, "ButtonOpenSurvey", QStringLiteral("Открыть обзор…"));
-    QPushButton* save = button(pointsBox, "ButtonSaveSurvey", QStringLiteral("Сохранить обзор…"));
+    QPushButton* add = button(pointsBox, "ButtonAdd", tr("Добавить файлы…"));
+    remove_ = button(pointsBox, "ButtonRemove", tr("Удалить"));
+    up_ = button(pointsBox, "ButtonUp", tr("Выше"));
+    down_ = button(pointsBox, "ButtonDown", tr("Ниже"));
+    QPushButton* open = button(pointsBox, "ButtonOpenSurvey", tr("Открыть обзор…"));
+    QPushButton* save = button(pointsBox, "ButtonSaveSurvey", tr("Сохранить обзор…"));
     for (QPushButton* b : {add, remove_, up_, down_})
         pointButtons->addWidget(b);
     pointButtons->addStretch();
@@ -198,24 +220,22 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
     pointsLayout->addLayout(pointButtons);
     pointTable_ = new QTableWidget(0, kPointColumns, pointsBox);
     pointTable_->setObjectName(QStringLiteral("TablePoints"));
-    pointTable_->setHorizontalHeaderLabels(
-        {QStringLiteral("№"), QStringLiteral("Метка"), QStringLiteral("Файл"), QStringLiteral("Площадь, м²"),
-         QStringLiteral("Нормаль (грань или nx ny nz)"), QStringLiteral("Состояние")});
+    pointTable_->setHorizontalHeaderLabels({QStringLiteral("№"), tr("Метка"), tr("Файл"), tr("Площадь, м²"),
+                                            tr("Нормаль (грань или nx ny nz)"), tr("Состояние")});
     pointTable_->verticalHeader()->setVisible(false);
     pointTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
     pointTable_->setSelectionMode(QAbstractItemView::SingleSelection);
     pointTable_->horizontalHeader()->setStretchLastSection(true);
-    pointTable_->setToolTip(
-        QStringLiteral("Метку, площадь и нормаль можно изменить двойным щелчком. Нормаль — "
-                       "грань (+x, -x, +y, -y, +z, -z, top, front, back, left, right) "
-                       "или три числа через пробел."));
+    pointTable_->setToolTip(tr("Метку, площадь и нормаль можно изменить двойным щелчком. Нормаль — "
+                               "грань (+x, -x, +y, -y, +z, -z, top, front, back, left, right) "
+                               "или три числа через пробел."));
     pointsLayout->addWidget(pointTable_);
 
     // How to compute.
     auto* options = new QHBoxLayout;
-    octave_ = new QRadioButton(QStringLiteral("Октавы"), this);
+    octave_ = new QRadioButton(tr("Октавы"), this);
     octave_->setObjectName(QStringLiteral("RadioOctave"));
-    third_ = new QRadioButton(QStringLiteral("Третьоктавы"), this);
+    third_ = new QRadioButton(tr("Третьоктавы"), this);
     third_->setObjectName(QStringLiteral("RadioThird"));
     third_->setChecked(true);
     auto* fractions = new QButtonGroup(this);
@@ -223,28 +243,27 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
     fractions->addButton(third_);
     residual_ = new QLineEdit(this);
     residual_->setObjectName(QStringLiteral("EditResidual"));
-    residual_->setPlaceholderText(QStringLiteral("не задан"));
+    residual_->setPlaceholderText(tr("не задан"));
     residual_->setFixedWidth(residual_->fontMetrics().horizontalAdvance(residual_->placeholderText()) + 24);
-    residual_->setToolTip(QStringLiteral("Индекс остаточной интенсивности зонда, дБ. Без него критерий 1 не "
-                                         "проверяется."));
+    residual_->setToolTip(tr("Индекс остаточной интенсивности зонда, дБ. Без него критерий 1 не "
+                             "проверяется."));
     grade_ = new QComboBox(this);
     grade_->setObjectName(QStringLiteral("ComboGrade"));
-    grade_->addItems({QStringLiteral("1 — точный"), QStringLiteral("2 — технический"),
-                      QStringLiteral("3 — ориентировочный")});
+    grade_->addItems({tr("1 — точный"), tr("2 — технический"), tr("3 — ориентировочный")});
     grade_->setCurrentIndex(1);
     source_ = new QLineEdit(this);
     source_->setObjectName(QStringLiteral("EditSource"));
-    source_->setPlaceholderText(QStringLiteral("источник шума (для отчёта)"));
+    source_->setPlaceholderText(tr("источник шума (для отчёта)"));
     source_->setMinimumWidth(source_->fontMetrics().horizontalAdvance(source_->placeholderText()) + 24);
-    calculate_ = button(this, "ButtonCalculate", QStringLiteral("Рассчитать"));
+    calculate_ = button(this, "ButtonCalculate", tr("Рассчитать"));
     calculate_->setDefault(true);
     options->addWidget(octave_);
     options->addWidget(third_);
     options->addSpacing(16);
-    options->addWidget(new QLabel(QStringLiteral("Индекс остаточной интенсивности, дБ:"), this));
+    options->addWidget(new QLabel(tr("Индекс остаточной интенсивности, дБ:"), this));
     options->addWidget(residual_);
     options->addSpacing(16);
-    options->addWidget(new QLabel(QStringLiteral("Нужный класс точности:"), this));
+    options->addWidget(new QLabel(tr("Нужный класс точности:"), this));
     options->addWidget(grade_);
     options->addSpacing(16);
     options->addWidget(source_, 1);
@@ -298,9 +317,9 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
     splitter->setSizes({220, 240, 300});
 
     auto* bottom = new QHBoxLayout;
-    pdf_ = button(this, "ButtonPdf", QStringLiteral("Отчёт PDF…"));
-    csv_ = button(this, "ButtonCsv", QStringLiteral("Записать CSV…"));
-    QPushButton* closeButton = button(this, "ButtonClose", QStringLiteral("Закрыть"));
+    pdf_ = button(this, "ButtonPdf", tr("Отчёт PDF…"));
+    csv_ = button(this, "ButtonCsv", tr("Записать CSV…"));
+    QPushButton* closeButton = button(this, "ButtonClose", tr("Закрыть"));
     bottom->addWidget(pdf_);
     bottom->addWidget(csv_);
     bottom->addStretch();
@@ -312,8 +331,8 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
     layout->addLayout(bottom);
 
     connect(add, &QPushButton::clicked, this, [this] {
-        const QStringList files = askFiles(false, QStringLiteral("Добавить точки"), kRecordFilter, QString(),
-                                           FolderKind::Recordings);
+        const QStringList files =
+            askFiles(false, tr("Добавить точки"), recordFilter(), QString(), FolderKind::Recordings);
         if (!files.isEmpty())
             AddFiles(files);
     });
@@ -324,15 +343,15 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
         if (!MayDiscardEdits())
             return;
         const QStringList files =
-            askFiles(false, QStringLiteral("Открыть обзор"), kSurveyFilter, QString(), FolderKind::Surveys);
+            askFiles(false, tr("Открыть обзор"), surveyFilter(), QString(), FolderKind::Surveys);
         if (!files.isEmpty()) {
             modified_ = false;   // already asked
             OpenSurvey(files.constFirst());
         }
     });
     connect(save, &QPushButton::clicked, this, [this] {
-        const QStringList files = askFiles(true, QStringLiteral("Сохранить обзор"), kCsvFilter,
-                                           QStringLiteral("csv"), FolderKind::Surveys);
+        const QStringList files =
+            askFiles(true, tr("Сохранить обзор"), csvFilter(), QStringLiteral("csv"), FolderKind::Surveys);
         if (!files.isEmpty())
             SaveSurvey(files.constFirst());
     });
@@ -343,21 +362,20 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
     connect(residual_, &QLineEdit::textEdited, this, [this] { ClearPower(QString()); });
     connect(grade_, &QComboBox::currentIndexChanged, this, [this] { UpdateShortfall(); });
     connect(csv_, &QPushButton::clicked, this, [this] {
-        const QStringList files = askFiles(true, QStringLiteral("Записать CSV"), kCsvFilter,
-                                           QStringLiteral("csv"), FolderKind::Csv);
+        const QStringList files =
+            askFiles(true, tr("Записать CSV"), csvFilter(), QStringLiteral("csv"), FolderKind::Csv);
         if (!files.isEmpty())
             SaveCsv(files.constFirst());
     });
     connect(pdf_, &QPushButton::clicked, this, [this] {
-        const QStringList files =
-            askFiles(true, QStringLiteral("Отчёт PDF"), QStringLiteral("PDF файл (*.pdf)"),
-                     QStringLiteral("pdf"), FolderKind::Images);
+        const QStringList files = askFiles(true, tr("Отчёт PDF"), tr("PDF файл (*.pdf)"),
+                                           QStringLiteral("pdf"), FolderKind::Images);
         if (!files.isEmpty())
             SaveReport(files.constFirst());
     });
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
 
-    ClearPower(QStringLiteral("Добавьте файлы точек или откройте обзор, затем нажмите «Рассчитать»."));
+    ClearPower(tr("Добавьте файлы точек или откройте обзор, затем нажмите «Рассчитать»."));
     FillPoints();
 }
 
@@ -376,8 +394,8 @@ QStringList TPower::askFiles(bool save, const QString& title, const QString& fil
         // The window asks its own question before it replaces a file.
         dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     } else {
-        dialog.setFileMode(title == QStringLiteral("Добавить точки") ? QFileDialog::ExistingFiles
-                                                                     : QFileDialog::ExistingFile);
+        dialog.setFileMode(title == tr("Добавить точки") ? QFileDialog::ExistingFiles
+                                                         : QFileDialog::ExistingFile);
     }
     // The survey's own folder first; without a survey, where this kind of file was last.
     if (surveyPath_.isEmpty())
@@ -392,6 +410,7 @@ void TPower::FillPoints()
 {
     const QSignalBlocker block(pointTable_);
     const int current = pointTable_->currentRow();
+    const QString failedPrefix = failedState(QString());
     pointTable_->setRowCount(static_cast<int>(points_.size()));
     for (size_t i = 0; i < points_.size(); ++i) {
         const SurveyPoint& p = points_[i];
@@ -400,7 +419,7 @@ void TPower::FillPoints()
         const QString cells[kPointColumns] = {QString::number(i + 1),     QString::fromStdString(p.label),
                                               QFileInfo(file).fileName(), SpectrumValueText(p.area, 7),
                                               NormalText(p.normal),       states_[i]};
-        const bool failed = states_[i].startsWith(QStringLiteral("ошибка"));
+        const bool failed = states_[i].startsWith(failedPrefix);
         for (int c = 0; c < kPointColumns; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             const bool editable = c == kColLabel || c == kColArea || c == kColNormal;
@@ -489,7 +508,7 @@ void TPower::PointEdited(QTableWidgetItem* item)
     switch (item->column()) {
     case kColLabel:
         if (text.contains(QLatin1Char('\n')))
-            refusal = QStringLiteral("метка не может содержать перевод строки");
+            refusal = tr("метка не может содержать перевод строки");
         else
             p.label = text.trimmed().toStdString();
         break;
@@ -498,15 +517,14 @@ void TPower::PointEdited(QTableWidgetItem* item)
             p.area = *area;
         else
             refusal =
-                QStringLiteral("площадь должна быть положительным числом квадратных метров, введено «%1»")
-                    .arg(text);
+                tr("площадь должна быть положительным числом квадратных метров, введено «%1»").arg(text);
         break;
     case kColNormal:
         if (const auto normal = typedNormal(text))
             p.normal = *normal;
         else
-            refusal = QStringLiteral("нормаль — это грань (+x, -x, +y, -y, +z, -z, top, front, back, left, "
-                                     "right) или три числа не все нулевые, введено «%1»")
+            refusal = tr("нормаль — это грань (+x, -x, +y, -y, +z, -z, top, front, back, left, "
+                         "right) или три числа не все нулевые, введено «%1»")
                           .arg(text);
         break;
     default:
@@ -515,7 +533,7 @@ void TPower::PointEdited(QTableWidgetItem* item)
     if (!refusal.isEmpty()) {
         const QString column = pointTable_->horizontalHeaderItem(item->column())->text();
         ShowMessageBox("Ошибка",
-                       QStringLiteral("Точка %1, столбец «%2»: %3. Значение не изменено.")
+                       tr("Точка %1, столбец «%2»: %3. Значение не изменено.")
                            .arg(row + 1)
                            .arg(column, refusal)
                            .toStdString(),
@@ -544,7 +562,8 @@ bool TPower::MayDiscardEdits()
 {
     if (!modified_ || points_.empty())
         return true;
-    return ShowMessageBox("Внимание!", "Изменения обзора не сохранены. Продолжить без сохранения?",
+    return ShowMessageBox("Внимание!",
+                          tr("Изменения обзора не сохранены. Продолжить без сохранения?").toStdString(),
                           MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
@@ -557,9 +576,9 @@ bool TPower::OpenSurvey(const QString& fileName)
     QString error;
     QByteArray bytes;
     if (!QFileInfo(fileName).isFile())
-        error = QStringLiteral("файл не найден");
+        error = tr("файл не найден");
     else if (QFileInfo(fileName).size() > kSurveyLimitBytes)
-        error = QStringLiteral("файл слишком велик для обзора (больше 16 МБ)");
+        error = tr("файл слишком велик для обзора (больше 16 МБ)");
     else if (!file.open(QIODevice::ReadOnly))
         error = file.errorString();
     else
@@ -572,8 +591,7 @@ bool TPower::OpenSurvey(const QString& fileName)
             !problem.empty())
             error = QString::fromStdString(problem);
     if (!error.isEmpty()) {
-        ShowMessageBox("Ошибка",
-                       QStringLiteral("Не удалось прочитать обзор %1: %2").arg(shown, error).toStdString(),
+        ShowMessageBox("Ошибка", tr("Не удалось прочитать обзор %1: %2").arg(shown, error).toStdString(),
                        MB_OK | MB_ICONWARNING);
         return false;
     }
@@ -586,7 +604,7 @@ bool TPower::OpenSurvey(const QString& fileName)
     states_.assign(points_.size(), QString());
     surveyPath_ = QFileInfo(fileName).absoluteFilePath();
     modified_ = false;
-    ClearPower(QStringLiteral("Обзор %1: точек %2.").arg(shown).arg(points_.size()));
+    ClearPower(tr("Обзор %1: точек %2.").arg(shown).arg(points_.size()));
     FillPoints();
     return true;
 }
@@ -594,17 +612,19 @@ bool TPower::OpenSurvey(const QString& fileName)
 bool TPower::SaveSurvey(const QString& fileName)
 {
     if (points_.empty()) {
-        ShowMessageBox("Внимание!", "В обзоре нет ни одной точки.", MB_OK | MB_ICONWARNING);
+        ShowMessageBox("Внимание!", tr("В обзоре нет ни одной точки.").toStdString(), MB_OK | MB_ICONWARNING);
         return false;
     }
     if (QFileInfo(fileName).absoluteFilePath() != surveyPath_ && QFileInfo::exists(fileName) &&
-        ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        ShowMessageBox("Внимание!", tr("Файл существует.Переписать?").toStdString(),
+                       MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     const QString text = SurveyCsvText(points_, QFileInfo(fileName).absoluteDir());
     QString reason;
     if (!WriteFileReplacing(fileName, text.toUtf8(), &reason)) {
-        ShowPlainMessage("Не удалось записать файл " + QDir::toNativeSeparators(fileName).toStdString() +
-                         ": " + reason.toStdString());
+        ShowPlainMessage(tr("Не удалось записать файл %1: %2")
+                             .arg(QDir::toNativeSeparators(fileName), reason)
+                             .toStdString());
         return false;
     }
     surveyPath_ = QFileInfo(fileName).absoluteFilePath();
@@ -644,12 +664,11 @@ void TPower::ClearPower(const QString& status)
     hint->position->setType(QCPItemPosition::ptViewportRatio);
     hint->position->setCoords(0.5, 0.5);
     hint->setColor(Qt::gray);
-    hint->setText(QStringLiteral("Уровни звуковой мощности по полосам появятся здесь после расчёта"));
+    hint->setText(tr("Уровни звуковой мощности по полосам появятся здесь после расчёта"));
     chart_->replot();
     summary_->clear();
     if (!status.isEmpty() || !status_->text().isEmpty())
-        status_->setText(status.isEmpty() ? QStringLiteral("Нажмите «Рассчитать», чтобы найти мощность.")
-                                          : status);
+        status_->setText(status.isEmpty() ? tr("Нажмите «Рассчитать», чтобы найти мощность.") : status);
     UpdateButtons();
 }
 
@@ -658,21 +677,21 @@ void TPower::Calculate()
     if (running_)
         return;
     if (points_.empty()) {
-        ShowMessageBox("Внимание!", "Добавьте точки обзора.", MB_OK | MB_ICONWARNING);
+        ShowMessageBox("Внимание!", tr("Добавьте точки обзора.").toStdString(), MB_OK | MB_ICONWARNING);
         return;
     }
     bool bad = false;
     const std::optional<double> residual = residualIndex(bad);
     if (bad) {
         ShowMessageBox("Ошибка",
-                       QStringLiteral("Индекс остаточной интенсивности: нужно число децибел больше 0 и не "
-                                      "больше 100, введено «%1».")
+                       tr("Индекс остаточной интенсивности: нужно число децибел больше 0 и не "
+                          "больше 100, введено «%1».")
                            .arg(residual_->text())
                            .toStdString(),
                        MB_OK | MB_ICONWARNING);
         return;
     }
-    ClearPower(QStringLiteral("Расчёт…"));
+    ClearPower(tr("Расчёт…"));
 
     // What the work reads, copied here: it must not touch the window or the program's record.
     const Settings settings = CurrentSettings();
@@ -693,9 +712,9 @@ void TPower::Calculate()
         paths[i] = points_[i].file;
         const QFileInfo info(QString::fromStdString(points_[i].file));
         if (!info.exists())
-            errors[i] = QStringLiteral("файл не найден");
+            errors[i] = tr("файл не найден");
         else if (info.isDir())
-            errors[i] = QStringLiteral("это папка, а не файл записи");
+            errors[i] = tr("это папка, а не файл записи");
         else if (IsAudioInput(paths[i]))
             plans[i].audio = audioPlanFor(info.filePath());
     }
@@ -703,7 +722,7 @@ void TPower::Calculate()
     std::vector<std::optional<BandAnalysis>> analyses(n);
     auto notice = std::make_unique<TS_Wait>(this);
     TS_Wait* shown = notice.get();
-    notice->setText(QStringLiteral("Точка 1 из %1…").arg(n));
+    notice->setText(tr("Точка 1 из %1…").arg(n));
     notice->showAndPaint();
     running_ = true;
     cancel_ = false;
@@ -717,7 +736,7 @@ void TPower::Calculate()
                     return;
                 }
                 control.setProgress(static_cast<double>(i) / static_cast<double>(n));
-                const QString progress = QStringLiteral("Точка %1 из %2…").arg(i + 1).arg(n);
+                const QString progress = tr("Точка %1 из %2…").arg(i + 1).arg(n);
                 QMetaObject::invokeMethod(
                     shown, [shown, progress] { shown->setText(progress); }, Qt::QueuedConnection);
                 QMetaObject::invokeMethod(
@@ -729,9 +748,9 @@ void TPower::Calculate()
                 try {
                     error = AnalysePointFile(paths[i], settings, plans[i], a);
                 } catch (const std::exception& e) {
-                    error = std::string("непредвиденная ошибка: ") + e.what();
+                    error = tr("непредвиденная ошибка: %1").arg(QString::fromUtf8(e.what())).toStdString();
                 } catch (...) {
-                    error = "непредвиденная ошибка";
+                    error = tr("непредвиденная ошибка").toStdString();
                 }
                 const std::string said = messages.take();
                 if (error.empty())
@@ -744,7 +763,7 @@ void TPower::Calculate()
     } catch (const std::exception& e) {
         errors.assign(n, QString());
         running_ = false;
-        ClearPower(QStringLiteral("Расчёт не выполнен: %1").arg(QString::fromUtf8(e.what())));
+        ClearPower(tr("Расчёт не выполнен: %1").arg(QString::fromUtf8(e.what())));
         return;
     }
     notice.reset();
@@ -753,7 +772,7 @@ void TPower::Calculate()
     if (outcome == WorkOutcome::Cancelled || cancel_.load()) {
         states_.assign(n, QString());
         FillPoints();
-        ClearPower(QStringLiteral("Расчёт прерван: мощность не рассчитана."));
+        ClearPower(tr("Расчёт прерван: мощность не рассчитана."));
         if (closePending_) {
             closePending_ = false;
             done(pendingResult_);
@@ -763,18 +782,16 @@ void TPower::Calculate()
 
     QStringList failed;
     for (size_t i = 0; i < n; ++i) {
-        states_[i] =
-            errors[i].isEmpty() ? QStringLiteral("прочитана") : QStringLiteral("ошибка: ") + errors[i];
+        states_[i] = errors[i].isEmpty() ? tr("прочитана") : failedState(errors[i]);
         if (!errors[i].isEmpty())
-            failed << QStringLiteral("точка %1: %2").arg(pointName(points_[i], i), errors[i]);
+            failed << tr("точка %1: %2").arg(pointName(points_[i], i), errors[i]);
     }
     FillPoints();
     if (!failed.isEmpty()) {
-        ClearPower(
-            QStringLiteral("Мощность не рассчитана: не прочитано точек %1 из %2.").arg(failed.size()).arg(n));
+        ClearPower(tr("Мощность не рассчитана: не прочитано точек %1 из %2.").arg(failed.size()).arg(n));
         ShowMessageBox("Ошибка",
-                       (QStringLiteral("Не удалось прочитать точки обзора; мощность не рассчитана, пока все "
-                                       "точки не будут прочитаны.\n\n") +
+                       (tr("Не удалось прочитать точки обзора; мощность не рассчитана, пока все "
+                           "точки не будут прочитаны.\n\n") +
                         failed.join(QLatin1Char('\n')))
                            .toStdString(),
                        MB_OK | MB_ICONWARNING);
@@ -783,10 +800,11 @@ void TPower::Calculate()
     table_ = ComputeSurveyPower(points_, analyses, residual);
     tableResidual_ = residual;
     if (table_.rows.empty()) {
-        ClearPower(QStringLiteral("Мощность не рассчитана: у точек нет общих полос."));
+        ClearPower(tr("Мощность не рассчитана: у точек нет общих полос."));
         ShowMessageBox("Ошибка",
-                       "У точек нет ни одной общей полосы (одинаковы ли частота дискретизации и длительность "
-                       "записей?); мощность не рассчитана.",
+                       tr("У точек нет ни одной общей полосы (одинаковы ли частота дискретизации и "
+                          "длительность записей?); мощность не рассчитана.")
+                           .toStdString(),
                        MB_OK | MB_ICONWARNING);
         return;
     }
@@ -821,11 +839,10 @@ void TPower::ShowPower()
         powerTable_->setColumnWidth(kPowerColAdvice, 420);
     DrawPowerChart(*chart_, table_);
     chart_->replot();
-    status_->setText(
-        QStringLiteral("Рассчитано: точек %1, полос %2 (%3).")
-            .arg(table_.pointsRead.size())
-            .arg(rows - 1)
-            .arg(table_.fraction == 1 ? QStringLiteral("октавы") : QStringLiteral("третьоктавы")));
+    status_->setText(tr("Рассчитано: точек %1, полос %2 (%3).")
+                         .arg(table_.pointsRead.size())
+                         .arg(rows - 1)
+                         .arg(table_.fraction == 1 ? tr("октавы") : tr("третьоктавы")));
     UpdateShortfall();
     UpdateButtons();
 }
@@ -841,13 +858,11 @@ void TPower::UpdateShortfall()
     for (const SurveyPowerRow& row : table_.rows)
         if (row.aWeightedTotal)
             lines << (row.power.powerLevelDb
-                          ? QStringLiteral(
-                                "Корректированный по A уровень мощности LWA = %1 дБ(A), класс точности: %2.")
+                          ? tr("Корректированный по A уровень мощности LWA = %1 дБ(A), класс точности: %2.")
                                 .arg(FixedText(*row.power.powerLevelDb, 10, 1), GradeText(row.power.grade))
-                          : QStringLiteral("Корректированная по A мощность отрицательна."));
+                          : tr("Корректированная по A мощность отрицательна."));
     if (table_.pointsRead.size() < 10)
-        lines << QStringLiteral("Точек %1, меньше 10: критерий N ≥ 10 не выполнен.")
-                     .arg(table_.pointsRead.size());
+        lines << tr("Точек %1, меньше 10: критерий N ≥ 10 не выполнен.").arg(table_.pointsRead.size());
     // The bands short of the grade by name; the criteria each misses are in its grade cell's tip.
     QStringList shortBands;
     for (size_t r = 0; r < table_.rows.size(); ++r) {
@@ -858,18 +873,17 @@ void TPower::UpdateShortfall()
             criteria << QString::fromStdString(text);
         if (QTableWidgetItem* cell = powerTable_->item(static_cast<int>(r), kPowerColGrade))
             cell->setToolTip(criteria.isEmpty() ? QString()
-                                                : QStringLiteral("Не выполнено для класса %1: %2")
+                                                : tr("Не выполнено для класса %1: %2")
                                                       .arg(row.aWeightedTotal ? 3 : wanted)
                                                       .arg(criteria.join(QStringLiteral(", "))));
         if (!criteria.isEmpty())
-            shortBands << (row.aWeightedTotal ? QStringLiteral("сумма A (класс 3)")
-                                              : SpectrumValueText(row.nominal, 6));
+            shortBands << (row.aWeightedTotal ? tr("сумма A (класс 3)") : SpectrumValueText(row.nominal, 6));
     }
     if (shortBands.isEmpty())
-        lines << QStringLiteral("Все полосы достигают класса точности %1.").arg(wanted);
+        lines << tr("Все полосы достигают класса точности %1.").arg(wanted);
     else
-        lines << QStringLiteral("Не достигают класса точности %1 полосы, Гц: %2. Невыполненные критерии — во "
-                                "всплывающей подсказке столбца «Класс точности».")
+        lines << tr("Не достигают класса точности %1 полосы, Гц: %2. Невыполненные критерии — во "
+                    "всплывающей подсказке столбца «Класс точности».")
                      .arg(wanted)
                      .arg(shortBands.join(QStringLiteral("; ")));
     summary_->setText(lines.join(QLatin1Char('\n')));
@@ -895,12 +909,18 @@ bool TPower::SaveCsv(const QString& fileName)
     if (!hasPower())
         return false;
     if (QFileInfo::exists(fileName) &&
-        ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        ShowMessageBox("Внимание!", tr("Файл существует.Переписать?").toStdString(),
+                       MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     QString reason;
-    if (!WriteFileReplacing(fileName, EncodeCsvLines(PowerCsvLines(table_, tableResidual_)), &reason)) {
-        ShowPlainMessage("Не удалось записать файл " + QDir::toNativeSeparators(fileName).toStdString() +
-                         ": " + reason.toStdString());
+    // The English interface writes the plain form other programs read; the Russian one its own.
+    const QByteArray bytes = CurrentLanguage() == UiLanguage::English
+                                 ? PlainPowerCsv(table_)
+                                 : EncodeCsvLines(PowerCsvLines(table_, tableResidual_));
+    if (!WriteFileReplacing(fileName, bytes, &reason)) {
+        ShowPlainMessage(tr("Не удалось записать файл %1: %2")
+                             .arg(QDir::toNativeSeparators(fileName), reason)
+                             .toStdString());
         return false;
     }
     ShowWritten(this, fileName);
@@ -912,7 +932,8 @@ bool TPower::SaveReport(const QString& fileName)
     if (!hasPower())
         return false;
     if (QFileInfo::exists(fileName) &&
-        ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        ShowMessageBox("Внимание!", tr("Файл существует.Переписать?").toStdString(),
+                       MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     const Settings& s = CurrentSettings();
     PowerReportInput input;
@@ -922,18 +943,19 @@ bool TPower::SaveReport(const QString& fileName)
     input.table = table_;
     input.residualIndexDb = tableResidual_;
     input.grade = grade_->currentIndex() + 1;
-    input.constants << QStringLiteral("Расстояния между микрофонами, м: %1; %2; %3")
+    if (CurrentLanguage() == UiLanguage::English)
+        input.locale = QLocale::c();
+    input.constants << tr("Расстояния между микрофонами, м: %1; %2; %3")
                            .arg(SpectrumValueText(s.lmic[0], 6), SpectrumValueText(s.lmic[1], 6),
                                 SpectrumValueText(s.lmic[2], 6))
-                    << QStringLiteral("Плотность воздуха, кг/м³: %1").arg(SpectrumValueText(s.plotnost, 6))
-                    << QStringLiteral("Скорость звука, м/с: %1").arg(SpectrumValueText(s.skorost, 6))
-                    << QStringLiteral("Сигнал: %1")
-                           .arg(s.impuls == 1 ? QStringLiteral("периодический")
-                                              : QStringLiteral("импульсный"));
+                    << tr("Плотность воздуха, кг/м³: %1").arg(SpectrumValueText(s.plotnost, 6))
+                    << tr("Скорость звука, м/с: %1").arg(SpectrumValueText(s.skorost, 6))
+                    << (s.impuls == 1 ? tr("Сигнал: периодический") : tr("Сигнал: импульсный"));
     const QString error = WritePowerReportPdf(fileName, input);
     if (!error.isEmpty()) {
-        ShowPlainMessage("Не удалось записать отчёт " + QDir::toNativeSeparators(fileName).toStdString() +
-                         ": " + error.toStdString());
+        ShowPlainMessage(tr("Не удалось записать отчёт %1: %2")
+                             .arg(QDir::toNativeSeparators(fileName), error)
+                             .toStdString());
         return false;
     }
     ShowWritten(this, fileName);

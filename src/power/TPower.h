@@ -1,7 +1,8 @@
 // The survey window ("Мощность по точкам"): the probe positions of a surface around a source,
 // each with its recording, area and outward normal; the sound power per band computed from
 // them in the background, with the field indicators, the grade each band reaches and what to
-// change where none; the table as a CSV file and the one-page report.
+// change where none; the table as a CSV file (the program's own form in the Russian interface, the
+// plain form other programs read in the English one) and the one-page report.
 #pragma once
 
 #include "SoundPower.h"

@@ -2,6 +2,7 @@
 
 #include "OctaveBands.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -28,20 +29,9 @@ constexpr double kSmallestSize = 4.5;
 constexpr double kMinChart = 45 * kMm;
 constexpr double kMaxChart = 85 * kMm;
 
-const QLocale& russian()
+QString numberText(const QLocale& locale, double value, int decimals)
 {
-    static const QLocale locale(QLocale::Russian, QLocale::Russia);
-    return locale;
-}
-
-QString number(double value, int decimals)
-{
-    return std::isfinite(value) ? russian().toString(value, 'f', decimals) : QStringLiteral("—");
-}
-
-QString number(const std::optional<double>& value, int decimals)
-{
-    return value ? number(*value, decimals) : QStringLiteral("—");
+    return std::isfinite(value) ? locale.toString(value, 'f', decimals) : QStringLiteral("—");
 }
 
 QColor gradeColour(SurveyGrade grade)
@@ -63,46 +53,68 @@ QString gradeName(int grade)
 {
     switch (grade) {
     case 1:
-        return QStringLiteral("точный");
+        return QCoreApplication::translate("PowerReport", "точный");
     case 2:
-        return QStringLiteral("технический");
+        return QCoreApplication::translate("PowerReport", "технический");
     case 3:
-        return QStringLiteral("ориентировочный");
+        return QCoreApplication::translate("PowerReport", "ориентировочный");
     }
     return {};
 }
 
 // A normal along an axis by its face, any other as its components.
-QString normalText(const std::array<double, 3>& n)
+QString normalText(const std::array<double, 3>& n, const QLocale& locale)
 {
     static const char* axes[] = {"x", "y", "z"};
     for (int k = 0; k < 3; ++k)
         if (std::fabs(std::fabs(n[static_cast<size_t>(k)]) - 1.0) < 1e-12)
             return QString(n[static_cast<size_t>(k)] > 0 ? QLatin1Char('+') : QChar(0x2212)) + axes[k];
-    const auto component = [](double v) { return russian().toString(std::fabs(v) < 5e-3 ? 0.0 : v, 'g', 2); };
+    const auto component = [&](double v) { return locale.toString(std::fabs(v) < 5e-3 ? 0.0 : v, 'g', 2); };
     return QStringLiteral("(%1; %2; %3)").arg(component(n[0]), component(n[1]), component(n[2]));
 }
 
 struct Column {
-    QString title;
+    const char* title;
     double width;   // mm of the 186 mm the table spans
 };
 
 const Column kColumns[] = {
-    {QStringLiteral("Полоса, Гц"), 17}, {QStringLiteral("L_W, дБ"), 30},   {QStringLiteral("L_p, дБ"), 12},
-    {QStringLiteral("F2, дБ"), 11},     {QStringLiteral("F3, дБ"), 11},    {QStringLiteral("F4"), 10},
-    {QStringLiteral("L_d, дБ"), 11},    {QStringLiteral("Крит. 1"), 11},   {QStringLiteral("Крит. 2"), 11},
-    {QStringLiteral("N ≥ 10"), 10},     {QStringLiteral("F3−F2 ≤ 3"), 18}, {QStringLiteral("Класс"), 11},
-    {QStringLiteral("Примечания"), 23},
+    {QT_TRANSLATE_NOOP("PowerReport", "Полоса, Гц"), 17},
+    {QT_TRANSLATE_NOOP("PowerReport", "L_W, дБ"), 30},
+    {QT_TRANSLATE_NOOP("PowerReport", "L_p, дБ"), 12},
+    {QT_TRANSLATE_NOOP("PowerReport", "F2, дБ"), 11},
+    {QT_TRANSLATE_NOOP("PowerReport", "F3, дБ"), 11},
+    {"F4", 10},
+    {QT_TRANSLATE_NOOP("PowerReport", "L_d, дБ"), 11},
+    {QT_TRANSLATE_NOOP("PowerReport", "Крит. 1"), 11},
+    {QT_TRANSLATE_NOOP("PowerReport", "Крит. 2"), 11},
+    {"N ≥ 10", 10},
+    {"F3−F2 ≤ 3", 18},
+    {QT_TRANSLATE_NOOP("PowerReport", "Класс"), 11},
+    {QT_TRANSLATE_NOOP("PowerReport", "Примечания"), 23},
 };
+
+QString columnTitle(const Column& column)
+{
+    return QCoreApplication::translate("PowerReport", column.title);
+}
 
 // The page, drawn at one base font size; measure() tells whether it fits, draw() paints it.
 class Page {
+    Q_DECLARE_TR_FUNCTIONS(PowerReport)
+
 public:
     Page(QPainter& painter, QPaintDevice& device, const PowerReportInput& input, double size)
         : p_(painter), device_(device), in_(input), size_(size)
     {
         width_ = device.width() - 2 * kMargin;
+    }
+
+    QString number(double value, int decimals) const { return numberText(in_.locale, value, decimals); }
+
+    QString number(const std::optional<double>& value, int decimals) const
+    {
+        return value ? number(*value, decimals) : QStringLiteral("—");
     }
 
     // The height of everything but the chart's plot.
@@ -185,6 +197,8 @@ private:
         return y - kMargin;
     }
 
+    static QString no() { return tr("нет"); }
+
     double gap() const { return lineHeight(font(0)) * 0.7; }
     double left() const { return kMargin; }
 
@@ -199,21 +213,23 @@ private:
     {
         const QFont title = font(5, true), body = font(0.5);
         text(title, QRectF(left(), y, width_, lineHeight(title)), Qt::AlignLeft,
-             QStringLiteral("Звуковая мощность по точкам измерения"));
+             tr("Звуковая мощность по точкам измерения"));
         y += lineHeight(title) * 1.2;
         const QString created =
-            in_.created.isEmpty() ? QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"))
-                                  : in_.created;
-        const QString date = QStringLiteral("Дата: ") + created;
+            in_.created.isEmpty()
+                ? QDateTime::currentDateTime().toString(in_.locale.language() == QLocale::Russian
+                                                            ? QStringLiteral("dd.MM.yyyy HH:mm")
+                                                            : QStringLiteral("yyyy-MM-dd HH:mm"))
+                : in_.created;
+        const QString date = tr("Дата: %1").arg(created);
         const double dateWidth = textWidth(body, date) + 2 * kMm;
-        const QString source =
-            in_.source.trimmed().isEmpty() ? QStringLiteral("не указан") : in_.source.trimmed();
+        const QString source = in_.source.trimmed().isEmpty() ? tr("не указан") : in_.source.trimmed();
         text(body, QRectF(left(), y, width_ - dateWidth, lineHeight(body)), Qt::AlignLeft,
-             elided(body, QStringLiteral("Источник: ") + source, width_ - dateWidth));
+             elided(body, tr("Источник: %1").arg(source), width_ - dateWidth));
         text(body, QRectF(left(), y, width_, lineHeight(body)), Qt::AlignRight, date);
         y += lineHeight(body);
         text(body, QRectF(left(), y, width_, lineHeight(body)), Qt::AlignLeft,
-             elided(body, QStringLiteral("Файл съёмки: ") + QDir::toNativeSeparators(in_.surveyPath), width_,
+             elided(body, tr("Файл съёмки: %1").arg(QDir::toNativeSeparators(in_.surveyPath)), width_,
                     Qt::ElideMiddle));
         y += lineHeight(body);
         if (paint_) {
@@ -230,7 +246,7 @@ private:
 
     double surface(double y)
     {
-        y = heading(y, QStringLiteral("Поверхность измерения"));
+        y = heading(y, tr("Поверхность измерения"));
         const size_t n = in_.points.size();
         double area = 0.0, areaRead = 0.0;
         size_t readCount = 0;
@@ -241,14 +257,16 @@ private:
                 ++readCount;
             }
         }
-        QString summary = QStringLiteral("Точек: %1").arg(n);
-        if (readCount < n)
-            summary +=
-                QStringLiteral(", прочитано %1 (непрочитанные зачёркнуты, в расчёт не вошли)").arg(readCount);
-        summary += QStringLiteral("; площадь %1 м²").arg(number(area, 2));
-        if (readCount < n)
-            summary += QStringLiteral(", по прочитанным точкам %1 м²").arg(number(areaRead, 2));
-        summary += QStringLiteral(". В списке: метка, файл, площадь, м², нормаль.");
+        const QString summary =
+            readCount < n ? tr("Точек: %1, прочитано %2 (непрочитанные зачёркнуты, в расчёт не вошли); "
+                               "площадь %3 м², по "
+                               "прочитанным точкам %4 м². В списке: метка, файл, площадь, м², нормаль.")
+                                .arg(n)
+                                .arg(readCount)
+                                .arg(number(area, 2), number(areaRead, 2))
+                          : tr("Точек: %1; площадь %2 м². В списке: метка, файл, площадь, м², нормаль.")
+                                .arg(n)
+                                .arg(number(area, 2));
         y += paragraph(font(0), y, summary, Qt::black) + lineHeight(font(0)) * 0.1;
 
         // The points in columns, down each column first.
@@ -279,7 +297,7 @@ private:
             text(f, QRectF(x0 + inner * 0.6, top, inner * 0.13, row), Qt::AlignRight, number(point.area, 2),
                  colour);
             text(f, QRectF(x0 + inner * 0.76, top, inner * 0.24, row), Qt::AlignLeft,
-                 elided(f, normalText(point.normal), inner * 0.24), colour);
+                 elided(f, normalText(point.normal, in_.locale), inner * 0.24), colour);
         }
         return y + row * static_cast<double>(rows);
     }
@@ -287,8 +305,8 @@ private:
     QStringList cells(const SurveyPowerRow& row) const
     {
         const SurveyBandPower& p = row.power;
-        const auto criterion = [](const std::optional<bool>& holds) {
-            return holds ? (*holds ? QStringLiteral("да") : QStringLiteral("нет")) : QStringLiteral("—");
+        const auto criterion = [this](const std::optional<bool>& holds) {
+            return holds ? (*holds ? tr("да") : no()) : QStringLiteral("—");
         };
         QStringList notes;
         if (row.cautions & kBandCautionSpacing)
@@ -297,8 +315,8 @@ private:
             notes << QStringLiteral("δpI");
         if (p.negativeMeanIntensity && !p.negativePower)
             notes << QStringLiteral("[I_n] < 0");
-        return {row.aWeightedTotal ? QStringLiteral("Сумма A") : QString::fromStdString(row.label),
-                p.powerLevelDb ? number(p.powerLevelDb, 1) : QStringLiteral("отрицательная мощность"),
+        return {row.aWeightedTotal ? tr("Сумма A") : QString::fromStdString(row.label),
+                p.powerLevelDb ? number(p.powerLevelDb, 1) : tr("отрицательная мощность"),
                 number(p.meanPressureLevelDb, 1),
                 number(p.F2, 1),
                 number(p.F3, 1),
@@ -308,15 +326,14 @@ private:
                 criterion(p.criterion2),
                 criterion(p.enoughPoints),
                 criterion(p.extraneousLimitHolds),
-                p.grade == SurveyGrade::None ? QStringLiteral("нет")
-                                             : QString::number(static_cast<int>(p.grade)),
+                p.grade == SurveyGrade::None ? no() : QString::number(static_cast<int>(p.grade)),
                 notes.join(QStringLiteral(", "))};
     }
 
     double table(double y)
     {
-        y = heading(y, in_.table.fraction == 1 ? QStringLiteral("Звуковая мощность в октавных полосах")
-                                               : QStringLiteral("Звуковая мощность в третьоктавных полосах"));
+        y = heading(y, in_.table.fraction == 1 ? tr("Звуковая мощность в октавных полосах")
+                                               : tr("Звуковая мощность в третьоктавных полосах"));
         // Never larger than 7.5 pt: the longest cell, a negative power, keeps to its column.
         QFont body = font(-0.5), bold = font(-0.5, true);
         body.setPointSizeF(std::min(body.pointSizeF(), 7.5));
@@ -334,7 +351,7 @@ private:
         QFont head = bold;
         const auto fits = [&] {
             for (size_t k = 0; k < std::size(kColumns); ++k)
-                if (textWidth(head, kColumns[k].title) > cell(k, y).width())
+                if (textWidth(head, columnTitle(kColumns[k])) > cell(k, y).width())
                     return false;
             return true;
         };
@@ -343,7 +360,8 @@ private:
         if (paint_)
             p_.fillRect(QRectF(left(), y, width_, row), QColor(230, 230, 230));
         for (size_t k = 0; k < std::size(kColumns); ++k)
-            text(head, cell(k, y), Qt::AlignCenter, elided(head, kColumns[k].title, cell(k, y).width()));
+            text(head, cell(k, y), Qt::AlignCenter,
+                 elided(head, columnTitle(kColumns[k]), cell(k, y).width()));
         y += row;
 
         bool doubtful = false, shortOfGrade = false, negativeMean = false;
@@ -369,7 +387,7 @@ private:
                 const QFont f =
                     fitted(r.aWeightedTotal || k == 11 ? bold : body, values[int(k)], cell(k, y).width());
                 QColor colour = Qt::black;
-                if ((k == 1 && !r.power.powerLevelDb) || ((k >= 7 && k <= 10) && values[int(k)] == "нет") ||
+                if ((k == 1 && !r.power.powerLevelDb) || ((k >= 7 && k <= 10) && values[int(k)] == no()) ||
                     (k == 11 && shortOf))
                     colour = gradeColour(SurveyGrade::None);
                 const Qt::Alignment align = k == 0 || k == 12 ? Qt::AlignLeft : Qt::AlignRight;
@@ -384,23 +402,22 @@ private:
         }
 
         // What the marks mean.
-        QStringList legend{QStringLiteral("L_W в дБ отн. 1 пВт; «—»: критерий не проверен")};
+        QStringList legend{tr("L_W в дБ отн. 1 пВт; «—»: критерий не проверен")};
         if (doubtful)
-            legend << QStringLiteral(
-                "жёлтым выделены сомнительные полосы (kΔr: kΔr > 1 хотя бы в одной точке, "
-                "погрешность конечной разности может превышать 1 дБ; δpI: δpI > δpI0 − 7 дБ, "
-                "мал динамический диапазон зонда)");
+            legend << tr("жёлтым выделены сомнительные полосы (kΔr: kΔr > 1 хотя бы в одной точке, "
+                         "погрешность конечной разности может превышать 1 дБ; δpI: δpI > δpI0 − 7 дБ, "
+                         "мал динамический диапазон зонда)");
         if (negativeMean)
-            legend << QStringLiteral("[I_n] < 0: средняя нормальная интенсивность отрицательна");
+            legend << tr("[I_n] < 0: средняя нормальная интенсивность отрицательна");
         if (shortOfGrade)
-            legend << QStringLiteral("красный класс: ниже требуемого");
+            legend << tr("красный класс: ниже требуемого");
         return y + 0.5 * kMm +
                paragraph(font(-1.5), y + 0.5 * kMm, legend.join(QStringLiteral("; ")) + '.', Qt::darkGray);
     }
 
     double chart(double y, double plotHeight)
     {
-        y = heading(y, QStringLiteral("Уровни звуковой мощности L_W по полосам"));
+        y = heading(y, tr("Уровни звуковой мощности L_W по полосам"));
         const QFont small = font(-1.5);
         const double h = lineHeight(small);
         std::vector<const SurveyPowerRow*> bands;
@@ -427,12 +444,12 @@ private:
         };
         for (int grade : {1, 2})
             swatch(gradeColour(static_cast<SurveyGrade>(grade)),
-                   QStringLiteral("класс %1 (%2)").arg(grade).arg(gradeName(grade)));
-        swatch(gradeColour(SurveyGrade::None), QStringLiteral("класс не достигнут"));
-        swatch(QBrush(Qt::black, Qt::BDiagPattern), QStringLiteral("сомнительная полоса"));
+                   tr("класс %1 (%2)").arg(grade).arg(gradeName(grade)));
+        swatch(gradeColour(SurveyGrade::None), tr("класс не достигнут"));
+        swatch(QBrush(Qt::black, Qt::BDiagPattern), tr("сомнительная полоса"));
         text(small, QRectF(x, y, h, h), Qt::AlignLeft, QStringLiteral("×"), gradeColour(SurveyGrade::None));
         x += h * 1.1;
-        text(small, QRectF(x, y, width_, h), Qt::AlignLeft, QStringLiteral("отрицательная мощность"));
+        text(small, QRectF(x, y, width_, h), Qt::AlignLeft, tr("отрицательная мощность"));
         y += h * 1.4;
 
         // The axes: decibels up, the bands along.
@@ -475,7 +492,7 @@ private:
         p_.translate(left() + h * 0.1, plot.center().y());
         p_.rotate(-90);
         text(small, QRectF(-plot.height() / 2, 0, plot.height(), h), Qt::AlignCenter,
-             QStringLiteral("L_W, дБ отн. 1 пВт"));
+             tr("L_W, дБ отн. 1 пВт"));
         p_.restore();
 
         const double slot = bands.empty() ? plot.width() : plot.width() / static_cast<double>(bands.size());
@@ -507,7 +524,7 @@ private:
         }
         if (total && total->power.powerLevelDb) {
             const double level = *total->power.powerLevelDb;
-            const QString label = QStringLiteral("Сумма A: %1 дБ").arg(number(level, 1));
+            const QString label = tr("Сумма A: %1 дБ").arg(number(level, 1));
             if (level <= yMax && level >= yMin) {
                 p_.setPen(QPen(Qt::black, 0.25 * kMm, Qt::DashLine));
                 p_.drawLine(QPointF(plot.left(), yOf(level)), QPointF(plot.right(), yOf(level)));
@@ -521,19 +538,18 @@ private:
         p_.drawLine(plot.bottomLeft(), plot.bottomRight());
         p_.drawLine(plot.bottomLeft(), plot.topLeft());
         text(small, QRectF(plot.left(), end - h * 1.1, plot.width(), h), Qt::AlignCenter,
-             QStringLiteral("Среднегеометрическая частота полосы, Гц"));
+             tr("Среднегеометрическая частота полосы, Гц"));
         return end;
     }
 
     double conditions(double y)
     {
-        y = heading(y, QStringLiteral("Условия расчёта"));
+        y = heading(y, tr("Условия расчёта"));
         QStringList lines;
-        lines << QStringLiteral("Требуемый класс точности: %1 (%2)").arg(in_.grade).arg(gradeName(in_.grade));
+        lines << tr("Требуемый класс точности: %1 (%2)").arg(in_.grade).arg(gradeName(in_.grade));
         lines << (in_.residualIndexDb
-                      ? QStringLiteral("Остаточный индекс зонда δpI0: %1 дБ")
-                            .arg(number(in_.residualIndexDb, 1))
-                      : QStringLiteral("Остаточный индекс зонда δpI0: не задан (критерий 1 не проверен)"));
+                      ? tr("Остаточный индекс зонда δpI0: %1 дБ").arg(number(in_.residualIndexDb, 1))
+                      : tr("Остаточный индекс зонда δpI0: не задан (критерий 1 не проверен)"));
         lines << in_.constants;
         const QFont body = font(-1);
         const double row = lineHeight(body);
@@ -557,37 +573,48 @@ private:
 
 }   // namespace
 
+void PaintPowerReport(QPainter& painter, QPaintDevice& device, const PowerReportInput& input)
+{
+    const double room = device.height() - 2 * kMargin;
+    double size = kLargestSize;
+    double chart = kMinChart;
+    for (;; size -= 0.25) {
+        Page page(painter, device, input, size);
+        const double rest = room - page.measure();
+        chart = std::min(rest, kMaxChart);
+        if (chart >= kMinChart || size - 0.25 < kSmallestSize)
+            break;
+    }
+    Page(painter, device, input, size).draw(std::max(chart, kMinChart * 0.5));
+}
+
 QString WritePowerReportPdf(const QString& path, const PowerReportInput& input)
 {
     const QString name = QDir::toNativeSeparators(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("Не удалось записать файл «%1»: %2").arg(name, file.errorString());
+        return QCoreApplication::translate("PowerReport", "Не удалось записать файл «%1»: %2")
+            .arg(name, file.errorString());
     {
         QPdfWriter writer(&file);
         writer.setResolution(kDpi);
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        writer.setTitle(QStringLiteral("Звуковая мощность по точкам измерения"));
+        writer.setTitle(QCoreApplication::translate("PowerReport", "Звуковая мощность по точкам измерения"));
         writer.setCreator(QStringLiteral("Sonorix"));
         QPainter painter;
         if (!painter.begin(&writer))
-            return QStringLiteral("Не удалось записать файл «%1»: страница не начата").arg(name);
-        const double room = writer.height() - 2 * kMargin;
-        double size = kLargestSize;
-        double chart = kMinChart;
-        for (;; size -= 0.25) {
-            Page page(painter, writer, input, size);
-            const double rest = room - page.measure();
-            chart = std::min(rest, kMaxChart);
-            if (chart >= kMinChart || size - 0.25 < kSmallestSize)
-                break;
-        }
-        Page(painter, writer, input, size).draw(std::max(chart, kMinChart * 0.5));
+            return QCoreApplication::translate("PowerReport",
+                                               "Не удалось записать файл «%1»: страница не начата")
+                .arg(name);
+        PaintPowerReport(painter, writer, input);
         if (!painter.end())
-            return QStringLiteral("Не удалось записать файл «%1»: страница не дописана").arg(name);
+            return QCoreApplication::translate("PowerReport",
+                                               "Не удалось записать файл «%1»: страница не дописана")
+                .arg(name);
     }
     if (!file.commit())
-        return QStringLiteral("Не удалось записать файл «%1»: %2").arg(name, file.errorString());
+        return QCoreApplication::translate("PowerReport", "Не удалось записать файл «%1»: %2")
+            .arg(name, file.errorString());
     return {};
 }

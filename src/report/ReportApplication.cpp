@@ -31,5 +31,6 @@ QString ReportApplication::problem() const
 {
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return {};
-    return QStringLiteral("Отчёт не построен: шрифтам страницы нужна графическая часть Qt");
+    return QCoreApplication::translate("ReportApplication",
+                                       "Отчёт не построен: шрифтам страницы нужна графическая часть Qt");
 }

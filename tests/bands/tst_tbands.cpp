@@ -1,7 +1,8 @@
 // The band window on the intensity spectra of the test signal: the tone's band in the table
 // and the charts with its direction, the switch to octaves, the finite-difference correction,
 // the CSV file in both forms with the overwrite question, a range that holds no band, and
-// band names that never overlap however many bands there are.
+// band names that never overlap however many bands there are; the English interface shows no
+// Russian and starts on the plain CSV form.
 #include "TBands.h"
 #include "ui_TBands.h"
 
@@ -9,6 +10,8 @@
 #include "ChartImageChecks.h"
 #include "ModalDriver.h"
 #include "Intensity.h"
+#include "InterfaceTexts.h"
+#include "Language.h"
 #include "OctaveBandText.h"
 #include "RecentFolders.h"
 #include "RecordingPresenter.h"
@@ -118,6 +121,8 @@ private slots:
         UseRussianLocale();
         QVERIFY(dir_.isValid());
     }
+
+    void cleanup() { InstallLanguage(UiLanguage::Russian); }
 
     void tableAndChartsShowTheTonesBand()
     {
@@ -254,6 +259,31 @@ private slots:
         presenter.answers = {IDYES};
         QVERIFY(w.SaveCsv(plain));
         QVERIFY(!FileBytes(plain).startsWith("nominal,"));
+    }
+
+    void englishInterfaceShowsNoRussianAndWritesThePlainForm()
+    {
+        QVERIFY(InstallLanguage(UiLanguage::English));
+        RecordingPresenter presenter;
+        TBands w(nullptr, ToneInput(50, 20.0, 800.0));
+        w.resize(1280, 860);
+        w.show();
+        QVERIFY(w.hasBands());
+        QStringList left = RussianTexts(&w);
+        QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));
+        w.form()->RadioOctave->setChecked(true);   // the charts and the table drawn again
+        left = RussianTexts(&w);
+        QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));
+        QCOMPARE(w.form()->ComboCsvForm->currentIndex(), 1);
+        const QString plain = dir_.filePath(QStringLiteral("english.csv"));
+        QVERIFY(w.SaveCsv(plain));
+        QVERIFY(FileBytes(plain).startsWith("nominal,lower,centre,upper,Ix,"));
+
+        TBands empty(nullptr, ToneInput(100, 101.0, 110.0));
+        QVERIFY(!empty.hasBands());
+        left = RussianTexts(&empty);
+        QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));
+        QVERIFY(presenter.messages.empty());
     }
 
     void aRangeWithoutBandsSaysSo()

@@ -2,10 +2,12 @@
 // gives its power in the 63 Hz band, in the table and the chart; a point that cannot be read is
 // named and no power is shown; the survey file the window writes reads back as the same points;
 // a bad area or normal typed into the list is refused; closing the window while it computes
-// stops the work.
+// stops the work; the English interface shows no Russian and writes the plain CSV form.
 #include "TPower.h"
 
 #include "BackgroundWork.h"
+#include "InterfaceTexts.h"
+#include "Language.h"
 #include "PowerText.h"
 #include "RecordingPresenter.h"
 #include "SampleGen.h"
@@ -89,6 +91,7 @@ private slots:
     }
 
     void cleanupTestCase() { ReleaseSettingsAndStore(); }
+    void cleanup() { InstallLanguage(UiLanguage::Russian); }
 
     void computesThePowerInTheTonesBand()
     {
@@ -271,6 +274,66 @@ private slots:
         QCOMPARE(w.points()[1].area, before.area);
         QCOMPARE(w.points()[1].normal, before.normal);
         QCOMPARE(w.pointTable()->item(1, column)->text(), shown);
+    }
+
+    void englishInterfaceShowsNoRussianAndWritesPlainCsv()
+    {
+        QVERIFY(InstallLanguage(UiLanguage::English));
+        RecordingPresenter presenter;
+        presenter.defaultAnswer = IDYES;   // leave the unsaved points
+        TPower w(nullptr);
+        w.show();
+        QStringList left = RussianTexts(&w);   // the hint and the first status, before any point
+        QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));
+        w.AddFiles(points_);
+        w.residualField()->setText(QStringLiteral("20"));
+        w.Calculate();
+        QVERIFY2(w.hasPower(), qPrintable(w.statusText()));
+        left = RussianTexts(&w);
+        QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));
+
+        // The plain form: UTF-8, "," between fields, dot decimals, one line per band and the total.
+        const QString csvPath = path(QStringLiteral("power-en.csv"));
+        QVERIFY(w.SaveCsv(csvPath));
+        QFile csv(csvPath);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QByteArray bytes = csv.readAll();
+        QVERIFY(!bytes.contains('\r'));
+        const QStringList lines = QString::fromUtf8(bytes).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const SurveyPowerTable& table = w.table();
+        QCOMPARE(lines.size(), static_cast<int>(table.rows.size()) + 1);
+        const QStringList header = lines[0].split(QLatin1Char(','));
+        QCOMPARE(header.value(1), QStringLiteral("nominal"));
+        const int lw = static_cast<int>(header.indexOf(QStringLiteral("L_W")));
+        const int grade = static_cast<int>(header.indexOf(QStringLiteral("grade")));
+        QVERIFY(lw > 0 && grade > 0);
+        for (size_t r = 0; r < table.rows.size(); ++r) {
+            const SurveyPowerRow& row = table.rows[r];
+            // Notes may hold commas in quotes; the numbered fields come before them.
+            const QStringList fields = lines[static_cast<int>(r) + 1].split(QLatin1Char(','));
+            QCOMPARE(fields[1],
+                     row.aWeightedTotal ? QStringLiteral("total_A") : QString::fromStdString(row.label));
+            if (row.power.powerLevelDb) {
+                bool number = false;
+                const double level = fields[lw].toDouble(&number);   // C locale: a dot decimal
+                QVERIFY2(number, qPrintable(fields[lw]));
+                QCOMPARE(level, *row.power.powerLevelDb);
+            } else {
+                QVERIFY(fields[lw].isEmpty());
+            }
+            QCOMPARE(fields[grade], row.power.grade == SurveyGrade::None
+                                        ? QStringLiteral("none")
+                                        : QString::number(static_cast<int>(row.power.grade)));
+        }
+
+        // The report is written in English too.
+        const QString pdf = path(QStringLiteral("power-en.pdf"));
+        QVERIFY(w.SaveReport(pdf));
+        QFile report(pdf);
+        QVERIFY(report.open(QIODevice::ReadOnly));
+        QVERIFY(report.read(4) == "%PDF");
+        QVERIFY2(presenter.messages.empty(),
+                 presenter.messages.empty() ? "" : presenter.messages[0].text.c_str());
     }
 
     void closingWhileComputingStopsTheWork()

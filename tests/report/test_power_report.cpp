@@ -1,6 +1,8 @@
 // The survey report: a survey of every one-third-octave band from 10 Hz to 16 kHz over forty
 // points still makes one A4 page, as do the smallest and an empty one, and a file that cannot
-// be written is refused with the reason.
+// be written is refused with the reason. With the English translation installed the page says
+// nothing in Russian and writes dot decimals.
+#include "Language.h"
 #include "PowerReport.h"
 #include "ReportApplication.h"
 
@@ -10,6 +12,9 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -77,7 +82,109 @@ QByteArray pdf(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// A page of A4 at 300 dots per inch that keeps the texts painted on it and draws nothing.
+class TextRecorder : public QPaintDevice {
+public:
+    QStringList texts;
+
+    QPaintEngine* paintEngine() const override { return &engine_; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override
+    {
+        switch (m) {
+        case PdmWidth:
+            return 2480;
+        case PdmHeight:
+            return 3508;
+        case PdmWidthMM:
+            return 210;
+        case PdmHeightMM:
+            return 297;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 300;
+        case PdmDepth:
+            return 32;
+        case PdmNumColors:
+            return INT_MAX;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return static_cast<int>(devicePixelRatioFScale());
+        default:
+            return QPaintDevice::metric(m);
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        explicit Engine(QStringList& texts) : QPaintEngine(AllFeatures), texts_(texts) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawRects(const QRectF*, int) override {}
+        void drawLines(const QLineF*, int) override {}
+        void drawTextItem(const QPointF&, const QTextItem& item) override { texts_ << item.text(); }
+        Type type() const override { return User; }
+
+    private:
+        QStringList& texts_;
+    };
+    mutable Engine engine_{texts};
+};
+
+// The texts of the page a survey of n points makes, its own names in Latin letters.
+QStringList pageTexts(PowerReportInput in)
+{
+    in.source = QStringLiteral("Fan 14, mode 2");
+    in.surveyPath = QStringLiteral("surveys/fan/survey.json");
+    in.constants = {QStringLiteral("Air density: 1.21 kg/m³")};
+    in.created = QStringLiteral("2026-05-04 10:00");
+    TextRecorder page;
+    QPainter painter(&page);
+    PaintPowerReport(painter, page, in);
+    painter.end();
+    return page.texts;
+}
+
 }   // namespace
+
+TEST(PowerReport, EnglishPageSaysNothingInRussian)
+{
+    const ReportApplication application;
+    ASSERT_EQ(application.problem().toStdString(), "");
+    static const QRegularExpression cyrillic(QStringLiteral("[\\x{0400}-\\x{04FF}]"));
+    static const QRegularExpression commaDecimal(QStringLiteral("\\d,\\d"));
+    // The Russian page, as the batch tool prints it, is what the check would catch.
+    const QStringList russian = pageTexts(survey(12, 8));
+    ASSERT_FALSE(russian.isEmpty());
+    EXPECT_FALSE(russian.filter(cyrillic).isEmpty());
+    EXPECT_FALSE(russian.filter(commaDecimal).isEmpty());
+
+    ASSERT_TRUE(InstallLanguage(UiLanguage::English));
+    PowerReportInput in = survey(40, 33);
+    in.locale = QLocale::c();
+    const QStringList english = pageTexts(in);
+    QTemporaryDir dir;
+    const bool dirValid = dir.isValid();
+    const QString path = dir.filePath(QStringLiteral("english.pdf"));
+    const QString written = dirValid ? WritePowerReportPdf(path, in) : QStringLiteral("no folder");
+    InstallLanguage(UiLanguage::Russian);
+
+    EXPECT_GE(english.size(), russian.size() / 2);
+    EXPECT_TRUE(english.filter(cyrillic).isEmpty()) << english.filter(cyrillic).join('\n').toStdString();
+    EXPECT_TRUE(english.filter(commaDecimal).isEmpty())
+        << english.filter(commaDecimal).join('\n').toStdString();
+    ASSERT_EQ(written.toStdString(), "");
+    EXPECT_TRUE(pdf(path).startsWith("%PDF"));
+}
 
 TEST(PowerReport, AnySurveyFitsOnePage)
 {
