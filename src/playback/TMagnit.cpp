@@ -112,7 +112,7 @@ void TMagnit::FormCreate()
         bands_->setAxisLimits(i, 0, 100);
         bands_->applyChannelSettings(i, s, i);
         bands_->setSeriesVisible(i, s.G_Vis[static_cast<size_t>(i)]);
-        bands_->setAxisTitle(i, QStringLiteral("Канал %1").arg(i + 1));
+        bands_->setAxisTitle(i, tr("Канал %1").arg(i + 1));
     }
     boundary_ = false;
     reader_ = std::make_unique<TReadIshFile>(localPath(path_), s);
@@ -223,7 +223,7 @@ void TMagnit::FormShow()
             return;
         if (frameShortened_) {
             ShowMessageBox("ВНИМАНИЕ",
-                           QStringLiteral("Кадр длиной %1 с длиннее записи: длина кадра сокращена до %2 с.")
+                           tr("Кадр длиной %1 с длиннее записи: длина кадра сокращена до %2 с.")
                                .arg(rememberedFrameSeconds_)
                                .arg(frameSeconds_)
                                .toStdString(),
@@ -268,7 +268,7 @@ void TMagnit::BitBtn1Click()
     const bool ended = stepForward();
     reportFilterFailure();
     if (ended)
-        ShowMessageBox("ВНИМАНИЕ", "Достигнут конец файла", MB_OK);
+        ShowMessageBox("ВНИМАНИЕ", tr("Достигнут конец файла").toStdString(), MB_OK);
 }
 
 void TMagnit::BitBtn3Click()
@@ -282,7 +282,7 @@ void TMagnit::BitBtn3Click()
         resetPanel();
         reader_->ToStart();
         BitBtn1Click();
-        ShowMessageBox("ВНИМАНИЕ", "Достигнуто начало файла", MB_OK);
+        ShowMessageBox("ВНИМАНИЕ", tr("Достигнуто начало файла").toStdString(), MB_OK);
         boundary_ = true;
         return;
     }
@@ -430,7 +430,7 @@ void TMagnit::Button1Click()
     // Messages only once the notice has gone.
     reportFilterFailure();
     if (ended && reader_)
-        ShowMessageBox("ВНИМАНИЕ", "Достигнут конец файла", MB_OK);
+        ShowMessageBox("ВНИМАНИЕ", tr("Достигнут конец файла").toStdString(), MB_OK);
 }
 
 void TMagnit::RadioGroup1Click()
@@ -461,7 +461,7 @@ void TMagnit::GRClickAxis(int channel)
         return;
     {
         TReGR dialog(this, channel);
-        dialog.setWindowTitle(QStringLiteral("Канал %1").arg(channel + 1));
+        dialog.setWindowTitle(tr("Канал %1").arg(channel + 1));
         dialog.exec();
     }
     bands_->applyAxisDialogResult(channel, CurrentSettings());
@@ -495,7 +495,7 @@ void TMagnit::Button3Click()
         return;
     {
         TS_Wait wait(this);
-        wait.setText(QStringLiteral("Идет фильтрация"));
+        wait.setText(tr("Идет фильтрация"));
         wait.showAndPaint();
         ui->Button3->setEnabled(false);
         // The user asked for these settings: a failure is worth saying again.

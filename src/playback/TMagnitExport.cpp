@@ -19,7 +19,7 @@ QString TMagnit::defaultSaveFileChooser(QWidget* owner)
     QFileDialog SD(owner);
     SD.setAcceptMode(QFileDialog::AcceptSave);
     SD.setDefaultSuffix(QStringLiteral("kvnb"));
-    SD.setNameFilter(QStringLiteral("Файл *kvnb (*.kvnb)"));
+    SD.setNameFilter(tr("Файл *kvnb (*.kvnb)"));
     // The window asks "Файл существует.Переписать?" itself.
     SD.setOption(QFileDialog::DontConfirmOverwrite, true);
     StartInRecentFolder(SD, FolderKind::Recordings);
@@ -43,14 +43,15 @@ void TMagnit::BitBtn8Click()
         return;
     bool replace = false;
     if (QFileInfo::exists(name)) {
-        if (ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        if (ShowMessageBox("Внимание!", tr("Файл существует.Переписать?").toStdString(),
+                           MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;
         // The writer replaces the old file only once the new one is complete.
         replace = true;
     }
 
     auto wait = std::make_unique<TS_Wait>(this);
-    wait->setText(QStringLiteral("Запись файла"));
+    wait->setText(tr("Запись файла"));
     wait->showAndPaint();
     if (!reader_)
         return;
@@ -94,7 +95,7 @@ void TMagnit::BitBtn8Click()
         wait.reset();
         // A damaged stretch has shown the reader's boxes already.
         if (status == kRawFrameEnd)
-            ShowMessageBox("ВНИМАНИЕ", "Достигнут конец файла", MB_OK);
+            ShowMessageBox("ВНИМАНИЕ", tr("Достигнут конец файла").toStdString(), MB_OK);
         return;
     }
 
@@ -105,7 +106,8 @@ void TMagnit::BitBtn8Click()
         SelectExportStretch(time.data(), plan.total, visibleMin + shift, visibleMax + shift, rate_);
     if (stretch.refused) {
         wait.reset();
-        ShowMessageBox("ОШИБКА", "Слишком малый временной интервал. Запись невозможна!", MB_OK);
+        ShowMessageBox("ОШИБКА", tr("Слишком малый временной интервал. Запись невозможна!").toStdString(),
+                       MB_OK);
         return;
     }
 
@@ -122,5 +124,5 @@ void TMagnit::BitBtn8Click()
         return;
     wait.reset();
     ShowWritten(this, name);
-    ShowMessageBox("ВНИМАНИЕ", "Файл записан", MB_OK);
+    ShowMessageBox("ВНИМАНИЕ", tr("Файл записан").toStdString(), MB_OK);
 }

@@ -52,7 +52,7 @@ bool TMagnit::DisplayFrame(bool read)
 {
     if (!reader_ || plan_.count <= 0)
         return true;
-    ui->Panel2->setText(QStringLiteral("Чтение"));
+    ui->Panel2->setText(tr("Чтение"));
     QPalette palette = ui->Panel2->palette();
     palette.setColor(QPalette::Window, Qt::red);
     ui->Panel2->setPalette(palette);
@@ -152,7 +152,7 @@ void TMagnit::reportFilterFailure()
     if (filterErrorShown_)
         return;
     filterErrorShown_ = true;
-    ShowMessageBox("ВНИМАНИЕ", "Ошибка фильтрации", MB_OK | MB_ICONWARNING);
+    ShowMessageBox("ВНИМАНИЕ", tr("Ошибка фильтрации").toStdString(), MB_OK | MB_ICONWARNING);
 }
 
 bool TMagnit::backOverSeconds(int seconds)

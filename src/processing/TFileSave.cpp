@@ -33,8 +33,10 @@ const QString kSav = QStringLiteral("Sav");
 const char* const kChannelBoxes[6] = {"CheckBox5", "CheckBox6", "CheckBox3",
                                       "CheckBox4", "CheckBox1", "CheckBox2"};
 
-const char* const kIntensityTitles[6] = {"Ix, Вт/м**2", "Jx, Вт/м**2", "Iy, Вт/м**2",
-                                         "Jy, Вт/м**2", "Iz, Вт/м**2", "Jz, Вт/м**2"};
+const char* const kIntensityTitles[6] = {
+    QT_TRANSLATE_NOOP("TFileSave", "Ix, Вт/м**2"), QT_TRANSLATE_NOOP("TFileSave", "Jx, Вт/м**2"),
+    QT_TRANSLATE_NOOP("TFileSave", "Iy, Вт/м**2"), QT_TRANSLATE_NOOP("TFileSave", "Jy, Вт/м**2"),
+    QT_TRANSLATE_NOOP("TFileSave", "Iz, Вт/м**2"), QT_TRANSLATE_NOOP("TFileSave", "Jz, Вт/м**2")};
 
 }   // namespace
 
@@ -100,8 +102,8 @@ TFileSave::TFileSave(QWidget* owner, const QString& fileName)
     ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
 
     ui->RadioGroup1->setReservedRows(3);   // "дБА" or "Вт/м**2" joins after a command
-    ui->RadioGroup1->setItems({QStringLiteral("Паскали"), QStringLiteral("Вольты")});
-    ui->RadioGroup2->setItems({QStringLiteral("Импульс"), QStringLiteral("Периодический")});
+    ui->RadioGroup1->setItems({tr("Паскали"), tr("Вольты")});
+    ui->RadioGroup2->setItems({tr("Импульс"), tr("Периодический")});
 
     chart_ = new ChartBands(ui->GR);
     for (int c = 0; c < 6; ++c) {
@@ -113,7 +115,7 @@ TFileSave::TFileSave(QWidget* owner, const QString& fileName)
         chart_->applyChannelSettings(c, s, c);
         chart_->setSeriesVisible(c, s.G_Vis[c]);
     }
-    SetUnitTitles(s.S_PA_OR_VOLT == kUnitVolt ? QStringLiteral("В") : QStringLiteral("Па"));
+    SetUnitTitles(s.S_PA_OR_VOLT == kUnitVolt ? tr("В") : tr("Па"));
 
     options_ = LoadProcessingOptions();
     if (options_.window >= 0 && options_.window < ui->ComboBox4->count())
@@ -147,7 +149,7 @@ TFileSave::TFileSave(QWidget* owner, const QString& fileName)
     connect(ui->SpeedButton5, &QToolButton::clicked, this, &TFileSave::SpeedButton5Click);
     connect(ui->SpeedButton6, &QToolButton::clicked, this, &TFileSave::SpeedButton6Click);
 
-    SD = new QFileDialog(this, QString(), QString(), QStringLiteral("Файл *csv (*.csv)"));
+    SD = new QFileDialog(this, QString(), QString(), tr("Файл *csv (*.csv)"));
     SD->setObjectName(QStringLiteral("SD"));
     SD->setAcceptMode(QFileDialog::AcceptSave);
     SD->setFileMode(QFileDialog::AnyFile);
@@ -225,7 +227,7 @@ bool TFileSave::FormShow()
     Settings& s = CurrentSettings();
     view_.spectrumView = false;
     wait_ = new TS_Wait(this);
-    wait_->setText(QStringLiteral("Чтение файла"));
+    wait_->setText(tr("Чтение файла"));
     wait_->showAndPaint();
 
     ui->CSpinEdit1->setValue(s.S_Fmin);
@@ -247,8 +249,9 @@ bool TFileSave::FormShow()
     if (n >= 0 && n < 2) {
         ReleaseWaitNotice();
         ShowMessageBox("ВНИМАНИЕ",
-                       "Слишком короткий сигнал: меньше двух отсчетов на канал. "
-                       "Проверьте частоту оцифровки и длительность.",
+                       tr("Слишком короткий сигнал: меньше двух отсчетов на канал. "
+                          "Проверьте частоту оцифровки и длительность.")
+                           .toStdString(),
                        MB_OK | MB_ICONWARNING);
         return false;
     }
@@ -301,7 +304,8 @@ bool TFileSave::OpenAudioStretch()
     const int64_t available = AvailableMemoryBytes();
     if (samples < 2) {
         ReleaseWaitNotice();
-        ShowMessageBox("ВНИМАНИЕ", "Слишком короткий сигнал: меньше двух отсчетов на канал.",
+        ShowMessageBox("ВНИМАНИЕ",
+                       tr("Слишком короткий сигнал: меньше двух отсчетов на канал.").toStdString(),
                        MB_OK | MB_ICONWARNING);
         return false;
     }
@@ -333,8 +337,9 @@ bool TFileSave::OpenAudioStretch()
         data_.Release();
         ReleaseWaitNotice();
         ShowMessageBox("ВНИМАНИЕ",
-                       result.ok() ? "Слишком короткий сигнал: меньше двух отсчетов на канал."
-                                   : result.message.c_str(),
+                       result.ok()
+                           ? tr("Слишком короткий сигнал: меньше двух отсчетов на канал.").toStdString()
+                           : result.message,
                        MB_OK | MB_ICONWARNING);
         return false;
     }
@@ -359,7 +364,7 @@ bool TFileSave::ShowOpenedSamples()
     }
 
     const int unit = ui->RadioGroup1->itemIndex();
-    SetUnitTitles(unit == kUnitVolt ? QStringLiteral("В") : QStringLiteral("Па"));
+    SetUnitTitles(unit == kUnitVolt ? tr("В") : tr("Па"));
     Redraw(ProcessingData::ConstPointers(data_.samples()), seg.time.data());
     return true;
 }
@@ -400,7 +405,7 @@ void TFileSave::RedrawCurrentView()
 void TFileSave::SetUnitTitles(const QString& unit)
 {
     for (int c = 0; c < 6; ++c)
-        chart_->setAxisTitle(c, QStringLiteral("Канал %1 (%2)").arg(c + 1).arg(unit));
+        chart_->setAxisTitle(c, tr("Канал %1 (%2)").arg(c + 1).arg(unit));
 }
 
 void TFileSave::RestoreAxisScaling()
@@ -422,7 +427,7 @@ void TFileSave::RadioGroup1Click(int item)
         return;
     view_.dbSelected = false;
     if (item == kUnitPascal || item == kUnitVolt) {
-        SetUnitTitles(item == kUnitVolt ? QStringLiteral("В") : QStringLiteral("Па"));
+        SetUnitTitles(item == kUnitVolt ? tr("В") : tr("Па"));
         RestoreAxisScaling();
         RedrawCurrentView();
     } else if (item == kUnitSpectrum && !view_.intensityShown) {
@@ -430,12 +435,12 @@ void TFileSave::RadioGroup1Click(int item)
         data_.EnsureDb();
         // Against the factors of the redraw that showed the amplitude spectra.
         data_.FillDb(displayFactors_);
-        SetUnitTitles(QStringLiteral("дБА"));
+        SetUnitTitles(tr("дБА"));
         RestoreAxisScaling();
         Redraw(ProcessingData::ConstPointers(data_.db), data_.frequency.data());
     } else if (item == kUnitSpectrum) {
         for (int c = 0; c < 6; ++c)
-            chart_->setAxisTitle(c, QString::fromUtf8(kIntensityTitles[c]));
+            chart_->setAxisTitle(c, tr(kIntensityTitles[c]));
     }
     Button5Click();
 }
@@ -473,7 +478,7 @@ void TFileSave::GRClickAxis(int channel)
     const CommandScope command(*this);
     {
         TReGR dialog(this, channel);
-        dialog.setWindowTitle(QStringLiteral("Канал %1").arg(channel + 1));
+        dialog.setWindowTitle(tr("Канал %1").arg(channel + 1));
         dialog.exec();
     }
     chart_->applyAxisDialogResult(channel, CurrentSettings());

@@ -7,6 +7,7 @@
 #include "AudioFile.h"
 #include "BackgroundWork.h"
 #include "ChartBands.h"
+#include "CoreText.h"
 #include "Filters.h"
 #include "Intensity.h"
 #include "LargeBuffer.h"
@@ -109,7 +110,8 @@ std::optional<WorkOutcome> TFileSave::RunResultWork(bool intensity, const std::f
         });
     } catch (const std::bad_alloc&) {
         ReleaseWaitNotice();
-        ShowMessageBox("ВНИМАНИЕ", "Недостаточно памяти для вычисления спектров.", MB_OK | MB_ICONWARNING);
+        ShowMessageBox("ВНИМАНИЕ", tr("Недостаточно памяти для вычисления спектров.").toStdString(),
+                       MB_OK | MB_ICONWARNING);
         return std::nullopt;
     }
 }
@@ -124,7 +126,7 @@ void TFileSave::FillFrequencyAxis()
 
 void TFileSave::SetTitlesForSelectedUnit()
 {
-    SetUnitTitles(ui->RadioGroup1->itemIndex() == kUnitVolt ? QStringLiteral("В") : QStringLiteral("Па"));
+    SetUnitTitles(ui->RadioGroup1->itemIndex() == kUnitVolt ? tr("В") : tr("Па"));
 }
 
 IntensitySpectraView TFileSave::intensityView() const
@@ -163,7 +165,7 @@ void TFileSave::Button4Click()
     }
     if (std::none_of(options_.channels.begin(), options_.channels.end(), [](bool b) { return b; }))
         return;
-    ShowWaitNotice(QStringLiteral("Идет фильтрация"));
+    ShowWaitNotice(tr("Идет фильтрация"));
     const int n = data_.count();
     const int rate = static_cast<int>(data_.segment.sampleRate);
     // The chosen channels are filtered into copies and taken only when all succeeded, so a
@@ -190,7 +192,7 @@ void TFileSave::Button4Click()
     });
     if (failed) {
         ReleaseWaitNotice();
-        ShowMessageBox("ВНИМАНИЕ", "Ошибка фильтрации", MB_OK | MB_ICONWARNING);
+        ShowMessageBox("ВНИМАНИЕ", tr("Ошибка фильтрации").toStdString(), MB_OK | MB_ICONWARNING);
         return;
     }
     if (outcome == WorkOutcome::Cancelled) {
@@ -214,7 +216,7 @@ void TFileSave::Button6Click()
     const int n = data_.count();
     if (n < 2)
         return;
-    ShowWaitNotice(QStringLiteral("Идет вычисление АЧХ"));
+    ShowWaitNotice(tr("Идет вычисление АЧХ"));
     options_.window = ui->ComboBox4->currentIndex();
     const int window = options_.window;
     const bool periodic = CurrentSettings().impuls == 1;
@@ -239,7 +241,7 @@ void TFileSave::Button6Click()
     Redraw(ProcessingData::ConstPointers(data_.spectra), data_.frequency.data());
     ReleaseWaitNotice();
     if (ui->RadioGroup1->count() < 3)
-        ui->RadioGroup1->addItem(QStringLiteral("дБА"));
+        ui->RadioGroup1->addItem(tr("дБА"));
     if (cursorsOn_)
         Button1Click();
     Button5Click();
@@ -255,7 +257,7 @@ void TFileSave::BitBtn1Click()
     SetSpectrumControlsEnabled(true);
     ui->Button2->hide();
     ui->Button9->hide();
-    ShowWaitNotice(QStringLiteral("Идет откат"));
+    ShowWaitNotice(tr("Идет откат"));
     view_.intensityShown = false;
     if (ui->RadioGroup1->count() > 2)
         ui->RadioGroup1->removeItem(2);
@@ -303,7 +305,7 @@ void TFileSave::Button11Click()
     for (int c = 0; c < 6; ++c) {
         const double lo = view_.localMin[c];
         const double hi = view_.localMax[c];
-        text += QStringLiteral("Кан.№ %1 Мин= %2 Макс= %3 Сред= %4\n\n")
+        text += tr("Кан.№ %1 Мин= %2 Макс= %3 Сред= %4\n\n")
                     .arg(c + 1)
                     .arg(FixedText(lo, 10, 2), FixedText(hi, 10, 2), FixedText(lo + (hi - lo) * 0.5, 10, 2));
     }
@@ -384,7 +386,7 @@ void TFileSave::SpeedButton5Click()
     data_.PairVelocities(s.plotnost, s.lmic);
     // Titled before the redraw, so the one paint shows them.
     for (int c : {0, 2, 4})
-        chart_->setAxisTitle(c, QStringLiteral("Канал %1 (м/с)").arg(c + 1));
+        chart_->setAxisTitle(c, tr("Канал %1 (м/с)").arg(c + 1));
     FinishPairOperation();
     ui->RadioGroup1->hide();
     ui->GroupBox2->hide();
@@ -415,8 +417,9 @@ void TFileSave::Button10Click()
         // Two distinct samples at or after the cursors define the line; without them there
         // is nothing to draw it through.
         ShowMessageBox("ВНИМАНИЕ",
-                       "Между курсорами нет двух разных отсчетов: линейная аппроксимация "
-                       "невозможна. Раздвиньте курсоры.",
+                       tr("Между курсорами нет двух разных отсчетов: линейная аппроксимация "
+                          "невозможна. Раздвиньте курсоры.")
+                           .toStdString(),
                        MB_OK | MB_ICONWARNING);
         return;
     }
@@ -432,7 +435,7 @@ void TFileSave::Button7Click()
     const int n = data_.count();
     if (n < 2)
         return;
-    ShowWaitNotice(QStringLiteral("Вычисляется интенсивность"));
+    ShowWaitNotice(tr("Вычисляется интенсивность"));
     options_.window = ui->ComboBox4->currentIndex();
     const int window = options_.window;
     const auto working = ProcessingData::ConstPointers(data_.samples());
@@ -483,11 +486,12 @@ void TFileSave::Button7Click()
         ReleaseWaitNotice();
     if (status == kIntensityTooFewSamples) {
         ShowMessageBox("ВНИМАНИЕ",
-                       "Слишком короткий сигнал для спектра интенсивности: нужно не меньше "
-                       "четырех отсчетов.",
+                       tr("Слишком короткий сигнал для спектра интенсивности: нужно не меньше "
+                          "четырех отсчетов.")
+                           .toStdString(),
                        MB_OK | MB_ICONWARNING);
     } else if (status == kIntensityNoMemory) {
-        ShowMessageBox("ВНИМАНИЕ", "Недостаточно памяти для вычисления интенсивности.",
+        ShowMessageBox("ВНИМАНИЕ", tr("Недостаточно памяти для вычисления интенсивности.").toStdString(),
                        MB_OK | MB_ICONWARNING);
     }
     if (cursorsOn_)
@@ -499,7 +503,7 @@ void TFileSave::Button7Click()
     if (!unitChanges)
         Redraw(ProcessingData::ConstPointers(data_.spectra), data_.frequency.data());
     if (ui->RadioGroup1->count() < 3)
-        ui->RadioGroup1->addItem(QStringLiteral("Вт/м**2"));
+        ui->RadioGroup1->addItem(tr("Вт/м**2"));
     ui->RadioGroup1->setItemIndex(kUnitSpectrum);
     ReleaseWaitNotice();
     ui->Button9->show();
@@ -519,7 +523,8 @@ void TFileSave::Button2Click()
         const int p1 = chart_->cursorPixel(1);
         const int p2 = chart_->cursorPixel(2);
         if (std::abs(p2 - p1) < kMinCursorGap) {
-            ShowMessageBox("ВНИМАНИЕ", "Недопустимый интервал между маркерами", MB_OK | MB_ICONWARNING);
+            ShowMessageBox("ВНИМАНИЕ", tr("Недопустимый интервал между маркерами").toStdString(),
+                           MB_OK | MB_ICONWARNING);
             return;
         }
         range.lo = chart_->pixelToX(std::min(p1, p2));
@@ -531,13 +536,15 @@ void TFileSave::Button2Click()
     BandResult band;
     const BandStatus status = ReduceBand(intensityView(), range, CurrentSettings().impuls, band);
     if (band.detectorFailed)
-        ShowMessageBox("Ошибка", kPeakDetectorFailedText, MB_OK);
+        // The core keeps this text as a constant, under the name of the file that holds it.
+        ShowMessageBox("Ошибка", CoreText("Intensity", kPeakDetectorFailedText), MB_OK);
     if (status != BandStatus::Ok) {
         ShowMessageBox("ВНИМАНИЕ",
                        status == BandStatus::Empty
-                           ? "В выбранном диапазоне частот нет ни одной составляющей спектра. "
-                             "Выберите более широкий диапазон."
-                           : "Не удалось проинтегрировать спектр в выбранном диапазоне.",
+                           ? tr("В выбранном диапазоне частот нет ни одной составляющей спектра. "
+                                "Выберите более широкий диапазон.")
+                                 .toStdString()
+                           : tr("Не удалось проинтегрировать спектр в выбранном диапазоне.").toStdString(),
                        MB_OK | MB_ICONWARNING);
         return;
     }
@@ -546,7 +553,7 @@ void TFileSave::Button2Click()
                                                 WindowItemEnbw(intensityWindowItem_, data_.count()));
     // Which pressures the vectors stand on, where a reader of the result looks for its band.
     if (intensityByMicrophones_)
-        band.result.bandText += "; давление по чувствительностям микрофонов";
+        band.result.bandText += tr("; давление по чувствительностям микрофонов").toStdString();
     // Owned by this window and kept until it closes, as every earlier one is.
     auto* vectors = new TRaschet(this, band.result);
     vectors->setBandText(QString::fromStdString(band.result.bandText));
@@ -606,9 +613,9 @@ void TFileSave::Button13Click()
     const CommandScope command(*this);
     if (data_.count() < 2)
         return;
-    QFileDialog dialog(this, QStringLiteral("Записать WAV"));
+    QFileDialog dialog(this, tr("Записать WAV"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(QStringLiteral("Звуковые файлы WAV (*.wav)"));
+    dialog.setNameFilter(tr("Звуковые файлы WAV (*.wav)"));
     dialog.setDefaultSuffix(QStringLiteral("wav"));
     // The window asks its own question before replacing a file.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
@@ -623,7 +630,8 @@ bool TFileSave::SaveWorkingWav(const QString& fileName)
 {
     const CommandScope command(*this);
     if (QFileInfo::exists(fileName) &&
-        ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        ShowMessageBox("Внимание!", tr("Файл существует.Переписать?").toStdString(),
+                       MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     // Volts, so that the file opens in any program at the recorder's scale: a recording's
     // samples are volts already, a segment's and the test signal's ADC steps of VOLT volts.
@@ -651,15 +659,17 @@ bool TFileSave::SaveWorkingWav(const QString& fileName)
                                     "; full_scale_v=" + QString::number(fullScale, 'g', 10).toStdString();
         encoded = EncodeFloatWav(volts, fullScale, comment, bytes);
     } catch (const std::bad_alloc&) {
-        ShowMessageBox("ВНИМАНИЕ", "Недостаточно памяти для записи файла.", MB_OK | MB_ICONWARNING);
+        ShowMessageBox("ВНИМАНИЕ", tr("Недостаточно памяти для записи файла.").toStdString(),
+                       MB_OK | MB_ICONWARNING);
         return false;
     }
     QString reason = QString::fromStdString(encoded.message);
     if (!encoded.ok() ||
         !WriteFileReplacing(fileName, QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())),
                             &reason)) {
-        ShowPlainMessage("Не удалось записать файл " + QDir::toNativeSeparators(fileName).toStdString() +
-                         ": " + reason.toStdString());
+        ShowPlainMessage(tr("Не удалось записать файл %1: %2")
+                             .arg(QDir::toNativeSeparators(fileName), reason)
+                             .toStdString());
         return false;
     }
     ShowWritten(this, fileName);
@@ -670,7 +680,8 @@ bool TFileSave::SaveIntensityCsv(const QString& fileName)
 {
     const CommandScope command(*this);
     if (QFileInfo::exists(fileName) &&
-        ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        ShowMessageBox("Внимание!", tr("Файл существует.Переписать?").toStdString(),
+                       MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     const IntensitySpectraView spectra = intensityView();
     FrequencyRange rows;
@@ -681,16 +692,18 @@ bool TFileSave::SaveIntensityCsv(const QString& fileName)
     CsvRowRange(spectra, rows, first, last);
     if (first >= spectra.bins || last < first) {
         ShowMessageBox("ВНИМАНИЕ",
-                       "В диапазоне Fmin ... Fmax нет ни одной частоты спектра: файл не "
-                       "записан. Проверьте Fmin и Fmax.",
+                       tr("В диапазоне Fmin ... Fmax нет ни одной частоты спектра: файл не "
+                          "записан. Проверьте Fmin и Fmax.")
+                           .toStdString(),
                        MB_OK | MB_ICONWARNING);
         return false;
     }
     // The old file is replaced only by a complete new one.
     QString reason;
     if (!WriteFileReplacing(fileName, EncodeCsvLines(IntensityCsvLines(spectra, first, last)), &reason)) {
-        ShowPlainMessage("Не удалось записать файл " + QDir::toNativeSeparators(fileName).toStdString() +
-                         ": " + reason.toStdString());
+        ShowPlainMessage(tr("Не удалось записать файл %1: %2")
+                             .arg(QDir::toNativeSeparators(fileName), reason)
+                             .toStdString());
         return false;
     }
     ShowWritten(this, fileName);

@@ -17,7 +17,7 @@ void TFileSave::Button1Click()
                                                     ui->GroupBox1};
     if (!cursorsOn_) {
         cursorsOn_ = true;
-        ui->Button1->setText(QStringLiteral("Снять курсоры"));
+        ui->Button1->setText(tr("Снять курсоры"));
         ui->Label1->show();
         ui->Label2->show();
         ui->Label3->show();
@@ -33,7 +33,7 @@ void TFileSave::Button1Click()
         cursorsOn_ = false;
         dragging_ = false;
         ui->Button10->hide();
-        ui->Button1->setText(QStringLiteral("Установить курсоры"));
+        ui->Button1->setText(tr("Установить курсоры"));
         ui->Label1->hide();
         ui->Label2->hide();
         ui->Label3->hide();

@@ -46,7 +46,7 @@ bool TD3x::checkDrawingSetup()
     QOpenGLContext probe;
     probe.setFormat(QSurfaceFormat::defaultFormat());
     if (!probe.create()) {
-        ShowMessageBox("Ошибка", "Выбран неверный формат", MB_OK | MB_ICONERROR);
+        ShowMessageBox("Ошибка", tr("Выбран неверный формат").toStdString(), MB_OK | MB_ICONERROR);
         return false;
     }
     QOffscreenSurface surface;
@@ -58,7 +58,7 @@ bool TD3x::checkDrawingSetup()
     if (probe.isValid())
         probe.doneCurrent();
     if (!usable) {
-        ShowMessageBox("Ошибка", "Неверно заполнен формат пикселей", MB_OK | MB_ICONERROR);
+        ShowMessageBox("Ошибка", tr("Неверно заполнен формат пикселей").toStdString(), MB_OK | MB_ICONERROR);
         return false;
     }
     return true;

@@ -22,7 +22,7 @@ constexpr int kRowHeight = 24;
 TTabl::TTabl(QWidget* owner) : QDialog(owner), ui(new Ui::TTabl)
 {
     ui->setupUi(this);
-    SD = new QFileDialog(this, QString(), QString(), QStringLiteral("CSV файл (*.csv)"));
+    SD = new QFileDialog(this, QString(), QString(), tr("CSV файл (*.csv)"));
     SD->setObjectName(QStringLiteral("SD"));
     SD->setAcceptMode(QFileDialog::AcceptSave);
     SD->setFileMode(QFileDialog::AnyFile);
@@ -130,8 +130,8 @@ bool TTabl::SaveToCsv(const QString& fileName)
 {
     const CommandScope command(this, pendingClose_);
     if (QFileInfo::exists(fileName)) {
-        const int answer =
-            ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION);
+        const int answer = ShowMessageBox("Внимание!", tr("Файл существует.Переписать?").toStdString(),
+                                          MB_YESNO | MB_ICONQUESTION);
         if (answer != IDYES || !command.windowAlive())
             return false;
     }
@@ -140,8 +140,9 @@ bool TTabl::SaveToCsv(const QString& fileName)
     QString reason;
     const QStringList lines = TableCsvLines(title(), cells(), limitWarning());
     if (!WriteFileReplacing(fileName, EncodeCsvLines(lines), &reason)) {
-        ShowPlainMessage("Не удалось записать файл " + QDir::toNativeSeparators(fileName).toStdString() +
-                         ": " + reason.toStdString());
+        ShowPlainMessage(tr("Не удалось записать файл %1: %2")
+                             .arg(QDir::toNativeSeparators(fileName), reason)
+                             .toStdString());
         return false;
     }
     ShowWritten(this, fileName);

@@ -3,6 +3,8 @@
 #include "ChartBands.h"
 #include "ChartColorButton.h"
 #include "Filters.h"
+#include "InterfaceTexts.h"
+#include "Language.h"
 #include "ModalDriver.h"
 #include "NumberText.h"
 #include "ReadIshFile.h"
@@ -915,6 +917,31 @@ private slots:
         QCOMPARE(TS_Wait::liveCount(), 0);
         QVERIFY(!QFile::exists(out));
         QVERIFY(rec_->messages.empty());
+    }
+
+    // In English nothing of the window stays Russian, nor the message at the start of the file.
+    void englishInterfaceLeavesNoRussian()
+    {
+        QVERIFY(InstallLanguage(UiLanguage::English));
+        record_.LCADR = 1;
+        record_.prorezM = 3;
+        QStringList left;
+        {
+            TMagnit w(nullptr, file40k_);
+            QVERIFY(w.isOpen());
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            w.BitBtn3Click();
+            QVERIFY(w.boundaryReached());
+            left = RussianTexts(&w);
+        }
+        InstallLanguage(UiLanguage::Russian);
+        QVERIFY(!rec_->messages.empty());
+        for (const auto& m : rec_->messages)
+            left << QString::fromStdString(m.caption + " | " + m.text);
+        static const QRegularExpression cyrillic(QStringLiteral("[\\x{0400}-\\x{04FF}]"));
+        left = left.filter(cyrillic);
+        QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));
     }
 };
 

@@ -4,6 +4,8 @@
 #include "TFileSave.h"
 
 #include "ChartBands.h"
+#include "InterfaceTexts.h"
+#include "Language.h"
 #include "RadioGroup.h"
 #include "ModalDriver.h"
 #include "NumberText.h"
@@ -59,7 +61,12 @@ private slots:
         UseFreshStore(dir_);
     }
 
-    void cleanup() { ReleaseSettingsAndStore(); }
+    void cleanup()
+    {
+        if (CurrentLanguage() != UiLanguage::Russian)
+            InstallLanguage(UiLanguage::Russian);
+        ReleaseSettingsAndStore();
+    }
 
     void testSignalOpensInPascalsWithFactorVoltTimes400()
     {
@@ -394,6 +401,39 @@ private slots:
         QCOMPARE(settings_.S_Fmax, 80);
         QCOMPARE(w.view().frequencyView[0], 20.0);
         QCOMPARE(w.view().frequencyView[1], 80.0);
+    }
+
+    // In English nothing of the window stays Russian: the time view, the spectra with their dB
+    // unit, the cursors with their readouts, the intensity curves, and the peak-to-peak report.
+    void englishInterfaceLeavesNoRussian()
+    {
+        QVERIFY(InstallLanguage(UiLanguage::English));
+        RecordingPresenter presenter;
+        TFileSave w(nullptr, QString());
+        w.resize(1000, 700);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.chart().axisTitle(0), QStringLiteral("Channel 1 (Pa)"));
+        QStringList left = RussianTexts(&w);
+        w.Button6Click();
+        QCOMPARE(w.findChild<RadioGroup*>("RadioGroup1")->count(), 3);
+        w.findChild<RadioGroup*>("RadioGroup1")->setItemIndex(2);
+        w.findChild<QPushButton*>("Button1")->click();
+        QVERIFY(w.cursorsOn());
+        left << RussianTexts(&w);
+        w.findChild<QPushButton*>("Button1")->click();
+        w.BitBtn1Click();
+        w.Button7Click();
+        QVERIFY(w.view().intensityShown);
+        left << RussianTexts(&w);
+        w.Button11Click();
+        QVERIFY(!presenter.messages.empty());
+        for (const auto& m : presenter.messages)
+            left << QString::fromStdString(m.caption + " | " + m.text);
+        static const QRegularExpression cyrillic(QStringLiteral("[\\x{0400}-\\x{04FF}]"));
+        left = left.filter(cyrillic);
+        left.removeDuplicates();
+        QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));
     }
 };
 

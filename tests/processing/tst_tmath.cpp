@@ -3,6 +3,8 @@
 #include "TMath.h"
 #include "ui_TMath.h"
 
+#include "InterfaceTexts.h"
+#include "Language.h"
 #include "ModalDriver.h"
 
 #include <QCheckBox>
@@ -104,6 +106,23 @@ private slots:
         QCOMPARE(dlg.exec(), int(TMath::kResultYes));
         QCOMPARE(box->value(), expected);
         QCOMPARE(box->text(), QString::number(expected));
+    }
+
+    void englishInterfaceLeavesNoRussian()
+    {
+        QVERIFY(InstallLanguage(UiLanguage::English));
+        QStringList left;
+        {
+            TMath dlg(nullptr);
+            dlg.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+            left = RussianTexts(&dlg);
+            // The fixed size was taken from the English captions: none of them is cut short.
+            for (QPushButton* button : dlg.findChildren<QPushButton*>())
+                QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(button->text()));
+        }
+        InstallLanguage(UiLanguage::Russian);
+        QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));
     }
 };
 

@@ -5,6 +5,8 @@
 
 #include "ChartImageChecks.h"
 #include "D3xView.h"
+#include "InterfaceTexts.h"
+#include "Language.h"
 #include "ModalDriver.h"
 #include "RecordingPresenter.h"
 #include "ResultMath.h"
@@ -217,6 +219,23 @@ private slots:
         SettingsStore().WriteInteger("D3D", "tgrad", 40);
         TD3x clamped(nullptr, kBlock, 2.0, 1);
         QCOMPARE(clamped.step(), 10);
+    }
+
+    void englishInterfaceLeavesNoRussian()
+    {
+        QVERIFY(InstallLanguage(UiLanguage::English));
+        QStringList left;
+        {
+            TD3x view(nullptr, kBlock, 2.0, 1);
+            QVERIFY(view.drawingReady());
+            OnNextModal([&](QWidget*) {
+                QTRY_VERIFY(view.view()->hasPicture() && !view.timer()->isActive());
+                left = RussianTexts(&view);
+            });
+            view.exec();
+        }
+        InstallLanguage(UiLanguage::Russian);
+        QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));
     }
 
 private:

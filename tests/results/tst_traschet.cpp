@@ -8,6 +8,8 @@
 #include "TTabl.h"
 
 #include "ChartImageChecks.h"
+#include "InterfaceTexts.h"
+#include "Language.h"
 #include "ModalDriver.h"
 #include "RecordingPresenter.h"
 #include "SettingsStore.h"
@@ -447,6 +449,36 @@ private slots:
         }
         QVERIFY(!w.isVisible());
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // In English nothing stays Russian in the window, the table it opens or the message of a
+    // view that cannot draw.
+    void englishInterfaceLeavesNoRussian()
+    {
+        QVERIFY(InstallLanguage(UiLanguage::English));
+        IntensityResult r = unitResult();
+        r.bandText = "Sum of harmonics in the band, Hz (50 : 400)";
+        QStringList left;
+        {
+            TRaschet w(nullptr, r);
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            left << RussianTexts(&w);
+            OnNextModal([&](QWidget* modal) {
+                left << RussianTexts(modal);
+                QTest::mouseClick(modal->findChild<QPushButton*>("Button1"), Qt::LeftButton);
+            });
+            QTest::mouseClick(w.findChild<QPushButton*>("Button4"), Qt::LeftButton);
+            RecordingPresenter presenter;
+            QTest::mouseClick(w.findChild<QPushButton*>("Button3"), Qt::LeftButton);
+            for (const auto& m : presenter.messages)
+                left << QString::fromStdString(m.caption + " | " + m.text);
+        }
+        InstallLanguage(UiLanguage::Russian);
+        static const QRegularExpression cyrillic(QStringLiteral("[\\x{0400}-\\x{04FF}]"));
+        left = left.filter(cyrillic);
+        left.removeDuplicates();
+        QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));
     }
 
 private:
