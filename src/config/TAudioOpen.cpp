@@ -34,7 +34,7 @@ TAudioOpen::TAudioOpen(QWidget* owner, const QString& path, const AudioFileInfo&
     ui->setupUi(this);
     const double rate = info.sampleRate > 0 ? info.sampleRate : 1.0;
     const double duration = static_cast<double>(info.frames) / rate;
-    ui->FileLabel->setText(QStringLiteral("%1\n%2, каналов: %3, %4 Гц, %5 с")
+    ui->FileLabel->setText(tr("%1\n%2, каналов: %3, %4 Гц, %5 с")
                                .arg(QFileInfo(path).fileName(), QString::fromStdString(info.formatText))
                                .arg(info.channels)
                                .arg(info.sampleRate)
@@ -43,11 +43,11 @@ TAudioOpen::TAudioOpen(QWidget* owner, const QString& path, const AudioFileInfo&
     const SettingsStore store;
     auto* grid = qobject_cast<QGridLayout*>(ui->MapBox->layout());
     for (int m = 0; m < 6; ++m) {
-        auto* label = new QLabel(QStringLiteral("Микрофон %1").arg(m + 1), ui->MapBox);
+        auto* label = new QLabel(tr("Микрофон %1").arg(m + 1), ui->MapBox);
         auto* box = new QComboBox(ui->MapBox);
         box->setObjectName(QStringLiteral("Microphone%1").arg(m + 1));
         for (int c = 0; c < info.channels; ++c)
-            box->addItem(QStringLiteral("Канал %1").arg(c + 1));
+            box->addItem(tr("Канал %1").arg(c + 1));
         const int stored = store.ReadInteger(kSection, MapKey(info.channels, m), m + 1) - 1;
         box->setCurrentIndex(stored >= 0 && stored < info.channels ? stored : std::min(m, info.channels - 1));
         label->setBuddy(box);
@@ -94,9 +94,8 @@ AudioOpenChoice TAudioOpen::choice() const
 void TAudioOpen::UpdateStretchText()
 {
     const AudioOpenChoice c = choice();
-    ui->StretchText->setText(c.frameCount > 0
-                                 ? QStringLiteral("Будет прочитано отсчетов на канал: %1").arg(c.frameCount)
-                                 : QStringLiteral("Участок пуст или лежит за концом записи."));
+    ui->StretchText->setText(c.frameCount > 0 ? tr("Будет прочитано отсчетов на канал: %1").arg(c.frameCount)
+                                              : tr("Участок пуст или лежит за концом записи."));
 }
 
 void TAudioOpen::Accept()
@@ -104,11 +103,11 @@ void TAudioOpen::Accept()
     const AudioOpenChoice c = choice();
     const std::set<int> distinct(c.map.begin(), c.map.end());
     if (distinct.size() != 6) {
-        ui->ProblemText->setText(QStringLiteral("Каждому микрофону нужен свой канал файла."));
+        ui->ProblemText->setText(tr("Каждому микрофону нужен свой канал файла."));
         return;
     }
     if (c.frameCount < 2) {
-        ui->ProblemText->setText(QStringLiteral("Участок записи короче двух отсчетов."));
+        ui->ProblemText->setText(tr("Участок записи короче двух отсчетов."));
         return;
     }
     SettingsStore store;

@@ -90,13 +90,12 @@ TCalib::TCalib(QWidget* owner) : QDialog(owner), ui(new Ui::TCalib)
     setupCombo(ui->ComboFrequency, {QStringLiteral("250"), QStringLiteral("1000")}, QStringLiteral("1000"));
 
     QTableWidget* table = ui->Table;
-    table->setHorizontalHeaderLabels({QStringLiteral("Микрофон"), QStringLiteral("Частота тона (Гц)"),
-                                      QStringLiteral("Уровень (дБ)"), QStringLiteral("Новая (мВ/Па)"),
-                                      QStringLiteral("Прежняя (мВ/Па)"), QStringLiteral("Изменение (дБ)"),
-                                      QStringLiteral("Стабильность (дБ)")});
-    table->horizontalHeaderItem(2)->setToolTip(QStringLiteral("Уровень тона при прежней чувствительности"));
+    table->setHorizontalHeaderLabels({tr("Микрофон"), tr("Частота тона (Гц)"), tr("Уровень (дБ)"),
+                                      tr("Новая (мВ/Па)"), tr("Прежняя (мВ/Па)"), tr("Изменение (дБ)"),
+                                      tr("Стабильность (дБ)")});
+    table->horizontalHeaderItem(2)->setToolTip(tr("Уровень тона при прежней чувствительности"));
     table->horizontalHeaderItem(6)->setToolTip(
-        QStringLiteral("Разность наибольшего и наименьшего уровня по секундам записи"));
+        tr("Разность наибольшего и наименьшего уровня по секундам записи"));
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     // All six microphones at once, never behind a scroll bar.
@@ -138,9 +137,8 @@ void TCalib::ButtonOpenClick()
     QFileDialog OD(this);
     OD.setObjectName(QStringLiteral("OD"));
     OD.setFileMode(QFileDialog::ExistingFile);
-    OD.setNameFilters(
-        {QStringLiteral("Записи калибратора (*.wav *.w64 *.rf64 *.flac *.caf *.aif *.aiff *.kvnb)"),
-         QStringLiteral("Все файлы (*)")});
+    OD.setNameFilters({tr("Записи калибратора (*.wav *.w64 *.rf64 *.flac *.caf *.aif *.aiff *.kvnb)"),
+                       tr("Все файлы (*)")});
     StartInRecentFolder(OD, FolderKind::Recordings);
     if (OD.exec() != QDialog::Accepted || OD.selectedFiles().isEmpty())
         return;
@@ -168,7 +166,9 @@ bool TCalib::OpenRecording(const QString& fileName)
         if (!opened.ok()) {
             std::string text = opened.message;
             if (opened.status == AudioStatus::CannotOpen)
-                text += "\nКалибровка читает звукозаписи (WAV, FLAC, AIFF и другие) и сегменты (*.kvnb).";
+                text +=
+                    "\n" +
+                    utf8(tr("Калибровка читает звукозаписи (WAV, FLAC, AIFF и другие) и сегменты (*.kvnb)."));
             ShowMessageBox("ВНИМАНИЕ", text, MB_OK | MB_ICONWARNING);
             return false;
         }
@@ -180,7 +180,7 @@ bool TCalib::OpenRecording(const QString& fileName)
     }
     if (!(source.rate > 0.0) || source.frames < 1) {
         ShowMessageBox("ВНИМАНИЕ",
-                       "В записи " + utf8(QDir::toNativeSeparators(fileName)) + " нет ни одного отсчета",
+                       utf8(tr("В записи %1 нет ни одного отсчета").arg(QDir::toNativeSeparators(fileName))),
                        MB_OK | MB_ICONWARNING);
         return false;
     }
@@ -189,12 +189,12 @@ bool TCalib::OpenRecording(const QString& fileName)
     source_ = source;
     segmentHeader_ = header;
     ui->EditFile->setText(QDir::toNativeSeparators(fileName));
-    const QString kind = source.audio
-                             ? QString::fromStdString(source.formatText) + QStringLiteral(", каналов: ") +
-                                   QString::number(source.channels)
-                             : QStringLiteral("Сегмент, отсчеты АЦП × %1 В").arg(CurrentSettings().VOLT);
+    const QString kind =
+        source.audio ? tr("%1, каналов: %2")
+                           .arg(QString::fromStdString(source.formatText), QString::number(source.channels))
+                     : tr("Сегмент, отсчеты АЦП × %1 В").arg(CurrentSettings().VOLT);
     ui->LabelInfo->setText(
-        QStringLiteral("%1; частота оцифровки %2 Гц; длительность %3 с")
+        tr("%1; частота оцифровки %2 Гц; длительность %3 с")
             .arg(kind, numberLocale().toString(source.rate, 'g', 9), fixed(source.seconds(), 3)));
     const double seconds = source.seconds();
     const QSignalBlocker blockStart(ui->SpinStart);
@@ -215,13 +215,14 @@ std::optional<CalibratorTone> TCalib::toneFromInput()
     const std::optional<double> level = parseNumber(ui->ComboLevel->currentText());
     if (!level || *level <= 0.0) {
         ui->ComboLevel->setFocus();
-        ShowMessageBox("ВНИМАНИЕ", "Уровень калибратора: нужно положительное число, дБ отн. 20 мкПа", MB_OK);
+        ShowMessageBox("ВНИМАНИЕ",
+                       utf8(tr("Уровень калибратора: нужно положительное число, дБ отн. 20 мкПа")), MB_OK);
         return std::nullopt;
     }
     const std::optional<double> frequency = parseNumber(ui->ComboFrequency->currentText());
     if (!frequency || *frequency <= 0.0) {
         ui->ComboFrequency->setFocus();
-        ShowMessageBox("ВНИМАНИЕ", "Частота калибратора: нужно положительное число, Гц", MB_OK);
+        ShowMessageBox("ВНИМАНИЕ", utf8(tr("Частота калибратора: нужно положительное число, Гц")), MB_OK);
         return std::nullopt;
     }
     return CalibratorTone{*level, *frequency};
@@ -230,7 +231,7 @@ std::optional<CalibratorTone> TCalib::toneFromInput()
 bool TCalib::Compute()
 {
     if (!source_) {
-        ShowMessageBox("ВНИМАНИЕ", "Сначала откройте запись калибратора", MB_OK);
+        ShowMessageBox("ВНИМАНИЕ", utf8(tr("Сначала откройте запись калибратора")), MB_OK);
         return false;
     }
     const std::optional<CalibratorTone> tone = toneFromInput();
@@ -241,7 +242,7 @@ bool TCalib::Compute()
     const int64_t count =
         std::min<int64_t>(std::llround(ui->SpinLength->value() * source.rate), source.frames - first);
     if (first >= source.frames || count < 1) {
-        ShowMessageBox("ВНИМАНИЕ", "В выбранном участке записи нет ни одного отсчета", MB_OK);
+        ShowMessageBox("ВНИМАНИЕ", utf8(tr("В выбранном участке записи нет ни одного отсчета")), MB_OK);
         return false;
     }
     const int64_t need = CalibrationBytesNeeded(count);
@@ -262,7 +263,7 @@ bool TCalib::Compute()
     double rate = source.rate;
 
     auto notice = std::make_unique<TS_Wait>(this);
-    notice->setText(QStringLiteral("Читается запись калибратора"));
+    notice->setText(tr("Читается запись калибратора"));
     notice->showAndPaint();
     WorkOutcome outcome = WorkOutcome::Done;
     try {
@@ -314,7 +315,7 @@ void TCalib::clearResults()
     ui->Table->clearContents();
     ui->Table->clearSpans();
     for (int row = 0; row < ui->Table->rowCount(); ++row)
-        ui->Table->setItem(row, 0, new QTableWidgetItem(QStringLiteral("Микрофон %1").arg(row + 1)));
+        ui->Table->setItem(row, 0, new QTableWidgetItem(tr("Микрофон %1").arg(row + 1)));
     ui->Warnings->clear();
     ui->ButtonApply->setEnabled(false);
 }
@@ -328,15 +329,15 @@ void TCalib::showResults()
     bool anyToApply = false;
     for (const MicrophoneCalibration& row : results_) {
         const int r = row.microphone;
-        const QString name = QStringLiteral("Микрофон %1").arg(r + 1);
+        const QString name = tr("Микрофон %1").arg(r + 1);
         table->setItem(r, 0, new QTableWidgetItem(name));
         const ChannelCalibration& c = row.result;
         const std::string failure = CalibrationFailureRu(c, tone_, rate_, shortNumber);
         if (!failure.empty()) {
             table->setSpan(r, 1, 1, kColumns - 1);
             table->setItem(r, 1, new QTableWidgetItem(capitalised(failure)));
-            warnings << name + QStringLiteral(": ") + QString::fromStdString(failure) +
-                            QStringLiteral("; прежняя чувствительность сохранится.");
+            warnings << tr("%1: %2; прежняя чувствительность сохранится.")
+                            .arg(name, QString::fromStdString(failure));
             continue;
         }
         const QStringList cells{fixed(c.foundFrequency, 1),
@@ -352,8 +353,7 @@ void TCalib::showResults()
             if (!usable) {
                 // Shown for what it is worth, but marked: "Применить" will not take it.
                 item->setForeground(QColor(0xB0, 0x00, 0x00));
-                item->setToolTip(
-                    QStringLiteral("Тон калибратора не найден: прежняя чувствительность сохранится"));
+                item->setToolTip(tr("Тон калибратора не найден: прежняя чувствительность сохранится"));
             }
             table->setItem(r, col, item);
         }
@@ -362,9 +362,9 @@ void TCalib::showResults()
         if (usable)
             anyToApply = true;
         else
-            warnings << name + QStringLiteral(": прежняя чувствительность сохранится.");
+            warnings << tr("%1: прежняя чувствительность сохранится.").arg(name);
     }
-    ui->Warnings->setPlainText(warnings.isEmpty() ? QStringLiteral("Предупреждений нет.")
+    ui->Warnings->setPlainText(warnings.isEmpty() ? tr("Предупреждений нет.")
                                                   : warnings.join(QLatin1Char('\n')));
     ui->ButtonApply->setEnabled(anyToApply);
 }
@@ -384,8 +384,9 @@ bool TCalib::Apply()
         applied.push_back(&row);
     }
     if (applied.empty()) {
-        ShowMessageBox("ВНИМАНИЕ",
-                       "Нет новых чувствительностей: ни у одного микрофона не найден тон калибратора", MB_OK);
+        ShowMessageBox(
+            "ВНИМАНИЕ",
+            utf8(tr("Нет новых чувствительностей: ни у одного микрофона не найден тон калибратора")), MB_OK);
         return false;
     }
     s = updated;
@@ -397,11 +398,12 @@ bool TCalib::Apply()
     const std::array<double, 6> stored = ChannelSensitivities(check);
     for (const MicrophoneCalibration* row : applied) {
         if (stored[static_cast<size_t>(row->microphone)] != row->result.sensitivity) {
-            ShowMessageBox("ВНИМАНИЕ",
-                           "Новые чувствительности действуют до выхода из программы, но не записаны в "
-                           "хранилище настроек " +
-                               utf8(QDir::toNativeSeparators(SettingsStore::FileName())),
-                           MB_OK | MB_ICONWARNING);
+            ShowMessageBox(
+                "ВНИМАНИЕ",
+                utf8(tr("Новые чувствительности действуют до выхода из программы, но не записаны в "
+                        "хранилище настроек %1")
+                         .arg(QDir::toNativeSeparators(SettingsStore::FileName()))),
+                MB_OK | MB_ICONWARNING);
             break;
         }
     }

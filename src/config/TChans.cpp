@@ -38,7 +38,7 @@ void TChans::Button1Click()
         for (size_t j = 0; j < spins_.size(); ++j) {
             if (j != i && spins_[i]->value() == spins_[j]->value()) {
                 spins_[i]->setFocus();
-                ShowPlainMessage("Не может быть одинаковых каналов");
+                ShowPlainMessage(tr("Не может быть одинаковых каналов").toStdString());
                 return;
             }
         }

@@ -53,9 +53,10 @@ void TDemo::Button1Click()
         // Volts per ADC step come from the settings dialog; without a usable value the
         // amplitude in volts cannot be turned into ADC steps, so the stored one stays.
         ShowMessageBox("ВНИМАНИЕ",
-                       "Амплитуда не изменена: значение VOLT (вольт на единицу АЦП) "
-                       "должно быть положительным и не слишком малым. "
-                       "Исправьте его в настройках.",
+                       tr("Амплитуда не изменена: значение VOLT (вольт на единицу АЦП) "
+                          "должно быть положительным и не слишком малым. "
+                          "Исправьте его в настройках.")
+                           .toStdString(),
                        MB_OK | MB_ICONWARNING);
     }
     accept();

@@ -38,7 +38,7 @@ TReGR::TReGR(QWidget* owner, int channel)
     : QDialog(owner), ui(new Ui::TReGR), channel_(channel < 0 ? 0 : (channel > 5 ? 5 : channel))
 {
     ui->setupUi(this);
-    setWindowTitle(QStringLiteral("Канал %1").arg(channel_ + 1));
+    setWindowTitle(tr("Канал %1").arg(channel_ + 1));
     setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
     connect(ui->Button1, &QPushButton::clicked, this, &TReGR::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &QDialog::reject);
@@ -67,20 +67,20 @@ void TReGR::Button1Click()
 {
     const std::optional<float> minimum = ParseLimit(ui->Edit1->text());
     if (!minimum) {
-        ShowMessageBox("ВНИМАНИЕ", "Неверно введено число!", MB_OK);
+        ShowMessageBox("ВНИМАНИЕ", tr("Неверно введено число!").toStdString(), MB_OK);
         ui->Edit1->setFocus();
         return;
     }
     const std::optional<float> maximum = ParseLimit(ui->Edit2->text());
     if (!maximum) {
-        ShowMessageBox("ВНИМАНИЕ", "Неверно введено число!", MB_OK);
+        ShowMessageBox("ВНИМАНИЕ", tr("Неверно введено число!").toStdString(), MB_OK);
         ui->Edit2->setFocus();
         return;
     }
     // Compared as stored: two texts that differ only beyond single precision would give the
     // axis an empty range.
     if (!(*minimum < *maximum)) {
-        ShowMessageBox("ВНИМАНИЕ", "Максимум должен быть больше минимума!", MB_OK);
+        ShowMessageBox("ВНИМАНИЕ", tr("Максимум должен быть больше минимума!").toStdString(), MB_OK);
         return;
     }
 

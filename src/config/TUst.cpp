@@ -9,6 +9,7 @@
 #include "Settings.h"
 #include "WrittenNote.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -90,9 +91,10 @@ QString rangeText(const std::string& key)
     ConstantRange(key, lo, hi);
     const QLocale locale = numberLocale();
     if (key == "NULL_ADC")
-        return QStringLiteral("целое число от %1 до %2")
+        return QCoreApplication::translate("TUst", "целое число от %1 до %2")
             .arg(locale.toString(lo, 'f', 0), locale.toString(hi, 'f', 0));
-    return QStringLiteral("число от %1 до %2").arg(locale.toString(lo, 'g', 6), locale.toString(hi, 'g', 6));
+    return QCoreApplication::translate("TUst", "число от %1 до %2")
+        .arg(locale.toString(lo, 'g', 6), locale.toString(hi, 'g', 6));
 }
 
 QString shortestText(double value)
@@ -143,10 +145,12 @@ bool readIniFile(const QString& fileName, IniFile& ini)
     return true;
 }
 
-// reason: the system's text, in the locale's encoding, when there is one.
+// what: a sentence with the file's place %1. reason: the system's text, in the locale's
+// encoding, when there is one.
 void reportFileError(const char* what, const QString& fileName, const std::string& reason = {})
 {
-    std::string text = what + utf8(QDir::toNativeSeparators(fileName));
+    std::string text =
+        utf8(QCoreApplication::translate("TUst", what).arg(QDir::toNativeSeparators(fileName)));
     if (!reason.empty())
         text += ": " + utf8(QString::fromLocal8Bit(reason));
     ShowPlainMessage(text);
@@ -162,7 +166,7 @@ TUst::TUst(QWidget* owner) : QDialog(owner), ui(new Ui::TUst)
     ui->CSpinEdit4->setRange(static_cast<int>(setting_limits::kNullAdcMin),
                              static_cast<int>(setting_limits::kNullAdcMax));
 
-    const QString filter = QStringLiteral("INI файл (*.ini)");
+    const QString filter = tr("INI файл (*.ini)");
     OD = new QFileDialog(this, QString(), QString(), filter);
     OD->setObjectName(QStringLiteral("OD"));
     OD->setAcceptMode(QFileDialog::AcceptOpen);
@@ -240,13 +244,13 @@ void TUst::FormCreate()
     ui->CSpinEdit4->setValue(s.NULL_ADC);
     ui->CheckBox1->setChecked(s.I_PO_CHUV);
 
-    ui->GRID->item(0, 0)->setText(QStringLiteral("№ канала"));
-    ui->GRID->item(0, 1)->setText(QStringLiteral("Значение"));
+    ui->GRID->item(0, 0)->setText(tr("№ канала"));
+    ui->GRID->item(0, 1)->setText(tr("Значение"));
     // Row r shows record element r - 1 and "Сохранить" stores it back there: the same
     // mapping both ways, so saving without an edit moves no sensitivity whatever the
     // channel order.
     for (int row = 1; row <= kSensitivityRows; ++row) {
-        ui->GRID->item(row, 0)->setText(QStringLiteral("Канал %1").arg(row));
+        ui->GRID->item(row, 0)->setText(tr("Канал %1").arg(row));
         setSensitivityText(row, fixedText(s.Chuv[row - 1], 5, 3));
     }
 }
@@ -264,13 +268,14 @@ void TUst::Button1Click()
     for (size_t i = 0; i < fields.size(); ++i) {
         if (!parseNumber(fields[i]->text(), values[i])) {
             fields[i]->setFocus();
-            ShowMessageBox("ВНИМАНИЕ", "Не верно записано число: " + utf8(fieldName(fields[i])), MB_OK);
+            ShowMessageBox("ВНИМАНИЕ", utf8(tr("Не верно записано число: %1").arg(fieldName(fields[i]))),
+                           MB_OK);
             return;
         }
         if (!IsValidConstant(keys[i], values[i])) {
             fields[i]->setFocus();
             ShowMessageBox("ВНИМАНИЕ",
-                           utf8(QStringLiteral("Недопустимое значение: %1 — допускается %2")
+                           utf8(tr("Недопустимое значение: %1 — допускается %2")
                                     .arg(fieldName(fields[i]), rangeText(keys[i]))),
                            MB_OK);
             return;
@@ -280,7 +285,7 @@ void TUst::Button1Click()
     for (int row = 1; row <= kSensitivityRows; ++row) {
         if (!parseNumber(sensitivityText(row), sensitivities[row - 1])) {
             ui->GRID->setFocus();
-            ShowMessageBox("ВНИМАНИЕ", "Не верно записана чувствительность канала №" + std::to_string(row),
+            ShowMessageBox("ВНИМАНИЕ", utf8(tr("Не верно записана чувствительность канала №%1").arg(row)),
                            MB_OK);
             return;
         }
@@ -288,7 +293,7 @@ void TUst::Button1Click()
             ui->GRID->setCurrentCell(row, 1);
             ui->GRID->setFocus();
             ShowMessageBox("ВНИМАНИЕ",
-                           utf8(QStringLiteral("Недопустимая чувствительность канала №%1 — допускается %2")
+                           utf8(tr("Недопустимая чувствительность канала №%1 — допускается %2")
                                     .arg(row)
                                     .arg(rangeText(sensitivityKey(row)))),
                            MB_OK);
@@ -331,7 +336,7 @@ bool TUst::LoadFromIni(const QString& fileName)
 {
     IniFile ini;
     if (!readIniFile(fileName, ini)) {
-        reportFileError("Не удалось прочитать файл ", fileName);
+        reportFileError(QT_TRANSLATE_NOOP("TUst", "Не удалось прочитать файл %1"), fileName);
         return false;
     }
     // A constant the file holds out of its range is refused key by key: its control keeps what
@@ -345,7 +350,7 @@ bool TUst::LoadFromIni(const QString& fileName)
         const QString t = fromUtf8(*value);
         double number = 0.0;
         if (parseAnyNumber(t, number) && !IsValidConstant(key, number)) {
-            refused << QStringLiteral("%1 = %2 (допускается %3)").arg(fromUtf8(key), t, rangeText(key));
+            refused << tr("%1 = %2 (допускается %3)").arg(fromUtf8(key), t, rangeText(key));
             return current;
         }
         return t;
@@ -367,13 +372,13 @@ bool TUst::LoadFromIni(const QString& fileName)
     bool isInteger = false;
     const qlonglong code = nullAdc ? fromUtf8(*nullAdc).trimmed().toLongLong(&isInteger) : 0;
     if (isInteger && !IsValidNullAdc(code))
-        refused << QStringLiteral("NULL_ADC = %1 (допускается %2)").arg(code).arg(rangeText("NULL_ADC"));
+        refused << tr("NULL_ADC = %1 (допускается %2)").arg(code).arg(rangeText("NULL_ADC"));
     else
         ui->CSpinEdit4->setValue(ini.ReadInteger(kSection, "NULL_ADC", 1120));
     if (!refused.isEmpty()) {
         ShowMessageBox("ВНИМАНИЕ",
-                       utf8(QStringLiteral("Из файла %1 не загружены недопустимые значения:\n%2\n"
-                                           "Остальные значения загружены.")
+                       utf8(tr("Из файла %1 не загружены недопустимые значения:\n%2\n"
+                               "Остальные значения загружены.")
                                 .arg(QDir::toNativeSeparators(fileName), refused.join(QLatin1Char('\n')))),
                        MB_OK);
     }
@@ -386,7 +391,7 @@ bool TUst::SaveToIni(const QString& fileName)
     // so a file that exists but cannot be read is not written over either.
     IniFile ini;
     if (QFile::exists(fileName) && !readIniFile(fileName, ini)) {
-        reportFileError("Не удалось прочитать файл ", fileName);
+        reportFileError(QT_TRANSLATE_NOOP("TUst", "Не удалось прочитать файл %1"), fileName);
         return false;
     }
     ini.WriteString(kSection, "plotnost", utf8(ui->Edit1->text()));
@@ -404,7 +409,7 @@ bool TUst::SaveToIni(const QString& fileName)
     // Written beside and renamed over, so a failed write never leaves half a file.
     std::string reason;
     if (!WriteFileSafely(QFile::encodeName(fileName).toStdString(), ini.ToBytes(), reason)) {
-        reportFileError("Не удалось записать файл ", fileName, reason);
+        reportFileError(QT_TRANSLATE_NOOP("TUst", "Не удалось записать файл %1"), fileName, reason);
         return false;
     }
     ShowWritten(this, fileName);

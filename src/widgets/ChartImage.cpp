@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -29,15 +30,32 @@ constexpr int kSideMinimum = 16;
 // A picture this large is already some 250 MB in memory.
 constexpr int kSideMaximum = 8000;
 
-const QString kPngFilter = QStringLiteral("Рисунок PNG (*.png)");
-const QString kSvgFilter = QStringLiteral("Рисунок SVG (*.svg)");
-const QString kPdfFilter = QStringLiteral("Документ PDF (*.pdf)");
+QString text(const char* source)
+{
+    return QCoreApplication::translate("ChartImage", source);
+}
+
+// Built at use, so that they are in the language the interface has then.
+QString pngFilter()
+{
+    return text(QT_TRANSLATE_NOOP("ChartImage", "Рисунок PNG (*.png)"));
+}
+
+QString svgFilter()
+{
+    return text(QT_TRANSLATE_NOOP("ChartImage", "Рисунок SVG (*.svg)"));
+}
+
+QString pdfFilter()
+{
+    return text(QT_TRANSLATE_NOOP("ChartImage", "Документ PDF (*.pdf)"));
+}
 
 QString suffixOf(const QString& filter)
 {
-    if (filter == kSvgFilter)
+    if (filter == svgFilter())
         return QStringLiteral("svg");
-    if (filter == kPdfFilter)
+    if (filter == pdfFilter())
         return QStringLiteral("pdf");
     return QStringLiteral("png");
 }
@@ -56,7 +74,7 @@ bool writeSvg(QCustomPlot& plot, const QString& path, QSize size, QString* error
     generator.setViewBox(QRect(QPoint(0, 0), size));
     QCPPainter painter;
     if (!painter.begin(&generator)) {
-        setError(error, QStringLiteral("файл не открывается для записи"));
+        setError(error, text(QT_TRANSLATE_NOOP("ChartImage", "файл не открывается для записи")));
         return false;
     }
     painter.setMode(QCPPainter::pmVectorized);
@@ -65,7 +83,7 @@ bool writeSvg(QCustomPlot& plot, const QString& path, QSize size, QString* error
     painter.end();
     // The generator says nothing of a failed write: the file shows it.
     if (QFileInfo(path).size() <= 0) {
-        setError(error, QStringLiteral("файл не записан"));
+        setError(error, text(QT_TRANSLATE_NOOP("ChartImage", "файл не записан")));
         return false;
     }
     return true;
@@ -89,7 +107,7 @@ bool writePdfPicture(const QImage& picture, const QString& path)
 bool askSize(QWidget* parent, QSize& size)
 {
     QDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("Размер изображения"));
+    dialog.setWindowTitle(text(QT_TRANSLATE_NOOP("ChartImage", "Размер изображения")));
     // Wide enough for the title, which the window frame would otherwise cut short.
     dialog.setMinimumWidth(dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) + 160);
     auto* form = new QFormLayout(&dialog);
@@ -99,12 +117,12 @@ bool askSize(QWidget* parent, QSize& size)
     height->setObjectName(QStringLiteral("imageHeight"));
     for (QSpinBox* box : {width, height}) {
         box->setRange(kSideMinimum, kSideMaximum);
-        box->setSuffix(QStringLiteral(" пикс."));
+        box->setSuffix(text(QT_TRANSLATE_NOOP("ChartImage", " пикс.")));
     }
     width->setValue(size.width());
     height->setValue(size.height());
-    form->addRow(QStringLiteral("Ширина:"), width);
-    form->addRow(QStringLiteral("Высота:"), height);
+    form->addRow(text(QT_TRANSLATE_NOOP("ChartImage", "Ширина:")), width);
+    form->addRow(text(QT_TRANSLATE_NOOP("ChartImage", "Высота:")), height);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
@@ -132,7 +150,8 @@ bool WriteChartImage(QCustomPlot& plot, const QString& path, QSize size, QString
 {
     const std::optional<ImageFormat> format = ImageFormatOf(path);
     if (!format) {
-        setError(error, QStringLiteral("неизвестный вид файла (нужен PNG, SVG или PDF)"));
+        setError(error,
+                 text(QT_TRANSLATE_NOOP("ChartImage", "неизвестный вид файла (нужен PNG, SVG или PDF)")));
         return false;
     }
     if (size.isEmpty())
@@ -149,7 +168,7 @@ bool WriteChartImage(QCustomPlot& plot, const QString& path, QSize size, QString
         return writeSvg(plot, path, size, error);
     }
     if (!ok)
-        setError(error, QStringLiteral("файл не записан"));
+        setError(error, text(QT_TRANSLATE_NOOP("ChartImage", "файл не записан")));
     return ok;
 }
 
@@ -157,11 +176,11 @@ bool WritePicture(const QImage& picture, const QString& path, QSize size, QStrin
 {
     const std::optional<ImageFormat> format = ImageFormatOf(path);
     if (!format || *format == ImageFormat::Svg) {
-        setError(error, QStringLiteral("неизвестный вид файла (нужен PNG или PDF)"));
+        setError(error, text(QT_TRANSLATE_NOOP("ChartImage", "неизвестный вид файла (нужен PNG или PDF)")));
         return false;
     }
     if (picture.isNull()) {
-        setError(error, QStringLiteral("изображения нет"));
+        setError(error, text(QT_TRANSLATE_NOOP("ChartImage", "изображения нет")));
         return false;
     }
     const QImage scaled = size.isEmpty() || size == picture.size()
@@ -169,7 +188,7 @@ bool WritePicture(const QImage& picture, const QString& path, QSize size, QStrin
                               : picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     const bool ok = *format == ImageFormat::Png ? scaled.save(path, "PNG") : writePdfPicture(scaled, path);
     if (!ok)
-        setError(error, QStringLiteral("файл не записан"));
+        setError(error, text(QT_TRANSLATE_NOOP("ChartImage", "файл не записан")));
     return ok;
 }
 
@@ -202,10 +221,19 @@ void ChartImageMenu::build()
     // The menu has no parent widget, so it never takes the chart's palette or its place in a
     // layout; it goes with this object.
     menu_ = new QMenu;
-    save_ = menu_->addAction(QStringLiteral("Сохранить изображение…"));
-    copy_ = menu_->addAction(QStringLiteral("Копировать"));
+    save_ = menu_->addAction(QString());
+    copy_ = menu_->addAction(QString());
+    retranslate();
+    // The chart's window may have outlived a change of the interface language.
+    connect(menu_, &QMenu::aboutToShow, this, &ChartImageMenu::retranslate);
     connect(save_, &QAction::triggered, this, [this]() { saveAs(); });
     connect(copy_, &QAction::triggered, this, &ChartImageMenu::copy);
+}
+
+void ChartImageMenu::retranslate()
+{
+    save_->setText(tr("Сохранить изображение…"));
+    copy_->setText(tr("Копировать"));
 }
 
 void ChartImageMenu::popup(const QPoint& globalPos)
@@ -251,14 +279,14 @@ QSize ChartImageMenu::offeredSize() const
 
 QString ChartImageMenu::saveAs()
 {
-    QFileDialog dialog(view_->window(), QStringLiteral("Сохранить изображение"));
+    QFileDialog dialog(view_->window(), tr("Сохранить изображение"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    QStringList filters{kPngFilter};
+    QStringList filters{pngFilter()};
     if (plot_)
-        filters << kSvgFilter;
-    filters << kPdfFilter;
+        filters << svgFilter();
+    filters << pdfFilter();
     dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(QStringLiteral("png"));
     connect(&dialog, &QFileDialog::filterSelected, &dialog,
@@ -273,7 +301,8 @@ QString ChartImageMenu::saveAs()
     if (!format || (!plot_ && *format == ImageFormat::Svg))
         path += QLatin1Char('.') + suffixOf(dialog.selectedNameFilter());
     if (QFileInfo::exists(path) &&
-        ShowMessageBox("Внимание!", "Файл существует.Переписать?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        ShowMessageBox("Внимание!", tr("Файл существует.Переписать?").toStdString(),
+                       MB_YESNO | MB_ICONQUESTION) != IDYES)
         return QString();
     QSize size = offeredSize();
     if (!askSize(view_->window(), size))
@@ -286,7 +315,7 @@ QString ChartImageMenu::saveAs()
     QString error;
     if (!save(path, size, &error)) {
         ShowMessageBox("Ошибка",
-                       QStringLiteral("Не удалось записать изображение %1: %2")
+                       tr("Не удалось записать изображение %1: %2")
                            .arg(QDir::toNativeSeparators(path), error)
                            .toStdString(),
                        MB_OK | MB_ICONERROR);

@@ -63,6 +63,8 @@ signals:
 
 private:
     void build();
+    // The menu's items in the interface's current language.
+    void retranslate();
 
     QWidget* view_ = nullptr;
     QCustomPlot* plot_ = nullptr;

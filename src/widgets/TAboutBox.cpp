@@ -15,7 +15,7 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner), ui(new Ui::TAboutBox)
     ui->ProgramIcon->setPixmap(SonorixLogo(QSize(185, 122)));
     ui->Label1->setText(MakerWebAddress());
     ui->Label2->setText(QStringLiteral("E-mail: ") + MakerEmail());
-    ui->Label3->setText(QStringLiteral("Тел.: ") + MakerPhone());
+    ui->Label3->setText(tr("Тел.: %1").arg(MakerPhone()));
     connect(ui->OKButton, &QPushButton::clicked, this, &QDialog::accept);
     OnClick(ui->Label1, [this] { Label1Click(); });
 }

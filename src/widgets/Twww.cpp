@@ -10,7 +10,7 @@
 Twww::Twww(QWidget* owner) : QWidget(owner, Qt::Window), qqq(new QTextBrowser(this))
 {
     setObjectName(QStringLiteral("www"));
-    setWindowTitle(QStringLiteral("Сайт ООО \"Кварнис\""));
+    setWindowTitle(tr("Сайт ООО \"Кварнис\""));
     setWindowIcon(SonorixIcon());
     qqq->setObjectName(QStringLiteral("qqq"));
     qqq->setOpenExternalLinks(true);
@@ -33,15 +33,14 @@ void Twww::navigate()
     buf.open(QIODevice::WriteOnly);
     SonorixLogo(QSize(208, 116)).save(&buf, "PNG");
     const QString address = MakerWebAddress();
-    qqq->setHtml(
-        QStringLiteral("<div style='margin:24px; font-family:sans-serif'>"
-                       "<img src='data:image/png;base64,%1' width='208' height='116'/>"
-                       "<h2>ООО \"Кварнис\"</h2>"
-                       "<p>Программа Sonorix: расчет интенсиметрических и энергетических характеристик "
-                       "звуковых полей по записям трехкомпонентного зонда.</p>"
-                       "<p>Сайт: <a href='%2'>%2</a><br/>E-mail: <a href='mailto:%3'>%3</a><br/>"
-                       "Телефон: %4</p></div>")
-            .arg(QString::fromLatin1(png.toBase64()), address, MakerEmail(), MakerPhone()));
+    qqq->setHtml(tr("<div style='margin:24px; font-family:sans-serif'>"
+                    "<img src='data:image/png;base64,%1' width='208' height='116'/>"
+                    "<h2>ООО \"Кварнис\"</h2>"
+                    "<p>Программа Sonorix: расчет интенсиметрических и энергетических характеристик "
+                    "звуковых полей по записям трехкомпонентного зонда.</p>"
+                    "<p>Сайт: <a href='%2'>%2</a><br/>E-mail: <a href='mailto:%3'>%3</a><br/>"
+                    "Телефон: %4</p></div>")
+                     .arg(QString::fromLatin1(png.toBase64()), address, MakerEmail(), MakerPhone()));
 }
 
 void Twww::paintEvent(QPaintEvent* event)

@@ -1,6 +1,7 @@
 #include "WrittenNote.h"
 
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -69,5 +70,5 @@ void ShowWritten(QWidget* widget, const QString& path)
     if (!bar)
         bar = addBar(window);
     const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    bar->showMessage(QStringLiteral("Записано: %1").arg(shown), kWrittenNoteMs);
+    bar->showMessage(QCoreApplication::translate("WrittenNote", "Записано: %1").arg(shown), kWrittenNoteMs);
 }

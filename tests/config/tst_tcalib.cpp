@@ -6,6 +6,8 @@
 
 #include "AudioFile.h"
 #include "BackgroundWork.h"
+#include "InterfaceTexts.h"
+#include "Language.h"
 #include "NumberText.h"
 #include "PlaybackFrame.h"
 #include "ReadWriteMyFile.h"
@@ -137,7 +139,11 @@ private slots:
         PublishSettings(&record_);
     }
 
-    void cleanup() { PublishSettings(nullptr); }
+    void cleanup()
+    {
+        PublishSettings(nullptr);
+        InstallLanguage(UiLanguage::Russian);
+    }
 
     void offersTheUsualCalibratorsAndTheWholeRecording()
     {
@@ -281,6 +287,30 @@ private slots:
         QVERIFY(!dlg.Apply());
         QCOMPARE(record_.Chuv, before.Chuv);
         QVERIFY(!QFile::exists(store_));
+    }
+
+    // Results with a microphone that hears its tone and one that hears nothing: the table, its
+    // marks and the warnings are all English.
+    void speaksEnglish()
+    {
+        QVERIFY(InstallLanguage(UiLanguage::English));
+        std::array<double, 6> sensitivities = kSensitivities;
+        sensitivities[5] = 0.0;
+        QVERIFY(writeWav(path("tone.wav"), calibratorVolts(94.0, 1000.0, sensitivities)));
+        RecordingPresenter presenter;
+        TCalib dlg(nullptr);
+        QVERIFY(!dlg.Compute());
+        QCOMPARE(presenter.messages.size(), size_t{1});
+        QCOMPARE(presenter.messages[0].text, std::string("Open a calibrator recording first"));
+        QVERIFY(dlg.OpenRecording(path("tone.wav")));
+        QVERIFY(dlg.Compute());
+        QCOMPARE(cell(dlg, 5, 0), QString("Microphone 6"));
+        QVERIFY2(dlg.findChild<QPlainTextEdit*>("Warnings")
+                     ->toPlainText()
+                     .contains(QRegularExpression("Microphone 6: .+; the previous sensitivity is kept\\.")),
+                 qPrintable(dlg.findChild<QPlainTextEdit*>("Warnings")->toPlainText()));
+        const QStringList left = RussianTexts(&dlg);
+        QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));
     }
 
     void onlyMicrophonesWithTheirToneAreApplied()

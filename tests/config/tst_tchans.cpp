@@ -2,6 +2,8 @@
 // map it stores.
 #include "TChans.h"
 
+#include "InterfaceTexts.h"
+#include "Language.h"
 #include "ModalDriver.h"
 #include "RecordingPresenter.h"
 #include "Settings.h"
@@ -36,7 +38,11 @@ private slots:
         PublishSettings(&record_);
     }
 
-    void cleanup() { PublishSettings(nullptr); }
+    void cleanup()
+    {
+        PublishSettings(nullptr);
+        InstallLanguage(UiLanguage::Russian);
+    }
 
     void showsTheMapCountedFromOne()
     {
@@ -85,6 +91,20 @@ private slots:
                  qPrintable("focus on " + focused->objectName()));
         QVERIFY(dlg.isVisible());
         QCOMPARE(record_.Chs, (ChannelMap{0, 1, 2, 3, 4, 5}));
+    }
+
+    void speaksEnglish()
+    {
+        QVERIFY(InstallLanguage(UiLanguage::English));
+        RecordingPresenter presenter;
+        TChans dlg(nullptr);
+        const QStringList left = RussianTexts(&dlg);
+        QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));
+        QCOMPARE(dlg.windowTitle(), QString("Channel mapping"));
+        slot(dlg, 2)->setValue(1);
+        QTest::mouseClick(dlg.findChild<QPushButton*>("Button1"), Qt::LeftButton);
+        QCOMPARE(presenter.messages.size(), size_t{1});
+        QCOMPARE(QString::fromStdString(presenter.messages[0].text), QString("Channels cannot repeat"));
     }
 
     void storesAPermutationCountedFromZero()

@@ -2,6 +2,8 @@
 // the modal result, and a VOLT that cannot be divided by.
 #include "TDemo.h"
 
+#include "InterfaceTexts.h"
+#include "Language.h"
 #include "ModalDriver.h"
 #include "RecordingPresenter.h"
 #include "Settings.h"
@@ -19,6 +21,7 @@ private:
 
 private slots:
     void init() { CurrentSettings() = DefaultSettings(); }
+    void cleanup() { InstallLanguage(UiLanguage::Russian); }
 
     void showsStoredFieldsWithAmplitudeInVolts()
     {
@@ -75,6 +78,22 @@ private slots:
         QCOMPARE(presenter.messages.size(), size_t(1));
         QCOMPARE(presenter.messages[0].caption, std::string("ВНИМАНИЕ"));
         QVERIFY(presenter.messages[0].text.find("VOLT") != std::string::npos);
+    }
+
+    void speaksEnglish()
+    {
+        QVERIFY(InstallLanguage(UiLanguage::English));
+        RecordingPresenter presenter;
+        CurrentSettings().VOLT = 0.0;
+        TDemo d(nullptr);
+        const QStringList left = RussianTexts(&d);
+        QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));
+        QCOMPARE(d.findChild<QComboBox*>("ComboBox1")->itemText(1), QStringLiteral("Square wave"));
+        d.Button1Click();
+        QCOMPARE(presenter.messages.size(), size_t(1));
+        QCOMPARE(presenter.messages[0].caption, std::string("WARNING"));
+        QVERIFY2(QString::fromStdString(presenter.messages[0].text).startsWith("Amplitude not changed: VOLT"),
+                 presenter.messages[0].text.c_str());
     }
 
     void onlyAcceptButtonEndsWithOk()

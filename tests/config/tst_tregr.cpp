@@ -3,6 +3,8 @@
 #include "TReGR.h"
 
 #include "ChartColorButton.h"
+#include "InterfaceTexts.h"
+#include "Language.h"
 #include "ModalDriver.h"
 #include "NumberText.h"
 #include "RecordingPresenter.h"
@@ -37,6 +39,7 @@ private slots:
         UseFreshStore(dir_);
     }
 
+    void cleanup() { InstallLanguage(UiLanguage::Russian); }
     void cleanupTestCase() { SettingsStore::SetFileName(QString()); }
 
     void showsChannelSettings()
@@ -104,6 +107,20 @@ private slots:
         QVERIFY(CurrentSettings().G_Auto[0]);                          // nothing stored
         QCOMPARE(CurrentSettings().G_Max[0], 5.0f);
         QCOMPARE(SettingsStore().ReadFloat("Mag", "G_Max1", -123.0), -123.0);
+    }
+
+    void speaksEnglish()
+    {
+        QVERIFY(InstallLanguage(UiLanguage::English));
+        RecordingPresenter presenter;
+        TReGR d(nullptr, 3);
+        const QStringList left = RussianTexts(&d);
+        QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));
+        QCOMPARE(d.windowTitle(), QStringLiteral("Channel 4"));
+        d.findChild<QLineEdit*>("Edit1")->setText("abc");
+        d.Button1Click();
+        QCOMPARE(presenter.messages.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(presenter.messages[0].text), QStringLiteral("Invalid number!"));
     }
 
     void storesInSinglePrecisionAndWritesTheStoreAtOnce()

@@ -2,6 +2,8 @@
 // record, and the INI import and export (defaults, clamping, exact round trip, Windows files).
 #include "TUst.h"
 
+#include "InterfaceTexts.h"
+#include "Language.h"
 #include "ModalDriver.h"
 #include "RecordingPresenter.h"
 #include "Settings.h"
@@ -136,7 +138,11 @@ private slots:
         PublishSettings(&record_);
     }
 
-    void cleanup() { PublishSettings(nullptr); }
+    void cleanup()
+    {
+        PublishSettings(nullptr);
+        InstallLanguage(UiLanguage::Russian);
+    }
 
     void showsTheRecordInTheUsersNotation_data()
     {
@@ -271,6 +277,33 @@ private slots:
         QVERIFY(dlg.isVisible());
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
         QVERIFY(sameRecord(record_, before));
+    }
+
+    // In English nothing Russian is left, and a refusal names the field by its English caption.
+    void speaksEnglish()
+    {
+        QVERIFY(InstallLanguage(UiLanguage::English));
+        const struct {
+            const char* field;
+            QString text;
+            QString message;
+        } cases[] = {
+            {"Edit2", "x", "Invalid number: Speed of sound in air"},
+            {"Edit1", "-1,4", "Value not allowed: Air density — allowed is a number from 1E-06 to 100000"},
+        };
+        for (const auto& c : cases) {
+            RecordingPresenter presenter;
+            TUst dlg(nullptr);
+            const QStringList left = RussianTexts(&dlg);
+            QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));
+            edit(dlg, c.field)->setText(c.text);
+            dlg.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+            clickSave(dlg);
+            QCOMPARE(presenter.messages.size(), size_t{1});
+            QCOMPARE(presenter.messages[0].caption, std::string("WARNING"));
+            QCOMPARE(QString::fromStdString(presenter.messages[0].text), c.message);
+        }
     }
 
     void storesEveryNumberThatConverts()

@@ -4,11 +4,14 @@
 // the folder last used for their kind of file, and the window tells where a file went.
 #include "ChartBands.h"
 #include "ChartImage.h"
+#include "Language.h"
+#include "RecordingPresenter.h"
 #include "RecentFolders.h"
 #include "SettingsStore.h"
 #include "WrittenNote.h"
 
 #include "ChartImageChecks.h"
+#include "InterfaceTexts.h"
 #include "ModalDriver.h"
 
 #include <QContextMenuEvent>
@@ -75,6 +78,7 @@ private slots:
         SettingsStore::SetFileName(store_.filePath("store.ini"));
     }
 
+    void cleanup() { InstallLanguage(UiLanguage::Russian); }
     void cleanupTestCase() { SettingsStore::SetFileName(QString()); }
 
     void formatFromTheExtension_data()
@@ -203,6 +207,53 @@ private slots:
         QStatusBar* bar = WrittenNoteBar(plot);
         QVERIFY(bar);
         QCOMPARE(bar->currentMessage(), "Записано: " + QDir::toNativeSeparators(written));
+    }
+
+    // In English: the menu, the file dialog with its filters, the size dialog, the written note
+    // and the question before a file is written over.
+    void theSaveFlowSpeaksEnglish()
+    {
+        QVERIFY(InstallLanguage(UiLanguage::English));
+        QTemporaryDir dir;
+        QDialog window;
+        auto* layout = new QVBoxLayout(&window);
+        auto* plot = new QCustomPlot(&window);
+        layout->addWidget(plot);
+        plot->addGraph()->setData({0, 1, 2}, {1, 3, 2});
+        window.show();
+        ChartImageMenu menu(plot);
+        QStringList left = RussianTexts(menu.menu());
+        QCOMPARE(menu.saveAction()->text(), QString("Save image…"));
+
+        QStringList filters;
+        const auto chooseChart = [&](QWidget* w) {
+            auto* fd = qobject_cast<QFileDialog*>(w);
+            QVERIFY(fd);
+            left << RussianTexts(fd);
+            filters = fd->nameFilters();
+            fd->setDirectory(dir.path());
+            fd->findChild<QLineEdit*>("fileNameEdit")->setText("chart");
+            static_cast<QDialog*>(fd)->accept();
+        };
+        OnNextModals({chooseChart, [&](QWidget* w) {
+                          left << RussianTexts(w);
+                          static_cast<QDialog*>(w)->accept();
+                      }});
+        const QString written = menu.saveAs();
+        QCOMPARE(written, dir.filePath("chart.png"));
+        QCOMPARE(filters, (QStringList{"PNG image (*.png)", "SVG image (*.svg)", "PDF document (*.pdf)"}));
+        QCOMPARE(WrittenNoteBar(plot)->currentMessage(), "Written: " + QDir::toNativeSeparators(written));
+        left << RussianTexts(&window);
+        left.removeDuplicates();
+        QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));
+
+        RecordingPresenter presenter;
+        presenter.defaultAnswer = IDNO;
+        OnNextModal(chooseChart);
+        QVERIFY(menu.saveAs().isEmpty());
+        QCOMPARE(presenter.messages.size(), size_t{1});
+        QCOMPARE(presenter.messages[0].caption, std::string("Warning!"));
+        QCOMPARE(presenter.messages[0].text, std::string("The file exists. Overwrite?"));
     }
 
     // Written by one run, read by the next: each kind keeps its own folder, and a folder that
