@@ -25,9 +25,10 @@ QString runOpenDialog(QWidget* owner)
     OD.setObjectName(QStringLiteral("OD"));
     OD.setFileMode(QFileDialog::ExistingFile);
     // Every kind the program opens shows at first; the narrower filters stay a choice away.
-    OD.setNameFilters({QCoreApplication::translate("WindowLauncher", "Все записи (*.dat *.kvnb %1)").arg(kAudioPatterns),
-                       QCoreApplication::translate("WindowLauncher", "Файлы DAT и KVN (*.dat *.kvnb)"),
-                       QCoreApplication::translate("WindowLauncher", "Звуковые файлы (%1)").arg(kAudioPatterns)});
+    OD.setNameFilters(
+        {QCoreApplication::translate("WindowLauncher", "Все записи (*.dat *.kvnb %1)").arg(kAudioPatterns),
+         QCoreApplication::translate("WindowLauncher", "Файлы DAT и KVN (*.dat *.kvnb)"),
+         QCoreApplication::translate("WindowLauncher", "Звуковые файлы (%1)").arg(kAudioPatterns)});
     OD.setOption(QFileDialog::ReadOnly, false);
     StartInRecentFolder(OD, FolderKind::Recordings);
     if (OD.exec() != QDialog::Accepted || OD.selectedFiles().isEmpty())

@@ -10,6 +10,7 @@
 #include "CoreText.h"
 #include "Filters.h"
 #include "Intensity.h"
+#include "Language.h"
 #include "LargeBuffer.h"
 #include "MessageBox.h"
 #include "RecentFolders.h"
@@ -700,7 +701,10 @@ bool TFileSave::SaveIntensityCsv(const QString& fileName)
     }
     // The old file is replaced only by a complete new one.
     QString reason;
-    if (!WriteFileReplacing(fileName, EncodeCsvLines(IntensityCsvLines(spectra, first, last)), &reason)) {
+    if (!WriteFileReplacing(
+            fileName,
+            EncodeCsvLines(IntensityCsvLines(spectra, first, last, InterfaceCsvForm()), InterfaceCsvForm()),
+            &reason)) {
         ShowPlainMessage(tr("Не удалось записать файл %1: %2")
                              .arg(QDir::toNativeSeparators(fileName), reason)
                              .toStdString());

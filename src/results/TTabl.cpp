@@ -1,7 +1,9 @@
 #include "TTabl.h"
+
 #include "ui_TTabl.h"
 
 #include "KeyHints.h"
+#include "Language.h"
 #include "MessageBox.h"
 #include "RecentFolders.h"
 #include "ResultWidgets.h"
@@ -138,8 +140,9 @@ bool TTabl::SaveToCsv(const QString& fileName)
     // The old file is not deleted first: the new one is renamed over it only once it is
     // complete, so a failed write keeps what was there.
     QString reason;
-    const QStringList lines = TableCsvLines(title(), cells(), limitWarning());
-    if (!WriteFileReplacing(fileName, EncodeCsvLines(lines), &reason)) {
+    const CsvForm form = InterfaceCsvForm();
+    const QStringList lines = TableCsvLines(title(), cells(), limitWarning(), form);
+    if (!WriteFileReplacing(fileName, EncodeCsvLines(lines, form), &reason)) {
         ShowPlainMessage(tr("Не удалось записать файл %1: %2")
                              .arg(QDir::toNativeSeparators(fileName), reason)
                              .toStdString());

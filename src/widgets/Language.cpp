@@ -117,3 +117,8 @@ UiLanguage CurrentLanguage()
 {
     return g_language;
 }
+
+CsvForm InterfaceCsvForm()
+{
+    return g_language == UiLanguage::English ? CsvForm::Plain : CsvForm::Program;
+}

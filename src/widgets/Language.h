@@ -3,6 +3,8 @@
 // speaks Russian on a Russian system and English elsewhere.
 #pragma once
 
+#include "ResultText.h"
+
 #include <QLocale>
 
 enum class UiLanguage { Russian, English };
@@ -15,6 +17,10 @@ void StoreLanguage(UiLanguage language);
 // Returns false when a translation could not be loaded (the interface then stays Russian).
 bool InstallLanguage(UiLanguage language);
 UiLanguage CurrentLanguage();
+
+// The CSV form the windows write: the program's own Russian form in the Russian interface, the
+// plain form other programs read ("," separated, "." decimal, UTF-8) in the English one.
+CsvForm InterfaceCsvForm();
 
 // "ru" or "en", as the store writes it.
 QString LanguageCode(UiLanguage language);

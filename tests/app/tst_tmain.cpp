@@ -354,7 +354,8 @@ private slots:
         left.removeAll(QStringLiteral("Язык / Language"));
         left.removeAll(QStringLiteral("Русский"));
         QVERIFY2(left.isEmpty(), qPrintable(left.join(QLatin1Char('\n'))));
-        QVERIFY2(w.SpeedButton2->toolTip().startsWith(QStringLiteral("Open file (")), qPrintable(w.SpeedButton2->toolTip()));
+        QVERIFY2(w.SpeedButton2->toolTip().startsWith(QStringLiteral("Open file (")),
+                 qPrintable(w.SpeedButton2->toolTip()));
 
         w.findChild<QAction*>(QStringLiteral("LanguageRussian"))->trigger();
         QCoreApplication::processEvents();

@@ -29,7 +29,7 @@ TEST(CoreText, SourceWithoutATranslatorAndTheTranslationWithOne)
     EXPECT_EQ(CoreText("Test", "Ошибка"), "Ошибка");
     SetCoreTranslator([](const char* context, const char* source) {
         return std::strcmp(context, "Test") == 0 && std::strcmp(source, "Ошибка") == 0 ? std::string("Error")
-                                                                                           : std::string(source);
+                                                                                       : std::string(source);
     });
     EXPECT_EQ(CoreText("Test", "Ошибка"), "Error");
     EXPECT_EQ(CoreText("Other", "Ошибка"), "Ошибка");

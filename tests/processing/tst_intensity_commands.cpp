@@ -5,6 +5,7 @@
 #include "ui_TFileSave.h"
 
 #include "ChartBands.h"
+#include "Language.h"
 #include "ModalDriver.h"
 #include "NumberText.h"
 #include "RadioGroup.h"
@@ -315,6 +316,38 @@ private slots:
             QVERIFY2(warning.isEmpty(), qPrintable(warning));
         else
             QVERIFY2(warning.contains(part), qPrintable(warning));
+    }
+
+    // The English interface writes the spectra for other programs: a header, "," between
+    // fields, "." decimals, UTF-8 with LF; the Russian interface keeps the program's form.
+    void englishInterfaceWritesThePlainCsv()
+    {
+        QVERIFY(InstallLanguage(UiLanguage::English));
+        TFileSave w(nullptr, QString());
+        w.setUnitSelection(0);
+        w.show();
+        w.form()->CSpinEdit1->setValue(5);
+        w.form()->CSpinEdit2->setValue(8);
+        w.Button7Click();
+        const QString name = dir_.filePath("plain.csv");
+        const bool written = w.SaveIntensityCsv(name);
+        InstallLanguage(UiLanguage::Russian);
+        QVERIFY(written);
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(!bytes.contains('\r') && !bytes.contains(';'));
+        const QStringList lines = QString::fromUtf8(bytes).split('\n', Qt::SkipEmptyParts);
+        QVERIFY(lines.size() >= 2);
+        QCOMPARE(lines.front(), QStringLiteral("f_Hz,Ix,Iy,Iz,Jx,Jy,Jz,Kx,Ky,Kz,Px,Py,Pz"));
+        for (const QString& line : lines.mid(1)) {
+            const QStringList fields = line.split(',');
+            QCOMPARE(fields.size(), 13);
+            bool number = false;
+            const double f = QLocale::c().toDouble(fields.front(), &number);
+            // The rows are the bins nearest the range, as in the program form.
+            QVERIFY2(number && f > 4.9 && f < 8.1, qPrintable(line));
+        }
     }
 
     void csvFileLayoutEncodingAndOverwrite()

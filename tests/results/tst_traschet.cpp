@@ -12,6 +12,7 @@
 #include "Language.h"
 #include "ModalDriver.h"
 #include "RecordingPresenter.h"
+#include "ResultText.h"
 #include "SettingsStore.h"
 
 #include <qcustomplot.h>
@@ -474,8 +475,21 @@ private slots:
             for (const auto& m : presenter.messages)
                 left << QString::fromStdString(m.caption + " | " + m.text);
         }
-        InstallLanguage(UiLanguage::Russian);
+        // Its CSV file is the plain form other programs read, not the program's Russian one.
         static const QRegularExpression cyrillic(QStringLiteral("[\\x{0400}-\\x{04FF}]"));
+        {
+            QTemporaryDir dir;
+            TTabl table(nullptr);
+            table.setTitle(QString::fromStdString(r.bandText));
+            table.setValues(CalculationTable(r));
+            const QString path = dir.filePath("table.csv");
+            QVERIFY(table.SaveToCsv(path));
+            const QByteArray bytes = fileBytes(path);
+            QVERIFY(!bytes.contains('\r') && !bytes.contains(';'));
+            QVERIFY2(bytes.contains("quantity,unit,modulus,x,y,z\n"), bytes.constData());
+            QVERIFY2(!QString::fromUtf8(bytes).contains(cyrillic), bytes.constData());
+        }
+        InstallLanguage(UiLanguage::Russian);
         left = left.filter(cyrillic);
         left.removeDuplicates();
         QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));

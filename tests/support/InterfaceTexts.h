@@ -33,7 +33,8 @@ inline void AddModelTexts(const QAbstractItemModel* model, QStringList& texts)
         texts << model->headerData(r, Qt::Vertical).toString();
         for (int c = 0; c < model->columnCount(); ++c) {
             const QModelIndex index = model->index(r, c);
-            texts << model->data(index, Qt::DisplayRole).toString() << model->data(index, Qt::ToolTipRole).toString();
+            texts << model->data(index, Qt::DisplayRole).toString()
+                  << model->data(index, Qt::ToolTipRole).toString();
         }
     }
 }
