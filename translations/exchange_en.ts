@@ -127,19 +127,19 @@
     </message>
     <message>
         <source>Кин.энергия,Дж/м^3</source>
-        <translation>Kinetic energy,J/m^3</translation>
+        <translation>Kin. energy, J/m^3</translation>
     </message>
     <message>
         <source>Пот.энергия,Дж/м^3</source>
-        <translation>Potential energy,J/m^3</translation>
+        <translation>Pot. energy, J/m^3</translation>
     </message>
     <message>
         <source>Акт.интенсив.,Вт/м^2</source>
-        <translation>Active intensity,W/m^2</translation>
+        <translation>Act. int., W/m^2</translation>
     </message>
     <message>
         <source>Реакт.интенсив.,Вт/м^2</source>
-        <translation>Reactive intensity,W/m^2</translation>
+        <translation>React. int., W/m^2</translation>
     </message>
     <message>
         <source>FI_T,град</source>

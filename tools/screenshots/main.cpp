@@ -1,9 +1,12 @@
 // Saves a picture of every window of the program into the folder named on the command line:
 // the windows open on generated recordings, on the test signal and on an intensity result
 // computed from it, as a user would see them on a first start. Runs under a virtual X server
-// (tools/screenshots.sh) because the 3-D view needs OpenGL.
+// (tools/screenshots.sh) because the 3-D view needs OpenGL. A second argument "en" shows the
+// English interface with an English user's number form; the default is Russian.
+#include "AudioFile.h"
 #include "Intensity.h"
 #include "IntensityText.h"
+#include "Language.h"
 #include "NumberText.h"
 #include "RecordingPresenter.h"
 #include "ResultText.h"
@@ -11,6 +14,9 @@
 #include "Segment.h"
 #include "SettingsStore.h"
 #include "TAboutBox.h"
+#include "TAudioOpen.h"
+#include "TBands.h"
+#include "TCalib.h"
 #include "TChans.h"
 #include "TD3x.h"
 #include "TDemo.h"
@@ -18,6 +24,7 @@
 #include "TMagnit.h"
 #include "TMain.h"
 #include "TMath.h"
+#include "TPower.h"
 #include "TRaschet.h"
 #include "TReGR.h"
 #include "TS_Wait.h"
@@ -30,6 +37,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -135,7 +143,7 @@ QString writeSegmentFile(const QTemporaryDir& dir, const Settings& s)
 // The band result the processing window hands to the intensity-vector window for the test
 // signal with the settings as they are: the intensity spectra of the whole signal, reduced
 // over the analysis band S_Fmin ... S_Fmax by the rule the window and the batch tool share.
-bool testSignalResult(const Settings& s, IntensityResult& result)
+bool testSignalSpectra(const Settings& s, IntensitySpectra& spectra, int& sampleCount)
 {
     const uint32_t rate = SegmentEvenRate(uint32_t(s.freq_ocifr));
     const int64_t count = TestSignalSampleCount(rate, s.dlit);
@@ -152,7 +160,7 @@ bool testSignalResult(const Settings& s, IntensityResult& result)
     SynthesizeTestSignal(TestSignalParams::FromSettings(s), n, channels, t.data());
 
     const int bins = n / 2;
-    IntensitySpectra spectra;
+    sampleCount = n;
     spectra.frequency.resize(bins);
     const double df = 1.0 / t[n - 1];
     for (int k = 0; k < bins; ++k)
@@ -167,7 +175,15 @@ bool testSignalResult(const Settings& s, IntensityResult& result)
     if (ComputeIntensitySpectra(IntensityConstantsFrom(CurrentSettings(), TestSignalFlag()), 0, n, input,
                                 t.data(), groups[0], groups[1], groups[2], groups[3]) != 0)
         return false;
+    return true;
+}
 
+bool testSignalResult(const Settings& s, IntensityResult& result)
+{
+    IntensitySpectra spectra;
+    int n = 0;
+    if (!testSignalSpectra(s, spectra, n))
+        return false;
     FrequencyRange band;
     band.given = true;
     band.lo = s.S_Fmin;
@@ -179,6 +195,60 @@ bool testSignalResult(const Settings& s, IntensityResult& result)
     return true;
 }
 
+// Twelve points of a 63 Hz plane wave through a face, as segment files in dir/points.
+QStringList writeSurveyPoints(const QTemporaryDir& dir)
+{
+    QDir(dir.path()).mkpath(QStringLiteral("points"));
+    QStringList points;
+    for (int i = 0; i < 12; ++i) {
+        RawRecordingSpec wave;
+        wave.frequency = 63.0;
+        wave.amplitude = 920.0 + 20.0 * i;
+        wave.fiZ = 90.0;
+        wave.fiX = 0.0;
+        wave.noise = 30;
+        const uint32_t rate = 2000;
+        const double duration = 1.0;
+        const auto channels = PlaneWaveChannels(wave, rate, SegmentSampleCount(rate, duration));
+        const QString path =
+            dir.filePath(QStringLiteral("points/p%1.kvnb").arg(i + 1, 2, 10, QLatin1Char('0')));
+        std::string error;
+        if (!WriteBytes(QFile::encodeName(path).toStdString(),
+                        SegmentFileContents(rate, duration, DefaultSettings().Chuv, channels), &error)) {
+            std::printf("cannot write %s: %s\n", qPrintable(path), error.c_str());
+            return {};
+        }
+        points << path;
+    }
+    return points;
+}
+
+// A six-channel WAV of the sample segment, for the channel and stretch dialog.
+QString writeWav(const QTemporaryDir& dir, const Settings& s)
+{
+    Segment segment;
+    const uint32_t rate = 20000;
+    segment.sampleRate = rate;
+    RawRecordingSpec wave;
+    wave.frequency = 40;
+    wave.amplitude = 1000;
+    const auto channels = PlaneWaveChannels(wave, rate, rate * 2);
+    segment.Allocate(int32_t(rate * 2));
+    for (int c = 0; c < 6; ++c)
+        segment.channels[c] = channels[c];
+    for (int32_t j = 0; j < segment.sampleCount; ++j)
+        segment.time[j] = j / double(rate);
+    std::vector<char> bytes;
+    if (!EncodeFloatWav(segment, 2048.0, std::string(), bytes).ok())
+        return {};
+    const QString path = dir.filePath(QStringLiteral("sample.wav"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+        return {};
+    (void)s;
+    return path;
+}
+
 }   // namespace
 
 int main(int argc, char** argv)
@@ -186,10 +256,21 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Sonorix"));
     g_outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    const bool english = argc > 2 && QString::fromLocal8Bit(argv[2]) == QLatin1String("en");
     QDir().mkpath(g_outDir);
-    // The pictures show the program as a Russian user sees it, decimal commas included.
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    SetDecimalSeparator(',');
+    // The pictures show the program as its user sees it: a Russian user's decimal commas, or
+    // an English user's points.
+    if (english) {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        SetDecimalSeparator('.');
+    } else {
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        SetDecimalSeparator(',');
+    }
+    if (!InstallLanguage(english ? UiLanguage::English : UiLanguage::Russian)) {
+        std::printf("FAILED the interface language could not be installed\n");
+        return 1;
+    }
     PrintingPresenter presenter;
 
     // The pictures show a first start; the user's own settings are neither read nor changed.
@@ -211,7 +292,7 @@ int main(int argc, char** argv)
     }
     {
         TS_Wait wait(&main);
-        wait.setText(QStringLiteral("Идет вычисление АЧХ"));
+        wait.setText(QCoreApplication::translate("TFileSave", "Идет вычисление АЧХ"));
         wait.showAndPaint();
         save(&wait, QStringLiteral("wait-notice"));
     }
@@ -235,7 +316,7 @@ int main(int argc, char** argv)
     }
     {
         TReGR axis(&main, 0);
-        axis.setWindowTitle(QStringLiteral("Канал 1"));
+        axis.setWindowTitle(QCoreApplication::translate("TFileSave", "Канал 1"));
         shoot(&axis, QStringLiteral("chart-axis-dialog"));
     }
     {
@@ -248,6 +329,19 @@ int main(int argc, char** argv)
         math.findChild<QSpinBox*>(QStringLiteral("CSpinEdit2"))->setValue(20);
         math.findChild<QSpinBox*>(QStringLiteral("CSpinEdit3"))->setValue(2000);
         shoot(&math, QStringLiteral("filter-dialog"));
+    }
+
+    {
+        TCalib calibration(&main);
+        shoot(&calibration, QStringLiteral("calibration-dialog"));
+    }
+    const QString wavPath = writeWav(work, main.settings());
+    AudioFileInfo wavInfo;
+    if (!wavPath.isEmpty() && ReadAudioInfo(wavPath.toStdString(), wavInfo).ok()) {
+        TAudioOpen audio(&main, wavPath, wavInfo);
+        shoot(&audio, QStringLiteral("audio-open-dialog"));
+    } else {
+        fail("audio-open-dialog: the WAV file was not written");
     }
 
     const QString rawPath = writeRawRecording(work);
@@ -291,6 +385,36 @@ int main(int argc, char** argv)
     }
 
     SetTestSignalFlag(true);
+    {
+        BandWindowInput input;
+        if (testSignalSpectra(main.settings(), input.spectra, input.sampleCount)) {
+            const Settings& s = main.settings();
+            input.periodic = s.impuls == 1;
+            input.density = s.plotnost;
+            input.soundSpeed = s.skorost;
+            input.spacings = s.lmic;
+            input.range = {true, 20.0, 2000.0};
+            TBands bands(&main, std::move(input));
+            bands.resize(1280, 860);
+            shoot(&bands, QStringLiteral("bands"));
+        } else {
+            fail("bands: spectra of the test signal");
+        }
+    }
+    const QStringList points = writeSurveyPoints(work);
+    if (!points.isEmpty()) {
+        TPower survey(&main);
+        survey.resize(1280, 860);
+        survey.show();
+        survey.AddFiles(points);
+        survey.Calculate();
+        if (survey.hasPower())
+            save(&survey, QStringLiteral("survey"));
+        else
+            fail("survey: no power");
+        survey.hide();
+    }
+
     IntensityResult result;
     if (testSignalResult(main.settings(), result)) {
         {
