@@ -105,7 +105,9 @@ void BM_ComputeIntensitySpectra(benchmark::State& state)
     for (int k = 0; k < 6; ++k) {
         channels[k] = segment.samples[static_cast<size_t>(k)].data();
     }
-    const IntensityConstants constants = IntensityConstantsFrom(CurrentSettings(), false);
+    std::array<double, 6> fixedFactors{};
+    fixedFactors.fill(kFilePascalPerStep);
+    const IntensityConstants constants = IntensityConstantsFrom(CurrentSettings(), fixedFactors);
     double total = 0.0;
     int64_t runs = 0;
     for (auto _ : state) {

@@ -82,6 +82,17 @@
     </message>
 </context>
 <context>
+    <name>Recording</name>
+    <message>
+        <source>чувствительность микрофонов %1 не дает конечного положительного множителя паскалей</source>
+        <translation>the sensitivity of microphones %1 gives no finite positive pascal factor</translation>
+    </message>
+    <message>
+        <source>предупреждение: </source>
+        <translation>warning: </translation>
+    </message>
+</context>
+<context>
     <name>SoundPower</name>
     <message>
         <source>Поток мощности через поверхность отрицателен: внешний источник сильнее измеряемого; экранируйте его или приблизьте поверхность к источнику.</source>

@@ -1,5 +1,7 @@
 #include "OctaveBands.h"
 
+#include "FrequencyAxis.h"
+
 #include "AWeighting.h"
 #include "CoreText.h"
 
@@ -39,8 +41,7 @@ int floorDiv(int a, int b)
 // The first bin whose frequency is at or above hz.
 int firstBinFrom(const IntensitySpectraView& spectra, double hz)
 {
-    const double* f = spectra.frequency;
-    return static_cast<int>(std::lower_bound(f, f + spectra.bins, hz) - f);
+    return FirstBinAtOrAbove(spectra.frequency, spectra.bins, hz);
 }
 
 // Plain sums over bins first ... end - 1: index 3 g + a the twelve spectra, and 12 the sum of

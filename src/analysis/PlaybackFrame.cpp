@@ -1,5 +1,7 @@
 #include "PlaybackFrame.h"
 
+#include "Recording.h"
+
 #include "Filters.h"
 #include "RawRecord.h"
 #include "Segment.h"
@@ -108,16 +110,6 @@ int PlaybackDisplayRate(uint32_t rate, int decimation)
 int PlaybackFilterLimit(uint32_t rate, int decimation)
 {
     return std::max(0, (PlaybackDisplayRate(rate, decimation) - 1) / 2);
-}
-
-std::array<double, 6> ChannelSensitivities(const Settings& s)
-{
-    std::array<double, 6> sensitivities{};
-    for (size_t i = 0; i < sensitivities.size(); ++i) {
-        const int32_t slot = s.Chs[i];
-        sensitivities[i] = (slot >= 0 && slot < 6) ? s.Chuv[static_cast<size_t>(slot)] : 0.0;
-    }
-    return sensitivities;
 }
 
 std::array<double, 6> PlaybackScaleFactors(const Settings& s, int unit)

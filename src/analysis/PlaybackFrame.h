@@ -76,11 +76,6 @@ bool FilterPlaybackDisplay(const std::array<std::vector<double>, 6>& raw,
                            std::array<std::vector<double>, 6>& shown, int order, int fmin, int fmax,
                            int displayRate);
 
-// The sensitivity (mV/Pa) of each logical channel: Chuv[Chs[i]] for channel i. The pascal
-// factor and the exported segment both take it, so a channel keeps its pascals from the
-// playback window to the processing window whatever the channel order.
-std::array<double, 6> ChannelSensitivities(const Settings& s);
-
 // Factor from ADC steps to the displayed unit, per logical channel. Volts: VOLT. Pascals:
 // 1000 * VOLT / sensitivity, the sensitivity of channel i being Chuv[Chs[i]]; a channel whose
 // sensitivity is not a positive number (or whose map entry is out of range) shows 0.

@@ -1,5 +1,7 @@
 #include "ProcessingData.h"
 
+#include "FrequencyAxis.h"
+
 #include "CoreText.h"
 #include "LargeBuffer.h"
 #include "NumberText.h"
@@ -303,9 +305,7 @@ void ProcessingData::FillFrequencies()
         return;
     if (frequency.size() != static_cast<size_t>(halfCount()))
         AssignLarge(frequency, static_cast<size_t>(halfCount()));
-    const double df = 1.0 / segment.time[static_cast<size_t>(n) - 1];
-    for (int k = 0; k < halfCount(); ++k)
-        frequency[static_cast<size_t>(k)] = k * df;
+    FillBinFrequencies(SpectrumBinWidth(segment.time.data(), n), halfCount(), frequency.data());
 }
 
 void ProcessingData::FillDb(const std::array<double, 6>& factors)

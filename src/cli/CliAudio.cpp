@@ -1,5 +1,7 @@
 #include "CliAudio.h"
 
+#include "CliJson.h"
+
 #include "PlaybackFrame.h"
 #include "ProcessingData.h"
 
@@ -98,18 +100,23 @@ PointFailure failTo(const Context& ctx)
 
 }   // namespace
 
-bool LoadAudioVolts(const Context& ctx, const std::string& path, const AudioPlan& plan, Segment& segment)
-{
-    return ReadAudioVolts(path, ctx.settings, plan, failTo(ctx), segment);
-}
-
-bool LoadAnalysisInput(const Context& ctx, const std::string& path, const AudioPlan& plan, Segment& segment,
-                       bool& pascals)
+bool LoadRecording(const Context& ctx, const std::string& path, const AudioPlan& plan, Recording& out)
 {
     const int before = ctx.presenter.messageCount();
     ctx.presenter.setSystemAction("cannot read");
-    const InputRead read = ReadPointInput(path, ctx.settings, plan, failTo(ctx), segment, pascals);
+    const InputRead read = OpenRecording(path, ctx.settings, plan, ctx.pascalRequest(), failTo(ctx), out);
     if (read == InputRead::ReaderFailed && ctx.presenter.messageCount() == before)
         ctx.fail(path, "cannot read the segment");
     return read == InputRead::Ok;
+}
+
+std::string JsonPascals(const RecordingScale& scale)
+{
+    std::vector<std::string> channels;
+    for (size_t k = 0; k < scale.pascalPerUnit.size(); ++k)
+        channels.push_back(JsonObject()
+                               .number("factor", scale.pascalPerUnit[k])
+                               .string("source", PascalSourceName(scale.pascalSource[k]))
+                               .text());
+    return JsonArray(channels);
 }

@@ -36,15 +36,11 @@ std::string AudioOptionsHelp(bool withStretch);
 // command line), empty on success.
 std::string MakeAudioPlan(const AudioOptions& options, AudioPlan& plan);
 
-// IsAudioInput and ConvertVoltsToPascals: SurveyPointAnalysis.h.
+// An input of the commands (a segment or an audio file) opened into a recording, its pascals
+// decided by the run's settings and options (DecidePascals). false after the reason is on the
+// error stream.
+bool LoadRecording(const Context& ctx, const std::string& path, const AudioPlan& plan, Recording& out);
 
-// The planned stretch of an audio file in volts: microphone m in channels[m], paPerVolt[m] =
-// 1000 / the microphone's sensitivity in the settings. false after the reason is on the error
-// stream.
-bool LoadAudioVolts(const Context& ctx, const std::string& path, const AudioPlan& plan, Segment& segment);
-
-// An input of the analysing commands: a segment file (samples in ADC steps, as stored) or an
-// audio file (samples in pascals; `pascals` is set). false after the reason is on the error
-// stream.
-bool LoadAnalysisInput(const Context& ctx, const std::string& path, const AudioPlan& plan, Segment& segment,
-                       bool& pascals);
+// The JSON of a recording's pascals: [{"factor": Pa per unit, "source": "settings"}, ...], one
+// object per microphone, so a reader of the output sees which factor each channel took.
+std::string JsonPascals(const RecordingScale& scale);

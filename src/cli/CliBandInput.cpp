@@ -85,22 +85,21 @@ void FinishBandInputPlan(const Context& ctx, const BandInputOptions& given, Band
 }
 
 bool AnalyseBandInput(const Context& ctx, const BandInputPlan& plan, const std::string& name,
-                      BandAnalysis& out)
+                      BandAnalysis& out, RecordingScale* pascals)
 {
     ctx.presenter.setFile(name);
-    Segment segment;
+    Recording recording;
     std::string error;
-    bool pascals = false;
     if (plan.demo) {
-        error = SynthesizeDemoSegment(ctx.settings, segment);
-    } else if (!Guarded(ctx, name,
-                        [&] { return LoadAnalysisInput(ctx, name, plan.audio, segment, pascals); })) {
+        error = MakeTestSignalRecording(ctx.settings, recording);
+    } else if (!Guarded(ctx, name, [&] { return LoadRecording(ctx, name, plan.audio, recording); })) {
         ctx.presenter.setFile({});
         return false;
     }
     if (error.empty())
-        error =
-            AnalyseSegmentBands(ctx.settings, segment, pascals, plan.demo, plan.window, plan.options, out);
+        error = AnalyseRecordingBands(ctx.settings, recording, plan.window, plan.options, out);
+    if (error.empty() && pascals)
+        *pascals = recording.scale;
     ctx.presenter.setFile({});
     if (!error.empty()) {
         ctx.fail(name, error);

@@ -42,5 +42,6 @@ void FinishBandInputPlan(const Context& ctx, const BandInputOptions& given, Band
 
 // One input (a file, or the test signal when plan.demo) from its samples to its bands; false
 // after the reason is on the error stream.
+// `pascals`, when given, receives how the input's samples became pascals.
 bool AnalyseBandInput(const Context& ctx, const BandInputPlan& plan, const std::string& name,
-                      BandAnalysis& out);
+                      BandAnalysis& out, RecordingScale* pascals = nullptr);

@@ -101,7 +101,8 @@ std::string jsonTotal(const BandFigures& total)
     return object.text();
 }
 
-std::string jsonFile(const std::string& name, int impuls, const BandInputPlan& plan, const BandAnalysis& a)
+std::string jsonFile(const std::string& name, int impuls, const BandInputPlan& plan, const BandAnalysis& a,
+                     const RecordingScale& pascals)
 {
     std::vector<std::string> bands;
     for (const OctaveBand& band : a.bands)
@@ -114,6 +115,7 @@ std::string jsonFile(const std::string& name, int impuls, const BandInputPlan& p
         .raw("bands", JsonArray(bands))
         .raw("total", jsonTotal(a.total))
         .raw("total_A", jsonTotal(a.totalA))
+        .raw("pascals", JsonPascals(pascals))
         .text();
 }
 
@@ -199,10 +201,11 @@ int BandsCommand::run(const Context& ctx, const CommandLine& line)
         const std::string& name = inputs[i];
         ctx.showProgress(i, inputs.size(), name);
         BandAnalysis a;
-        if (!AnalyseBandInput(ctx, plan, name, a)) {
+        RecordingScale pascals;
+        if (!AnalyseBandInput(ctx, plan, name, a, &pascals)) {
             anyFailed = true;
         } else if (json_) {
-            objects.push_back(jsonFile(name, ctx.settings.impuls, plan, a));
+            objects.push_back(jsonFile(name, ctx.settings.impuls, plan, a, pascals));
         } else {
             for (const OctaveBand& band : a.bands)
                 csv << csvLine(ctx, name, a.fraction, BandRowCells(band, form));

@@ -7,6 +7,7 @@
 #include "Calibration.h"
 #include "MicrophoneCalibration.h"
 #include "PlaybackFrame.h"
+#include "Recording.h"
 #include "SettingLimits.h"
 #include "SettingsStore.h"
 
@@ -196,14 +197,14 @@ std::string CalibrateCommand::usageProblem(const CommandLine& line) const
 bool CalibrateCommand::load(const Context& ctx, const std::string& path, const AudioPlan& audio,
                             Segment& volts) const
 {
-    if (IsAudioInput(path))
-        return LoadAudioVolts(ctx, path, audio, volts);
-    bool pascals = false;
-    if (!LoadAnalysisInput(ctx, path, audio, volts, pascals))
+    Recording recording;
+    if (!LoadRecording(ctx, path, audio, recording))
         return false;
-    for (std::vector<double>& channel : volts.channels)
-        for (double& sample : channel)
-            sample *= ctx.settings.VOLT;
+    volts = std::move(recording.samples);
+    if (recording.scale.voltsPerUnit != 1.0)
+        for (std::vector<double>& channel : volts.channels)
+            for (double& sample : channel)
+                sample *= recording.scale.voltsPerUnit;
     return true;
 }
 

@@ -265,6 +265,7 @@ int runCommand(const std::string& name, CliCommand& command, const CommandLine& 
     }
     Context ctx{out, err, presenter, settings};
     ctx.localeForm = !line.locale.empty();
+    ctx.sensitivitiesFromOption = line.settings.sens.has_value();
     setOutputLocale(line);
     ctx.progress = &err == &std::cerr && isatty(STDERR_FILENO) && line.files.size() > 1;
     try {

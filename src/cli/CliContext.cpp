@@ -92,15 +92,12 @@ std::optional<std::string> ReadBytesAt(const std::string& path, std::streamoff o
     return bytes;
 }
 
-bool LoadSegment(const Context& ctx, const std::string& path, Segment& segment)
+PascalRequest Context::pascalRequest() const
 {
-    const int before = ctx.presenter.messageCount();
-    ctx.presenter.setSystemAction("cannot read");
-    const InputRead read = ReadSegmentInput(
-        path, [&ctx](const std::string& file, const std::string& text) { ctx.fail(file, text); }, segment);
-    if (read == InputRead::ReaderFailed && ctx.presenter.messageCount() == before)
-        ctx.fail(path, "cannot read the segment");
-    return read == InputRead::Ok;
+    PascalRequest request;
+    request.calibrated = settings.I_PO_CHUV;
+    request.sensitivitiesFromOption = sensitivitiesFromOption;
+    return request;
 }
 
 bool OpenRecording(const Context& ctx, const std::string& path, TReadIshFile& reader, uint16_t& h,

@@ -7,6 +7,7 @@
 #include "CliCommands.h"
 #include "CliSupport.h"
 #include "InputFile.h"
+#include "Recording.h"
 #include "Segment.h"
 #include "Settings.h"
 #include "StderrPresenter.h"
@@ -47,6 +48,11 @@ struct Context {
     Settings& settings;
     bool progress = false;
     bool localeForm = false;
+    // Whether the sensitivities were typed (--sens); with the record's calibrated option, what
+    // every input's pascals are decided by.
+    bool sensitivitiesFromOption = false;
+
+    PascalRequest pascalRequest() const;
 
     void fail(const std::string& file, const std::string& text) const;
     void showProgress(size_t index, size_t total, const std::string& file) const;
@@ -97,8 +103,6 @@ std::string BaseName(const std::string& path);
 std::optional<std::string> ReadBytesAt(const std::string& path, std::streamoff offset, size_t count,
                                        bool fromEnd = false);
 
-// Reads a whole segment; false after its messages (or a line of its own) on the error stream.
-bool LoadSegment(const Context& ctx, const std::string& path, Segment& segment);
 // Opens the recording and reads its duration and rate; false once the reader or this has
 // said why the file cannot be used.
 bool OpenRecording(const Context& ctx, const std::string& path, TReadIshFile& reader, uint16_t& h,

@@ -4,6 +4,7 @@
 #include "CliContext.h"
 
 #include "PlaybackFrame.h"
+#include "Recording.h"
 #include "ProcessingData.h"
 #include "ReadIshFile.h"
 #include "ReadWriteMyFile.h"
@@ -309,8 +310,9 @@ int CutCommand::cutAudio(const Context& ctx, const std::string& path, double fro
     plan.from = from;
     plan.to = to;
     ctx.presenter.setFile(path);
-    Segment volts;
-    const bool read = Guarded(ctx, path, [&] { return LoadAudioVolts(ctx, path, plan, volts); });
+    Recording recording;
+    const bool read = Guarded(ctx, path, [&] { return LoadRecording(ctx, path, plan, recording); });
+    Segment& volts = recording.samples;
     ctx.presenter.setFile({});
     if (!read)
         return kExitSomeFailed;

@@ -71,7 +71,7 @@ struct Analysis {
     IntensitySpectra spectra;
     BandResult band;
     std::vector<std::string> warnings;
-    bool bySensitivities = false;   // pascals through each microphone's own sensitivity, asked for
+    RecordingScale pascals;   // how the samples became pascals
 };
 
 std::string bandError(BandStatus status, const FrequencyRange& range)
@@ -211,9 +211,10 @@ std::string jsonObject(const std::string& name, const Plan& plan, const Analysis
     for (const std::string& warning : a.warnings)
         warnings.push_back(JsonString(warning));
     object.raw("warnings", JsonArray(warnings));
-    // Said only when asked for, so the objects of a run without it stay as they were.
-    if (a.bySensitivities)
-        object.string("pressure", "microphone sensitivities");
+    // Said only where a microphone's sensitivity was used, so the objects of a run on the fixed
+    // factor stay as they were.
+    if (a.pascals.bySensitivities())
+        object.string("pressure", "microphone sensitivities").raw("pascals", JsonPascals(a.pascals));
     return object.text();
 }
 
@@ -310,25 +311,18 @@ bool IntensityCommand::analyse(const Context& ctx, const Plan& plan, const std::
                                Analysis& a) const
 {
     ctx.presenter.setFile(name);
-    Segment segment;
+    Recording recording;
     std::string error;
-    bool pascals = false;
     if (plan.demo) {
-        error = SynthesizeDemoSegment(ctx.settings, segment);
-    } else if (!Guarded(ctx, name,
-                        [&] { return LoadAnalysisInput(ctx, name, plan.audio, segment, pascals); })) {
+        error = MakeTestSignalRecording(ctx.settings, recording);
+    } else if (!Guarded(ctx, name, [&] { return LoadRecording(ctx, name, plan.audio, recording); })) {
         ctx.presenter.setFile({});
         return false;
     }
-    IntensityConstants constants = IntensityConstantsFrom(ctx.settings, plan.demo);
-    // An audio file's samples are pascals already, each through its own microphone's sensitivity.
-    if (pascals) {
-        constants.pascalPerUnit = 1.0;
-        constants.channelPascalPerUnit.reset();
-    }
-    a.bySensitivities = ctx.settings.I_PO_CHUV && !plan.demo;
+    a.pascals = recording.scale;
     if (error.empty())
-        error = ComputeSegmentIntensity(constants, segment, plan.window, a.spectra);
+        error = ComputeSegmentIntensity(IntensityConstantsOf(ctx.settings, recording.scale),
+                                        recording.samples, plan.window, a.spectra);
     if (error.empty())
         error = bandError(ReduceBand(a.spectra.view(), plan.range, plan.impuls, a.band), plan.range);
     if (error.empty() && a.band.detectorFailed)

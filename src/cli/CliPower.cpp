@@ -257,12 +257,13 @@ int PowerCommand::run(const Context& ctx, const CommandLine& line)
     }
 
     std::vector<std::optional<BandAnalysis>> analyses(points.size());
+    std::vector<RecordingScale> pascals(points.size());
     std::vector<std::string> failed;
     for (size_t i = 0; i < points.size(); ++i) {
         const std::string path = pointPath(survey, points[i].file);
         ctx.showProgress(i, points.size(), path);
         BandAnalysis a;
-        if (AnalyseBandInput(ctx, plan, path, a))
+        if (AnalyseBandInput(ctx, plan, path, a, &pascals[i]))
             analyses[i] = std::move(a);
         else
             failed.push_back(points[i].label.empty() ? points[i].file
@@ -311,6 +312,7 @@ int PowerCommand::run(const Context& ctx, const CommandLine& line)
                     .raw("normal", JsonArray({JsonNumber(p.normal[0]), JsonNumber(p.normal[1]),
                                               JsonNumber(p.normal[2])}))
                     .boolean("read", analyses[i].has_value())
+                    .raw("pascals", analyses[i] ? JsonPascals(pascals[i]) : "null")
                     .text());
         }
         std::string totalA = "null";

@@ -2,6 +2,7 @@
 // computes and shows them.
 #include "CliAudio.h"
 #include "CliContext.h"
+#include "FrequencyAxis.h"
 
 #include "Intensity.h"
 #include "ProcessingData.h"
@@ -57,7 +58,7 @@ QStringList spectraLines(const Context& ctx, const Segment& segment, const Spect
     std::array<double, 6> factors = DisplayFactors(kUnitPascal, false, ctx.settings.VOLT, segment.paPerVolt);
     if (pascals)
         factors.fill(db ? kFilePascalPerStep : 1.0);
-    const double df = 1.0 / segment.time[n - 1];
+    const double df = SpectrumBinWidth(segment.time.data(), n);
     const QString sep = ctx.localeForm ? QStringLiteral(";") : QStringLiteral(",");
     const QString end = ctx.localeForm ? sep : QString();
     QStringList lines;
@@ -126,10 +127,16 @@ int SpectraCommand::run(const Context& ctx, const CommandLine& line)
         return kExitSomeFailed;
     }
     ctx.presenter.setFile(path);
-    Segment segment;
-    bool pascals = false;
-    if (!LoadAnalysisInput(ctx, path, audio, segment, pascals))
+    Recording recording;
+    if (!LoadRecording(ctx, path, audio, recording))
         return kExitSomeFailed;
+    Segment& segment = recording.samples;
+    // An audio file's volts are shown as the pascals of each microphone's sensitivity.
+    const bool pascals = recording.scale.kind == RecordingKind::Audio;
+    if (pascals)
+        for (size_t m = 0; m < 6; ++m)
+            for (double& sample : segment.channels[m])
+                sample *= recording.scale.voltsPerUnit * segment.paPerVolt[m];
     ctx.presenter.setFile({});
     if (segment.sampleCount / 2 < 1) {
         ctx.fail(path, "too few samples for a spectrum");

@@ -5,6 +5,7 @@
 #include "BackgroundWork.h"
 #include "MessageBox.h"
 #include "PlaybackFrame.h"
+#include "Recording.h"
 #include "ProcessingData.h"
 #include "ReadWriteMyFile.h"
 #include "RecentFolders.h"

@@ -1,6 +1,8 @@
 // Intensity spectra of the three microphone pairs and their band values.
 #include "Intensity.h"
 
+#include "FrequencyAxis.h"
+
 #include "LargeBuffer.h"
 
 #include "PeakDetector.h"
@@ -152,31 +154,21 @@ double ContextMagnitude(const double* spectrum, int bins, int i)
 
 }   // namespace
 
-IntensityConstants IntensityConstantsFrom(const Settings& settings, bool testSignal)
+IntensityConstants IntensityConstantsFrom(const Settings& settings,
+                                          const std::array<double, 6>& pascalPerUnit)
 {
     IntensityConstants constants;
     constants.density = settings.plotnost;
     constants.soundSpeed = settings.skorost;
     constants.spacings = {settings.lmic[0], settings.lmic[1], settings.lmic[2]};
-    constants.pascalPerUnit = testSignal ? settings.VOLT * kTestSignalPascalPerVolt : kFilePascalPerStep;
-    if (settings.I_PO_CHUV && !testSignal)
-        constants.channelPascalPerUnit = SensitivityPascalPerStep(settings);
+    constants.pascalPerUnit = pascalPerUnit[0];
+    for (const double factor : pascalPerUnit)
+        if (factor != pascalPerUnit[0]) {
+            constants.channelPascalPerUnit = pascalPerUnit;
+            break;
+        }
     constants.periodic = settings.impuls == kImpulsPeriodic;
     return constants;
-}
-
-std::array<double, 6> SensitivityPascalPerStep(const Settings& settings)
-{
-    std::array<double, 6> factors{};
-    for (size_t k = 0; k < factors.size(); ++k) {
-        const int32_t slot = settings.Chs[k];
-        const double sensitivity = slot >= 0 && slot < 6 ? settings.Chuv[static_cast<size_t>(slot)] : 0.0;
-        const double factor = 1000.0 * settings.VOLT / sensitivity;
-        // A factor of 0 or infinity would wipe out or swamp every intensity of its axis
-        // without a word; the fixed factor at least keeps the results what they always were.
-        factors[k] = sensitivity > 0.0 && std::isfinite(factor) && factor > 0.0 ? factor : kFilePascalPerStep;
-    }
-    return factors;
 }
 
 AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int windowItem, int N,
@@ -194,7 +186,7 @@ AnalysisStatus ComputeIntensitySpectra(const IntensityConstants& constants, int 
     const double rho = constants.density;
     const double c = constants.soundSpeed;
     const double duration = t[N - 1];
-    const double df = 1.0 / duration;
+    const double df = SpectrumBinWidth(t, N);
     const double S = periodic ? 1.0 : duration;
     const double amplitudeFactor = 2.0 * S / static_cast<double>(N);
 

@@ -29,7 +29,8 @@ constexpr double kFilePascalPerStep = 0.1220703125;
 constexpr double kTestSignalPascalPerVolt = 400.0;
 
 // What the intensity spectra need besides the samples: the medium, the probe and how the
-// samples become pascals. The callers fill it from their settings (IntensityConstantsFrom).
+// samples become pascals. The callers fill it from their settings and the recording
+// (IntensityConstantsFrom).
 struct IntensityConstants {
     double density = 0.0;               // rho, kg/m^3
     double soundSpeed = 0.0;            // c, m/s
@@ -47,16 +48,11 @@ struct IntensityConstants {
 };
 
 struct Settings;
-// The constants of the settings record: impuls, plotnost, skorost, lmic, and the pressure
-// factor of a file (kFilePascalPerStep) or of the synthesised test signal (VOLT x
-// kTestSignalPascalPerVolt). With I_PO_CHUV set, a file's channels take each its own factor
-// instead, the one the processing window's pascals use: VOLT x 1000 / the sensitivity (mV/Pa)
-// of the channel's microphone, Chuv[Chs[k]]; a channel whose sensitivity or map entry cannot
-// give a finite positive factor keeps kFilePascalPerStep. The test signal keeps its own factor.
-IntensityConstants IntensityConstantsFrom(const Settings& settings, bool testSignal);
-
-// The factors I_PO_CHUV gives a file's channels (see IntensityConstantsFrom).
-std::array<double, 6> SensitivityPascalPerStep(const Settings& settings);
+// The constants of the settings record (impuls, plotnost, skorost, lmic) with each channel's
+// pascals per sample unit as the recording's opener decided them (Recording.h): six equal
+// factors are kept as the one factor pascalPerUnit, so the common case runs as it always has.
+IntensityConstants IntensityConstantsFrom(const Settings& settings,
+                                          const std::array<double, 6>& pascalPerUnit);
 
 // ComputeIntensitySpectra fills, for bins i = 0 ... N/2 - 1 and axes a = 0, 1, 2,
 //     I[a][i] = -Im(P_p conj P_q) / (4 pi f_i rho dr_a)           active intensity

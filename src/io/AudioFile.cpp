@@ -102,6 +102,8 @@ AudioResult ReadAudioInfo(const std::string& path, AudioFileInfo& info)
     info.frames = sf.frames;
     info.sampleRate = sf.samplerate;
     info.formatText = file ? FormatText(sf.format) : std::string();
+    const char* comment = file ? sf_get_string(file.get(), SF_STR_COMMENT) : nullptr;
+    info.comment = comment ? comment : "";
     return result;
 }
 

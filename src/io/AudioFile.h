@@ -20,6 +20,7 @@ struct AudioFileInfo {
     int64_t frames = 0;       // as the header says
     int sampleRate = 0;       // frames per second
     std::string formatText;   // "WAV, 24 бит" and the like, for the user
+    std::string comment;      // the file's comment (its INFO list's), empty when it has none
 };
 
 enum class AudioStatus {

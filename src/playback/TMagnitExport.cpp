@@ -6,6 +6,7 @@
 #include "ChartBands.h"
 #include "MessageBox.h"
 #include "ReadWriteMyFile.h"
+#include "Recording.h"
 #include "RecentFolders.h"
 #include "Settings.h"
 #include "TS_Wait.h"

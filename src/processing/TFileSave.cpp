@@ -344,10 +344,12 @@ bool TFileSave::OpenAudioStretch()
         return false;
     }
     // Pascals per volt from each microphone's sensitivity (mV/Pa), as the "Паскали" unit of a
-    // segment has them from its file.
-    const std::array<double, 6> sensitivities = ChannelSensitivities(CurrentSettings());
-    for (size_t m = 0; m < 6; ++m)
-        data_.segment.paPerVolt[m] = sensitivities[m] > 0 ? 1000.0 / sensitivities[m] : 0.0;
+    // segment has them from its file: the file's own when the program wrote them into it.
+    AudioFileInfo info;
+    if (ReadAudioInfo(path, info).ok())
+        audioComment_ = info.comment;
+    RecordingScale scale;
+    (void)ScaleSamples(RecordingKind::Audio, audioComment_, CurrentSettings(), {}, data_.segment, scale);
     view_.timeReadoutRange = {0, data_.count() - 1};
     return ShowOpenedSamples();
 }

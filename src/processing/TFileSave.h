@@ -9,6 +9,7 @@
 #include "TAudioOpen.h"
 #include "IntensityText.h"
 #include "ProcessingData.h"
+#include "Recording.h"
 
 #include <QDialog>
 #include <QString>
@@ -148,6 +149,8 @@ public slots:
     void done(int result) override;
 
 private:
+    // How the intensity turns this window's samples into pascals (DecidePascals).
+    RecordingScale intensityScale() const;
     // Marks a command as running for as long as it lives; commands nest (SpeedButton6Click runs
     // two others). The last one to end carries out a close that came meanwhile.
     class CommandScope {
@@ -199,6 +202,7 @@ private:
     bool shown_ = false;
     bool closed_ = false;
     bool intensityByMicrophones_ = false;   // the intensity took each microphone's pascals
+    std::string audioComment_;              // the audio file's comment (its own sensitivities)
     int intensityWindowItem_ = 0;           // the window the intensity spectra were weighted with
     int commandDepth_ = 0;
     bool closePending_ = false;

@@ -430,6 +430,19 @@ void TFileSave::Button10Click()
 
 // ---- intensity ----
 
+RecordingScale TFileSave::intensityScale() const
+{
+    const RecordingKind kind =
+        testMode_ ? RecordingKind::TestSignal : (audio_ ? RecordingKind::Audio : RecordingKind::Segment);
+    PascalRequest request;
+    request.calibrated = CurrentSettings().I_PO_CHUV;
+    Segment header;   // the sensitivities only: the samples stay where they are
+    header.paPerVolt = data_.segment.paPerVolt;
+    RecordingScale scale;
+    (void)ScaleSamples(kind, audioComment_, CurrentSettings(), request, header, scale);
+    return scale;
+}
+
 void TFileSave::Button7Click()
 {
     const CommandScope command(*this);
@@ -440,16 +453,10 @@ void TFileSave::Button7Click()
     options_.window = ui->ComboBox4->currentIndex();
     const int window = options_.window;
     const auto working = ProcessingData::ConstPointers(data_.samples());
-    IntensityConstants constants = IntensityConstantsFrom(CurrentSettings(), testMode_);
-    // An audio recording holds volts, and there is no one fixed factor for it: each channel
-    // takes the pascals of its own microphone.
-    if (audio_)
-        constants.channelPascalPerUnit = data_.segment.paPerVolt;
-    // By the microphones' sensitivities, a segment's channels take the pascals its "Паскали"
-    // shows: the sensitivities the file was made with, not today's settings.
-    else if (!testMode_ && constants.channelPascalPerUnit)
-        constants.channelPascalPerUnit =
-            DisplayFactors(kUnitPascal, false, CurrentSettings().VOLT, data_.segment.paPerVolt);
+    // The same rule as every other reader of a recording: a segment by the sensitivities it was
+    // made with when the calibrated option is on, an audio file always by its microphones'.
+    const RecordingScale scale = intensityScale();
+    const IntensityConstants constants = IntensityConstantsOf(CurrentSettings(), scale);
     AnalysisStatus status = kAnalysisOk;
     // Off the interface thread; the window changes only once the spectra are there, so a
     // cancel leaves it as it was. Curves 1..6 are Ix, Jx, Iy, Jy, Iz, Jz.
@@ -470,7 +477,7 @@ void TFileSave::Button7Click()
         ReleaseWaitNotice();
         return;
     }
-    intensityByMicrophones_ = constants.channelPascalPerUnit.has_value();
+    intensityByMicrophones_ = scale.bySensitivities();
     // The routine weights a periodic signal (impuls 1) only; an impulse is taken as it is.
     intensityWindowItem_ = constants.periodic ? window : kWindowItemNone;
     view_.intensityShown = true;

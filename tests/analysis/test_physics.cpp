@@ -4,6 +4,7 @@
 // active vector along the arrival direction with the plane-wave modulus p^2 / (2 rho c), no
 // reactive intensity, and kinetic energy (summed over the axes) equal to potential energy.
 #include "Intensity.h"
+#include "Recording.h"
 #include "Settings.h"
 #include "SignalUtils.h"
 #include "TestSignal.h"

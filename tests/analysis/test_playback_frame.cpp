@@ -2,6 +2,7 @@
 // factors, and what an export reads and writes.
 #include "Filters.h"
 #include "PlaybackFrame.h"
+#include "Recording.h"
 #include "RawRecord.h"
 #include "Segment.h"
 

@@ -10,6 +10,7 @@
 #include "ChartImageChecks.h"
 #include "ModalDriver.h"
 #include "Intensity.h"
+#include "Recording.h"
 #include "InterfaceTexts.h"
 #include "Language.h"
 #include "OctaveBandText.h"

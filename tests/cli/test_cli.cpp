@@ -6,6 +6,7 @@
 #include "CliSupport.h"
 
 #include "Intensity.h"
+#include "Recording.h"
 #include "ResultMath.h"
 #include "ReadIshFile.h"
 #include "SampleGen.h"

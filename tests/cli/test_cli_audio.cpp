@@ -5,6 +5,7 @@
 
 #include "AudioFile.h"
 #include "PlaybackFrame.h"
+#include "Recording.h"
 #include "ReadWriteMyFile.h"
 #include "SampleGen.h"
 #include "Segment.h"
@@ -749,4 +750,108 @@ TEST_F(CliAudioTest, CutOfAnAudioFileKeepsItsStretchInEitherForm)
         run({"cut", path("take.wav"), "--from", "0", "--to", "0.01", "-o", path("s.wav")});
     EXPECT_EQ(tooShort.code, kExitSomeFailed);
     EXPECT_NE(tooShort.err.find("Слишком малый временной интервал"), std::string::npos) << tooShort.err;
+}
+
+// A plane wave of 1 Pa (rms) at 250 Hz travelling along +x, recorded through microphones of
+// 50 mV/Pa at 48 kHz: the pressure at microphone m is that of its own position (microphones 1,
+// 3, 5 on the + side of their axes, 25 mm apart), its volts 0.05 x that. Written here from the
+// wave itself, not from the program's formulas.
+Channels onePascalWave(double millivoltsPerPascal)
+{
+    const int rate = 48000;
+    const double f = 250.0, c = 340.0, dr = 0.025, amplitude = std::sqrt(2.0);
+    const double k = 2.0 * kPi * f / c;
+    const std::array<double, 6> x{dr / 2, -dr / 2, 0, 0, 0, 0};
+    Channels out(6, std::vector<double>(rate));
+    for (size_t m = 0; m < 6; ++m)
+        for (int j = 0; j < rate; ++j)
+            out[m][j] =
+                millivoltsPerPascal / 1000.0 * amplitude * std::cos(2.0 * kPi * f * j / rate - k * x[m]);
+    return out;
+}
+
+// The 250 Hz band's L_p of a `bands --json` run.
+double levelAt250(const CliRun& r)
+{
+    const QJsonArray files = jsonArray(r);
+    if (files.size() != 1)
+        return std::nan("");
+    for (const QJsonValue band : files[0].toObject().value("bands").toArray())
+        if (band.toObject().value("nominal").toDouble() == 250.0)
+            return band.toObject().value("L_p").toDouble();
+    return std::nan("");
+}
+
+// One rule for every command: an audio file's volts become pascals through its microphones'
+// sensitivities (the store's, the file's own comment, or --sens), once, whatever --calibrated
+// and --volt say; so a 1 Pa wave reads 94.0 dB in `bands` and `power` alike.
+TEST_F(CliAudioTest, AnAudioFilesPascalsFollowOneRule)
+{
+    Settings store = DefaultSettings();
+    store.Chuv.fill(50.0);
+    saveStore(path("store.ini"), store);
+    writeAudio("wave.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 48000, onePascalWave(50.0));
+    const double truth = 20.0 * std::log10(1.0 / 2e-5);
+    const std::vector<std::string> base = {
+        "bands",     path("wave.wav"),    "--json", "--signal", "periodic", "--window", "hanning",
+        "--spacing", "0.025,0.025,0.025", "--c",    "340"};
+    struct Case {
+        const char* name;
+        std::vector<std::string> extra;
+        double expected;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"the store's sensitivities", {}, truth},
+             {"calibrated", {"--calibrated"}, truth},
+             {"calibrated, another volt", {"--calibrated", "--volt", "0.004"}, truth},
+             {"typed sensitivities of half", {"--sens", "25,25,25,25,25,25"}, truth + 20.0 * std::log10(2.0)},
+         }) {
+        std::vector<std::string> args = base;
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const CliRun r = run(args);
+        ASSERT_EQ(r.code, kExitOk) << c.name << ": " << r.err;
+        EXPECT_NEAR(levelAt250(r), c.expected, 0.05) << c.name;
+        const QJsonArray pascals = jsonArray(r)[0].toObject().value("pascals").toArray();
+        ASSERT_EQ(pascals.size(), 6) << c.name;
+        EXPECT_EQ(pascals[0].toObject().value("source").toString(),
+                  c.extra.size() == 2 && c.extra[0] == "--sens" ? "option" : "settings")
+            << c.name;
+    }
+
+    // The same wave written by the program with its microphones in its comment: the comment
+    // belongs to the recording and wins over a store that holds other microphones.
+    Settings other = store;
+    other.Chuv.fill(10.0);
+    saveStore(path("store.ini"), other);
+    Segment volts;
+    const Channels wave = onePascalWave(50.0);
+    volts.Allocate(static_cast<int32_t>(wave[0].size()));
+    volts.sampleRate = 48000;
+    for (size_t m = 0; m < 6; ++m)
+        volts.channels[m] = wave[m];
+    std::vector<char> bytes;
+    ASSERT_TRUE(
+        EncodeFloatWav(volts, 1.0, "microphones=1..6; sensitivities_mv_pa=50,50,50,50,50,50", bytes).ok());
+    std::ofstream(path("own.wav"), std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::vector<std::string> own = base;
+    own[1] = path("own.wav");
+    const CliRun r = run(own);
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_NEAR(levelAt250(r), truth, 0.05);
+    EXPECT_EQ(jsonArray(r)[0].toObject().value("pascals").toArray()[3].toObject().value("source").toString(),
+              "audio comment");
+
+    // `power` reads its points the same way.
+    std::ofstream(path("survey.csv")) << "file,area,face,label\nown.wav,1,+x,P1\n";
+    const CliRun power = run({"power", path("survey.csv"), "--json", "--spacing", "0.025,0.025,0.025", "--c",
+                              "340", "--signal", "periodic", "--window", "hanning", "--calibrated"});
+    ASSERT_EQ(power.code, kExitOk) << power.err;
+    bool seen = false;
+    for (const QJsonValue band : jsonArray(power)[0].toObject().value("bands").toArray())
+        if (band.toObject().value("nominal").toDouble() == 250.0) {
+            EXPECT_NEAR(band.toObject().value("L_p").toDouble(), truth, 0.05);
+            seen = true;
+        }
+    EXPECT_TRUE(seen) << power.out;
 }

@@ -10,6 +10,7 @@
 #include "Language.h"
 #include "NumberText.h"
 #include "PlaybackFrame.h"
+#include "Recording.h"
 #include "ReadWriteMyFile.h"
 #include "RecordingPresenter.h"
 #include "Settings.h"

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <limits>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -92,11 +93,17 @@ struct ProbeRun {
             k[a] = K[a].data();
             p[a] = P[a].data();
         }
-        return ComputeIntensitySpectra(IntensityConstantsFrom(CurrentSettings(), TestSignalFlag()),
-                                       windowItem, N, channels, time.data(), i, j, k, p);
+        // The recording's opener decides the pascals; here the two fixed factors stand for it
+        // unless a test gives each channel its own.
+        const Settings& s = CurrentSettings();
+        std::array<double, 6> factors{};
+        factors.fill(TestSignalFlag() ? s.VOLT * kTestSignalPascalPerVolt : kFilePascalPerStep);
+        return ComputeIntensitySpectra(IntensityConstantsFrom(s, ownFactors.value_or(factors)), windowItem, N,
+                                       channels, time.data(), i, j, k, p);
     }
 
     int N;
+    std::optional<std::array<double, 6>> ownFactors;   // pascals per unit of each channel
     std::vector<std::vector<double>> samples;
     std::vector<double> time;
     std::array<std::vector<double>, 3> I, J, K, P;
@@ -314,39 +321,11 @@ TEST_F(IntensityTest, FewerThanFourSamplesAreRefused)
     }
 }
 
-// ---- pressure factors from the microphones' sensitivities -------------------------------
-
-// The factor of channel k is VOLT x 1000 / the sensitivity of its microphone, found through the
-// channel order; one that cannot give a finite positive factor keeps the fixed one.
-TEST_F(IntensityTest, SensitivityFactorsFollowTheChannelOrder)
-{
-    Settings& s = CurrentSettings();
-    s.VOLT = 0.005;
-    s.Chuv = {2.0, 4.0, 5.0, 8.0, 10.0, 20.0};
-    s.Chs = {5, 4, 3, 2, 1, 0};
-    const std::array<double, 6> expected{0.25, 0.5, 0.625, 1.0, 1.25, 2.5};
-    EXPECT_EQ(SensitivityPascalPerStep(s), expected);
-
-    struct Case {
-        const char* name;
-        double sensitivity;
-        int32_t slot;
-    };
-    for (const Case& c :
-         {Case{"zero", 0.0, 0}, Case{"negative", -3.0, 0},
-          Case{"not a number", std::numeric_limits<double>::quiet_NaN(), 0},
-          Case{"so small the factor is infinite", 1e-320, 0}, Case{"map out of range", 2.0, 9}}) {
-        Settings t = s;
-        t.Chs[0] = c.slot;
-        t.Chuv[static_cast<size_t>(c.slot % 6)] = c.sensitivity;
-        EXPECT_EQ(SensitivityPascalPerStep(t)[0], kFilePascalPerStep) << c.name;
-    }
-}
+// ---- pressure factors of each channel ----------------------------------------------------
 
 // Each channel in its own factor: the pair's cross spectrum, hence I, scales with the product of
 // its two factors over the fixed factor squared, and every other quantity is that of the samples
-// in their own pascals. Off, the sensitivities and the order change nothing, bit for bit; the
-// test signal keeps its own factor either way.
+// in their own pascals. Six equal factors are the one factor, bit for bit.
 TEST_F(IntensityTest, OwnSensitivitiesScaleEachPairByItsTwoFactors)
 {
     const double g0 = kFilePascalPerStep;
@@ -360,20 +339,18 @@ TEST_F(IntensityTest, OwnSensitivitiesScaleEachPairByItsTwoFactors)
         fixed.SetRate(960.0);
         ASSERT_EQ(fixed.Compute(2), kAnalysisOk);
 
-        // Off: whatever the sensitivities and the order say, the results are the fixed factor's.
-        s.Chuv = {3.0, 5.0, 7.0, 9.0, 11.0, 13.0};
-        s.Chs = {1, 0, 3, 2, 5, 4};
-        s.VOLT = 0.004;
-        ProbeRun off = fixed;
-        ASSERT_EQ(off.Compute(2), kAnalysisOk);
-        EXPECT_EQ(off.I, fixed.I);
-        EXPECT_EQ(off.J, fixed.J);
-        EXPECT_EQ(off.K, fixed.K);
-        EXPECT_EQ(off.P, fixed.P);
+        // Six equal factors: the results of the one factor, bit for bit.
+        ProbeRun same = fixed;
+        same.ownFactors = std::array<double, 6>{g0, g0, g0, g0, g0, g0};
+        ASSERT_EQ(same.Compute(2), kAnalysisOk);
+        EXPECT_EQ(same.I, fixed.I);
+        EXPECT_EQ(same.J, fixed.J);
+        EXPECT_EQ(same.K, fixed.K);
+        EXPECT_EQ(same.P, fixed.P);
 
-        s.I_PO_CHUV = true;
-        const std::array<double, 6> g = SensitivityPascalPerStep(s);
+        const std::array<double, 6> g{0.25, 0.5, 0.625, 1.0, 1.25, 2.5};
         ProbeRun on = fixed;
+        on.ownFactors = g;
         ASSERT_EQ(on.Compute(2), kAnalysisOk);
         ProbeRun inPascals = fixed;
         for (size_t k = 0; k < 6; ++k)
@@ -393,17 +370,6 @@ TEST_F(IntensityTest, OwnSensitivitiesScaleEachPairByItsTwoFactors)
                 EXPECT_TRUE(Near("P", i, on.P[a][i], ref.P[a][i], std::fabs(ref.P[a][i]), 1e-10));
             }
         }
-
-        // The test signal is synthesised in pascals of its own: the setting does not reach it.
-        SetTestSignalFlag(true);
-        ProbeRun testOn = fixed;
-        ASSERT_EQ(testOn.Compute(2), kAnalysisOk);
-        s.I_PO_CHUV = false;
-        ProbeRun testOff = fixed;
-        ASSERT_EQ(testOff.Compute(2), kAnalysisOk);
-        EXPECT_EQ(testOn.I, testOff.I);
-        EXPECT_EQ(testOn.P, testOff.P);
-        SetTestSignalFlag(false);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "AudioFile.h"
 #include "ChartBands.h"
 #include "PlaybackFrame.h"
+#include "Recording.h"
 #include "TAudioOpen.h"
 #include "WindowTestSupport.h"
 

@@ -5,6 +5,7 @@
 // English interface with an English user's number form; the default is Russian.
 #include "AudioFile.h"
 #include "Intensity.h"
+#include "Recording.h"
 #include "IntensityText.h"
 #include "Language.h"
 #include "NumberText.h"
