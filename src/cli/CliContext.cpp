@@ -92,17 +92,6 @@ std::optional<std::string> ReadBytesAt(const std::string& path, std::streamoff o
     return bytes;
 }
 
-bool LoadSegment(const Context& ctx, const std::string& path, Segment& segment)
-{
-    const int before = ctx.presenter.messageCount();
-    ctx.presenter.setSystemAction("cannot read");
-    const InputRead read = ReadSegmentInput(
-        path, [&ctx](const std::string& file, const std::string& text) { ctx.fail(file, text); }, segment);
-    if (read == InputRead::ReaderFailed && ctx.presenter.messageCount() == before)
-        ctx.fail(path, "cannot read the segment");
-    return read == InputRead::Ok;
-}
-
 bool OpenRecording(const Context& ctx, const std::string& path, TReadIshFile& reader, uint16_t& h,
                    uint16_t& m, uint16_t& s, uint32_t& rate)
 {
@@ -125,9 +114,9 @@ std::optional<int> SignalFromOption(const Context& ctx, const std::optional<std:
     if (!text)
         return std::nullopt;
     if (*text == "impulse")
-        return 0;
+        return Settings::kImpulsImpulse;
     if (*text == "periodic")
-        return 1;
+        return Settings::kImpulsPeriodic;
     ctx.fail("", "--signal: expected impulse or periodic, got \"" + *text + "\"");
     bad = true;
     return std::nullopt;

@@ -97,8 +97,6 @@ std::string BaseName(const std::string& path);
 std::optional<std::string> ReadBytesAt(const std::string& path, std::streamoff offset, size_t count,
                                        bool fromEnd = false);
 
-// Reads a whole segment; false after its messages (or a line of its own) on the error stream.
-bool LoadSegment(const Context& ctx, const std::string& path, Segment& segment);
 // Opens the recording and reads its duration and rate; false once the reader or this has
 // said why the file cannot be used.
 bool OpenRecording(const Context& ctx, const std::string& path, TReadIshFile& reader, uint16_t& h,
