@@ -148,8 +148,8 @@ PowerPointList::PowerPointList(QWidget* parent, std::function<void(const QString
         }
     });
     connect(save, &QPushButton::clicked, this, [this] {
-        const QStringList files =
-            AskFiles(true, tr("Сохранить обзор"), PowerCsvFilter(), QStringLiteral("csv"), FolderKind::Surveys);
+        const QStringList files = AskFiles(true, tr("Сохранить обзор"), PowerCsvFilter(),
+                                           QStringLiteral("csv"), FolderKind::Surveys);
         if (!files.isEmpty())
             SaveSurvey(files.constFirst());
     });

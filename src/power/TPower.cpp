@@ -157,8 +157,8 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
     connect(residual_, &QLineEdit::textEdited, this, [this] { ClearPower(QString()); });
     connect(grade_, &QComboBox::currentIndexChanged, this, [this] { UpdateShortfall(); });
     connect(csv_, &QPushButton::clicked, this, [this] {
-        const QStringList files =
-            points_->AskFiles(true, tr("Записать CSV"), PowerCsvFilter(), QStringLiteral("csv"), FolderKind::Csv);
+        const QStringList files = points_->AskFiles(true, tr("Записать CSV"), PowerCsvFilter(),
+                                                    QStringLiteral("csv"), FolderKind::Csv);
         if (!files.isEmpty())
             SaveCsv(files.constFirst());
     });
