@@ -120,13 +120,5 @@ Elevation: angle of I above the XY plane (-90 … 90°).</translation>
         <source>Давление по чувствительностям микрофонов.</source>
         <translation>Pressure from the microphones&apos; sensitivities.</translation>
     </message>
-    <message>
-        <source>Файл существует.Переписать?</source>
-        <translation>The file exists. Overwrite it?</translation>
-    </message>
-    <message>
-        <source>Не удалось записать файл %1: %2</source>
-        <translation>Could not write the file %1: %2</translation>
-    </message>
 </context>
 </TS>

@@ -124,10 +124,6 @@
         <translation>Segment file (*.kvnb)</translation>
     </message>
     <message>
-        <source>Файл существует.Переписать?</source>
-        <translation>The file exists. Overwrite it?</translation>
-    </message>
-    <message>
         <source>Запись файла</source>
         <translation>Writing the file</translation>
     </message>

@@ -29,6 +29,117 @@
     </message>
 </context>
 <context>
+    <name>PowerPointList</name>
+    <message>
+        <source>ошибка: %1</source>
+        <translation>error: %1</translation>
+    </message>
+    <message>
+        <source>Точки обзора</source>
+        <translation>Survey points</translation>
+    </message>
+    <message>
+        <source>Добавить файлы…</source>
+        <translation>Add files…</translation>
+    </message>
+    <message>
+        <source>Удалить</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>Выше</source>
+        <translation>Up</translation>
+    </message>
+    <message>
+        <source>Ниже</source>
+        <translation>Down</translation>
+    </message>
+    <message>
+        <source>Открыть обзор…</source>
+        <translation>Open survey…</translation>
+    </message>
+    <message>
+        <source>Сохранить обзор…</source>
+        <translation>Save survey…</translation>
+    </message>
+    <message>
+        <source>Метка</source>
+        <translation>Label</translation>
+    </message>
+    <message>
+        <source>Файл</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>Площадь, м²</source>
+        <translation>Area, m²</translation>
+    </message>
+    <message>
+        <source>Нормаль (грань или nx ny nz)</source>
+        <translation>Normal (face or nx ny nz)</translation>
+    </message>
+    <message>
+        <source>Состояние</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>Метку, площадь и нормаль можно изменить двойным щелчком. Нормаль — грань (+x, -x, +y, -y, +z, -z, top, front, back, left, right) или три числа через пробел.</source>
+        <translation>Double-click to change the label, area or normal. The normal is a face (+x, -x, +y, -y, +z, -z, top, front, back, left, right) or three numbers separated by spaces.</translation>
+    </message>
+    <message>
+        <source>Добавить точки</source>
+        <translation>Add points</translation>
+    </message>
+    <message>
+        <source>Открыть обзор</source>
+        <translation>Open survey</translation>
+    </message>
+    <message>
+        <source>Сохранить обзор</source>
+        <translation>Save survey</translation>
+    </message>
+    <message>
+        <source>метка не может содержать перевод строки</source>
+        <translation>a label cannot hold a line break</translation>
+    </message>
+    <message>
+        <source>площадь должна быть положительным числом квадратных метров, введено «%1»</source>
+        <translation>the area must be a positive number of square metres, “%1” was entered</translation>
+    </message>
+    <message>
+        <source>нормаль — это грань (+x, -x, +y, -y, +z, -z, top, front, back, left, right) или три числа не все нулевые, введено «%1»</source>
+        <translation>the normal is a face (+x, -x, +y, -y, +z, -z, top, front, back, left, right) or three numbers not all zero, “%1” was entered</translation>
+    </message>
+    <message>
+        <source>Точка %1, столбец «%2»: %3. Значение не изменено.</source>
+        <translation>Point %1, column “%2”: %3. The value is unchanged.</translation>
+    </message>
+    <message>
+        <source>Изменения обзора не сохранены. Продолжить без сохранения?</source>
+        <translation>The survey&apos;s changes are not saved. Continue without saving?</translation>
+    </message>
+    <message>
+        <source>файл не найден</source>
+        <translation>file not found</translation>
+    </message>
+    <message>
+        <source>файл слишком велик для обзора (больше 16 МБ)</source>
+        <translation>the file is too large for a survey (more than 16 MB)</translation>
+    </message>
+    <message>
+        <source>Не удалось прочитать обзор %1: %2</source>
+        <translation>Could not read the survey %1: %2</translation>
+    </message>
+    <message>
+        <source>Обзор %1: точек %2.</source>
+        <translation>Survey %1: %2 points.</translation>
+    </message>
+    <message>
+        <source>В обзоре нет ни одной точки.</source>
+        <translation>The survey has no points.</translation>
+    </message>
+</context>
+<context>
     <name>PowerText</name>
     <message>
         <source>не проверен</source>
@@ -130,64 +241,8 @@
         <translation>Survey (*.csv *.json);;CSV file (*.csv);;JSON file (*.json)</translation>
     </message>
     <message>
-        <source>ошибка: %1</source>
-        <translation>error: %1</translation>
-    </message>
-    <message>
         <source>Мощность по точкам</source>
         <translation>Sound power survey</translation>
-    </message>
-    <message>
-        <source>Точки обзора</source>
-        <translation>Survey points</translation>
-    </message>
-    <message>
-        <source>Добавить файлы…</source>
-        <translation>Add files…</translation>
-    </message>
-    <message>
-        <source>Удалить</source>
-        <translation>Remove</translation>
-    </message>
-    <message>
-        <source>Выше</source>
-        <translation>Up</translation>
-    </message>
-    <message>
-        <source>Ниже</source>
-        <translation>Down</translation>
-    </message>
-    <message>
-        <source>Открыть обзор…</source>
-        <translation>Open survey…</translation>
-    </message>
-    <message>
-        <source>Сохранить обзор…</source>
-        <translation>Save survey…</translation>
-    </message>
-    <message>
-        <source>Метка</source>
-        <translation>Label</translation>
-    </message>
-    <message>
-        <source>Файл</source>
-        <translation>File</translation>
-    </message>
-    <message>
-        <source>Площадь, м²</source>
-        <translation>Area, m²</translation>
-    </message>
-    <message>
-        <source>Нормаль (грань или nx ny nz)</source>
-        <translation>Normal (face or nx ny nz)</translation>
-    </message>
-    <message>
-        <source>Состояние</source>
-        <translation>State</translation>
-    </message>
-    <message>
-        <source>Метку, площадь и нормаль можно изменить двойным щелчком. Нормаль — грань (+x, -x, +y, -y, +z, -z, top, front, back, left, right) или три числа через пробел.</source>
-        <translation>Double-click to change the label, area or normal. The normal is a face (+x, -x, +y, -y, +z, -z, top, front, back, left, right) or three numbers separated by spaces.</translation>
     </message>
     <message>
         <source>Октавы</source>
@@ -246,18 +301,6 @@
         <translation>Close</translation>
     </message>
     <message>
-        <source>Добавить точки</source>
-        <translation>Add points</translation>
-    </message>
-    <message>
-        <source>Открыть обзор</source>
-        <translation>Open survey</translation>
-    </message>
-    <message>
-        <source>Сохранить обзор</source>
-        <translation>Save survey</translation>
-    </message>
-    <message>
         <source>Записать CSV</source>
         <translation>Save CSV</translation>
     </message>
@@ -274,52 +317,8 @@
         <translation>Add the points&apos; files or open a survey, then press “Calculate”.</translation>
     </message>
     <message>
-        <source>метка не может содержать перевод строки</source>
-        <translation>a label cannot hold a line break</translation>
-    </message>
-    <message>
-        <source>площадь должна быть положительным числом квадратных метров, введено «%1»</source>
-        <translation>the area must be a positive number of square metres, “%1” was entered</translation>
-    </message>
-    <message>
-        <source>нормаль — это грань (+x, -x, +y, -y, +z, -z, top, front, back, left, right) или три числа не все нулевые, введено «%1»</source>
-        <translation>the normal is a face (+x, -x, +y, -y, +z, -z, top, front, back, left, right) or three numbers not all zero, “%1” was entered</translation>
-    </message>
-    <message>
-        <source>Точка %1, столбец «%2»: %3. Значение не изменено.</source>
-        <translation>Point %1, column “%2”: %3. The value is unchanged.</translation>
-    </message>
-    <message>
-        <source>Изменения обзора не сохранены. Продолжить без сохранения?</source>
-        <translation>The survey&apos;s changes are not saved. Continue without saving?</translation>
-    </message>
-    <message>
         <source>файл не найден</source>
         <translation>file not found</translation>
-    </message>
-    <message>
-        <source>файл слишком велик для обзора (больше 16 МБ)</source>
-        <translation>the file is too large for a survey (more than 16 MB)</translation>
-    </message>
-    <message>
-        <source>Не удалось прочитать обзор %1: %2</source>
-        <translation>Could not read the survey %1: %2</translation>
-    </message>
-    <message>
-        <source>Обзор %1: точек %2.</source>
-        <translation>Survey %1: %2 points.</translation>
-    </message>
-    <message>
-        <source>В обзоре нет ни одной точки.</source>
-        <translation>The survey has no points.</translation>
-    </message>
-    <message>
-        <source>Файл существует.Переписать?</source>
-        <translation>The file exists. Overwrite it?</translation>
-    </message>
-    <message>
-        <source>Не удалось записать файл %1: %2</source>
-        <translation>Could not write the file %1: %2</translation>
     </message>
     <message>
         <source>Уровни звуковой мощности по полосам появятся здесь после расчёта</source>

@@ -73,13 +73,5 @@
         <source>CSV файл (*.csv)</source>
         <translation>CSV file (*.csv)</translation>
     </message>
-    <message>
-        <source>Файл существует.Переписать?</source>
-        <translation>The file exists. Overwrite it?</translation>
-    </message>
-    <message>
-        <source>Не удалось записать файл %1: %2</source>
-        <translation>Could not write the file %1: %2</translation>
-    </message>
 </context>
 </TS>

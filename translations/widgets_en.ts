@@ -138,5 +138,13 @@ pulse instantaneous signals.</translation>
         <source>Записано: %1</source>
         <translation>Written: %1</translation>
     </message>
+    <message>
+        <source>Файл существует.Переписать?</source>
+        <translation>The file exists. Overwrite it?</translation>
+    </message>
+    <message>
+        <source>Не удалось записать файл %1: %2</source>
+        <translation>Could not write the file %1: %2</translation>
+    </message>
 </context>
 </TS>

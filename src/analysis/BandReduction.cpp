@@ -2,6 +2,7 @@
 
 #include "Intensity.h"
 #include "ProbeLimits.h"
+#include "Settings.h"
 #include "Windows.h"
 
 #include <algorithm>
@@ -70,7 +71,7 @@ BandStatus ReduceBandVectors(const IntensitySpectraView& spectra, const Frequenc
         for (int a = 0; a < 3; ++a)
             groups[g][a] = spectra.values[3 * g + a];
     IntensityResult& r = out.result;
-    if (impuls == 0) {
+    if (impuls == Settings::kImpulsImpulse) {
         if (IntegrateBand(first, end, bins, f[1] - f[0], groups[0], groups[1], groups[2], groups[3], r.I, r.J,
                           r.K, r.P, r.maxI, r.maxJ) != 0)
             return BandStatus::Failed;

@@ -266,23 +266,12 @@ bool TBands::SaveCsv(const QString& fileName)
     const Command command(commandDepth_, closePending_, pendingResult_, *this);
     if (!hasBands())
         return false;
-    if (QFileInfo::exists(fileName) &&
-        ShowMessageBox("Внимание!", tr("Файл существует.Переписать?").toStdString(),
-                       MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (!MayReplaceFile(fileName))
         return false;
     const BandTextForm form = ui->ComboCsvForm->currentIndex() == kCsvProgramForm ? BandTextForm::ProgramCsv
                                                                                   : BandTextForm::PlainCsv;
     const QStringList lines = BandCsvLines(analysis_, ui->CheckTotalA->isChecked(), form);
-    // An old file is replaced only by a complete new one.
-    QString reason;
-    if (!WriteFileReplacing(fileName, EncodeBandCsv(lines, form), &reason)) {
-        ShowPlainMessage(tr("Не удалось записать файл %1: %2")
-                             .arg(QDir::toNativeSeparators(fileName), reason)
-                             .toStdString());
-        return false;
-    }
-    ShowWritten(this, fileName);
-    return true;
+    return WriteFileNoted(this, fileName, EncodeBandCsv(lines, form));
 }
 
 void TBands::done(int result)

@@ -78,7 +78,7 @@ void FinishBandInputPlan(const Context& ctx, const BandInputOptions& given, Band
         ctx.settings.impuls = *plan.signal;
     BandAnalysisOptions& o = plan.options;
     o.correctFiniteDifference = given.fdCorrection;
-    o.periodic = ctx.settings.impuls == 1;
+    o.periodic = ctx.settings.impuls == Settings::kImpulsPeriodic;
     o.density = ctx.settings.plotnost;
     o.soundSpeed = ctx.settings.skorost;
     o.spacings = ctx.settings.lmic;

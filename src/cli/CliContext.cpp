@@ -122,9 +122,9 @@ std::optional<int> SignalFromOption(const Context& ctx, const std::optional<std:
     if (!text)
         return std::nullopt;
     if (*text == "impulse")
-        return 0;
+        return Settings::kImpulsImpulse;
     if (*text == "periodic")
-        return 1;
+        return Settings::kImpulsPeriodic;
     ctx.fail("", "--signal: expected impulse or periodic, got \"" + *text + "\"");
     bad = true;
     return std::nullopt;

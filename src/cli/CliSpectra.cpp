@@ -44,7 +44,8 @@ void amplitudeSpectra(const Context& ctx, const std::string& path, const Segment
         channels[c] = segment.channels[c].data();
         outputs[c] = spectra[c].data();
     }
-    if (ComputeAmplitudeSpectra(n, window, ctx.settings.impuls == 1, segment.time[n - 1], channels, outputs))
+    if (ComputeAmplitudeSpectra(n, window, ctx.settings.impuls == Settings::kImpulsPeriodic,
+                                segment.time[n - 1], channels, outputs))
         ctx.fail(path, "warning: the spectral window reported a failure");
 }
 

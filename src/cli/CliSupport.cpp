@@ -1,5 +1,6 @@
 #include "CliSupport.h"
 
+#include "FileText.h"
 #include "IniFile.h"
 #include "SafeFile.h"
 #include "SettingLimits.h"
@@ -382,14 +383,8 @@ const char kWindowNamesHelp[] =
 
 std::string MachineNumber(double value)
 {
-    if (std::isnan(value))
-        return "nan";
-    if (std::isinf(value))
-        return value > 0 ? "inf" : "-inf";
-    char buffer[64];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    (void)ec;   // 64 characters hold any double
-    return std::string(buffer, end);
+    // The batch tool's files have always written a negative zero as "-0".
+    return ShortestNumber(value, SignedZero::Minus);
 }
 
 std::string CsvField(const std::string& text, char separator)

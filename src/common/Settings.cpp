@@ -41,7 +41,7 @@ Settings DefaultSettings()
     s.S_Fmax = 100;
     s.prorezM = 1;
     s.zader = 0;
-    s.impuls = 1;
+    s.impuls = Settings::kImpulsPeriodic;
     s.I_PO_CHUV = false;
     return s;
 }

@@ -40,7 +40,10 @@ struct Settings {
     int32_t S_Fmax = 0;
     int32_t prorezM = 0;   // playback decimation
     int32_t zader = 0;     // playback step delay, ms
-    int32_t impuls = 0;    // 0 impulse, 1 periodic
+    int32_t impuls = 0;    // kImpulsImpulse or kImpulsPeriodic
+    // Values of `impuls`.
+    static constexpr int32_t kImpulsImpulse = 0;
+    static constexpr int32_t kImpulsPeriodic = 1;
     // Intensity with each channel's pascals from its own microphone's sensitivity (Chuv)
     // rather than the one fixed factor of every channel.
     bool I_PO_CHUV = false;

@@ -1,5 +1,6 @@
 #include "OctaveBandText.h"
 
+#include "FileText.h"
 #include "IntensityText.h"
 #include "ResultText.h"
 
@@ -46,15 +47,6 @@ const char* const kPlainHeaders[kBandColumnCount] = {
     "nominal", "lower",    "centre", "upper",   "Ix",      "Iy",      "Iz",    "I_mod",   "L_I",
     "L_p",     "PI_index", "Jx",     "Jy",      "Jz",      "J_mod",   "Kx",    "Ky",      "Kz",
     "Px",      "Py",       "Pz",     "angle_x", "angle_y", "angle_z", "valid", "warnings"};
-
-// Windows-1251 has no Greek and no minus sign: the encoder would write "?" for them.
-QString codePageSafe(QString text)
-{
-    text.replace(QChar(0x0394), QLatin1Char('d'));   // Δ
-    text.replace(QChar(0x03B4), QLatin1Char('d'));   // δ
-    text.replace(QChar(0x2212), QLatin1Char('-'));   // −
-    return text;
-}
 
 // How one form writes its numbers.
 class Numbers {
@@ -144,7 +136,7 @@ QStringList BandTableHeaders(BandTextForm form)
         if (form == BandTextForm::PlainCsv)
             headers << QString::fromLatin1(kPlainHeaders[c]);
         else if (form == BandTextForm::ProgramCsv)
-            headers << codePageSafe(QString::fromUtf8(kWindowHeaders[c]));
+            headers << CodePageSafe(QString::fromUtf8(kWindowHeaders[c]));
         else
             headers << shown(kWindowHeaders[c]);
     }
@@ -172,7 +164,7 @@ QStringList BandRowCells(const OctaveBand& band, BandTextForm form)
     case BandTextForm::ProgramCsv:
         cells[kBandColValid] = valid ? QStringLiteral("достоверно") : QStringLiteral("сомнительно");
         cells[kBandColCaution] =
-            codePageSafe(QString::fromStdString(BandCautionTextRu(band.cautions, false)));
+            CodePageSafe(QString::fromStdString(BandCautionTextRu(band.cautions, false)));
         break;
     case BandTextForm::PlainCsv:
         cells[kBandColValid] = valid ? QStringLiteral("true") : QStringLiteral("false");

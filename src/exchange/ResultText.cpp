@@ -1,4 +1,5 @@
 #include "ResultText.h"
+#include "FileText.h"
 #include "OctaveBandText.h"
 #include "ResultMath.h"
 #include "SafeFile.h"
@@ -8,7 +9,6 @@
 #include <QLocale>
 #include <QStringEncoder>
 
-#include <charconv>
 #include <cmath>
 
 namespace {
@@ -134,17 +134,9 @@ QString ScaleLabelText(double scale)
 
 QString PlainNumberText(double value)
 {
-    if (!std::isfinite(value))
-        return std::isnan(value) ? QStringLiteral("nan")
-               : value > 0       ? QStringLiteral("inf")
-                                 : QStringLiteral("-inf");
-    if (value == 0.0)
-        return QStringLiteral("0");   // never "-0"
-    // The shortest text that reads back as the same number, as the batch tool writes them.
-    char buffer[64];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    (void)ec;   // 64 characters hold any double
-    return QString::fromLatin1(buffer, end - buffer);
+    // The shortest text that reads back as the same number, as the batch tool writes them; these
+    // texts have never written "-0".
+    return ShortestNumberText(value, SignedZero::Plain);
 }
 
 TableCells TableHeaders()

@@ -396,7 +396,7 @@ StoreLoadReport LoadSettings(Settings& s)
         s.lmic[n - 1] = constant(kSav, indexed("lmic", n), def.lmic[n - 1]);
     s.S_Fmin = st.ReadInteger(kSav, "S_Fmin", def.S_Fmin);
     s.S_Fmax = st.ReadInteger(kSav, "S_Fmax", def.S_Fmax);
-    s.impuls = st.ReadBool(kSav, "impuls", true) ? 1 : 0;
+    s.impuls = st.ReadBool(kSav, "impuls", true) ? Settings::kImpulsPeriodic : Settings::kImpulsImpulse;
     s.I_PO_CHUV = st.ReadBool(kSav, "I_PO_CHUV", def.I_PO_CHUV);
 
     // Sensitivities are named as the file names them, through the channel order.

@@ -1,5 +1,7 @@
 #include "SurveyFile.h"
 
+#include "FileText.h"
+
 #include <QByteArray>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -8,7 +10,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <utility>
 
@@ -41,11 +42,10 @@ const std::array<double, 3>* faceNormal(std::string face)
     return nullptr;
 }
 
+// A survey has always written a normal's negative zero as "-0".
 std::string shortest(double value)
 {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
+    return ShortestNumber(value, SignedZero::Minus);
 }
 
 std::string csvField(const std::string& text)
@@ -213,6 +213,12 @@ std::string SurveyToCsv(const std::vector<SurveyPoint>& points)
         out += ',' + csvField(p.label) + '\n';
     }
     return out;
+}
+
+std::optional<std::array<double, 3>> SurveyFaceNormal(const std::string& face)
+{
+    const std::array<double, 3>* normal = faceNormal(face);
+    return normal ? std::optional<std::array<double, 3>>(*normal) : std::nullopt;
 }
 
 const char* SurveyFaceName(const std::array<double, 3>& normal)

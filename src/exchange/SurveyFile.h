@@ -9,6 +9,7 @@
 #include "SoundPower.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ std::string ParseSurveyJson(const std::string& text, std::vector<SurveyPoint>& p
 // Either form, as IsSurveyJson tells them apart; a CSV survey has no source.
 std::string ParseSurveyText(const std::string& path, const std::string& text,
                             std::vector<SurveyPoint>& points, std::string* source = nullptr);
+
+// The outward normal a face of a box around the source stands for ("+x", "top", ...; any case),
+// as both forms read it; none for another name.
+std::optional<std::array<double, 3>> SurveyFaceNormal(const std::string& face);
 
 // The face a normal along an axis is written as ("+x", ...), or null for any other normal.
 const char* SurveyFaceName(const std::array<double, 3>& normal);

@@ -44,8 +44,7 @@ void TMagnit::BitBtn8Click()
         return;
     bool replace = false;
     if (QFileInfo::exists(name)) {
-        if (ShowMessageBox("Внимание!", tr("Файл существует.Переписать?").toStdString(),
-                           MB_YESNO | MB_ICONQUESTION) != IDYES)
+        if (!MayReplaceFile(name))
             return;
         // The writer replaces the old file only once the new one is complete.
         replace = true;

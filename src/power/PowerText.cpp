@@ -2,6 +2,7 @@
 
 #include "SurveyFile.h"
 
+#include "FileText.h"
 #include "IntensityText.h"
 #include "OctaveBandText.h"
 #include "ResultText.h"
@@ -9,20 +10,15 @@
 #include <QCoreApplication>
 
 #include <array>
-#include <charconv>
 #include <cmath>
 
 namespace {
 
-// The program's CSV file is Windows-1251, which lacks these.
+// The program's CSV file is Windows-1251; its dash, which the code page has, has always been
+// written as a hyphen in this table.
 QString codePageSafe(QString text)
 {
-    text.replace(QChar(0x2212), QLatin1Char('-'));
-    text.replace(QChar(0x00B2), QStringLiteral("^2"));
-    text.replace(QChar(0x2265), QStringLiteral(">="));
-    text.replace(QChar(0x2264), QStringLiteral("<="));
-    text.replace(QChar(0x2014), QLatin1Char('-'));
-    return text;
+    return CodePageSafe(text).replace(QChar(0x2014), QLatin1Char('-'));
 }
 
 // A text as the window shows it, in the interface's language, or as the program's own file
@@ -45,15 +41,11 @@ std::optional<double> finiteValue(double value)
     return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 }
 
-// A number a CSV reader of any locale takes back as written: the shortest text, dot decimal.
+// A number a CSV reader of any locale takes back as written: the shortest text, dot decimal; a
+// negative zero has always been shown as "0" here.
 QString exactNumber(double value)
 {
-    if (value == 0.0)
-        return QStringLiteral("0");
-    char buffer[64];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    (void)ec;   // 64 characters hold any double
-    return QString::fromLatin1(buffer, end - buffer);
+    return ShortestNumberText(value, SignedZero::Plain);
 }
 
 }   // namespace

@@ -1,194 +1,41 @@
 #include "TPower.h"
 
-#include "BackgroundWork.h"
 #include "ChartImage.h"
 #include "IntensityText.h"
-#include "Language.h"
 #include "MessageBox.h"
+#include "PowerCalculation.h"
 #include "PowerCharts.h"
-#include "PowerReport.h"
-#include "PowerTableCsv.h"
+#include "PowerExport.h"
 #include "PowerText.h"
 #include "ResultText.h"
 #include "Settings.h"
 #include "SettingsStore.h"
-#include "SurveyFile.h"
-#include "SurveyPointAnalysis.h"
-#include "TS_Wait.h"
-#include "WrittenNote.h"
 
 #include <qcustomplot.h>
 
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QComboBox>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
-#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include <charconv>
 #include <cmath>
-#include <memory>
-#include <mutex>
-#include <thread>
+#include <utility>
 
 namespace {
-
-constexpr qint64 kSurveyLimitBytes = 16 << 20;
-QString recordFilter()
-{
-    return QCoreApplication::translate("TPower",
-                                       "Все записи (*.kvnb *.wav *.w64 *.rf64 *.flac *.caf *.aif *.aiff);;"
-                                       "Сегменты (*.kvnb);;"
-                                       "Звуковые файлы (*.wav *.w64 *.rf64 *.flac *.caf *.aif *.aiff)");
-}
-
-QString csvFilter()
-{
-    return QCoreApplication::translate("TPower", "CSV файл (*.csv)");
-}
-
-QString surveyFilter()
-{
-    return QCoreApplication::translate("TPower",
-                                       "Обзор (*.csv *.json);;CSV файл (*.csv);;JSON файл (*.json)");
-}
-const QColor kFailedRow(255, 205, 200);
 
 const QColor& gradeColor(SurveyGrade grade)
 {
     static const QColor colors[] = {QColor(250, 200, 195), QColor(200, 235, 205), QColor(205, 220, 245),
                                     QColor(250, 232, 190)};
     return colors[static_cast<int>(grade)];
-}
-
-// While the points are read on the worker, what the readers say there is kept for the point's
-// own line instead of popping up once the work is over; anything said on another thread goes on
-// to the presenter that was there before.
-class WorkerMessages : public MessagePresenter {
-public:
-    WorkerMessages() : thread_(std::this_thread::get_id()), previous_(SetMessagePresenter(this)) {}
-    ~WorkerMessages() override { SetMessagePresenter(previous_); }
-    WorkerMessages(const WorkerMessages&) = delete;
-    WorkerMessages& operator=(const WorkerMessages&) = delete;
-
-    int present(MessageKind kind, const std::string& caption, const std::string& text, int flags) override
-    {
-        if (std::this_thread::get_id() != thread_)
-            return previous_ ? previous_->present(kind, caption, text, flags)
-                             : ((flags & 0xF) == MB_YESNO ? IDNO : IDOK);
-        const std::lock_guard<std::mutex> lock(mutex_);
-        kept_ += (kept_.empty() ? "" : "; ") + text;
-        return (flags & 0xF) == MB_YESNO ? IDNO : IDOK;
-    }
-    std::string take()
-    {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        std::string text;
-        text.swap(kept_);
-        return text;
-    }
-
-private:
-    std::thread::id thread_;
-    MessagePresenter* previous_;
-    std::mutex mutex_;
-    std::string kept_;
-};
-
-// A number as a user types it, with a dot or a comma.
-std::optional<double> typedNumber(const QString& text)
-{
-    bool ok = false;
-    const double v = QString(text).trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-    return ok && std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
-}
-
-// A normal as typed: a face ("+x", "top", ...) or three numbers; the survey reader's own rules
-// make it unit length, so the window accepts exactly what a survey file may hold.
-std::optional<std::array<double, 3>> typedNormal(const QString& text)
-{
-    const QStringList parts =
-        QString(text).trimmed().split(QRegularExpression(QStringLiteral("[\\s;]+")), Qt::SkipEmptyParts);
-    std::string survey;
-    if (parts.size() == 1) {
-        survey = "file,area,face\nx,1," + parts[0].toStdString() + "\n";
-    } else if (parts.size() == 3) {
-        survey = "file,area,nx,ny,nz\nx,1";
-        for (const QString& part : parts) {
-            const std::optional<double> v = typedNumber(part);
-            if (!v)
-                return std::nullopt;
-            char buffer[64];
-            const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, *v);
-            (void)ec;
-            survey += "," + std::string(buffer, end);
-        }
-        survey += "\n";
-    } else {
-        return std::nullopt;
-    }
-    if (survey.find('"') != std::string::npos)
-        return std::nullopt;
-    std::vector<SurveyPoint> parsed;
-    if (!ParseSurveyCsv(survey, parsed).empty() || parsed.size() != 1)
-        return std::nullopt;
-    return parsed.front().normal;
-}
-
-QString pointName(const SurveyPoint& p, size_t index)
-{
-    const QString file = QFileInfo(QString::fromStdString(p.file)).fileName();
-    return p.label.empty()
-               ? QStringLiteral("%1 (%2)").arg(index + 1).arg(file)
-               : QStringLiteral("%1 (%2, %3)").arg(index + 1).arg(QString::fromStdString(p.label), file);
-}
-
-// How an audio point is read: the channel map the audio open dialog remembers for its channel
-// count and the full scale it remembers for its kind, the whole recording.
-AudioPlan audioPlanFor(const QString& path)
-{
-    AudioPlan plan;
-    AudioFileInfo info;
-    if (!ReadAudioInfo(QFile::encodeName(path).toStdString(), info).ok())
-        return plan;
-    const SettingsStore store;
-    const QString section = QStringLiteral("AudioFiles");
-    for (int m = 0; m < 6; ++m) {
-        const int stored =
-            store.ReadInteger(section, QStringLiteral("Map%1_%2").arg(info.channels).arg(m + 1), m + 1) - 1;
-        plan.map[static_cast<size_t>(m)] = stored >= 0 && stored < info.channels ? stored : m;
-    }
-    const double scale =
-        store.ReadFloat(section, QStringLiteral("FullScale_") + QFileInfo(path).suffix().toLower(), 1.0);
-    plan.fullScale = std::isfinite(scale) && scale > 0 ? scale : 1.0;
-    return plan;
-}
-
-// A point's state after a failed reading; the list marks the row by its start.
-QString failedState(const QString& reason)
-{
-    return QCoreApplication::translate("TPower", "ошибка: %1").arg(reason);
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
 }
 
 }   // namespace
@@ -202,34 +49,9 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
 
     auto* layout = new QVBoxLayout(this);
 
-    // The points.
-    auto* pointsBox = new QGroupBox(tr("Точки обзора"), this);
-    auto* pointsLayout = new QVBoxLayout(pointsBox);
-    auto* pointButtons = new QHBoxLayout;
-    QPushButton* add = button(pointsBox, "ButtonAdd", tr("Добавить файлы…"));
-    remove_ = button(pointsBox, "ButtonRemove", tr("Удалить"));
-    up_ = button(pointsBox, "ButtonUp", tr("Выше"));
-    down_ = button(pointsBox, "ButtonDown", tr("Ниже"));
-    QPushButton* open = button(pointsBox, "ButtonOpenSurvey", tr("Открыть обзор…"));
-    QPushButton* save = button(pointsBox, "ButtonSaveSurvey", tr("Сохранить обзор…"));
-    for (QPushButton* b : {add, remove_, up_, down_})
-        pointButtons->addWidget(b);
-    pointButtons->addStretch();
-    pointButtons->addWidget(open);
-    pointButtons->addWidget(save);
-    pointsLayout->addLayout(pointButtons);
-    pointTable_ = new QTableWidget(0, kPointColumns, pointsBox);
-    pointTable_->setObjectName(QStringLiteral("TablePoints"));
-    pointTable_->setHorizontalHeaderLabels({QStringLiteral("№"), tr("Метка"), tr("Файл"), tr("Площадь, м²"),
-                                            tr("Нормаль (грань или nx ny nz)"), tr("Состояние")});
-    pointTable_->verticalHeader()->setVisible(false);
-    pointTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    pointTable_->setSelectionMode(QAbstractItemView::SingleSelection);
-    pointTable_->horizontalHeader()->setStretchLastSection(true);
-    pointTable_->setToolTip(tr("Метку, площадь и нормаль можно изменить двойным щелчком. Нормаль — "
-                               "грань (+x, -x, +y, -y, +z, -z, top, front, back, left, right) "
-                               "или три числа через пробел."));
-    pointsLayout->addWidget(pointTable_);
+    points_ = new PowerPointList(
+        this, [this](const QString& status) { ClearPower(status); }, [this] { UpdateButtons(); },
+        [this](const QString& source) { source_->setText(source); });
 
     // How to compute.
     auto* options = new QHBoxLayout;
@@ -255,7 +77,7 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
     source_->setObjectName(QStringLiteral("EditSource"));
     source_->setPlaceholderText(tr("источник шума (для отчёта)"));
     source_->setMinimumWidth(source_->fontMetrics().horizontalAdvance(source_->placeholderText()) + 24);
-    calculate_ = button(this, "ButtonCalculate", tr("Рассчитать"));
+    calculate_ = PowerButton(this, "ButtonCalculate", tr("Рассчитать"));
     calculate_->setDefault(true);
     options->addWidget(octave_);
     options->addWidget(third_);
@@ -308,7 +130,7 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
     powerLayout->addWidget(summary_);
 
     auto* splitter = new QSplitter(Qt::Vertical, this);
-    splitter->addWidget(pointsBox);
+    splitter->addWidget(points_);
     splitter->addWidget(chart_);
     splitter->addWidget(powerPart);
     splitter->setStretchFactor(0, 2);
@@ -317,9 +139,9 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
     splitter->setSizes({220, 240, 300});
 
     auto* bottom = new QHBoxLayout;
-    pdf_ = button(this, "ButtonPdf", tr("Отчёт PDF…"));
-    csv_ = button(this, "ButtonCsv", tr("Записать CSV…"));
-    QPushButton* closeButton = button(this, "ButtonClose", tr("Закрыть"));
+    pdf_ = PowerButton(this, "ButtonPdf", tr("Отчёт PDF…"));
+    csv_ = PowerButton(this, "ButtonCsv", tr("Записать CSV…"));
+    QPushButton* closeButton = PowerButton(this, "ButtonClose", tr("Закрыть"));
     bottom->addWidget(pdf_);
     bottom->addWidget(csv_);
     bottom->addStretch();
@@ -330,307 +152,61 @@ TPower::TPower(QWidget* owner) : QDialog(owner)
     layout->addWidget(status_);
     layout->addLayout(bottom);
 
-    connect(add, &QPushButton::clicked, this, [this] {
-        const QStringList files =
-            askFiles(false, tr("Добавить точки"), recordFilter(), QString(), FolderKind::Recordings);
-        if (!files.isEmpty())
-            AddFiles(files);
-    });
-    connect(remove_, &QPushButton::clicked, this, [this] { RemovePoint(pointTable_->currentRow()); });
-    connect(up_, &QPushButton::clicked, this, [this] { MovePoint(pointTable_->currentRow(), -1); });
-    connect(down_, &QPushButton::clicked, this, [this] { MovePoint(pointTable_->currentRow(), 1); });
-    connect(open, &QPushButton::clicked, this, [this] {
-        if (!MayDiscardEdits())
-            return;
-        const QStringList files =
-            askFiles(false, tr("Открыть обзор"), surveyFilter(), QString(), FolderKind::Surveys);
-        if (!files.isEmpty()) {
-            modified_ = false;   // already asked
-            OpenSurvey(files.constFirst());
-        }
-    });
-    connect(save, &QPushButton::clicked, this, [this] {
-        const QStringList files =
-            askFiles(true, tr("Сохранить обзор"), csvFilter(), QStringLiteral("csv"), FolderKind::Surveys);
-        if (!files.isEmpty())
-            SaveSurvey(files.constFirst());
-    });
-    connect(pointTable_, &QTableWidget::itemChanged, this, &TPower::PointEdited);
-    connect(pointTable_, &QTableWidget::itemSelectionChanged, this, &TPower::UpdateButtons);
     connect(calculate_, &QPushButton::clicked, this, &TPower::Calculate);
     connect(octave_, &QRadioButton::toggled, this, [this] { ClearPower(QString()); });
     connect(residual_, &QLineEdit::textEdited, this, [this] { ClearPower(QString()); });
     connect(grade_, &QComboBox::currentIndexChanged, this, [this] { UpdateShortfall(); });
     connect(csv_, &QPushButton::clicked, this, [this] {
-        const QStringList files =
-            askFiles(true, tr("Записать CSV"), csvFilter(), QStringLiteral("csv"), FolderKind::Csv);
+        const QStringList files = points_->AskFiles(true, tr("Записать CSV"), PowerCsvFilter(),
+                                                    QStringLiteral("csv"), FolderKind::Csv);
         if (!files.isEmpty())
             SaveCsv(files.constFirst());
     });
     connect(pdf_, &QPushButton::clicked, this, [this] {
-        const QStringList files = askFiles(true, tr("Отчёт PDF"), tr("PDF файл (*.pdf)"),
-                                           QStringLiteral("pdf"), FolderKind::Images);
+        const QStringList files = points_->AskFiles(true, tr("Отчёт PDF"), tr("PDF файл (*.pdf)"),
+                                                    QStringLiteral("pdf"), FolderKind::Images);
         if (!files.isEmpty())
             SaveReport(files.constFirst());
     });
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
 
     ClearPower(tr("Добавьте файлы точек или откройте обзор, затем нажмите «Рассчитать»."));
-    FillPoints();
+    points_->FillPoints();
 }
 
 TPower::~TPower() = default;
 
-QStringList TPower::askFiles(bool save, const QString& title, const QString& filter, const QString& suffix,
-                             FolderKind kind)
-{
-    QFileDialog dialog(this, title, surveyPath_.isEmpty() ? QString() : QFileInfo(surveyPath_).absolutePath(),
-                       filter);
-    dialog.setObjectName(QStringLiteral("FileDialog"));
-    if (save) {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setDefaultSuffix(suffix);
-        // The window asks its own question before it replaces a file.
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    } else {
-        dialog.setFileMode(title == tr("Добавить точки") ? QFileDialog::ExistingFiles
-                                                         : QFileDialog::ExistingFile);
-    }
-    // The survey's own folder first; without a survey, where this kind of file was last.
-    if (surveyPath_.isEmpty())
-        StartInRecentFolder(dialog, kind);
-    if (dialog.exec() != QDialog::Accepted)
-        return {};
-    RememberDialogFolder(dialog, kind);
-    return dialog.selectedFiles();
-}
-
-void TPower::FillPoints()
-{
-    const QSignalBlocker block(pointTable_);
-    const int current = pointTable_->currentRow();
-    const QString failedPrefix = failedState(QString());
-    pointTable_->setRowCount(static_cast<int>(points_.size()));
-    for (size_t i = 0; i < points_.size(); ++i) {
-        const SurveyPoint& p = points_[i];
-        const int row = static_cast<int>(i);
-        const QString file = QString::fromStdString(p.file);
-        const QString cells[kPointColumns] = {QString::number(i + 1),     QString::fromStdString(p.label),
-                                              QFileInfo(file).fileName(), SpectrumValueText(p.area, 7),
-                                              NormalText(p.normal),       states_[i]};
-        const bool failed = states_[i].startsWith(failedPrefix);
-        for (int c = 0; c < kPointColumns; ++c) {
-            auto* item = new QTableWidgetItem(cells[c]);
-            const bool editable = c == kColLabel || c == kColArea || c == kColNormal;
-            item->setFlags(editable ? item->flags() | Qt::ItemIsEditable
-                                    : item->flags() & ~Qt::ItemIsEditable);
-            if (c == kColFile)
-                item->setToolTip(QDir::toNativeSeparators(file));
-            if (c == kColState)
-                item->setToolTip(states_[i]);
-            if (failed)
-                item->setBackground(kFailedRow);
-            pointTable_->setItem(row, c, item);
-        }
-    }
-    pointTable_->resizeColumnsToContents();
-    if (pointTable_->columnWidth(kColFile) > 320)
-        pointTable_->setColumnWidth(kColFile, 320);
-    if (current >= 0 && current < pointTable_->rowCount())
-        pointTable_->selectRow(current);
-    UpdateButtons();
-}
-
 void TPower::UpdateButtons()
 {
-    const int row = pointTable_->currentRow();
-    const int n = static_cast<int>(points_.size());
-    const bool selected = row >= 0 && row < n && !pointTable_->selectedItems().isEmpty();
-    remove_->setEnabled(selected);
-    up_->setEnabled(selected && row > 0);
-    down_->setEnabled(selected && row + 1 < n);
-    calculate_->setEnabled(n > 0);
+    points_->UpdateButtons();
+    calculate_->setEnabled(!points().empty());
     csv_->setEnabled(hasPower());
     pdf_->setEnabled(hasPower());
 }
 
 void TPower::AddFiles(const QStringList& files)
 {
-    for (const QString& file : files) {
-        SurveyPoint p;
-        p.file = QDir::cleanPath(QFileInfo(file).absoluteFilePath()).toStdString();
-        p.area = 1.0;
-        p.normal = {1.0, 0.0, 0.0};
-        p.label = "P" + std::to_string(points_.size() + 1);
-        points_.push_back(p);
-        states_.push_back(QString());
-    }
-    if (!files.isEmpty()) {
-        modified_ = true;
-        ClearPower(QString());
-    }
-    FillPoints();
+    points_->AddFiles(files);
 }
 
 void TPower::RemovePoint(int row)
 {
-    if (row < 0 || row >= static_cast<int>(points_.size()))
-        return;
-    points_.erase(points_.begin() + row);
-    states_.erase(states_.begin() + row);
-    modified_ = true;
-    ClearPower(QString());
-    FillPoints();
+    points_->RemovePoint(row);
 }
 
 void TPower::MovePoint(int row, int by)
 {
-    const int to = row + by;
-    const int n = static_cast<int>(points_.size());
-    if (row < 0 || row >= n || to < 0 || to >= n)
-        return;
-    std::swap(points_[row], points_[to]);
-    std::swap(states_[row], states_[to]);
-    modified_ = true;
-    FillPoints();
-    pointTable_->selectRow(to);
-}
-
-void TPower::PointEdited(QTableWidgetItem* item)
-{
-    const int row = item->row();
-    if (row < 0 || row >= static_cast<int>(points_.size()))
-        return;
-    SurveyPoint& p = points_[row];
-    const QString text = item->text();
-    QString refusal;
-    switch (item->column()) {
-    case kColLabel:
-        if (text.contains(QLatin1Char('\n')))
-            refusal = tr("метка не может содержать перевод строки");
-        else
-            p.label = text.trimmed().toStdString();
-        break;
-    case kColArea:
-        if (const std::optional<double> area = typedNumber(text); area && *area > 0)
-            p.area = *area;
-        else
-            refusal =
-                tr("площадь должна быть положительным числом квадратных метров, введено «%1»").arg(text);
-        break;
-    case kColNormal:
-        if (const auto normal = typedNormal(text))
-            p.normal = *normal;
-        else
-            refusal = tr("нормаль — это грань (+x, -x, +y, -y, +z, -z, top, front, back, left, "
-                         "right) или три числа не все нулевые, введено «%1»")
-                          .arg(text);
-        break;
-    default:
-        return;
-    }
-    if (!refusal.isEmpty()) {
-        const QString column = pointTable_->horizontalHeaderItem(item->column())->text();
-        ShowMessageBox("Ошибка",
-                       tr("Точка %1, столбец «%2»: %3. Значение не изменено.")
-                           .arg(row + 1)
-                           .arg(column, refusal)
-                           .toStdString(),
-                       MB_OK | MB_ICONWARNING);
-    } else {
-        modified_ = true;
-        ClearPower(QString());
-    }
-    // Shows the value held, so a refused text never stays in the cell. The item is changed in
-    // place: it is the one whose change is being reported.
-    const QSignalBlocker block(pointTable_);
-    switch (item->column()) {
-    case kColLabel:
-        item->setText(QString::fromStdString(p.label));
-        break;
-    case kColArea:
-        item->setText(SpectrumValueText(p.area, 7));
-        break;
-    default:
-        item->setText(NormalText(p.normal));
-        break;
-    }
-}
-
-bool TPower::MayDiscardEdits()
-{
-    if (!modified_ || points_.empty())
-        return true;
-    return ShowMessageBox("Внимание!",
-                          tr("Изменения обзора не сохранены. Продолжить без сохранения?").toStdString(),
-                          MB_YESNO | MB_ICONQUESTION) == IDYES;
+    points_->MovePoint(row, by);
 }
 
 bool TPower::OpenSurvey(const QString& fileName)
 {
-    if (!MayDiscardEdits())
-        return false;
-    const QString shown = QDir::toNativeSeparators(fileName);
-    QFile file(fileName);
-    QString error;
-    QByteArray bytes;
-    if (!QFileInfo(fileName).isFile())
-        error = tr("файл не найден");
-    else if (QFileInfo(fileName).size() > kSurveyLimitBytes)
-        error = tr("файл слишком велик для обзора (больше 16 МБ)");
-    else if (!file.open(QIODevice::ReadOnly))
-        error = file.errorString();
-    else
-        bytes = file.readAll();
-    std::vector<SurveyPoint> read;
-    std::string source;
-    if (error.isEmpty())
-        if (const std::string problem =
-                ParseSurveyText(fileName.toStdString(), bytes.toStdString(), read, &source);
-            !problem.empty())
-            error = QString::fromStdString(problem);
-    if (!error.isEmpty()) {
-        ShowMessageBox("Ошибка", tr("Не удалось прочитать обзор %1: %2").arg(shown, error).toStdString(),
-                       MB_OK | MB_ICONWARNING);
-        return false;
-    }
-    const QDir folder = QFileInfo(fileName).absoluteDir();
-    for (SurveyPoint& p : read)
-        p.file = QDir::cleanPath(folder.absoluteFilePath(QString::fromStdString(p.file))).toStdString();
-    points_ = std::move(read);
-    if (!source.empty())
-        source_->setText(QString::fromStdString(source));
-    states_.assign(points_.size(), QString());
-    surveyPath_ = QFileInfo(fileName).absoluteFilePath();
-    modified_ = false;
-    ClearPower(tr("Обзор %1: точек %2.").arg(shown).arg(points_.size()));
-    FillPoints();
-    return true;
+    return points_->OpenSurvey(fileName);
 }
 
 bool TPower::SaveSurvey(const QString& fileName)
 {
-    if (points_.empty()) {
-        ShowMessageBox("Внимание!", tr("В обзоре нет ни одной точки.").toStdString(), MB_OK | MB_ICONWARNING);
-        return false;
-    }
-    if (QFileInfo(fileName).absoluteFilePath() != surveyPath_ && QFileInfo::exists(fileName) &&
-        ShowMessageBox("Внимание!", tr("Файл существует.Переписать?").toStdString(),
-                       MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return false;
-    const QString text = SurveyCsvText(points_, QFileInfo(fileName).absoluteDir());
-    QString reason;
-    if (!WriteFileReplacing(fileName, text.toUtf8(), &reason)) {
-        ShowPlainMessage(tr("Не удалось записать файл %1: %2")
-                             .arg(QDir::toNativeSeparators(fileName), reason)
-                             .toStdString());
-        return false;
-    }
-    surveyPath_ = QFileInfo(fileName).absoluteFilePath();
-    modified_ = false;
-    ShowWritten(this, fileName);
-    return true;
+    return points_->SaveSurvey(fileName);
 }
 
 std::optional<double> TPower::residualIndex(bool& bad) const
@@ -639,7 +215,7 @@ std::optional<double> TPower::residualIndex(bool& bad) const
     const QString text = residual_->text().trimmed();
     if (text.isEmpty())
         return std::nullopt;
-    const std::optional<double> db = typedNumber(text);
+    const std::optional<double> db = TypedNumber(text);
     if (!db || !(*db > 0.0) || *db > 100.0) {
         bad = true;
         return std::nullopt;
@@ -676,7 +252,7 @@ void TPower::Calculate()
 {
     if (running_)
         return;
-    if (points_.empty()) {
+    if (points().empty()) {
         ShowMessageBox("Внимание!", tr("Добавьте точки обзора.").toStdString(), MB_OK | MB_ICONWARNING);
         return;
     }
@@ -698,80 +274,29 @@ void TPower::Calculate()
     PointAnalysisPlan plan;
     plan.window = SettingsStore().ReadInteger(QStringLiteral("Sav"), QStringLiteral("Wind"), 0);
     plan.options.fraction = octave_->isChecked() ? 1 : 3;
-    plan.options.periodic = settings.impuls == 1;
+    plan.options.periodic = settings.impuls == Settings::kImpulsPeriodic;
     plan.options.density = settings.plotnost;
     plan.options.soundSpeed = settings.skorost;
     plan.options.spacings = settings.lmic;
     plan.options.residualIndexDb = residual;
 
-    const size_t n = points_.size();
-    std::vector<PointAnalysisPlan> plans(n, plan);
-    std::vector<std::string> paths(n);
-    std::vector<QString> errors(n);
-    for (size_t i = 0; i < n; ++i) {
-        paths[i] = points_[i].file;
-        const QFileInfo info(QString::fromStdString(points_[i].file));
-        if (!info.exists())
-            errors[i] = tr("файл не найден");
-        else if (info.isDir())
-            errors[i] = tr("это папка, а не файл записи");
-        else if (IsAudioInput(paths[i]))
-            plans[i].audio = audioPlanFor(info.filePath());
-    }
-
-    std::vector<std::optional<BandAnalysis>> analyses(n);
-    auto notice = std::make_unique<TS_Wait>(this);
-    TS_Wait* shown = notice.get();
-    notice->setText(tr("Точка 1 из %1…").arg(n));
-    notice->showAndPaint();
+    const size_t n = points().size();
     running_ = true;
     cancel_ = false;
-    WorkOutcome outcome = WorkOutcome::Done;
+    PointAnalyses run;
     try {
-        outcome = RunInBackground(notice.get(), [&](WorkControl& control) {
-            WorkerMessages messages;
-            for (size_t i = 0; i < n; ++i) {
-                if (control.cancelled() || cancel_.load()) {
-                    control.cancel();
-                    return;
-                }
-                control.setProgress(static_cast<double>(i) / static_cast<double>(n));
-                const QString progress = tr("Точка %1 из %2…").arg(i + 1).arg(n);
-                QMetaObject::invokeMethod(
-                    shown, [shown, progress] { shown->setText(progress); }, Qt::QueuedConnection);
-                QMetaObject::invokeMethod(
-                    this, [this, progress] { status_->setText(progress); }, Qt::QueuedConnection);
-                if (!errors[i].isEmpty())
-                    continue;
-                BandAnalysis a;
-                std::string error;
-                try {
-                    error = AnalysePointFile(paths[i], settings, plans[i], a);
-                } catch (const std::exception& e) {
-                    error = tr("непредвиденная ошибка: %1").arg(QString::fromUtf8(e.what())).toStdString();
-                } catch (...) {
-                    error = tr("непредвиденная ошибка").toStdString();
-                }
-                const std::string said = messages.take();
-                if (error.empty())
-                    analyses[i] = std::move(a);
-                else
-                    errors[i] = QString::fromStdString(said.empty() ? error : said + "; " + error);
-            }
-            control.setProgress(1.0);
-        });
+        run = PowerCalculation::Run(this, points(), settings, plan, cancel_,
+                                    [this](const QString& progress) { status_->setText(progress); });
     } catch (const std::exception& e) {
-        errors.assign(n, QString());
         running_ = false;
         ClearPower(tr("Расчёт не выполнен: %1").arg(QString::fromUtf8(e.what())));
         return;
     }
-    notice.reset();
     running_ = false;
+    const std::vector<QString>& errors = run.errors;
 
-    if (outcome == WorkOutcome::Cancelled || cancel_.load()) {
-        states_.assign(n, QString());
-        FillPoints();
+    if (run.outcome == WorkOutcome::Cancelled || cancel_.load()) {
+        points_->SetStates(std::vector<QString>(n));
         ClearPower(tr("Расчёт прерван: мощность не рассчитана."));
         if (closePending_) {
             closePending_ = false;
@@ -781,12 +306,13 @@ void TPower::Calculate()
     }
 
     QStringList failed;
+    std::vector<QString> states(n);
     for (size_t i = 0; i < n; ++i) {
-        states_[i] = errors[i].isEmpty() ? tr("прочитана") : failedState(errors[i]);
+        states[i] = errors[i].isEmpty() ? tr("прочитана") : PowerPointList::FailedState(errors[i]);
         if (!errors[i].isEmpty())
-            failed << tr("точка %1: %2").arg(pointName(points_[i], i), errors[i]);
+            failed << tr("точка %1: %2").arg(PowerCalculation::PointName(points()[i], i), errors[i]);
     }
-    FillPoints();
+    points_->SetStates(std::move(states));
     if (!failed.isEmpty()) {
         ClearPower(tr("Мощность не рассчитана: не прочитано точек %1 из %2.").arg(failed.size()).arg(n));
         ShowMessageBox("Ошибка",
@@ -797,7 +323,7 @@ void TPower::Calculate()
                        MB_OK | MB_ICONWARNING);
         return;
     }
-    table_ = ComputeSurveyPower(points_, analyses, residual);
+    table_ = ComputeSurveyPower(points(), run.analyses, residual);
     tableResidual_ = residual;
     if (table_.rows.empty()) {
         ClearPower(tr("Мощность не рассчитана: у точек нет общих полос."));
@@ -891,7 +417,7 @@ void TPower::UpdateShortfall()
 
 QString TPower::pointState(int row) const
 {
-    return row >= 0 && row < static_cast<int>(states_.size()) ? states_[static_cast<size_t>(row)] : QString();
+    return points_->state(row);
 }
 
 QString TPower::sourceText() const
@@ -906,60 +432,21 @@ QString TPower::statusText() const
 
 bool TPower::SaveCsv(const QString& fileName)
 {
-    if (!hasPower())
-        return false;
-    if (QFileInfo::exists(fileName) &&
-        ShowMessageBox("Внимание!", tr("Файл существует.Переписать?").toStdString(),
-                       MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return false;
-    QString reason;
-    // The English interface writes the plain form other programs read; the Russian one its own.
-    const QByteArray bytes = CurrentLanguage() == UiLanguage::English
-                                 ? PlainPowerCsv(table_)
-                                 : EncodeCsvLines(PowerCsvLines(table_, tableResidual_));
-    if (!WriteFileReplacing(fileName, bytes, &reason)) {
-        ShowPlainMessage(tr("Не удалось записать файл %1: %2")
-                             .arg(QDir::toNativeSeparators(fileName), reason)
-                             .toStdString());
-        return false;
-    }
-    ShowWritten(this, fileName);
-    return true;
+    return hasPower() && PowerExport::SaveCsv(this, fileName, table_, tableResidual_);
 }
 
 bool TPower::SaveReport(const QString& fileName)
 {
     if (!hasPower())
         return false;
-    if (QFileInfo::exists(fileName) &&
-        ShowMessageBox("Внимание!", tr("Файл существует.Переписать?").toStdString(),
-                       MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return false;
-    const Settings& s = CurrentSettings();
     PowerReportInput input;
     input.source = source_->text().trimmed();
-    input.surveyPath = surveyPath_;
-    input.points = points_;
+    input.surveyPath = surveyPath();
+    input.points = points();
     input.table = table_;
     input.residualIndexDb = tableResidual_;
     input.grade = grade_->currentIndex() + 1;
-    if (CurrentLanguage() == UiLanguage::English)
-        input.locale = QLocale::c();
-    input.constants << tr("Расстояния между микрофонами, м: %1; %2; %3")
-                           .arg(SpectrumValueText(s.lmic[0], 6), SpectrumValueText(s.lmic[1], 6),
-                                SpectrumValueText(s.lmic[2], 6))
-                    << tr("Плотность воздуха, кг/м³: %1").arg(SpectrumValueText(s.plotnost, 6))
-                    << tr("Скорость звука, м/с: %1").arg(SpectrumValueText(s.skorost, 6))
-                    << (s.impuls == 1 ? tr("Сигнал: периодический") : tr("Сигнал: импульсный"));
-    const QString error = WritePowerReportPdf(fileName, input);
-    if (!error.isEmpty()) {
-        ShowPlainMessage(tr("Не удалось записать отчёт %1: %2")
-                             .arg(QDir::toNativeSeparators(fileName), error)
-                             .toStdString());
-        return false;
-    }
-    ShowWritten(this, fileName);
-    return true;
+    return PowerExport::SaveReport(this, fileName, std::move(input));
 }
 
 bool TPower::eventFilter(QObject* watched, QEvent* event)
@@ -980,7 +467,7 @@ void TPower::done(int result)
         pendingResult_ = result;
         return;
     }
-    if (!MayDiscardEdits())
+    if (!points_->MayDiscardEdits())
         return;
     QDialog::done(result);
 }

@@ -5,8 +5,8 @@
 // plain form other programs read in the English one) and the one-page report.
 #pragma once
 
+#include "PowerPoints.h"
 #include "SoundPower.h"
-#include "RecentFolders.h"
 #include "SurveyAnalysis.h"
 
 #include <QDialog>
@@ -25,29 +25,19 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTableWidget;
-class QTableWidgetItem;
 
-class TPower : public QDialog {
+// The point list, the calculation and the export live in PowerPoints, PowerCalculation and
+// PowerExport; the window lays them out and shows the power.
+class TPower : public QDialog, public SurveyPointColumns {
     Q_OBJECT
 public:
-    // The columns of the point list.
-    enum PointColumn : int {
-        kColNumber,
-        kColLabel,
-        kColFile,
-        kColArea,
-        kColNormal,
-        kColState,
-        kPointColumns
-    };
-
     explicit TPower(QWidget* owner);
     ~TPower() override;
 
     // The points as the window holds them, every file with its full path.
-    const std::vector<SurveyPoint>& points() const { return points_; }
-    bool isModified() const { return modified_; }
-    QString surveyPath() const { return surveyPath_; }
+    const std::vector<SurveyPoint>& points() const { return points_->points(); }
+    bool isModified() const { return points_->isModified(); }
+    QString surveyPath() const { return points_->surveyPath(); }
 
     // "Добавить файлы…" without the dialog: a point per file, 1 m² on the +x face.
     void AddFiles(const QStringList& files);
@@ -71,7 +61,7 @@ public:
     bool SaveCsv(const QString& fileName);
     bool SaveReport(const QString& fileName);
 
-    QTableWidget* pointTable() const { return pointTable_; }
+    QTableWidget* pointTable() const { return points_->table(); }
     QTableWidget* powerTable() const { return powerTable_; }
     QCustomPlot* chart() const { return chart_; }
     // The source's name as the report will print it.
@@ -86,21 +76,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FillPoints();
-    void PointEdited(QTableWidgetItem* item);
     void ClearPower(const QString& status);
     void ShowPower();
     void UpdateShortfall();
     void UpdateButtons();
-    bool MayDiscardEdits();
     std::optional<double> residualIndex(bool& bad) const;
-    QStringList askFiles(bool save, const QString& title, const QString& filter, const QString& suffix,
-                         FolderKind kind);
 
-    std::vector<SurveyPoint> points_;
-    std::vector<QString> states_;
-    QString surveyPath_;
-    bool modified_ = false;
     SurveyPowerTable table_;
     std::optional<double> tableResidual_;
 
@@ -109,7 +90,7 @@ private:
     bool closePending_ = false;
     int pendingResult_ = QDialog::Rejected;
 
-    QTableWidget* pointTable_ = nullptr;
+    PowerPointList* points_ = nullptr;
     QTableWidget* powerTable_ = nullptr;
     QCustomPlot* chart_ = nullptr;
     QRadioButton* octave_ = nullptr;
@@ -119,9 +100,6 @@ private:
     QLineEdit* source_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* summary_ = nullptr;
-    QPushButton* remove_ = nullptr;
-    QPushButton* up_ = nullptr;
-    QPushButton* down_ = nullptr;
     QPushButton* calculate_ = nullptr;
     QPushButton* csv_ = nullptr;
     QPushButton* pdf_ = nullptr;

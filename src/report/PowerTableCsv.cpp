@@ -1,22 +1,12 @@
 #include "PowerTableCsv.h"
 
+#include "FileText.h"
 #include "OctaveBandText.h"
 #include "OctaveBands.h"
 
-#include <charconv>
 #include <cmath>
 
 namespace {
-
-// Windows-1251 has no minus sign, superscript or Greek letters: the encoder would write "?".
-QString codePageSafe(QString text)
-{
-    text.replace(QChar(0x2212), QLatin1Char('-'));
-    text.replace(QChar(0x00B2), QStringLiteral("^2"));
-    text.replace(QChar(0x0394), QLatin1Char('d'));
-    text.replace(QChar(0x03B4), QLatin1Char('d'));
-    return text;
-}
 
 std::optional<double> finite(double value)
 {
@@ -93,7 +83,7 @@ QStringList rowCells(bool localeForm, PowerCsvNumber number, int fraction, const
     if (!doubtful.empty())
         advice << QString::fromStdString(doubtful);
     notes += advice.join(QLatin1Char(' '));
-    cells << (localeForm ? codePageSafe(notes) : notes);
+    cells << (localeForm ? CodePageSafe(notes) : notes);
     return cells;
 }
 
@@ -101,14 +91,8 @@ QStringList rowCells(bool localeForm, PowerCsvNumber number, int fraction, const
 
 QString PlainCsvNumber(double value)
 {
-    if (std::isnan(value))
-        return QStringLiteral("nan");
-    if (std::isinf(value))
-        return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
-    char buffer[64];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    (void)ec;   // 64 characters hold any double
-    return QString::fromLatin1(buffer, end - buffer);
+    // The plain power table has always written a negative zero as "-0".
+    return ShortestNumberText(value, SignedZero::Minus);
 }
 
 QStringList PowerTableCsvLines(const SurveyPowerTable& table, bool localeForm, PowerCsvNumber number)

@@ -131,25 +131,12 @@ void TTabl::done(int result)
 bool TTabl::SaveToCsv(const QString& fileName)
 {
     const CommandScope command(this, pendingClose_);
-    if (QFileInfo::exists(fileName)) {
-        const int answer = ShowMessageBox("Внимание!", tr("Файл существует.Переписать?").toStdString(),
-                                          MB_YESNO | MB_ICONQUESTION);
-        if (answer != IDYES || !command.windowAlive())
-            return false;
-    }
-    // The old file is not deleted first: the new one is renamed over it only once it is
-    // complete, so a failed write keeps what was there.
-    QString reason;
+    // The window may have been closed while the question was open.
+    if (QFileInfo::exists(fileName) && (!MayReplaceFile(fileName) || !command.windowAlive()))
+        return false;
     const CsvForm form = InterfaceCsvForm();
     const QStringList lines = TableCsvLines(title(), cells(), limitWarning(), form);
-    if (!WriteFileReplacing(fileName, EncodeCsvLines(lines, form), &reason)) {
-        ShowPlainMessage(tr("Не удалось записать файл %1: %2")
-                             .arg(QDir::toNativeSeparators(fileName), reason)
-                             .toStdString());
-        return false;
-    }
-    ShowWritten(this, fileName);
-    return true;
+    return WriteFileNoted(this, fileName, EncodeCsvLines(lines, form));
 }
 
 void TTabl::Button2Click()

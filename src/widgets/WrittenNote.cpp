@@ -1,5 +1,8 @@
 #include "WrittenNote.h"
 
+#include "MessageBox.h"
+#include "ResultText.h"
+
 #include <QBoxLayout>
 #include <QCoreApplication>
 #include <QDir>
@@ -71,4 +74,26 @@ void ShowWritten(QWidget* widget, const QString& path)
         bar = addBar(window);
     const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     bar->showMessage(QCoreApplication::translate("WrittenNote", "Записано: %1").arg(shown), kWrittenNoteMs);
+}
+
+bool MayReplaceFile(const QString& fileName)
+{
+    return !QFileInfo::exists(fileName) ||
+           ShowMessageBox(
+               "Внимание!",
+               QCoreApplication::translate("WrittenNote", "Файл существует.Переписать?").toStdString(),
+               MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool WriteFileNoted(QWidget* widget, const QString& fileName, const QByteArray& bytes)
+{
+    QString reason;
+    if (!WriteFileReplacing(fileName, bytes, &reason)) {
+        ShowPlainMessage(QCoreApplication::translate("WrittenNote", "Не удалось записать файл %1: %2")
+                             .arg(QDir::toNativeSeparators(fileName), reason)
+                             .toStdString());
+        return false;
+    }
+    ShowWritten(widget, fileName);
+    return true;
 }

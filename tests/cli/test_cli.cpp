@@ -1,6 +1,7 @@
 // The batch tool against its own fixtures: each test writes its files into a fresh folder and
 // points the settings store at a file there, so no run reads the user's settings.
 #include "CliCommands.h"
+#include "CliFixture.h"
 #include "CliIntensity.h"
 #include "CliJson.h"
 #include "CliSupport.h"
@@ -40,78 +41,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct CliRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-class CliTest : public ::testing::Test {
+class CliTest : public CliFixture {
 protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::path(::testing::TempDir()) / (std::string("cli_") + info->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    CliTest() : CliFixture("cli_") {}
 
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
-    // Every run reads its settings from a store file of its own folder.
-    CliRun run(std::vector<std::string> args) const
-    {
-        if (!args.empty() && args[0] != "--help")
-            args.insert(args.begin() + 1, {"--store", path("store.ini")});
-        std::ostringstream out, err;
-        CliRun r;
-        r.code = RunCli(args, out, err);
-        r.out = out.str();
-        r.err = err.str();
-        return r;
-    }
-
-    // The executable itself, for what only a process shows: an exit by a signal (134 for an
-    // uncaught exception) or a hang, which `timeout` turns into exit code 124.
-    CliRun runProcess(std::vector<std::string> args) const
-    {
-#ifdef SONORIX_CLI_PATH
-        args.insert(args.begin() + 1, {"--store", path("store.ini")});
-        std::string command = std::string("timeout 60 ") + SONORIX_CLI_PATH;
-        for (const std::string& a : args)
-            command += " '" + a + "'";
-        command += " > '" + path("stdout.txt") + "' 2> '" + path("stderr.txt") + "'";
-        const int status = std::system(command.c_str());
-        CliRun r;
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        r.out = readFile(path("stdout.txt"));
-        r.err = readFile(path("stderr.txt"));
-        return r;
-#else
-        (void)args;
-        return {};
-#endif
-    }
-
-    static std::string readFile(const std::string& name)
-    {
-        std::ifstream in(name, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
-
-    // A segment of a plane wave, with the default sensitivities.
-    void writeSegment(const std::string& name, const RawRecordingSpec& wave, uint32_t rate,
-                      double duration) const
-    {
-        const int64_t n = SegmentSampleCount(rate, duration);
-        const auto channels = PlaneWaveChannels(wave, rate, n);
-        const auto bytes = SegmentFileContents(rate, duration, DefaultSettings().Chuv, channels);
-        std::string error;
-        ASSERT_TRUE(WriteBytes(path(name), bytes, &error)) << error;
-    }
-
-    fs::path dir_;
+    static std::string readFile(const std::string& name) { return fileText(name); }
 };
 
 std::vector<std::string> splitLines(const std::string& text)

@@ -2,6 +2,7 @@
 // directly, so the reader is checked against an independent writer) into a fresh folder and
 // points the settings store at a file there, so no run reads or writes the user's settings.
 #include "CliCommands.h"
+#include "CliFixture.h"
 
 #include "AudioFile.h"
 #include "PlaybackFrame.h"
@@ -36,38 +37,11 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 
-struct CliRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
 using Channels = std::vector<std::vector<double>>;
 
-class CliAudioTest : public ::testing::Test {
+class CliAudioTest : public CliFixture {
 protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::path(::testing::TempDir()) / (std::string("cli_audio_") + info->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
-    // Every run reads its settings from a store file of its own folder.
-    CliRun run(std::vector<std::string> args) const
-    {
-        args.insert(args.begin() + 1, {"--store", path("store.ini")});
-        std::ostringstream out, err;
-        CliRun r;
-        r.code = RunCli(args, out, err);
-        r.out = out.str();
-        r.err = err.str();
-        return r;
-    }
+    CliAudioTest() : CliFixture("cli_audio_") {}
 
     // An audio file of the channels (volts) with fullScale volts at ±1.0.
     void writeAudio(const std::string& name, int format, int rate, const Channels& channels,
@@ -88,8 +62,6 @@ protected:
                   static_cast<sf_count_t>(frames));
         sf_close(file);
     }
-
-    fs::path dir_;
 };
 
 std::vector<std::string> splitLines(const std::string& text)

@@ -2,6 +2,7 @@
 // its band with its direction, the band options reach the analysis, the CSV and JSON forms hold
 // the same bands, and a bad command line is refused before anything is read.
 #include "CliCommands.h"
+#include "CliFixture.h"
 #include "SampleGen.h"
 #include "Segment.h"
 #include "Settings.h"
@@ -23,41 +24,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct BandsRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
+using BandsRun = CliRun;
 
 // A 50 Hz tone from 60 degrees off the Z axis and 30 degrees off the X axis, without noise.
 const std::vector<std::string> kTone = {"bands",    "--demo",   "--freq",   "50",     "--fi-z",  "60",
                                         "--fi-x",   "30",       "--rate",   "2000",   "--noise", "0",
                                         "--signal", "periodic", "--window", "hanning"};
 
-class CliBandsTest : public ::testing::Test {
+class CliBandsTest : public CliFixture {
 protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::path(::testing::TempDir()) / (std::string("cli_bands_") + info->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    CliBandsTest() : CliFixture("cli_bands_") {}
 
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
-    // Every run reads its settings from a store file of its own folder.
     BandsRun run(std::vector<std::string> args, const std::vector<std::string>& more = {}) const
     {
         args.insert(args.end(), more.begin(), more.end());
-        args.insert(args.begin() + 1, {"--store", path("store.ini")});
-        std::ostringstream out, err;
-        BandsRun r;
-        r.code = RunCli(args, out, err);
-        r.out = out.str();
-        r.err = err.str();
-        return r;
+        return CliFixture::run(std::move(args));
     }
 
     // The first file's object of a --json run.
@@ -72,8 +53,6 @@ protected:
         EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out;
         return doc.array().at(0).toObject();
     }
-
-    fs::path dir_;
 };
 
 QJsonObject loudest(const QJsonArray& bands)

@@ -4,6 +4,7 @@
 // read is left out and named, and a bad survey or command line is refused. A survey may be
 // written as JSON, and the command may add a one-page PDF report.
 #include "CliCommands.h"
+#include "CliFixture.h"
 #include "SampleGen.h"
 #include "Segment.h"
 #include "Settings.h"
@@ -29,28 +30,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct PowerRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
+using PowerRun = CliRun;
 
 const std::vector<std::string> kPeriodic = {"--signal", "periodic", "--window", "hanning"};
 
-class CliPowerTest : public ::testing::Test {
+class CliPowerTest : public CliFixture {
 protected:
+    CliPowerTest() : CliFixture("cli_power_") {}
+
     void SetUp() override
     {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::path(::testing::TempDir()) / (std::string("cli_power_") + info->name());
-        fs::remove_all(dir_);
+        CliFixture::SetUp();
         fs::create_directories(dir_ / "points");
         writeWave("points/a.kvnb", 1000.0);
         writeWave("points/b.kvnb", 800.0);
     }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
     // A 63 Hz plane wave arriving along +x, one second at 2 kHz.
     void writeWave(const std::string& name, double amplitude) const
@@ -82,17 +76,10 @@ protected:
         return path(name);
     }
 
-    // Every run reads its settings from a store file of its own folder.
     PowerRun run(std::vector<std::string> args, const std::vector<std::string>& more = kPeriodic) const
     {
         args.insert(args.end(), more.begin(), more.end());
-        args.insert(args.begin() + 1, {"--store", path("store.ini")});
-        std::ostringstream out, err;
-        PowerRun r;
-        r.code = RunCli(args, out, err);
-        r.out = out.str();
-        r.err = err.str();
-        return r;
+        return CliFixture::run(std::move(args));
     }
 
     QJsonObject json(const PowerRun& r) const
@@ -119,8 +106,6 @@ protected:
                                      .toObject();
         return band.value("I").toArray().at(0).toDouble();
     }
-
-    fs::path dir_;
 };
 
 QJsonObject bandAt(const QJsonObject& survey, double nominal)

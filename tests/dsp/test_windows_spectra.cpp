@@ -167,8 +167,8 @@ TEST_F(AmplitudeSpectra, SinusoidOnABinReadsItsAmplitudeWithAndWithoutHanning)
     const int m = 5;
     Fill(m, 0.0);
     const std::array<std::vector<double>, 6> before = channels_;
-    EXPECT_FALSE(
-        ComputeAmplitudeSpectra(kN, kWindowItemNone, CurrentSettings().impuls == 1, 123.0, in_, out_));
+    EXPECT_FALSE(ComputeAmplitudeSpectra(
+        kN, kWindowItemNone, CurrentSettings().impuls == Settings::kImpulsPeriodic, 123.0, in_, out_));
     for (int k = 0; k < 6; ++k) {
         EXPECT_NEAR(spectra_[k][m], k + 1.0, 1e-12) << k;
         EXPECT_NEAR(spectra_[k][m + 1], 0.0, 1e-12) << k;
@@ -176,7 +176,8 @@ TEST_F(AmplitudeSpectra, SinusoidOnABinReadsItsAmplitudeWithAndWithoutHanning)
     EXPECT_EQ(channels_, before);   // inputs untouched
 
     const int hanningItem = 2;
-    EXPECT_FALSE(ComputeAmplitudeSpectra(kN, hanningItem, CurrentSettings().impuls == 1, 123.0, in_, out_));
+    EXPECT_FALSE(ComputeAmplitudeSpectra(
+        kN, hanningItem, CurrentSettings().impuls == Settings::kImpulsPeriodic, 123.0, in_, out_));
     for (int k = 0; k < 6; ++k) {
         EXPECT_NEAR(spectra_[k][m], k + 1.0, 1e-12) << k;
         EXPECT_NEAR(spectra_[k][m - 1], 0.5 * (k + 1.0), 1e-12) << k;
@@ -189,13 +190,15 @@ TEST_F(AmplitudeSpectra, PeriodicClearsDcButImpulseKeepsItScaled)
 {
     Fill(3, 2.0);
     CurrentSettings().impuls = 1;
-    ComputeAmplitudeSpectra(kN, kWindowItemNone, CurrentSettings().impuls == 1, 0.5, in_, out_);
+    ComputeAmplitudeSpectra(kN, kWindowItemNone, CurrentSettings().impuls == Settings::kImpulsPeriodic, 0.5,
+                            in_, out_);
     EXPECT_EQ(spectra_[0][0], 0.0);
 
     // Impulse: no window whatever the item, and every bin scaled by 2 * scale / N.
     CurrentSettings().impuls = 0;
     const double scale = 0.25;
-    EXPECT_FALSE(ComputeAmplitudeSpectra(kN, 3, CurrentSettings().impuls == 1, scale, in_, out_));
+    EXPECT_FALSE(ComputeAmplitudeSpectra(kN, 3, CurrentSettings().impuls == Settings::kImpulsPeriodic, scale,
+                                         in_, out_));
     EXPECT_NEAR(spectra_[0][0], 2.0 * (kN * 2.0) * scale / kN, 1e-12);
     EXPECT_NEAR(spectra_[2][3], 3.0 * scale, 1e-12);
     EXPECT_NEAR(spectra_[2][4], 0.0, 1e-12);
@@ -205,7 +208,8 @@ TEST_F(AmplitudeSpectra, TriangularItemWeightsTheSignal)
 {
     CurrentSettings().impuls = 1;
     Fill(6, 0.0);
-    ComputeAmplitudeSpectra(kN, kWindowItemTriangular, CurrentSettings().impuls == 1, 1.0, in_, out_);
+    ComputeAmplitudeSpectra(kN, kWindowItemTriangular, CurrentSettings().impuls == Settings::kImpulsPeriodic,
+                            1.0, in_, out_);
     // A bin-centred sinusoid keeps its amplitude; the triangle's leakage into the next
     // bin, |W(1)| / W(0) for the periodic triangle, is 4/pi^2.
     EXPECT_NEAR(spectra_[0][6], 1.0, 1e-12);
@@ -216,8 +220,10 @@ TEST_F(AmplitudeSpectra, TriangularItemWeightsTheSignal)
 TEST_F(AmplitudeSpectra, TooShortFillsNothing)
 {
     Fill(1, 0.0);
-    EXPECT_FALSE(ComputeAmplitudeSpectra(1, 2, CurrentSettings().impuls == 1, 1.0, in_, out_));
-    EXPECT_FALSE(ComputeAmplitudeSpectra(0, 2, CurrentSettings().impuls == 1, 1.0, in_, out_));
+    EXPECT_FALSE(
+        ComputeAmplitudeSpectra(1, 2, CurrentSettings().impuls == Settings::kImpulsPeriodic, 1.0, in_, out_));
+    EXPECT_FALSE(
+        ComputeAmplitudeSpectra(0, 2, CurrentSettings().impuls == Settings::kImpulsPeriodic, 1.0, in_, out_));
     EXPECT_EQ(spectra_[0][0], -1.0);
 }
 

@@ -69,7 +69,8 @@ bool sameStored(const Settings& a, const Settings& b)
 // What every loaded record must be, whatever the file held.
 void checkRecord(const Settings& s)
 {
-    check(s.impuls == 0 || s.impuls == 1, "impuls neither 0 nor 1");
+    check(s.impuls == Settings::kImpulsImpulse || s.impuls == Settings::kImpulsPeriodic,
+          "impuls neither 0 nor 1");
     std::array<bool, 6> seen{};
     for (const int32_t channel : s.Chs) {
         check(channel >= 0 && channel < 6 && !seen[static_cast<size_t>(channel)],

@@ -2,6 +2,7 @@
 // resynchronisation over damage, moves, and the numbered error boxes.
 #include "IoTestSupport.h"
 #include "RawRecord.h"
+#include "RawReaderFixture.h"
 #include "ReadIshFile.h"
 #include "SampleGen.h"
 #include "Settings.h"
@@ -322,10 +323,7 @@ TEST_F(RawReaderTest, FramesFollowTheRecordingWithStepChannelMapAndTimes)
     spec.chs = {3, 0, 5, 1, 2, 4};
     settings.Chs = spec.chs;
     TReadIshFile reader(Make(spec), settings);
-    ASSERT_EQ(reader.Open(), 0);
-    uint16_t h, m, s;
-    uint32_t rate;
-    ASSERT_EQ(reader.ReadHeader(h, m, s, rate), kRawHeaderOk);
+    ASSERT_TRUE(OpenAndReadHeader(reader));
 
     // A full-rate second, then a decimated one: ceil(1000 / 3) samples span 1002 records,
     // yet the current time moves by exactly one second.
@@ -355,10 +353,7 @@ TEST_F(RawReaderTest, DamagedRecordsInAFrameAreSkippedAndTheSamplesAroundThemKep
     // record right before the last one of the frame.
     spec.damage = {{200, 16}, {500, 5}, {999, 16}};
     TReadIshFile reader(Make(spec), settings);
-    ASSERT_EQ(reader.Open(), 0);
-    uint16_t h, m, s;
-    uint32_t rate;
-    ASSERT_EQ(reader.ReadHeader(h, m, s, rate), kRawHeaderOk);
+    ASSERT_TRUE(OpenAndReadHeader(reader));
     Frame frame(1000);
     ASSERT_EQ(reader.ReadFrame(1, 1000, frame.time.data(), frame.ptr, 1), 0);
     EXPECT_EQ(frame.data, Expected(spec, 0, 1, 1000));
@@ -383,10 +378,7 @@ TEST_F(RawReaderTest, LongGarbageGivesOneResynchronisationMessagePerFrame)
     spec.seconds = 3;
     spec.damage = {{100, 20000}, {1100, 9000}};   // about 20 and 9 fruitless searches
     TReadIshFile reader(Make(spec), settings);
-    ASSERT_EQ(reader.Open(), 0);
-    uint16_t h, m, s;
-    uint32_t rate;
-    ASSERT_EQ(reader.ReadHeader(h, m, s, rate), kRawHeaderOk);
+    ASSERT_TRUE(OpenAndReadHeader(reader));
     const std::string resync = "Внимание|Ошибка чтения порядка каналов должно=331122 считывается=000000";
     Frame frame(1000);
     ASSERT_EQ(reader.ReadFrame(1, 1000, frame.time.data(), frame.ptr, 1), 0);
@@ -404,10 +396,7 @@ TEST_F(RawReaderTest, SeekToZeroGoesToOffsetFourAndResynchronisesFromThere)
     spec.seconds = 3;
     spec.damage = {{0, 7}};   // the first record starts at offset 11
     TReadIshFile reader(Make(spec), settings);
-    ASSERT_EQ(reader.Open(), 0);
-    uint16_t h, m, s;
-    uint32_t rate;
-    ASSERT_EQ(reader.ReadHeader(h, m, s, rate), kRawHeaderOk);
+    ASSERT_TRUE(OpenAndReadHeader(reader));
     EXPECT_EQ(reader.DataStart(), 11);
     EXPECT_EQ(reader.CurrentTime(), 0.0);
 
@@ -436,13 +425,11 @@ TEST_F(RawReaderTest, NoMarkerNearTheStartLeavesTheDataStartAtZero)
     spec.seconds = 2;
     spec.damage = {{0, 3000}};   // beyond the 1001 windows of the header's search
     TReadIshFile reader(Make(spec), settings);
-    ASSERT_EQ(reader.Open(), 0);
-    uint16_t h, m, s;
-    uint32_t rate;
-    ASSERT_EQ(reader.ReadHeader(h, m, s, rate), kRawHeaderOk);
+    RecordingHeader header;
+    ASSERT_TRUE(OpenAndReadHeader(reader, &header));
     EXPECT_EQ(reader.DataStart(), 0);
     EXPECT_EQ(reader.CurrentTime(), 0.0);
-    EXPECT_EQ(rate, (3000 + 16 * 2000) / 16 / 2);   // the garbage counts as records
+    EXPECT_EQ(header.rate, (3000 + 16 * 2000) / 16 / 2);   // the garbage counts as records
     EXPECT_TRUE(rec.messages.empty());
     // The first frame still finds the first record, after two fruitless searches.
     reader.ToStart();
@@ -458,10 +445,7 @@ TEST_F(RawReaderTest, ReadingPastACleanEndIsReportedWithoutBoxes)
     spec.rate = 100;
     spec.seconds = 2;
     TReadIshFile reader(Make(spec), settings);
-    ASSERT_EQ(reader.Open(), 0);
-    uint16_t h, m, s;
-    uint32_t rate;
-    ASSERT_EQ(reader.ReadHeader(h, m, s, rate), kRawHeaderOk);
+    ASSERT_TRUE(OpenAndReadHeader(reader));
     Frame frame(100);
     ASSERT_EQ(reader.ReadFrame(1, 100, frame.time.data(), frame.ptr, 1), 0);
     ASSERT_EQ(reader.ReadFrame(1, 60, frame.time.data(), frame.ptr, 0), 0);
@@ -497,10 +481,7 @@ TEST_F(RawReaderTest, ATornRecordBeforeTheEndStampFailsWithEightThenSeven)
             .write(bytes.data(), std::streamsize(bytes.size()));
     }
     TReadIshFile reader(path, settings);
-    ASSERT_EQ(reader.Open(), 0);
-    uint16_t h, m, s;
-    uint32_t rate;
-    ASSERT_EQ(reader.ReadHeader(h, m, s, rate), kRawHeaderOk);
+    ASSERT_TRUE(OpenAndReadHeader(reader));
     Frame frame(200);
     ASSERT_EQ(reader.ReadFrame(1, 200, frame.time.data(), frame.ptr, 1), 0);
     EXPECT_TRUE(rec.messages.empty());
@@ -522,10 +503,7 @@ TEST_F(RawReaderTest, GarbageToTheEndReportsTheSearchAndTheResynchronisation)
         f.write(zeros.data(), static_cast<std::streamsize>(zeros.size()));
     }
     TReadIshFile reader(path, settings);
-    ASSERT_EQ(reader.Open(), 0);
-    uint16_t h, m, s;
-    uint32_t rate;
-    ASSERT_EQ(reader.ReadHeader(h, m, s, rate), kRawHeaderOk);
+    ASSERT_TRUE(OpenAndReadHeader(reader));
     Frame frame(200);
     EXPECT_EQ(reader.ReadFrame(1, 200, frame.time.data(), frame.ptr, 2), 1);
     EXPECT_EQ(Shown(rec), (std::vector<std::string>{ErrorBox(-14), ErrorBox(-9), ErrorBox(-7)}));
@@ -538,10 +516,7 @@ TEST_F(RawReaderTest, StepBackAtTheEndShowsTheLastSecond)
     spec.seconds = 4;
     spec.noise = 100;
     TReadIshFile reader(Make(spec), settings);
-    ASSERT_EQ(reader.Open(), 0);
-    uint16_t h, m, s;
-    uint32_t rate;
-    ASSERT_EQ(reader.ReadHeader(h, m, s, rate), kRawHeaderOk);
+    ASSERT_TRUE(OpenAndReadHeader(reader));
     // The playback window's step back: the end, one second back twice the frame length over
     // the frame shown, then a read in backward mode.
     reader.ToEnd();
@@ -563,10 +538,7 @@ TEST_F(RawReaderTest, BackwardSearchThatFindsNothingReportsSeventeenOnce)
     spec.seconds = 2;
     spec.damage = {{300, 400}};   // more than the backward search's 160 bytes
     TReadIshFile reader(Make(spec), settings);
-    ASSERT_EQ(reader.Open(), 0);
-    uint16_t h, m, s;
-    uint32_t rate;
-    ASSERT_EQ(reader.ReadHeader(h, m, s, rate), kRawHeaderOk);
+    ASSERT_TRUE(OpenAndReadHeader(reader));
     reader.SetBackward(true);
     Frame frame(1000);
     ASSERT_EQ(reader.ReadFrame(1, 1000, frame.time.data(), frame.ptr, 1), 0);
@@ -580,10 +552,7 @@ TEST_F(RawReaderTest, BackOneSecondStopsAtTheStartOfTheFile)
     spec.rate = 100;
     spec.seconds = 3;
     TReadIshFile reader(Make(spec), settings);
-    ASSERT_EQ(reader.Open(), 0);
-    uint16_t h, m, s;
-    uint32_t rate;
-    ASSERT_EQ(reader.ReadHeader(h, m, s, rate), kRawHeaderOk);
+    ASSERT_TRUE(OpenAndReadHeader(reader));
     Frame frame(100);
     ASSERT_EQ(reader.ReadFrame(1, 100, frame.time.data(), frame.ptr, 1), 0);
     ASSERT_EQ(reader.BackOneSecond(), 0);
@@ -602,10 +571,7 @@ TEST_F(RawReaderTest, SeekTargetsOfTwoToTheThirtyFirstSecondsAreRefused)
     spec.rate = 100;
     spec.seconds = 2;
     TReadIshFile reader(Make(spec), settings);
-    ASSERT_EQ(reader.Open(), 0);
-    uint16_t h, m, s;
-    uint32_t rate;
-    ASSERT_EQ(reader.ReadHeader(h, m, s, rate), kRawHeaderOk);
+    ASSERT_TRUE(OpenAndReadHeader(reader));
     // 596523 h 14 min 7 s = 2147483647 s.
     EXPECT_EQ(reader.SeekTo(596523, 14, 7), 1);
     EXPECT_EQ(Shown(rec), (std::vector<std::string>{"ВНИМАНИЕ|Слишком большая запись!", ErrorBox(-12)}));
