@@ -411,20 +411,18 @@ TEST_F(CliNumbersTest, AProcessShortOfMemoryIsRefusedNotAborted)
     writeSegment("long.kvnb", wave(rate, duration), rate, duration);
     const CliRun free = runProcess("true", {"intensity", path("long.kvnb"), "--signal", "periodic"});
     ASSERT_EQ(free.code, kExitOk) << free.err;
-    // From too little to load the program to enough for everything: each limit on the way is
+    // Too little for the samples, for the spectra, for the transform's plan: each limit is
     // either enough or refused with the memory message, never an abort (134) or a stray failure.
-    int refused = 0, done = 0;
-    for (int megabytes = 60; megabytes <= 252; megabytes += 16) {
+    int refused = 0;
+    for (int megabytes : {96, 128, 192}) {
         const CliRun r = runProcess("ulimit -v " + std::to_string(megabytes * 1024),
                                     {"intensity", path("long.kvnb"), "--signal", "periodic"});
         if (r.code == 127 && r.err.find("error while loading shared libraries") != std::string::npos)
             continue;   // too little for the program to start at all
         ASSERT_TRUE(r.code == kExitOk || r.code == kExitSomeFailed)
             << megabytes << " MB: " << r.code << r.err;
-        if (r.code == kExitOk) {
-            ++done;
+        if (r.code == kExitOk)
             continue;
-        }
         ++refused;
         EXPECT_TRUE(r.err.find("Недостаточно памяти") != std::string::npos ||
                     r.err.find("not enough memory") != std::string::npos)
@@ -434,7 +432,6 @@ TEST_F(CliNumbersTest, AProcessShortOfMemoryIsRefusedNotAborted)
         EXPECT_TRUE(r.out.find("long.kvnb") == std::string::npos) << r.out;
     }
     EXPECT_GT(refused, 0);
-    EXPECT_GT(done, 0);
 }
 #endif
 
