@@ -63,6 +63,22 @@
         <source>Нечего записывать.</source>
         <translation>Nothing to write.</translation>
     </message>
+    <message>
+        <source>в канале %1 отсчет %2 (%3 с от начала записи)</source>
+        <translation>sample %2 of channel %1 (%3 s from the start of the recording)</translation>
+    </message>
+    <message>
+        <source>Файл %1: %2 не является числом.</source>
+        <translation>File %1: %2 is not a number.</translation>
+    </message>
+    <message>
+        <source>Файл %1: %2 по модулю больше %3 полных шкал.</source>
+        <translation>File %1: %2 exceeds %3 full scales in magnitude.</translation>
+    </message>
+    <message>
+        <source>Напряжение полной шкалы лежит вне допустимых пределов.</source>
+        <translation>The full-scale voltage lies outside the range the program can use.</translation>
+    </message>
 </context>
 <context>
     <name>ReadIshFile</name>
@@ -124,6 +140,10 @@
     <message>
         <source>Файл сегмента поврежден: в канале %1 отсчет %2 (%3 с от начала) не является числом. Файл не может быть открыт.</source>
         <translation>The segment file is damaged: sample %2 of channel %1 (%3 s from the start) is not a number. The file cannot be opened.</translation>
+    </message>
+    <message>
+        <source>Файл сегмента поврежден: в канале %1 отсчет %2 (%3 с от начала) по модулю больше %4. Файл не может быть открыт.</source>
+        <translation>The segment file is damaged: sample %2 of channel %1 (%3 s from the start) exceeds %4 in magnitude. The file cannot be opened.</translation>
     </message>
 </context>
 </TS>

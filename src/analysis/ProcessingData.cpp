@@ -7,10 +7,12 @@
 #include "NumberText.h"
 #include "SignalUtils.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -120,7 +122,28 @@ int64_t ProcessingBytesNeeded(int64_t n)
     return n > limit ? std::numeric_limits<int64_t>::max() : n * doublesPerSample * 8;
 }
 
-int64_t AvailableMemoryBytes()
+namespace {
+
+// The address space the process may still take under its limit (ulimit -v), or -1 when it has
+// none: memory free in the system is of no use beyond it.
+int64_t AddressSpaceLeft()
+{
+    struct rlimit limit {};
+    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return -1;
+    std::ifstream status("/proc/self/status");
+    int64_t used = 0;
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmSize:", 0) == 0) {
+            used = std::atoll(line.c_str() + 7) * 1024;
+            break;
+        }
+    const auto cap =
+        static_cast<int64_t>(std::min<rlim_t>(limit.rlim_cur, std::numeric_limits<int64_t>::max()));
+    return std::max<int64_t>(0, cap - used);
+}
+
+int64_t SystemMemoryAvailable()
 {
     std::ifstream meminfo("/proc/meminfo");
     std::string key;
@@ -136,6 +159,17 @@ int64_t AvailableMemoryBytes()
     if (pages > 0 && pageSize > 0)
         return static_cast<int64_t>(pages) * pageSize;
     return -1;
+}
+
+}   // namespace
+
+int64_t AvailableMemoryBytes()
+{
+    const int64_t system = SystemMemoryAvailable();
+    const int64_t left = AddressSpaceLeft();
+    if (left < 0)
+        return system;
+    return system < 0 ? left : std::min(system, left);
 }
 
 namespace {

@@ -88,7 +88,8 @@ struct ProcessingData {
 // (the test signal's noise, one channel of chart points being built).
 int64_t ProcessingBytesNeeded(int64_t n);
 
-// Memory the system can give right now (MemAvailable), or -1 when unknown.
+// Memory the system can give right now (MemAvailable, and no more than the address space the
+// process may still take under its limit), or -1 when unknown.
 int64_t AvailableMemoryBytes();
 
 // The refusal shown when need exceeds available, sizes in readable units.

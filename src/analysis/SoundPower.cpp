@@ -1,10 +1,12 @@
 #include "SoundPower.h"
 
 #include "CoreText.h"
+#include "SettingLimits.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <sstream>
 
@@ -177,6 +179,29 @@ std::optional<double> SurveyFactorC(double nominal, int fraction, bool aWeighted
     return std::nullopt;
 }
 
+std::vector<int> SurveyRepeatedPoints(const std::vector<SurveyPoint>& points)
+{
+    std::map<std::string, int> first;
+    std::vector<int> repeated;
+    for (size_t i = 0; i < points.size(); ++i) {
+        // A point naming no recording repeats none (it is a position given by its numbers alone).
+        if (points[i].file.empty()) {
+            repeated.push_back(-1);
+            continue;
+        }
+        const std::string key = std::filesystem::path(points[i].file).lexically_normal().string();
+        const auto [it, added] = first.emplace(key, static_cast<int>(i));
+        repeated.push_back(added ? -1 : it->second);
+    }
+    return repeated;
+}
+
+size_t SurveyDistinctPositions(const std::vector<SurveyPoint>& points)
+{
+    const std::vector<int> repeated = SurveyRepeatedPoints(points);
+    return static_cast<size_t>(std::count(repeated.begin(), repeated.end(), -1));
+}
+
 SurveyBandPower ComputeBandPower(const std::vector<SurveyPoint>& points, const SurveyBandInput& band,
                                  std::optional<double> residualIndexDb)
 {
@@ -209,13 +234,17 @@ SurveyBandPower ComputeBandPower(const std::vector<SurveyPoint>& points, const S
     for (double In : r.normalIntensity)
         spread += (In - mean) * (In - mean);
     r.F4 = n > 1 ? std::sqrt(spread / (N - 1)) / std::fabs(mean) : 0.0;
-    r.enoughPoints = n >= static_cast<size_t>(kMinimumPoints);
+    r.positions = SurveyDistinctPositions(
+        n == points.size()
+            ? points
+            : std::vector<SurveyPoint>(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(n)));
+    r.enoughPoints = r.positions >= static_cast<size_t>(kMinimumPoints);
     r.extraneousLimitHolds = r.F3 - r.F2 <= kExtraneousLimitDb;
 
     const std::vector<int> grades = band.aWeightedTotal ? std::vector<int>{3} : std::vector<int>{1, 2};
     GradeCheck last;
     for (int grade : grades) {
-        last = Check(r, band, residualIndexDb, grade, n);
+        last = Check(r, band, residualIndexDb, grade, r.positions);
         if (last.holds) {
             r.grade = static_cast<SurveyGrade>(grade);
             break;
@@ -271,8 +300,9 @@ std::string ParseSurveyCsv(const std::string& text, std::vector<SurveyPoint>& po
         if (point.file.empty())
             return where + "no file";
         const std::optional<double> area = Number(fields[1]);
-        if (!area || !(*area > 0))
-            return where + "the area must be a positive number of square metres, not \"" + fields[1] + "\"";
+        if (!area || !IsValidSurveyArea(*area))
+            return where + "the area must be a positive number of square metres, at most " +
+                   SurveyAreaMaxText() + ", not \"" + fields[1] + "\"";
         point.area = *area;
         if (faces) {
             const auto normal = FaceNormal(fields[2]);
@@ -281,20 +311,15 @@ std::string ParseSurveyCsv(const std::string& text, std::vector<SurveyPoint>& po
                        "\" (+x, -x, +y, -y, +z, -z, top, front, back, left, right)";
             point.normal = *normal;
         } else {
-            double length = 0.0;
             for (int k = 0; k < 3; ++k) {
                 const std::optional<double> v = Number(fields[static_cast<size_t>(2 + k)]);
                 if (!v)
                     return where + "the normal's components must be numbers, not \"" +
                            fields[static_cast<size_t>(2 + k)] + "\"";
                 point.normal[static_cast<size_t>(k)] = *v;
-                length += *v * *v;
             }
-            length = std::sqrt(length);
-            if (!(length > 0))
-                return where + "the normal has no direction";
-            for (double& v : point.normal)
-                v /= length;
+            if (!NormaliseSurveyNormal(point.normal))
+                return where + "the normal has no direction (its length must be a normal, finite number)";
         }
         if (fields.size() > required)
             point.label = fields[required];

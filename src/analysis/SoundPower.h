@@ -45,6 +45,7 @@ struct SurveyBandPower {
     // checked without the probe's residual index.
     std::optional<bool> criterion1;              // L_d > F2, L_d = residual index - K
     std::optional<bool> criterion2;              // N > C F4^2; none where the band has no factor C
+    size_t positions = 0;                        // N: the distinct recordings among the points
     bool enoughPoints = false;                   // N >= 10
     bool extraneousLimitHolds = false;           // F3 - F2 <= 3 dB
     std::optional<double> dynamicCapabilityDb;   // L_d for the grade checked
@@ -56,6 +57,12 @@ struct SurveyBandPower {
 // The factor C of criterion 2 for a band and grade (1 or 2 for bands, 3 for the A-weighted
 // total); none where the method gives none (below 50 Hz, above 6.3 kHz).
 std::optional<double> SurveyFactorC(double nominal, int fraction, bool aWeightedTotal, int grade);
+
+// For each point, the index of the first earlier point of the same recording (its file name
+// made lexically normal), or -1; a point naming no file repeats none. A recording listed twice
+// is one probe position: the criteria count positions, not lines.
+std::vector<int> SurveyRepeatedPoints(const std::vector<SurveyPoint>& points);
+size_t SurveyDistinctPositions(const std::vector<SurveyPoint>& points);
 
 // The power and indicators of one band. residualIndexDb is the probe's pressure-residual
 // intensity index, when known. Points and input must be of one length.

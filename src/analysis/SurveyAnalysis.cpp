@@ -112,7 +112,7 @@ std::vector<std::string> SurveyGradeShortfall(const SurveyPowerRow& row, int gra
     // K of criterion 1: 10 dB for grades 1 and 2, 7 dB for grade 3.
     if (residualIndexDb && !(*residualIndexDb - (grade == 3 ? 7.0 : 10.0) > p.F2))
         failed.push_back("L_d > F2");
-    const double n = static_cast<double>(p.partialPower.size());
+    const double n = static_cast<double>(p.positions);
     const std::optional<double> c = SurveyFactorC(row.nominal, row.fraction, row.aWeightedTotal, grade);
     if (c && !(n > *c * p.F4 * p.F4))
         failed.push_back("N > C F4^2");

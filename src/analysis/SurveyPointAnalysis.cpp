@@ -55,6 +55,8 @@ std::string ComputeSegmentIntensity(const IntensityConstants& constants, const S
             groups[g][a] = out.values[3 * g + a].data();
     const AnalysisStatus status = ComputeIntensitySpectra(
         constants, windowItem, n, channels, segment.time.data(), groups[0], groups[1], groups[2], groups[3]);
+    if (status == kIntensityNoMemory)
+        return MemoryRefusalText(n, 40 * 8 * static_cast<int64_t>(n), AvailableMemoryBytes());
     if (status != 0)
         return "the intensity spectra could not be computed (status " + std::to_string(status) + ")";
     return {};

@@ -4,6 +4,7 @@
 
 #include "PlaybackFrame.h"
 #include "ProcessingData.h"
+#include "SettingLimits.h"
 
 #include <CLI/CLI.hpp>
 
@@ -71,8 +72,10 @@ std::string MakeAudioPlan(const AudioOptions& options, AudioPlan& plan)
     }
     if (options.fullScale) {
         const std::optional<double> volts = ParseNumber(*options.fullScale);
-        if (!volts || !(*volts > 0))
-            return "--full-scale: нужно положительное число вольт, получено \"" + *options.fullScale + "\"";
+        if (!volts || !IsValidFullScale(*volts))
+            return "--full-scale: нужно число вольт от " + MachineNumber(setting_limits::kFullScaleMin) +
+                   " до " + MachineNumber(setting_limits::kFullScaleMax) + ", получено \"" +
+                   *options.fullScale + "\"";
         plan.fullScale = *volts;
     }
     if (options.from) {

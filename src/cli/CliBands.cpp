@@ -74,9 +74,9 @@ void addFigures(JsonObject& object, const BandFigures& f)
         .number("J_mod", f.reactive.modulus)
         .raw("K", jsonVector(f.values.kinetic))
         .raw("P", jsonVector(f.values.potential))
-        .number("angle_x", f.active.alpha)
-        .number("angle_y", 90.0 - f.active.alpha)
-        .number("angle_z", f.active.beta);
+        .raw("angle_x", JsonAngle(f.active.modulus, f.active.alpha))
+        .raw("angle_y", JsonAngle(f.active.modulus, 90.0 - f.active.alpha))
+        .raw("angle_z", JsonAngle(f.active.modulus, f.active.beta));
 }
 
 std::string jsonBand(const OctaveBand& band)
@@ -117,6 +117,30 @@ std::string jsonFile(const std::string& name, int impuls, const BandInputPlan& p
         .raw("total_A", jsonTotal(a.totalA))
         .raw("pascals", JsonPascals(pascals))
         .text();
+}
+
+bool finiteFigures(const BandFigures& f)
+{
+    const BandQuantities& q = f.values;
+    for (const auto* v : {&q.active, &q.reactive, &q.kinetic, &q.potential})
+        for (double x : *v)
+            if (!std::isfinite(x))
+                return false;
+    for (double x :
+         {q.meanSquarePressure, f.active.modulus, f.active.alpha, f.active.beta, f.reactive.modulus})
+        if (!std::isfinite(x))
+            return false;
+    return true;
+}
+
+// Every figure the table writes of a file, bands and totals; the levels are none already where
+// they would not be finite.
+bool FiniteBandAnalysis(const BandAnalysis& a)
+{
+    for (const OctaveBand& band : a.bands)
+        if (!finiteFigures(band.figures))
+            return false;
+    return finiteFigures(a.total) && finiteFigures(a.totalA);
 }
 
 QString csvLine(const Context& ctx, const std::string& name, int fraction, const QStringList& cells)
@@ -203,6 +227,9 @@ int BandsCommand::run(const Context& ctx, const CommandLine& line)
         BandAnalysis a;
         RecordingScale pascals;
         if (!AnalyseBandInput(ctx, plan, name, a, &pascals)) {
+            anyFailed = true;
+        } else if (!FiniteBandAnalysis(a)) {
+            ctx.fail(name, kNonFiniteResultText);
             anyFailed = true;
         } else if (json_) {
             objects.push_back(jsonFile(name, ctx.settings.impuls, plan, a, pascals));

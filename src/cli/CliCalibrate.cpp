@@ -178,8 +178,10 @@ std::string CalibrateCommand::usageProblem(const CommandLine& line) const
         return "calibrate needs one file";
     if (!level_ || !freq_)
         return "calibrate needs --level and --freq";
-    if (!positiveNumber(level_))
-        return "--level: нужен уровень калибратора в дБ, положительное число, получено \"" + *level_ + "\"";
+    // Beyond 200 dB no calibrator sounds, and 10^(L/20) soon leaves the doubles.
+    if (!positiveNumber(level_) || *positiveNumber(level_) > 200.0)
+        return "--level: нужен уровень калибратора в дБ, положительное число не более 200, получено \"" +
+               *level_ + "\"";
     if (!positiveNumber(freq_))
         return "--freq: нужна частота калибратора в Гц, положительное число, получено \"" + *freq_ + "\"";
     if (channel_) {

@@ -209,7 +209,8 @@ bool parseCommandLine(const std::string& name, CliCommand& command, const std::v
     if (refusal.text.empty())
         refusal.text = command.usageProblem(line);
     if (!refusal.text.empty()) {
-        err << "sonorix-cli " << name << ": " << refusal.text << " (see " << name << " --help)\n";
+        err << "sonorix-cli " << name << ": " << PrintableText(refusal.text, true) << " (see " << name
+            << " --help)\n";
         exitCode = kExitUsage;
         return false;
     }
@@ -260,7 +261,7 @@ int runCommand(const std::string& name, CliCommand& command, const CommandLine& 
         settingsError = "the settings store cannot be used as it is (see above); correct it, or name another "
                         "with --store";
     if (!settingsError.empty()) {
-        err << "sonorix-cli " << name << ": " << settingsError << '\n';
+        err << "sonorix-cli " << name << ": " << PrintableText(settingsError, true) << '\n';
         return kExitUsage;
     }
     Context ctx{out, err, presenter, settings};
@@ -270,6 +271,8 @@ int runCommand(const std::string& name, CliCommand& command, const CommandLine& 
     ctx.progress = &err == &std::cerr && isatty(STDERR_FILENO) && line.files.size() > 1;
     try {
         return command.run(ctx, line);
+    } catch (const std::bad_alloc&) {
+        err << "sonorix-cli " << name << ": " << MemoryShortText() << '\n';
     } catch (const std::exception& e) {
         err << "sonorix-cli " << name << ": unexpected failure: " << e.what() << '\n';
     } catch (...) {
@@ -289,7 +292,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     const std::string& name = args[0];
     const std::unique_ptr<CliCommand> command = makeCommand(name);
     if (!command) {
-        err << "sonorix-cli: unknown command \"" << name << "\"\n\n" << kGeneralHelp;
+        err << "sonorix-cli: unknown command \"" << PrintableText(name) << "\"\n\n" << kGeneralHelp;
         return kExitUsage;
     }
     CommandLine line;

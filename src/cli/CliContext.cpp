@@ -33,15 +33,25 @@ void AddLocaleOption(CLI::App& app, std::vector<std::string>& given)
     app.add_flag("--locale{}", given);
 }
 
+std::string MemoryShortText()
+{
+    const int64_t available = AvailableMemoryBytes();
+    return "not enough memory: the system refused the work arrays" +
+           (available >= 0 ? " (" + std::to_string(available / (1024 * 1024)) + " MB left to the process)"
+                           : std::string()) +
+           "; read a shorter stretch (--from, --to) or free memory";
+}
+
 void Context::fail(const std::string& file, const std::string& text) const
 {
-    err << "sonorix-cli: " << (file.empty() ? "" : file + ": ") << text << '\n';
+    err << "sonorix-cli: " << (file.empty() ? "" : PrintableText(file) + ": ") << PrintableText(text, true)
+        << '\n';
 }
 
 void Context::showProgress(size_t index, size_t total, const std::string& file) const
 {
     if (progress)
-        err << "\r\033[K[" << index + 1 << '/' << total << "] " << file << std::flush;
+        err << "\r\033[K[" << index + 1 << '/' << total << "] " << PrintableText(file) << std::flush;
 }
 
 void Context::endProgress() const

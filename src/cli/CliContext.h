@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -85,10 +86,15 @@ std::string WithWindowNames(const char* help);
 
 // Runs one file's step so that nothing a routine throws can end the batch (or the process):
 // the file is reported as failed and the others go on.
+// The refusal of a step whose memory the system would not give.
+std::string MemoryShortText();
+
 template <typename Step> bool Guarded(const Context& ctx, const std::string& path, Step step)
 {
     try {
         return step();
+    } catch (const std::bad_alloc&) {
+        ctx.fail(path, MemoryShortText());
     } catch (const std::exception& e) {
         ctx.fail(path, std::string("unexpected failure: ") + e.what());
     } catch (...) {

@@ -9,6 +9,7 @@
 #include "ReadIshFile.h"
 #include "ReadWriteMyFile.h"
 #include "ResultText.h"
+#include "SettingLimits.h"
 
 #include <CLI/CLI.hpp>
 
@@ -163,10 +164,33 @@ bool writesWav(const std::string& target)
     return LowerExtension(target) == ".wav";
 }
 
+// What the file will store (a WAV's full scales, a segment's ADC steps) must be what its reader
+// takes back: a value beyond the readers' bound is refused here, not written.
+bool storableStretch(const Context& ctx, const std::string& target, const Stretch& stretch, double unitStored)
+{
+    const int64_t n = std::min(stretch.available,
+                               std::max(stretch.count, SegmentSampleCount(stretch.rate, stretch.duration)));
+    for (size_t c = 0; c < 6; ++c)
+        for (int64_t j = 0; j < n; ++j)
+            if (!IsValidSample(stretch.first[c][j] * unitStored)) {
+                ctx.fail(target, "microphone " + std::to_string(c + 1) + ", sample " + std::to_string(j) +
+                                     ": " + MachineNumber(stretch.first[c][j] * stretch.unitVolts) +
+                                     " V cannot be stored (beyond " +
+                                     MachineNumber(setting_limits::kSampleMagnitudeMax) +
+                                     " of the file's units); nothing is written");
+                return false;
+            }
+    return true;
+}
+
 // A segment's samples are ADC steps; a stretch in another unit is converted into them.
 bool writeStretch(const Context& ctx, const std::string& target, bool force, const Stretch& stretch,
                   double fullScale)
 {
+    if (!storableStretch(ctx, target, stretch,
+                         writesWav(target) ? stretch.unitVolts / fullScale
+                                           : stretch.unitVolts / ctx.settings.VOLT))
+        return false;
     if (writesWav(target))
         return writeWav(ctx, target, force, stretch, fullScale);
     if (stretch.unitVolts == ctx.settings.VOLT)

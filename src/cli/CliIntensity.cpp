@@ -177,8 +177,11 @@ QString csvRow(const Context& ctx, const std::string& name, const Plan& plan, co
         const VectorAngles angles = ComputeVectorAngles(*v);
         for (double component : *v)
             row += sep + OutputNumber(ctx, component);
-        row += sep + OutputNumber(ctx, angles.modulus) + sep + OutputNumber(ctx, angles.alpha) + sep +
-               OutputNumber(ctx, 90.0 - angles.alpha) + sep + OutputNumber(ctx, angles.beta);
+        // A zero vector has no direction: its angles are left empty.
+        const bool direction = angles.modulus > 0;
+        row += sep + OutputNumber(ctx, angles.modulus);
+        for (double angle : {angles.alpha, 90.0 - angles.alpha, angles.beta})
+            row += sep + (direction ? OutputNumber(ctx, angle) : QString());
     }
     return row;
 }
@@ -202,9 +205,9 @@ std::string jsonObject(const std::string& name, const Plan& plan, const Analysis
                                           .number("y", v[1])
                                           .number("z", v[2])
                                           .number("modulus", angles.modulus)
-                                          .number("angle_x", angles.alpha)
-                                          .number("angle_y", 90.0 - angles.alpha)
-                                          .number("angle_z", angles.beta)
+                                          .raw("angle_x", JsonAngle(angles.modulus, angles.alpha))
+                                          .raw("angle_y", JsonAngle(angles.modulus, 90.0 - angles.alpha))
+                                          .raw("angle_z", JsonAngle(angles.modulus, angles.beta))
                                           .text());
     }
     std::vector<std::string> warnings;
@@ -356,12 +359,21 @@ int IntensityCommand::run(const Context& ctx, const CommandLine& line)
         const std::string& name = plan.inputs[i];
         ctx.showProgress(i, plan.inputs.size(), name);
         Analysis a;
-        if (!analyse(ctx, plan, name, a))
+        if (!analyse(ctx, plan, name, a)) {
             anyFailed = true;
-        else if (json_)
-            objects.push_back(jsonObject(name, plan, a));
-        else
-            csv << csvRow(ctx, name, plan, a);
+            continue;
+        }
+        const uint64_t before = NonFiniteNumbersSeen();
+        const std::string object = json_ ? jsonObject(name, plan, a) : std::string();
+        const QString row = json_ ? QString() : csvRow(ctx, name, plan, a);
+        if (NonFiniteNumbersSeen() != before) {
+            ctx.fail(name, kNonFiniteResultText);
+            anyFailed = true;
+        } else if (json_) {
+            objects.push_back(object);
+        } else {
+            csv << row;
+        }
     }
     ctx.endProgress();
     ctx.out << (json_ ? JsonDocument(objects) : EncodeLines(csv, ctx.localeForm));

@@ -40,7 +40,16 @@ std::string JsonString(const std::string& text)
 
 std::string JsonNumber(double value)
 {
-    return std::isfinite(value) ? MachineNumber(value) : "null";
+    if (!std::isfinite(value)) {
+        NoteNonFiniteNumber();
+        return "null";
+    }
+    return MachineNumber(value);
+}
+
+std::string JsonAngle(double modulus, double degrees)
+{
+    return modulus > 0 ? JsonNumber(degrees) : "null";
 }
 
 std::string JsonArray(const std::vector<std::string>& items)

@@ -9,6 +9,8 @@
 // A JSON string literal, and a JSON number (null for a value JSON cannot hold).
 std::string JsonString(const std::string& text);
 std::string JsonNumber(double value);
+// A direction angle of a vector of that modulus: null for a zero vector, which has none.
+std::string JsonAngle(double modulus, double degrees);
 // Items already in JSON, inline: "[a, b]".
 std::string JsonArray(const std::vector<std::string>& items);
 // The document a command prints: "[", each item on a line of its own, "]".

@@ -105,18 +105,58 @@ std::string readSurvey(const std::string& path, std::string& text)
     return {};
 }
 
-// A point's file as the tool opens it: relative names are relative to the survey's folder.
+// A point's file as the tool opens it: relative names are relative to the folder the survey file
+// really lies in, so a survey reached through a symbolic link finds the recordings beside it,
+// not beside the link.
 std::string pointPath(const std::string& survey, const std::string& file)
 {
     const std::filesystem::path p(file);
     if (p.is_absolute())
         return file;
-    return (std::filesystem::path(survey).parent_path() / p).lexically_normal().string();
+    std::filesystem::path folder = std::filesystem::path(survey).parent_path();
+    std::error_code ec;
+    const std::filesystem::path real = std::filesystem::canonical(survey, ec).parent_path();
+    if (!ec && !std::filesystem::equivalent(folder.empty() ? "." : folder, real, ec))
+        folder = real;
+    return (folder / p).lexically_normal().string();
+}
+
+// The points as the power counts them: each file by its real path, so that one recording named
+// two ways is one position. Each repetition is said on standard error.
+std::vector<SurveyPoint> resolvedPoints(const Context& ctx, const std::string& survey,
+                                        const std::vector<SurveyPoint>& points)
+{
+    std::vector<SurveyPoint> resolved = points;
+    for (SurveyPoint& p : resolved) {
+        std::error_code ec;
+        const std::filesystem::path real = std::filesystem::weakly_canonical(pointPath(survey, p.file), ec);
+        p.file = ec ? pointPath(survey, p.file) : real.string();
+    }
+    const std::vector<int> repeated = SurveyRepeatedPoints(resolved);
+    const auto name = [&](size_t i) {
+        return "point " + std::to_string(i + 1) + " (" +
+               (points[i].label.empty() ? "" : points[i].label + ", ") + points[i].file + ")";
+    };
+    for (size_t i = 0; i < repeated.size(); ++i)
+        if (repeated[i] >= 0)
+            ctx.fail(survey, "warning: " + name(i) + " repeats the recording of " +
+                                 name(static_cast<size_t>(repeated[i])));
+    if (const size_t distinct = SurveyDistinctPositions(resolved); distinct != points.size())
+        ctx.fail(survey, "warning: " + std::to_string(points.size()) + " points hold " +
+                             std::to_string(distinct) +
+                             " distinct recordings; the criterion N >= 10 counts positions, not lines");
+    return resolved;
 }
 
 std::string jsonOptional(const std::optional<double>& value)
 {
     return value ? JsonNumber(*value) : std::string("null");
+}
+
+// The levels and indicators of silence are none, as the CSV form leaves them empty.
+std::string jsonLevel(double value)
+{
+    return std::isfinite(value) ? JsonNumber(value) : std::string("null");
 }
 
 std::string jsonCriterion(const std::optional<bool>& holds)
@@ -200,11 +240,11 @@ std::string PowerCommand::jsonRow(const SurveyPowerRow& row, const SurveyPowerTa
         .number("P", p.totalPower)
         .raw("L_W", jsonOptional(p.powerLevelDb))
         .boolean("negative_power", p.negativePower)
-        .number("L_p", p.meanPressureLevelDb)
-        .number("F2", p.F2)
-        .number("F3", p.F3)
+        .raw("L_p", jsonLevel(p.meanPressureLevelDb))
+        .raw("F2", jsonLevel(p.F2))
+        .raw("F3", jsonLevel(p.F3))
         .boolean("negative_mean_intensity", p.negativeMeanIntensity)
-        .number("F4", p.F4)
+        .raw("F4", jsonLevel(p.F4))
         .raw("L_d", jsonOptional(p.dynamicCapabilityDb))
         .raw("criterion_1", jsonCriterion(p.criterion1))
         .raw("criterion_2", jsonCriterion(p.criterion2))
@@ -251,10 +291,13 @@ int PowerCommand::run(const Context& ctx, const CommandLine& line)
         ctx.fail(survey, error);
         return kExitUsage;
     }
-    if (std::string error = ParseSurveyText(survey, text, points, &source); !error.empty()) {
+    bool windows1251 = false;
+    if (std::string error = ParseSurveyText(survey, text, points, &source, &windows1251); !error.empty()) {
         ctx.fail(survey, error);
         return kExitUsage;
     }
+    if (windows1251)
+        ctx.fail(survey, "warning: the survey is not UTF-8 text; read as Windows-1251");
 
     std::vector<std::optional<BandAnalysis>> analyses(points.size());
     std::vector<RecordingScale> pascals(points.size());
@@ -270,7 +313,8 @@ int PowerCommand::run(const Context& ctx, const CommandLine& line)
                                                      : points[i].label + " (" + points[i].file + ")");
     }
     ctx.endProgress();
-    const SurveyPowerTable table = ComputeSurveyPower(points, analyses, plan.options.residualIndexDb);
+    const SurveyPowerTable table =
+        ComputeSurveyPower(resolvedPoints(ctx, survey, points), analyses, plan.options.residualIndexDb);
     if (!failed.empty()) {
         std::string names;
         for (const std::string& name : failed)
@@ -300,6 +344,9 @@ int PowerCommand::run(const Context& ctx, const CommandLine& line)
                                  " not met)");
         }
 
+    // The table is put into words first, so that a figure that is not finite stops it whole.
+    const uint64_t before = NonFiniteNumbersSeen();
+    std::string written;
     if (json_) {
         std::vector<std::string> pointObjects, bands;
         for (size_t i = 0; i < points.size(); ++i) {
@@ -321,20 +368,25 @@ int PowerCommand::run(const Context& ctx, const CommandLine& line)
                 totalA = jsonRow(row, table, points.size());
             else
                 bands.push_back(jsonRow(row, table, points.size()));
-        ctx.out << JsonDocument({JsonObject()
-                                     .string("survey", survey)
-                                     .integer("fraction", table.fraction)
-                                     .raw("points", JsonArray(pointObjects))
-                                     .raw("bands", JsonArray(bands))
-                                     .raw("total_A", totalA)
-                                     .text()});
+        written = JsonDocument({JsonObject()
+                                    .string("survey", survey)
+                                    .integer("fraction", table.fraction)
+                                    .raw("points", JsonArray(pointObjects))
+                                    .raw("bands", JsonArray(bands))
+                                    .raw("total_A", totalA)
+                                    .text()});
     } else {
         const PowerCsvNumber number = ctx.localeForm ? PowerCsvNumber(LocaleNumber) : [](double v) {
             return QString::fromStdString(MachineNumber(v));
         };
         const QStringList csv = PowerTableCsvLines(table, ctx.localeForm, number);
-        ctx.out << EncodeLines(csv, ctx.localeForm);
+        written = EncodeLines(csv, ctx.localeForm);
     }
+    if (NonFiniteNumbersSeen() != before) {
+        ctx.fail(survey, kNonFiniteResultText);
+        return kExitSomeFailed;
+    }
+    ctx.out << written;
     ctx.out.flush();
 
     bool reported = true;

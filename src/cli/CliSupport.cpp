@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -25,6 +26,7 @@
 namespace {
 
 constexpr char kIniSection[] = "Ust";
+constexpr double kLongestTimeSeconds = 1e9;
 // An INI file of the settings dialog is a few hundred bytes; a huge file is not one.
 constexpr std::streamsize kMaxIniBytes = 1 << 20;
 
@@ -199,6 +201,9 @@ std::optional<double> ParseTime(const std::string& text)
             return std::nullopt;
         seconds = seconds * 60.0 + *v;
     }
+    // Frames are counted from seconds times the rate in 64 bits; no recording is longer.
+    if (!(seconds <= kLongestTimeSeconds))
+        return std::nullopt;
     return seconds;
 }
 
@@ -381,10 +386,59 @@ const char kWindowNamesHelp[] =
     "none, triangular, hanning, hamming, blackman-harris, blackman-exact, blackman, flattop\n"
     "(or their numbers 0..7 in the processing window's list)";
 
+namespace {
+std::atomic<uint64_t> nonFiniteNumbers{0};
+}
+
+uint64_t NonFiniteNumbersSeen()
+{
+    return nonFiniteNumbers.load();
+}
+
+void NoteNonFiniteNumber()
+{
+    ++nonFiniteNumbers;
+}
+
+const char kNonFiniteResultText[] =
+    "the result holds a number that is not finite (the input is beyond what the arithmetic can "
+    "take); nothing is written for it";
+
 std::string MachineNumber(double value)
 {
+    if (!std::isfinite(value))
+        NoteNonFiniteNumber();
+    if (std::isnan(value))
+        return "nan";
+    if (std::isinf(value))
+        return value > 0 ? "inf" : "-inf";
     // The batch tool's files have always written a negative zero as "-0".
     return ShortestNumber(value, SignedZero::Minus);
+}
+
+std::string PrintableText(const std::string& text, bool keepLineBreaks)
+{
+    std::string out;
+    out.reserve(text.size());
+    const auto escape = [&out](unsigned char byte) {
+        char code[8];
+        std::snprintf(code, sizeof code, "\\x%02X", byte);
+        out += code;
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto ch = static_cast<unsigned char>(text[i]);
+        if ((ch < 0x20 && ch != '\t' && !(keepLineBreaks && ch == '\n')) || ch == 0x7F) {
+            escape(ch);
+        } else if (ch == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            // U+0080 ... U+009F in UTF-8: CSI and the other C1 controls.
+            escape(ch);
+            escape(static_cast<unsigned char>(text[++i]));
+        } else {
+            out += static_cast<char>(ch);
+        }
+    }
+    return out;
 }
 
 std::string CsvField(const std::string& text, char separator)
@@ -402,6 +456,8 @@ std::string CsvField(const std::string& text, char separator)
 
 QString LocaleNumber(double value)
 {
+    if (!std::isfinite(value))
+        NoteNonFiniteNumber();
     if (value == 0.0)
         value = 0.0;   // no "-0"
     // 'g' keeps 7 significant digits and turns to exponent notation below 1e-4 and from 1e7 on.

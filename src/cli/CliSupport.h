@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,6 +48,18 @@ extern const char kWindowNamesHelp[];
 // Machine number text: the shortest text that reads back as the same double, dot decimal;
 // "nan", "inf", "-inf" for the special values.
 std::string MachineNumber(double value);
+
+// Every value that is not finite MachineNumber, LocaleNumber or JsonNumber are given is
+// counted: a command compares the count before and after it puts a file's result into words,
+// and a result holding such a number is reported as the file's failure, never printed.
+uint64_t NonFiniteNumbersSeen();
+void NoteNonFiniteNumber();
+// The failure's text.
+extern const char kNonFiniteResultText[];
+// Text for the error stream: a control character (ESC, NUL, ... and the C1 controls) becomes
+// "\xNN", so that a file name or a label cannot drive the terminal; line breaks stay where
+// keepLineBreaks is set.
+std::string PrintableText(const std::string& text, bool keepLineBreaks = false);
 // A CSV field, quoted when it holds the separator, a quote or a line break.
 std::string CsvField(const std::string& text, char separator);
 

@@ -1,5 +1,7 @@
 #include "StderrPresenter.h"
 
+#include "CliSupport.h"
+
 StderrPresenter::StderrPresenter(std::ostream& err) : err_(err), previous_(SetMessagePresenter(this)) {}
 
 StderrPresenter::~StderrPresenter()
@@ -16,14 +18,15 @@ int StderrPresenter::present(MessageKind kind, const std::string& caption, const
             captured_ += "; ";
         captured_ += text;
     } else if (!muted_) {
+        // A file name or a text from a file reaches a terminal: its control characters are escaped.
         err_ << "sonorix-cli: ";
         if (!file_.empty())
-            err_ << file_ << ": ";
+            err_ << PrintableText(file_) << ": ";
         if (systemError)
             err_ << systemAction_ << ": ";
         else if (kind == MessageKind::Box && !caption.empty())
             err_ << caption << ": ";
-        err_ << text << '\n';
+        err_ << PrintableText(text, true) << '\n';
     }
     return (flags & 0xF) == MB_YESNO ? IDNO : IDOK;
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace {
 // Wide enough for any instrument or medium a probe is used in, narrow enough that no
@@ -58,6 +59,42 @@ bool IsValidSpacing(double v)
 bool IsValidSensitivity(double v)
 {
     return within(v, kSensitivity);
+}
+
+bool IsValidFullScale(double volts)
+{
+    return within(volts, {setting_limits::kFullScaleMin, setting_limits::kFullScaleMax});
+}
+
+bool IsValidSample(double value)
+{
+    return std::isfinite(value) && std::fabs(value) <= setting_limits::kSampleMagnitudeMax;
+}
+
+bool IsValidSurveyArea(double squareMetres)
+{
+    return std::isfinite(squareMetres) && squareMetres > 0 && squareMetres <= setting_limits::kSurveyAreaMax;
+}
+
+std::string SurveyAreaMaxText()
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f m\u00B2", setting_limits::kSurveyAreaMax);
+    return text;
+}
+
+bool NormaliseSurveyNormal(std::array<double, 3>& normal)
+{
+    for (double v : normal)
+        if (!std::isfinite(v))
+            return false;
+    // hypot scales, so (1e200, 1e200, 0) has its length, not an overflow.
+    const double length = std::hypot(normal[0], normal[1], normal[2]);
+    if (!std::isfinite(length) || !(length >= std::numeric_limits<double>::min()))
+        return false;
+    for (double& v : normal)
+        v /= length;
+    return true;
 }
 
 bool IsValidConstant(const std::string& key, double value)

@@ -6,6 +6,7 @@
 
 #include "Settings.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,6 +23,28 @@ bool IsValidDensity(double kgPerM3);     // air density
 bool IsValidSoundSpeed(double metresPerSecond);
 bool IsValidSpacing(double metres);   // microphone pair spacing
 bool IsValidSensitivity(double mVPerPa);
+
+// The values that enter with a recording or a survey, bounded so that the squares and products
+// of six channels over the longest stretch a reader takes (2^31 samples), through the widest
+// constants above, stay finite doubles.
+namespace setting_limits {
+// Volts of an audio file's full-scale sample.
+constexpr double kFullScaleMin = 1e-9;
+constexpr double kFullScaleMax = 1e6;
+// The magnitude of a sample as a file stores it: ADC steps in a segment, full scales in an
+// audio file.
+constexpr double kSampleMagnitudeMax = 1e30;
+// The area a survey point stands for, m^2 (above 0).
+constexpr double kSurveyAreaMax = 1e6;
+}
+
+bool IsValidFullScale(double volts);
+bool IsValidSample(double value);   // finite and within kSampleMagnitudeMax
+bool IsValidSurveyArea(double squareMetres);
+std::string SurveyAreaMaxText();   // "1000000 m²"
+// Makes a survey normal unit length; false (normal untouched) where a component is not finite
+// or the vector's length is zero, subnormal or beyond a double.
+bool NormaliseSurveyNormal(std::array<double, 3>& normal);
 
 // Checks the constant named by its store key ("VOLT", "NULL_ADC", "plotnost", "skorost",
 // "lmic1".."lmic3", "Chuv1".."Chuv6"); keys of other settings are always valid.

@@ -10,13 +10,67 @@
 #include <fftw3.h>
 
 #include <algorithm>
+#include <csetjmp>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <list>
 #include <memory>
 #include <mutex>
 
 namespace {
+
+// Where a transform of this thread goes when FFTW cannot have memory; null outside one.
+thread_local std::jmp_buf* tNoMemoryExit = nullptr;
+
+}   // namespace
+
+// FFTW takes every block of its own (plans, twiddle tables, buffers) through this function and
+// aborts the process when it returns null. This definition replaces the library's (the library
+// calls it through its symbol table, FFTW 3.3.10 as built by the distributions): a request
+// that cannot be had inside a planning or a transform of this file leaves FFTW for the caller,
+// which reports the memory refusal; anywhere else it is refused as before.
+extern "C" void* fftw_kernel_malloc(size_t n)
+{
+    void* p = nullptr;
+    if (posix_memalign(&p, 64, n == 0 ? 1 : n) != 0)
+        p = nullptr;
+    if (p == nullptr && tNoMemoryExit != nullptr)
+        std::longjmp(*tNoMemoryExit, 1);
+    return p;
+}
+
+namespace {
+
+// Runs FFTW's planner or a plan with the failure path above. Nothing between the setjmp and a
+// longjmp out of FFTW's C code has a destructor, so leaving that way skips none; what FFTW had
+// taken for the failed call stays taken (the process is short of memory and reports it).
+fftw_plan PlanOrNull(int n, double* in, fftw_complex* out)
+{
+    std::jmp_buf exit;
+    if (setjmp(exit) != 0) {
+        tNoMemoryExit = nullptr;
+        return nullptr;
+    }
+    tNoMemoryExit = &exit;
+    // FFTW_ESTIMATE leaves the arrays alone while planning, so the caller's data is safe.
+    fftw_plan plan = fftw_plan_dft_r2c_1d(n, in, out, FFTW_ESTIMATE);
+    tNoMemoryExit = nullptr;
+    return plan;
+}
+
+bool ExecuteOrFail(fftw_plan plan, double* in, fftw_complex* out)
+{
+    std::jmp_buf exit;
+    if (setjmp(exit) != 0) {
+        tNoMemoryExit = nullptr;
+        return false;
+    }
+    tNoMemoryExit = &exit;
+    fftw_execute_dft_r2c(plan, in, out);   // a buffered plan takes its buffers here
+    tNoMemoryExit = nullptr;
+    return true;
+}
 
 // Recursive: a plan pushed out of the cache is destroyed while the cache is being changed.
 std::recursive_mutex& PlannerLock()
@@ -50,8 +104,7 @@ std::shared_ptr<Plan> PlanFor(int n, double* in, fftw_complex* out)
     }
     auto plan = std::make_shared<Plan>();
     plan->n = n;
-    // FFTW_ESTIMATE leaves the arrays alone while planning, so the caller's data is safe.
-    plan->plan = fftw_plan_dft_r2c_1d(n, in, out, FFTW_ESTIMATE);
+    plan->plan = PlanOrNull(n, in, out);
     if (plan->plan == nullptr) {
         return nullptr;
     }
@@ -113,7 +166,9 @@ const fftw_complex* Transform(const double* x, int n, WorkArrays& work)
     if (!plan) {
         return nullptr;
     }
-    fftw_execute_dft_r2c(plan->plan, in, out);
+    if (!ExecuteOrFail(plan->plan, in, out)) {
+        return nullptr;
+    }
     return out;
 }
 
@@ -197,7 +252,10 @@ AnalysisStatus RealDftInto(const double* x, int N, double* out)
         TrimWorkArrays(work);
         return kDftNoMemory;
     }
-    fftw_execute_dft_r2c(plan->plan, in, target);
+    if (!ExecuteOrFail(plan->plan, in, target)) {
+        TrimWorkArrays(work);
+        return kDftNoMemory;
+    }
     if (!direct) {
         std::memcpy(bins, target, (count / 2 + 1) * sizeof(fftw_complex));
     }

@@ -100,9 +100,11 @@ void fillFigures(QStringList& cells, const BandFigures& f, const Numbers& n)
     cells[kBandColLI] = n.level(f.levels.intensity);
     cells[kBandColLp] = n.level(f.levels.pressure);
     cells[kBandColIndex] = n.level(f.levels.index);
-    cells[kBandColAngleX] = n.angle(f.active.alpha);
-    cells[kBandColAngleY] = n.angle(90.0 - f.active.alpha);
-    cells[kBandColAngleZ] = n.angle(f.active.beta);
+    // A zero vector has no direction: its angles are left empty as a zero quantity's level is.
+    const bool direction = f.active.modulus > 0;
+    cells[kBandColAngleX] = direction ? n.angle(f.active.alpha) : n.level(std::nullopt);
+    cells[kBandColAngleY] = direction ? n.angle(90.0 - f.active.alpha) : n.level(std::nullopt);
+    cells[kBandColAngleZ] = direction ? n.angle(f.active.beta) : n.level(std::nullopt);
 }
 
 QStringList emptyRow()

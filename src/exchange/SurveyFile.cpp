@@ -1,6 +1,8 @@
 #include "SurveyFile.h"
 
 #include "FileText.h"
+#include "IniFile.h"
+#include "SettingLimits.h"
 
 #include <QByteArray>
 #include <QJsonArray>
@@ -79,8 +81,8 @@ std::string readPoint(const QJsonValue& value, SurveyPoint& point)
         return "\"file\" must name the point's recording";
     point.file = file.toString().toStdString();
     const QJsonValue area = object.value("area");
-    if (!area.isDouble() || !(area.toDouble() > 0) || !std::isfinite(area.toDouble()))
-        return "\"area\" must be a positive number of square metres";
+    if (!area.isDouble() || !IsValidSurveyArea(area.toDouble()))
+        return "\"area\" must be a positive number of square metres, at most " + SurveyAreaMaxText();
     point.area = area.toDouble();
     const bool hasNormal = object.contains("normal"), hasFace = object.contains("face");
     if (hasNormal && hasFace)
@@ -101,16 +103,10 @@ std::string readPoint(const QJsonValue& value, SurveyPoint& point)
             !std::all_of(components.begin(), components.end(),
                          [](const QJsonValue& v) { return v.isDouble(); }))
             return "\"normal\" must be three numbers [nx, ny, nz]";
-        double length = 0.0;
-        for (int k = 0; k < 3; ++k) {
+        for (int k = 0; k < 3; ++k)
             point.normal[static_cast<size_t>(k)] = components.at(k).toDouble();
-            length += components.at(k).toDouble() * components.at(k).toDouble();
-        }
-        length = std::sqrt(length);
-        if (!(length > 0) || !std::isfinite(length))
-            return "\"normal\" has no direction";
-        for (double& v : point.normal)
-            v /= length;
+        if (!NormaliseSurveyNormal(point.normal))
+            return "\"normal\" has no direction (its length must be a normal, finite number)";
     }
     if (object.contains("label")) {
         if (!object.value("label").isString())
@@ -169,9 +165,19 @@ std::string ParseSurveyJson(const std::string& text, std::vector<SurveyPoint>& p
     return {};
 }
 
-std::string ParseSurveyText(const std::string& path, const std::string& text,
-                            std::vector<SurveyPoint>& points, std::string* source)
+std::string DecodeSurveyText(const std::string& bytes, bool& windows1251)
 {
+    windows1251 = !IsValidUtf8(bytes);
+    return windows1251 ? Windows1251ToUtf8(bytes) : bytes;
+}
+
+std::string ParseSurveyText(const std::string& path, const std::string& bytes,
+                            std::vector<SurveyPoint>& points, std::string* source, bool* windows1251)
+{
+    bool decoded = false;
+    const std::string text = DecodeSurveyText(bytes, decoded);
+    if (windows1251)
+        *windows1251 = decoded;
     if (IsSurveyJson(path, text))
         return ParseSurveyJson(text, points, source);
     if (source)

@@ -22,9 +22,17 @@ bool IsSurveyJson(const std::string& path, const std::string& text);
 std::string ParseSurveyJson(const std::string& text, std::vector<SurveyPoint>& points,
                             std::string* source = nullptr);
 
-// Either form, as IsSurveyJson tells them apart; a CSV survey has no source.
+// A survey's bytes as UTF-8 text: UTF-8 (with or without a byte-order mark) as it is; anything
+// else is taken as Windows-1251, the code page a spreadsheet of a Russian Windows saves CSV in,
+// and windows1251 is set.
+std::string DecodeSurveyText(const std::string& bytes, bool& windows1251);
+
+// Either form, as IsSurveyJson tells them apart, from the bytes as DecodeSurveyText reads them
+// (windows1251, when given, says whether they were taken as Windows-1251); a CSV survey has no
+// source.
 std::string ParseSurveyText(const std::string& path, const std::string& text,
-                            std::vector<SurveyPoint>& points, std::string* source = nullptr);
+                            std::vector<SurveyPoint>& points, std::string* source = nullptr,
+                            bool* windows1251 = nullptr);
 
 // The outward normal a face of a box around the source stands for ("+x", "top", ...; any case),
 // as both forms read it; none for another name.

@@ -2,10 +2,13 @@
 
 #include "CoreText.h"
 #include "SafeFile.h"
+#include "SettingLimits.h"
 
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <set>
@@ -31,6 +34,35 @@ AudioResult Failure(AudioStatus status, std::string message)
 std::string readError(SNDFILE* file)
 {
     return FillArgs(CoreText("AudioFile", "Ошибка чтения: %1"), {sf_strerror(file)});
+}
+
+// Seconds in the program's Russian form: a decimal comma, no trailing zeros.
+std::string secondsText(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", seconds);
+    std::string out = text;
+    for (char& c : out)
+        if (c == '.')
+            c = ',';
+    return out;
+}
+
+// A NaN or an infinity would pass through every routine and come out as a plausible zero
+// intensity, and a huge value would overflow the spectra's products: the first is named.
+AudioResult badSample(const std::string& path, int fileChannel, int64_t frame, int rate, double value)
+{
+    const std::string place = FillArgs(CoreText("AudioFile", "в канале %1 отсчет %2 (%3 с от начала записи)"),
+                                       {std::to_string(fileChannel + 1), std::to_string(frame),
+                                        secondsText(static_cast<double>(frame) / rate)});
+    if (!std::isfinite(value))
+        return Failure(AudioStatus::BadSample,
+                       FillArgs(CoreText("AudioFile", "Файл %1: %2 не является числом."), {path, place}));
+    char limit[32];
+    std::snprintf(limit, sizeof limit, "%g", setting_limits::kSampleMagnitudeMax);
+    return Failure(AudioStatus::BadSample,
+                   FillArgs(CoreText("AudioFile", "Файл %1: %2 по модулю больше %3 полных шкал."),
+                            {path, place, limit}));
 }
 
 std::string writeError(SNDFILE* file)
@@ -135,6 +167,9 @@ AudioResult ReadAudioStretch(const std::string& path, const AudioChannelMap& map
                        FillArgs(CoreText("AudioFile",
                                          "Выбранный участок лежит вне записи (в ней %1 отсчетов на канал)."),
                                 {std::to_string(sf.frames)}));
+    if (!IsValidFullScale(voltsFullScale))
+        return Failure(AudioStatus::BadStretch,
+                       CoreText("AudioFile", "Напряжение полной шкалы лежит вне допустимых пределов."));
     if (sf_seek(file.get(), startFrame, SEEK_SET) < 0)
         return Failure(AudioStatus::ReadError, readError(file.get()));
 
@@ -150,10 +185,15 @@ AudioResult ReadAudioStretch(const std::string& path, const AudioChannelMap& map
         const sf_count_t want = std::min(frames - done, chunkFrames);
         const sf_count_t got = sf_readf_double(file.get(), chunk.data(), want);
         for (sf_count_t j = 0; j < got; ++j)
-            for (int m = 0; m < 6; ++m)
-                out.channels[static_cast<size_t>(m)][static_cast<size_t>(done + j)] =
-                    chunk[static_cast<size_t>(j) * width + static_cast<size_t>(map[static_cast<size_t>(m)])] *
-                    voltsFullScale;
+            for (int m = 0; m < 6; ++m) {
+                const int channel = map[static_cast<size_t>(m)];
+                const double sample = chunk[static_cast<size_t>(j) * width + static_cast<size_t>(channel)];
+                if (!IsValidSample(sample)) {
+                    out.Clear();
+                    return badSample(path, channel, startFrame + done + j, sf.samplerate, sample);
+                }
+                out.channels[static_cast<size_t>(m)][static_cast<size_t>(done + j)] = sample * voltsFullScale;
+            }
         done += got;
         if (got < want) {
             if (sf_error(file.get()) != SF_ERR_NO_ERROR)

@@ -30,6 +30,7 @@ enum class AudioStatus {
     BadChannelMap,    // a map entry outside the file's channels, or one channel taken twice
     BadStretch,       // a start or length outside the recording, or nothing to read
     ReadError,        // the library failed while reading
+    BadSample,        // a sample that is not a number, infinite, or beyond the magnitude the numerics take
 };
 
 struct AudioResult {
@@ -52,7 +53,10 @@ int64_t AudioStretchFrames(const AudioFileInfo& info, int64_t startFrame, int64_
 // of the mapped channels into out, in volts: out.sampleRate is the file's rate, out.time
 // counts from the start of the stretch, out.paPerVolt is left 0 (the microphones' sensitivities
 // are the caller's). The caller checks the memory for the stretch before calling. When the
-// file ends before the header said, out holds what was there.
+// file ends before the header said, out holds what was there. Refused (BadSample, out emptied)
+// at the first sample of a mapped channel that is NaN, infinite or beyond
+// setting_limits::kSampleMagnitudeMax full scales, naming its file channel and time; refused
+// (BadStretch) when voltsFullScale lies outside the full-scale range.
 AudioResult ReadAudioStretch(const std::string& path, const AudioChannelMap& map, int64_t startFrame,
                              int64_t frameCount, double voltsFullScale, Segment& out);
 

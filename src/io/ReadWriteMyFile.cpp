@@ -3,6 +3,7 @@
 #include "CoreText.h"
 #include "MessageBox.h"
 #include "SafeFile.h"
+#include "SettingLimits.h"
 
 #include <bit>
 #include <cerrno>
@@ -329,6 +330,19 @@ bool TReadWriteMyFile::ReadBody(uint32_t evenRate, double duration, const std::a
                                                 "(%3 с от начала) не является числом. Файл не может "
                                                 "быть открыт."),
                     {std::to_string(c + 1), std::to_string(j), secondsText(static_cast<double>(j) / even)}));
+                return true;
+            }
+            // A finite value so large that the spectra's products of two channels overflow is
+            // no recording either.
+            if (!IsValidSample(values[j])) {
+                char limit[32];
+                std::snprintf(limit, sizeof limit, "%g", setting_limits::kSampleMagnitudeMax);
+                showDamaged(FillArgs(CoreText("ReadWriteMyFile",
+                                              "Файл сегмента поврежден: в канале %1 отсчет %2 "
+                                              "(%3 с от начала) по модулю больше %4. Файл не может "
+                                              "быть открыт."),
+                                     {std::to_string(c + 1), std::to_string(j),
+                                      secondsText(static_cast<double>(j) / even), limit}));
                 return true;
             }
         }

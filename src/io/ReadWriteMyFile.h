@@ -85,7 +85,8 @@ public:
     // paPerVolt[c] = 1000 / sensitivity. Refused with a message, before anything is filled, when
     // a sensitivity is not a positive finite number (or so small that its factor is
     // infinite) or the file is too short; refused after the samples are read (time and
-    // paPerVolt untouched) when a sample is NaN or infinite, naming the first one's channel,
+    // paPerVolt untouched) when a sample is NaN, infinite or beyond
+    // setting_limits::kSampleMagnitudeMax, naming the first one's channel,
     // index and time.
     [[nodiscard]] bool ReadBody(uint32_t evenRate, double duration, const std::array<double*, 6>& channels,
                                 double* time, std::array<double, 6>& paPerVolt);

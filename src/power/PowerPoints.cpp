@@ -379,7 +379,9 @@ bool PowerPointList::OpenSurvey(const QString& fileName)
                        MB_OK | MB_ICONWARNING);
         return false;
     }
-    const QDir folder = QFileInfo(fileName).absoluteDir();
+    // Relative names are taken from the folder the survey really lies in, not a link's.
+    const QString real = QFileInfo(fileName).canonicalFilePath();
+    const QDir folder = QFileInfo(real.isEmpty() ? fileName : real).absoluteDir();
     for (SurveyPoint& p : read)
         p.file = QDir::cleanPath(folder.absoluteFilePath(QString::fromStdString(p.file))).toStdString();
     points_ = std::move(read);

@@ -44,7 +44,12 @@ protected:
         fs::create_directories(dir_ / "points");
         writeWave("points/a.kvnb", 1000.0);
         writeWave("points/b.kvnb", 800.0);
+        // Twelve positions: a recording counted twice would be one position, not two.
+        for (int i = 0; i < 12; ++i)
+            fs::copy_file(path(i % 2 == 0 ? "points/a.kvnb" : "points/b.kvnb"), path(pointFile(i)));
     }
+    // The recording of position i (0-based): a.kvnb's wave at the even ones, b.kvnb's at the odd.
+    static std::string pointFile(int i) { return "points/p" + std::to_string(i + 1) + ".kvnb"; }
 
     // A 63 Hz plane wave arriving along +x, one second at 2 kHz.
     void writeWave(const std::string& name, double amplitude) const
@@ -63,15 +68,14 @@ protected:
             << error;
     }
 
-    // Twelve points of 0.25 m^2 on one face, the two recordings in turn (relative names).
+    // Twelve points of 0.25 m^2 on one face, the two waves in turn (relative names).
     std::string writeSurvey(const std::string& name, const std::string& face,
                             const std::string& extra = {}) const
     {
         std::ofstream out(path(name), std::ios::binary);
         out << "file,area,face,label\n# the points of one face\n";
         for (int i = 0; i < 12; ++i)
-            out << (i % 2 == 0 ? "points/a.kvnb" : "points/b.kvnb") << ",0.25," << face << ",P" << i + 1
-                << '\n';
+            out << pointFile(i) << ",0.25," << face << ",P" << i + 1 << '\n';
         out << extra;
         return path(name);
     }
@@ -286,8 +290,8 @@ TEST_F(CliPowerTest, AJsonSurveyGivesTheTableOfItsCsvForm)
     std::ofstream json(path("in.survey"));
     json << "  {\"source\": \"test\", \"points\": [\n";
     for (int i = 0; i < 12; ++i)
-        json << (i ? ",\n" : "") << "{\"file\": \"points/" << (i % 2 == 0 ? "a" : "b")
-             << ".kvnb\", \"area\": 0.25, \"normal\": [-2, 0, 0], \"label\": \"P" << i + 1 << "\"}";
+        json << (i ? ",\n" : "") << "{\"file\": \"" << pointFile(i)
+             << "\", \"area\": 0.25, \"normal\": [-2, 0, 0], \"label\": \"P" << i + 1 << "\"}";
     json << "]}\n";
     json.close();
     const PowerRun fromJson = run({"power", path("in.survey"), "--band", "50:80"});

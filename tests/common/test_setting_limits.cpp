@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -56,4 +57,44 @@ TEST(SettingLimits, RepairReplacesEachBadConstantByItsDefaultAndNamesIt)
     EXPECT_EQ(s.Chuv[4], def.Chuv[4]);
     EXPECT_EQ(s.plotnost, 1.21);
     EXPECT_TRUE(RepairConstants(s).empty());
+}
+
+TEST(SettingLimits, RecordingAndSurveyValuesStayWhereTheArithmeticIsFinite)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_TRUE(IsValidFullScale(1.0));
+    for (double volts : {1e308, 1e-300, 1e-320, 0.0, -1.0, nan, 2e6})
+        EXPECT_FALSE(IsValidFullScale(volts)) << volts;
+    EXPECT_TRUE(IsValidSample(-1e30));
+    EXPECT_TRUE(IsValidSample(1e-320));
+    for (double sample : {1e308, -1.1e30, inf, nan})
+        EXPECT_FALSE(IsValidSample(sample)) << sample;
+    EXPECT_TRUE(IsValidSurveyArea(1e6));
+    for (double area : {1e308, 0.0, -1.0, inf, nan})
+        EXPECT_FALSE(IsValidSurveyArea(area)) << area;
+
+    struct Case {
+        std::array<double, 3> normal;
+        bool valid;
+        std::array<double, 3> unit;
+    };
+    const double half = std::sqrt(0.5), third = std::sqrt(1.0 / 3.0);
+    const Case cases[] = {
+        {{1e200, 1e200, 0}, true, {half, half, 0}},   // its length overflows as a sum of squares
+        {{1e-200, 0, -1e-200}, true, {half, 0, -half}},
+        {{0, -2, 0}, true, {0, -1, 0}},
+        {{0, 0, 0}, false, {}},
+        {{1e-320, 0, 0}, false, {}},   // a subnormal length
+        {{1e308, 1e308, 1e308}, true, {third, third, third}},
+        {{1.5e308, 1.5e308, 0}, false, {}},   // a length beyond the doubles
+        {{inf, 0, 0}, false, {}},
+        {{nan, 1, 0}, false, {}},
+    };
+    for (const Case& c : cases) {
+        std::array<double, 3> normal = c.normal;
+        EXPECT_EQ(NormaliseSurveyNormal(normal), c.valid) << c.normal[0];
+        for (size_t k = 0; k < 3 && c.valid; ++k)
+            EXPECT_NEAR(normal[k], c.unit[k], 1e-15) << c.normal[0];
+    }
 }

@@ -8,10 +8,13 @@
 #include <cstdio>
 #include <complex>
 #include <cstdint>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -393,3 +396,56 @@ TEST(RealDft, ConcurrentCallsAreIndependent)
 }
 
 }   // namespace
+
+// Under an address-space limit FFTW's own allocations fail; the transform must then say so, as
+// it does for its work arrays, and the process live on. A sanitizer's shadow memory cannot run
+// under such a limit, so the check is left to the plain builds.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer) || __has_feature(thread_sanitizer)
+#define SONORIX_NO_MEMORY_LIMIT_TEST
+#endif
+#endif
+#ifndef SONORIX_NO_MEMORY_LIMIT_TEST
+namespace {
+
+// The address space the process uses now.
+rlim_t AddressSpaceInUse()
+{
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    char line[256];
+    rlim_t kb = 0;
+    while (status && std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmSize: %lu kB", &kb) == 1)
+            break;
+    if (status)
+        std::fclose(status);
+    return kb * 1024;
+}
+
+// The transform of n samples with room left for its own input and output copies (about
+// 64 MB), not for FFTW's plan of this length; the exit code says whether it refused.
+int TransformUnderLimit(int n)
+{
+    std::vector<double> x(static_cast<size_t>(n), 1.0), re(static_cast<size_t>(n / 2 + 1)),
+        im(static_cast<size_t>(n / 2 + 1));
+    struct rlimit limit {};
+    getrlimit(RLIMIT_AS, &limit);
+    limit.rlim_cur = AddressSpaceInUse() + (rlim_t{80} << 20);
+    setrlimit(RLIMIT_AS, &limit);
+    const AnalysisStatus status = RealDftHalf(x.data(), re.data(), im.data(), n);
+    std::fprintf(stderr, "status %d\n", status);
+    return status == kDftNoMemory ? 0 : 1;
+}
+
+}   // namespace
+
+TEST(RealDftDeathTest, APlanThatCannotHaveItsMemoryIsRefusedNotAborted)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // A large prime length: FFTW plans it through transforms of its own, with work arrays of
+    // several times the input's size.
+    EXPECT_EXIT(std::_Exit(TransformUnderLimit(4000037)), ::testing::ExitedWithCode(0), "status -20001");
+}
+#endif
+#endif

@@ -1,7 +1,7 @@
 // Multichannel audio recordings from hostile bytes, read as the processing window and the
 // batch tool read them: the header's facts first, then a stretch of six mapped channels
 // chosen by the control bytes. Nothing may be read past what the file holds, and a stretch
-// that reads is as long as it says and all numbers where the format holds integers.
+// that reads is as long as it says and all finite numbers, whatever the format holds.
 #include "FuzzSupport.h"
 
 #include "AudioFile.h"
@@ -37,8 +37,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto n = static_cast<size_t>(segment.sampleCount);
     if (segment.sampleCount < 1 || segment.sampleCount > length || segment.time.size() != n)
         std::abort();
-    for (const auto& channel : segment.channels)
+    for (const auto& channel : segment.channels) {
         if (channel.size() != n)
             std::abort();
+        // A float file may hold NaN or infinities: a stretch that reads holds neither.
+        for (double v : channel)
+            if (!std::isfinite(v))
+                std::abort();
+    }
     return 0;
 }
