@@ -4,13 +4,14 @@
 // sixty times in blocks of a second, as a file reader would give it. Counters: "realtime_x",
 // seconds of recording per second of wall time (the goal is several hundred on two cores);
 // "vs_fftw", the wall time over the bare transforms'. The two-thread run gives each of two
-// engines one half of the minute, as a caller splitting a recording (or its slices) would.
+// engines its part of the minute (AveragedSpectra::partOf) and merges their sums.
 #include "AveragedSpectra.h"
 
 #include <benchmark/benchmark.h>
 
 #include <fftw3.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -61,10 +62,18 @@ long long SegmentsOf(long long samples)
     return (samples - kSegment) / (kSegment / 2) + 1;
 }
 
-void Feed(AveragedSpectra& engine, int seconds)
+// Samples begin ... end - 1 of the minute, the one second of noise repeating.
+void Feed(AveragedSpectra& engine, long long begin, long long end)
 {
-    for (int s = 0; s < seconds; ++s)
-        engine.feed(TheNoise().pointers.data(), kSecond);
+    while (begin < end) {
+        const long long offset = begin % kSecond;
+        const long long count = std::min(end - begin, kSecond - offset);
+        const double* channels[6];
+        for (size_t c = 0; c < 6; ++c)
+            channels[c] = TheNoise().pointers[c] + offset;
+        engine.feed(channels, count);
+        begin += count;
+    }
 }
 
 // Mean wall seconds of six transforms per segment of the minute, measured once.
@@ -119,22 +128,28 @@ void BM_AveragedSpectra(benchmark::State& state)
     int64_t runs = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
+        const long long samples = static_cast<long long>(kSeconds) * kSecond;
+        AveragedSpectra engine(Setup());
         if (threads == 1) {
-            AveragedSpectra engine(Setup());
-            Feed(engine, kSeconds);
-            benchmark::DoNotOptimize(engine.finish());
+            Feed(engine, 0, samples);
         } else {
+            // Each thread its own part; the parts' sums are merged into the first engine.
+            std::vector<AveragedSpectra> parts;
+            for (int t = 0; t < threads; ++t)
+                parts.emplace_back(Setup());
             std::vector<std::thread> workers;
             for (int t = 0; t < threads; ++t) {
-                workers.emplace_back([&] {
-                    AveragedSpectra engine(Setup());
-                    Feed(engine, kSeconds / threads);
-                    benchmark::DoNotOptimize(engine.finish());
+                workers.emplace_back([&, t] {
+                    const AveragedSpectra::Stretch stretch = engine.partOf(samples, threads, t);
+                    Feed(parts[static_cast<size_t>(t)], stretch.begin, stretch.end);
                 });
             }
             for (auto& w : workers)
                 w.join();
+            for (const auto& part : parts)
+                engine.merge(part);
         }
+        benchmark::DoNotOptimize(engine.finish());
         total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         ++runs;
     }

@@ -289,6 +289,35 @@ double AveragedSpectra::effectiveAverages(int firstLine, int endLine) const
     return sum > 0.0 ? KL * KL / sum : 0.0;
 }
 
+AveragedSpectra::Stretch AveragedSpectra::partOf(long long total, int parts, int part) const
+{
+    if (status_ != kAnalysisOk || total < n_ || parts < 1 || part < 0 || part >= parts)
+        return {};
+    const long long K = (total - n_) / hop_ + 1;
+    const long long first = K * part / parts;
+    const long long end = K * (part + 1) / parts;
+    if (end <= first)
+        return {};
+    return {first * hop_, (end - 1) * hop_ + n_};
+}
+
+AnalysisStatus AveragedSpectra::merge(const AveragedSpectra& other)
+{
+    if (status_ != kAnalysisOk)
+        return status_;
+    const AveragedSpectraSetup& o = other.setup_;
+    if (other.status_ != kAnalysisOk || o.segmentLength != setup_.segmentLength ||
+        o.overlap != setup_.overlap || o.windowItem != setup_.windowItem ||
+        o.sampleRate != setup_.sampleRate || o.pascalPerUnit != setup_.pascalPerUnit)
+        return kAveragedBadSetup;
+    for (size_t g = 0; g < sums_.size(); ++g)
+        for (size_t i = 0; i < sums_[g].size(); ++i)
+            sums_[g][i] += other.sums_[g][i];
+    segments_ += other.segments_;
+    fed_ += other.fed_;
+    return kAnalysisOk;
+}
+
 size_t AveragedSpectra::memoryBytes() const
 {
     size_t bytes = sizeof(*this);

@@ -102,6 +102,19 @@ public:
     // through the window's spectrum as overlapping segments are through time; see the .cpp.
     double effectiveAverages(int firstLine, int endLine) const;
 
+    // Parallel use: the stretch begin ... end - 1 of a recording of `total` samples to feed
+    // the engine of part `part` (0 ... parts - 1) so that the parts hold between them
+    // exactly the segments one engine would (neighbouring parts share N - hop samples); an
+    // empty stretch (begin == end) for a part with no segment. merge() then adds another
+    // part's sums to this one's, giving one engine's densities and averages (to rounding).
+    struct Stretch {
+        long long begin = 0;
+        long long end = 0;
+    };
+    Stretch partOf(long long total, int parts, int part) const;
+    // kAveragedBadSetup when the other engine was made with another setup (nothing added).
+    AnalysisStatus merge(const AveragedSpectra& other);
+
     // Memory the engine holds, bytes: fixed by the setup, whatever has been fed.
     size_t memoryBytes() const;
 

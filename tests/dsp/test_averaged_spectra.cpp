@@ -225,6 +225,49 @@ TEST(AveragedSpectra, SegmentLengthsAndRefusals)
     EXPECT_EQ(shortOne.segments(), 1);
 }
 
+// Parts for parallel engines hold between them exactly the segments of one engine: merged,
+// the same densities to rounding, the same averages; another setup is refused.
+TEST(AveragedSpectra, PartsMergeIntoOneEnginesSpectra)
+{
+    const size_t total = 30000;
+    const Channels in(total);
+    AveragedSpectra whole(MakeSetup(1024, 0.5, 2));
+    const auto all = in.at(0);
+    whole.feed(all.data(), static_cast<long long>(total));
+    ASSERT_EQ(whole.finish(), kAnalysisOk);
+    for (int parts : {1, 2, 3, 57, 60}) {
+        SCOPED_TRACE(parts);
+        AveragedSpectra merged(MakeSetup(1024, 0.5, 2));
+        long long previousEnd = 0;
+        for (int k = 0; k < parts; ++k) {
+            const AveragedSpectra::Stretch stretch = merged.partOf(static_cast<long long>(total), parts, k);
+            if (stretch.end == stretch.begin)
+                continue;
+            EXPECT_EQ(stretch.begin % 512, 0);
+            EXPECT_LE(stretch.begin, previousEnd == 0 ? 0 : previousEnd - 512);
+            previousEnd = stretch.end;
+            AveragedSpectra part(MakeSetup(1024, 0.5, 2));
+            const auto p = in.at(static_cast<size_t>(stretch.begin));
+            part.feed(p.data(), stretch.end - stretch.begin);
+            EXPECT_EQ(merged.merge(part), kAnalysisOk);
+        }
+        ASSERT_EQ(merged.finish(), kAnalysisOk);
+        EXPECT_EQ(merged.segments(), whole.segments());
+        EXPECT_DOUBLE_EQ(merged.effectiveAverages(), whole.effectiveAverages());
+        for (int a = 0; a < 3; ++a)
+            for (int i = 0; i < whole.lines(); ++i) {
+                ASSERT_NEAR(merged.autoQ(a)[i], whole.autoQ(a)[i], 1e-12 * whole.autoQ(a)[i]) << i;
+                ASSERT_NEAR(merged.crossImag(a)[i], whole.crossImag(a)[i],
+                            1e-12 * (whole.autoP(a)[i] + whole.autoQ(a)[i]))
+                    << i;
+            }
+    }
+    AveragedSpectra other(MakeSetup(1024, 0.25, 2));
+    AveragedSpectra mine(MakeSetup(1024, 0.5, 2));
+    EXPECT_EQ(mine.merge(other), kAveragedBadSetup);
+    EXPECT_EQ(mine.partOf(1023, 2, 0).end, 0);
+}
+
 // Sample i goes to slice floor(i M / T): the slices take every sample once, in order, and
 // each slice's engine sees exactly its own stretch.
 TEST(AveragedSpectra, SlicesPartitionTheRecording)
