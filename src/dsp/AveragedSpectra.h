@@ -9,8 +9,8 @@
 // window's energy taken out so that G_pp integrates over frequency to the mean square of
 // channel p (Welch, IEEE Trans. Audio Electroacoust. AU-15 (1967) 70-73):
 //     G_pq(f_i) = 2 / (fs U K) sum_segments X_p[i] conj X_q[i],   U = sum_n w[n]^2,
-// the factor 2 being 1 at bin 0 and bin N/2. Samples left after the last whole segment are
-// kept (at most N - 1 of them per channel), never the recording.
+// the factor 2 being 1 at bin 0 and bin N/2. Only the last N samples of each channel are
+// kept between calls (the unfinished segment), never the recording.
 #pragma once
 
 #include "AnalysisStatus.h"
