@@ -266,3 +266,40 @@ AnalysisStatus RealDftInto(const double* x, int N, double* out)
     }
     return kAnalysisOk;
 }
+
+double* AllocateDftArray(size_t doubles)
+{
+    return doubles > 0 ? fftw_alloc_real(doubles) : nullptr;
+}
+
+void FreeDftArray(double* array)
+{
+    if (array != nullptr)
+        fftw_free(array);
+}
+
+RealDftPlan::RealDftPlan(int N) : n_(N)
+{
+    if (N <= 0)
+        return;
+    // The planner only looks at these arrays' alignment (an estimated plan), so any aligned
+    // pair stands for the caller's.
+    double* in = fftw_alloc_real(static_cast<size_t>(N));
+    fftw_complex* out = fftw_alloc_complex(static_cast<size_t>(N) / 2 + 1);
+    if (in != nullptr && out != nullptr) {
+        std::shared_ptr<Plan> plan = PlanFor(N, in, out);
+        if (plan) {
+            plan_ = plan->plan;
+            holder_ = std::move(plan);
+        }
+    }
+    if (in != nullptr)
+        fftw_free(in);
+    if (out != nullptr)
+        fftw_free(out);
+}
+
+void RealDftPlan::execute(double* in, double* out) const
+{
+    fftw_execute_dft_r2c(static_cast<fftw_plan>(plan_), in, reinterpret_cast<fftw_complex*>(out));
+}

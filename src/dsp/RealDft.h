@@ -22,6 +22,9 @@
 
 #include "AnalysisStatus.h"
 
+#include <cstddef>
+#include <memory>
+
 constexpr AnalysisStatus kDftBadCount = -20003;
 constexpr AnalysisStatus kDftNoMemory = -20001;
 
@@ -36,3 +39,27 @@ AnalysisStatus RealDftInto(const double* x, int N, double* out);
 
 // How many lengths keep their plan; a further length replaces the one used longest ago.
 constexpr int kDftCachedPlans = 8;
+
+// Arrays for RealDftPlan, aligned as the plans need (free with FreeDftArray); nullptr when
+// the memory cannot be obtained.
+double* AllocateDftArray(size_t doubles);
+void FreeDftArray(double* array);
+
+// One length's half transform run many times on the caller's own arrays, for loops that
+// transform segment after segment and must not look a plan up or copy each time. The plan
+// is the shared one RealDftInto uses (made under the same lock, kept alive by this object),
+// so results are those of RealDftInto bit for bit. Running it is thread-safe.
+class RealDftPlan {
+public:
+    explicit RealDftPlan(int N);
+    bool valid() const { return plan_ != nullptr; }
+    int length() const { return n_; }
+    // out[2k], out[2k + 1] = re, im of bin k = 0 ... N/2. Both arrays from AllocateDftArray;
+    // in holds N doubles and is left as it is, out 2 (N/2 + 1).
+    void execute(double* in, double* out) const;
+
+private:
+    int n_ = 0;
+    std::shared_ptr<void> holder_;
+    void* plan_ = nullptr;
+};
