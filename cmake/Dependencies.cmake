@@ -34,6 +34,9 @@ endif()
 find_package(Qt6 QUIET COMPONENTS Core Gui)
 sonorix_require(Qt6Core_FOUND qt6-base-dev "Qt 6 Core")
 sonorix_require(Qt6Gui_FOUND qt6-base-dev "Qt 6 Gui")
+# The translation tools build the English texts the batch tool speaks too; without the windows
+# they are optional (the batch tool then speaks the core's Russian sources).
+find_package(Qt6 QUIET COMPONENTS LinguistTools)
 
 if(SONORIX_GUI)
   find_package(Qt6 QUIET COMPONENTS Core Gui Widgets PrintSupport OpenGL OpenGLWidgets Svg Test)

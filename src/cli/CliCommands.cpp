@@ -1,6 +1,7 @@
 #include "CliCommands.h"
 
 #include "CliContext.h"
+#include "CliLanguage.h"
 
 #include "SettingsStore.h"
 
@@ -209,7 +210,8 @@ bool parseCommandLine(const std::string& name, CliCommand& command, const std::v
     if (refusal.text.empty())
         refusal.text = command.usageProblem(line);
     if (!refusal.text.empty()) {
-        err << "sonorix-cli " << name << ": " << refusal.text << " (see " << name << " --help)\n";
+        err << "sonorix-cli " << name << ": " << LocalizedMessage(refusal.text + " (see " + name + " --help)")
+            << '\n';
         exitCode = kExitUsage;
         return false;
     }
@@ -260,7 +262,7 @@ int runCommand(const std::string& name, CliCommand& command, const CommandLine& 
         settingsError = "the settings store cannot be used as it is (see above); correct it, or name another "
                         "with --store";
     if (!settingsError.empty()) {
-        err << "sonorix-cli " << name << ": " << settingsError << '\n';
+        err << "sonorix-cli " << name << ": " << LocalizedMessage(settingsError) << '\n';
         return kExitUsage;
     }
     Context ctx{out, err, presenter, settings};
@@ -270,9 +272,10 @@ int runCommand(const std::string& name, CliCommand& command, const CommandLine& 
     try {
         return command.run(ctx, line);
     } catch (const std::exception& e) {
-        err << "sonorix-cli " << name << ": unexpected failure: " << e.what() << '\n';
+        err << "sonorix-cli " << name << ": "
+            << LocalizedMessage(std::string("unexpected failure: ") + e.what()) << '\n';
     } catch (...) {
-        err << "sonorix-cli " << name << ": unexpected failure\n";
+        err << "sonorix-cli " << name << ": " << LocalizedMessage("unexpected failure") << '\n';
     }
     return kExitSomeFailed;
 }
@@ -281,6 +284,7 @@ int runCommand(const std::string& name, CliCommand& command, const CommandLine& 
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
+    const RunLanguage language(LanguageFromEnvironment());
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         (args.empty() ? err : out) << kGeneralHelp;
         return args.empty() ? kExitUsage : kExitOk;
@@ -288,7 +292,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     const std::string& name = args[0];
     const std::unique_ptr<CliCommand> command = makeCommand(name);
     if (!command) {
-        err << "sonorix-cli: unknown command \"" << name << "\"\n\n" << kGeneralHelp;
+        err << "sonorix-cli: " << LocalizedMessage("unknown command \"" + name + "\"") << "\n\n"
+            << kGeneralHelp;
         return kExitUsage;
     }
     CommandLine line;
@@ -296,4 +301,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (!parseCommandLine(name, *command, args, line, out, err, exitCode))
         return exitCode;
     return runCommand(name, *command, line, out, err);
+}
+
+std::string CliStandardOutputFailure(const std::string& reason)
+{
+    const RunLanguage language(LanguageFromEnvironment());
+    return "sonorix-cli: " + LocalizedMessage("cannot write the standard output: " + reason);
 }

@@ -1,5 +1,7 @@
 #include "StderrPresenter.h"
 
+#include "CliLanguage.h"
+
 StderrPresenter::StderrPresenter(std::ostream& err) : err_(err), previous_(SetMessagePresenter(this)) {}
 
 StderrPresenter::~StderrPresenter()
@@ -16,14 +18,15 @@ int StderrPresenter::present(MessageKind kind, const std::string& caption, const
             captured_ += "; ";
         captured_ += text;
     } else if (!muted_) {
+        endProgressLine();
         err_ << "sonorix-cli: ";
         if (!file_.empty())
             err_ << file_ << ": ";
         if (systemError)
-            err_ << systemAction_ << ": ";
+            err_ << LocalizedMessage(systemAction_) << ": ";
         else if (kind == MessageKind::Box && !caption.empty())
-            err_ << caption << ": ";
-        err_ << text << '\n';
+            err_ << LocalizedMessage(caption) << ": ";
+        err_ << LocalizedMessage(text) << '\n';
     }
     return (flags & 0xF) == MB_YESNO ? IDNO : IDOK;
 }
@@ -40,4 +43,11 @@ std::string StderrPresenter::takeCaptured()
     std::string text;
     text.swap(captured_);
     return text;
+}
+
+void StderrPresenter::endProgressLine()
+{
+    if (progressShown_)
+        err_ << "\r\033[K" << std::flush;
+    progressShown_ = false;
 }
