@@ -42,8 +42,9 @@ const char kGeneralHelp[] =
     "intensity, bands and power wherever a segment is, and cut writes *.wav as well as *.kvnb.\n"
     "\n"
     "Run 'sonorix-cli COMMAND --help' for the options of a command.\n"
-    "Exit codes: 0 all inputs processed, 1 some input failed (the others were processed),\n"
-    "2 bad command line.\n";
+    "Exit codes: 0 all inputs processed, 1 some input failed (the others were processed) or\n"
+    "standard output could not be written, 2 bad command line.\n"
+    "Messages follow the system's language (LC_ALL, LC_MESSAGES, LANG): Russian or English.\n";
 
 std::unique_ptr<CliCommand> makeCommand(const std::string& name)
 {

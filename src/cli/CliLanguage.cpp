@@ -118,6 +118,11 @@ const MessagePair kMessages[] = {
      "--spectra-csv: при нескольких файлах имя должно содержать {} на месте имени каждого файла"},
     {"--from and --to must be times (s, m:s or h:m:s) with --to after --from",
      "--from и --to должны быть временами (с, м:с или ч:м:с), --to позже --from"},
+    {"--chs: expected the channels 1..6, each once, got \"%1\"",
+     "--chs: нужны каналы 1..6, каждый по одному разу, получено «%1»"},
+    {"%1: expected %2 numbers separated by commas, got \"%3\"",
+     "%1: нужно чисел через запятую: %2, получено «%3»"},
+    {"%1: cannot read the settings file", "%1: не удалось прочитать файл настроек"},
     // Commands that lack what they need.
     {"cut needs one recording, --from, --to and -o (see cut --help)",
      "cut нужны одна запись, --from, --to и -o (см. cut --help)"},
@@ -256,7 +261,8 @@ CliLanguage LanguageFromEnvironment()
             locale = value;
             break;
         }
-    if (locale != "C" && locale != "POSIX" && locale.rfind("C.", 0) != 0)
+    // As the C library has it: LANGUAGE counts only where a locale other than "C" is set.
+    if (!locale.empty() && locale != "C" && locale != "POSIX" && locale.rfind("C.", 0) != 0)
         if (const char* language = std::getenv("LANGUAGE"); language && *language)
             locale = language;
     return locale.rfind("ru", 0) == 0 ? CliLanguage::Russian : CliLanguage::English;

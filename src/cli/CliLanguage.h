@@ -9,8 +9,8 @@
 
 enum class CliLanguage { Russian, English };
 
-// From LC_ALL, LC_MESSAGES and LANG, the first one set counting; LANGUAGE, where set and the
-// locale is not "C" or "POSIX", names the messages' language first.
+// From LC_ALL, LC_MESSAGES and LANG, the first one set counting; LANGUAGE, where set and a
+// locale other than "C" or "POSIX" is, names the messages' language first.
 CliLanguage LanguageFromEnvironment();
 
 // The language of the messages for as long as it lives: installs the core's translator for
