@@ -34,6 +34,9 @@ endif()
 find_package(Qt6 QUIET COMPONENTS Core Gui)
 sonorix_require(Qt6Core_FOUND qt6-base-dev "Qt 6 Core")
 sonorix_require(Qt6Gui_FOUND qt6-base-dev "Qt 6 Gui")
+# The translation tools build the English texts: the batch tool speaks them too.
+find_package(Qt6 QUIET COMPONENTS LinguistTools)
+sonorix_require(Qt6LinguistTools_FOUND qt6-tools-dev "Qt 6 translation tools")
 
 if(SONORIX_GUI)
   find_package(Qt6 QUIET COMPONENTS Core Gui Widgets PrintSupport OpenGL OpenGLWidgets Svg Test)
@@ -41,8 +44,6 @@ if(SONORIX_GUI)
   sonorix_require(Qt6OpenGLWidgets_FOUND libqt6opengl6-dev "Qt 6 OpenGL widgets")
   sonorix_require(Qt6Test_FOUND qt6-base-dev "Qt 6 Test")
   sonorix_require(Qt6Svg_FOUND qt6-svg-dev "Qt 6 Svg")
-  find_package(Qt6 QUIET COMPONENTS LinguistTools)
-  sonorix_require(Qt6LinguistTools_FOUND qt6-tools-dev "Qt 6 translation tools")
 
   set(OpenGL_GL_PREFERENCE LEGACY)
   find_package(OpenGL QUIET)

@@ -130,6 +130,10 @@
         <translation>the selected stretch of the recording holds no sample</translation>
     </message>
     <message>
+        <source>в записи нет ни одного отсчета</source>
+        <translation>the recording holds no samples</translation>
+    </message>
+    <message>
         <source>предупреждение: --channels, --from, --to и --full-scale относятся только к звукозаписям; сегмент прочитан целиком</source>
         <translation>warning: --channels, --from, --to and --full-scale apply to audio recordings only; the segment was read whole</translation>
     </message>

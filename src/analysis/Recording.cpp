@@ -61,12 +61,13 @@ bool readSegmentBody(TReadWriteMyFile& file, uint32_t rate, double duration, Seg
 
 InputRead readSegment(const std::string& path, const PointFailure& fail, Segment& segment)
 {
-    if (LowerExtension(path) != ".kvnb") {
-        fail(path, "not a segment file (*.kvnb)");
-        return InputRead::Refused;
-    }
+    // What the path is comes first: a folder is no file of any kind, and saying so is plainer.
     if (const std::string problem = InputFileProblem(path); !problem.empty()) {
         fail(path, problem);
+        return InputRead::Refused;
+    }
+    if (LowerExtension(path) != ".kvnb") {
+        fail(path, "not a segment file (*.kvnb)");
         return InputRead::Refused;
     }
     TReadWriteMyFile file(path);
@@ -102,6 +103,11 @@ bool readAudio(const std::string& path, const AudioPlan& plan, const PointFailur
     }
     comment = info.comment;
     const double duration = info.sampleRate > 0 ? static_cast<double>(info.frames) / info.sampleRate : 0.0;
+    // Said before any stretch is looked at: --from is not to blame for an empty recording.
+    if (info.frames <= 0) {
+        fail(path, CoreText("SurveyPointAnalysis", "в записи нет ни одного отсчета"));
+        return false;
+    }
     const int64_t start = frameAt(plan.from, info.sampleRate);
     if (start >= info.frames) {
         fail(path, FillArgs(CoreText("SurveyPointAnalysis", "--from %1 с лежит за концом записи (%2 с)"),

@@ -218,31 +218,47 @@ int BandsCommand::run(const Context& ctx, const CommandLine& line)
     QStringList header = BandTableHeaders(form);
     header.prepend(ctx.localeForm ? QStringLiteral("Доля октавы") : QStringLiteral("fraction"));
     header.prepend(ctx.localeForm ? QStringLiteral("Файл") : QStringLiteral("file"));
-    QStringList csv{header.join(QLatin1Char(ctx.localeForm ? ';' : ','))};
-    std::vector<std::string> objects;
+    // Each input's rows go out as soon as they are ready, so a long batch keeps its memory flat
+    // and its table grows as it runs; the bytes are those of the whole table written at once.
+    if (json_)
+        ctx.out << '[';
+    else
+        ctx.out << EncodeLines({header.join(QLatin1Char(ctx.localeForm ? ';' : ','))}, ctx.localeForm);
+    size_t objects = 0;
     bool anyFailed = false;
-    for (size_t i = 0; i < inputs.size(); ++i) {
+    for (size_t i = 0; i < inputs.size() && ctx.out; ++i) {
         const std::string& name = inputs[i];
         ctx.showProgress(i, inputs.size(), name);
         BandAnalysis a;
         RecordingScale pascals;
         if (!AnalyseBandInput(ctx, plan, name, a, &pascals)) {
             anyFailed = true;
-        } else if (!FiniteBandAnalysis(a)) {
+            continue;
+        }
+        if (!FiniteBandAnalysis(a)) {
             ctx.fail(name, kNonFiniteResultText);
             anyFailed = true;
-        } else if (json_) {
-            objects.push_back(jsonFile(name, ctx.settings.impuls, plan, a, pascals));
+            continue;
+        }
+        ctx.endProgress();
+        if (json_) {
+            ctx.out << (objects++ ? ",\n " : "\n ") << jsonFile(name, ctx.settings.impuls, plan, a, pascals);
         } else {
+            QStringList csv;
             for (const OctaveBand& band : a.bands)
                 csv << csvLine(ctx, name, a.fraction, BandRowCells(band, form));
             csv << csvLine(ctx, name, a.fraction, BandTotalCells(a.total, false, form));
             csv << csvLine(ctx, name, a.fraction, BandTotalCells(a.totalA, true, form));
+            ctx.out << EncodeLines(csv, ctx.localeForm);
         }
+        ctx.out.flush();
     }
     ctx.endProgress();
-    ctx.out << (json_ ? JsonDocument(objects) : EncodeLines(csv, ctx.localeForm));
+    if (json_)
+        ctx.out << "\n]\n";
     ctx.out.flush();
+    if (!ctx.out)
+        anyFailed = true;
     return anyFailed ? kExitSomeFailed : kExitOk;
 }
 

@@ -1,6 +1,7 @@
 #include "CliCommands.h"
 
 #include "CliContext.h"
+#include "CliLanguage.h"
 
 #include "SettingsStore.h"
 
@@ -41,8 +42,9 @@ const char kGeneralHelp[] =
     "intensity, bands and power wherever a segment is, and cut writes *.wav as well as *.kvnb.\n"
     "\n"
     "Run 'sonorix-cli COMMAND --help' for the options of a command.\n"
-    "Exit codes: 0 all inputs processed, 1 some input failed (the others were processed),\n"
-    "2 bad command line.\n";
+    "Exit codes: 0 all inputs processed, 1 some input failed (the others were processed) or\n"
+    "standard output could not be written, 2 bad command line.\n"
+    "Messages follow the system's language (LC_ALL, LC_MESSAGES, LANG): Russian or English.\n";
 
 std::unique_ptr<CliCommand> makeCommand(const std::string& name)
 {
@@ -209,8 +211,8 @@ bool parseCommandLine(const std::string& name, CliCommand& command, const std::v
     if (refusal.text.empty())
         refusal.text = command.usageProblem(line);
     if (!refusal.text.empty()) {
-        err << "sonorix-cli " << name << ": " << PrintableText(refusal.text, true) << " (see " << name
-            << " --help)\n";
+        err << "sonorix-cli " << name << ": "
+            << PrintableText(LocalizedMessage(refusal.text + " (see " + name + " --help)"), true) << '\n';
         exitCode = kExitUsage;
         return false;
     }
@@ -261,7 +263,7 @@ int runCommand(const std::string& name, CliCommand& command, const CommandLine& 
         settingsError = "the settings store cannot be used as it is (see above); correct it, or name another "
                         "with --store";
     if (!settingsError.empty()) {
-        err << "sonorix-cli " << name << ": " << PrintableText(settingsError, true) << '\n';
+        err << "sonorix-cli " << name << ": " << PrintableText(LocalizedMessage(settingsError), true) << '\n';
         return kExitUsage;
     }
     Context ctx{out, err, presenter, settings};
@@ -274,9 +276,10 @@ int runCommand(const std::string& name, CliCommand& command, const CommandLine& 
     } catch (const std::bad_alloc&) {
         err << "sonorix-cli " << name << ": " << MemoryShortText() << '\n';
     } catch (const std::exception& e) {
-        err << "sonorix-cli " << name << ": unexpected failure: " << e.what() << '\n';
+        err << "sonorix-cli " << name << ": "
+            << LocalizedMessage(std::string("unexpected failure: ") + e.what()) << '\n';
     } catch (...) {
-        err << "sonorix-cli " << name << ": unexpected failure\n";
+        err << "sonorix-cli " << name << ": " << LocalizedMessage("unexpected failure") << '\n';
     }
     return kExitSomeFailed;
 }
@@ -285,6 +288,7 @@ int runCommand(const std::string& name, CliCommand& command, const CommandLine& 
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
+    const RunLanguage language(LanguageFromEnvironment());
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         (args.empty() ? err : out) << kGeneralHelp;
         return args.empty() ? kExitUsage : kExitOk;
@@ -292,7 +296,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     const std::string& name = args[0];
     const std::unique_ptr<CliCommand> command = makeCommand(name);
     if (!command) {
-        err << "sonorix-cli: unknown command \"" << PrintableText(name) << "\"\n\n" << kGeneralHelp;
+        err << "sonorix-cli: " << PrintableText(LocalizedMessage("unknown command \"" + name + "\""))
+            << "\n\n"
+            << kGeneralHelp;
         return kExitUsage;
     }
     CommandLine line;
@@ -300,4 +306,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (!parseCommandLine(name, *command, args, line, out, err, exitCode))
         return exitCode;
     return runCommand(name, *command, line, out, err);
+}
+
+std::string CliStandardOutputFailure(const std::string& reason)
+{
+    const RunLanguage language(LanguageFromEnvironment());
+    return "sonorix-cli: " + LocalizedMessage("cannot write the standard output: " + reason);
 }

@@ -16,3 +16,7 @@ constexpr int kExitUsage = 2;        // bad command line: nothing was processed
 // process: the message presenter, settings-store location and default locale are put back as
 // they were.
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// The line that says standard output could not be written, with the system's reason, in the
+// language of the run.
+std::string CliStandardOutputFailure(const std::string& reason);

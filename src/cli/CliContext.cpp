@@ -1,5 +1,6 @@
 #include "CliContext.h"
 
+#include "CliLanguage.h"
 #include "ProcessingData.h"
 #include "ReadIshFile.h"
 #include "ReadWriteMyFile.h"
@@ -44,20 +45,22 @@ std::string MemoryShortText()
 
 void Context::fail(const std::string& file, const std::string& text) const
 {
-    err << "sonorix-cli: " << (file.empty() ? "" : PrintableText(file) + ": ") << PrintableText(text, true)
-        << '\n';
+    presenter.endProgressLine();
+    err << "sonorix-cli: " << (file.empty() ? "" : PrintableText(file) + ": ")
+        << PrintableText(LocalizedMessage(text), true) << '\n';
 }
 
 void Context::showProgress(size_t index, size_t total, const std::string& file) const
 {
-    if (progress)
+    if (progress) {
         err << "\r\033[K[" << index + 1 << '/' << total << "] " << PrintableText(file) << std::flush;
+        presenter.setProgressShown();
+    }
 }
 
 void Context::endProgress() const
 {
-    if (progress)
-        err << "\r\033[K" << std::flush;
+    presenter.endProgressLine();
 }
 
 std::string WithWindowNames(const char* help)

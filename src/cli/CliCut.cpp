@@ -273,6 +273,10 @@ int CutCommand::run(const Context& ctx, const CommandLine& line)
         return kExitSomeFailed;
     }
     // Said before the recording is read: a target that cannot be replaced wastes no reading.
+    if (const std::string problem = SameFileProblem(*target_, {path}); !problem.empty()) {
+        ctx.fail(*target_, problem);
+        return kExitUsage;
+    }
     if (const std::string problem = OutputTargetProblem(*target_, force_); !problem.empty()) {
         ctx.fail(*target_, problem);
         return kExitSomeFailed;

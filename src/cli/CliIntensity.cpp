@@ -234,6 +234,14 @@ public:
 private:
     bool makePlan(const Context& ctx, const CommandLine& line, Plan& plan) const;
     bool analyse(const Context& ctx, const Plan& plan, const std::string& name, Analysis& a) const;
+    // --spectra-csv with the input's base name in place of "{}".
+    std::string spectraCsvName(const std::string& name) const
+    {
+        std::string csvName = *spectraCsv_;
+        if (const size_t at = csvName.find("{}"); at != std::string::npos)
+            csvName.replace(at, 2, BaseName(name));
+        return csvName;
+    }
     std::string writeSpectra(const Context& ctx, const Plan& plan, const std::string& name,
                              const Analysis& a) const;
 
@@ -303,10 +311,7 @@ bool IntensityCommand::makePlan(const Context& ctx, const CommandLine& line, Pla
 std::string IntensityCommand::writeSpectra(const Context& ctx, const Plan& plan, const std::string& name,
                                            const Analysis& a) const
 {
-    std::string csvName = *spectraCsv_;
-    if (const size_t at = csvName.find("{}"); at != std::string::npos)
-        csvName.replace(at, 2, BaseName(name));
-    return WriteOutputFile(csvName, spectraCsv(ctx, a.spectra, plan.range), force_);
+    return WriteOutputFile(spectraCsvName(name), spectraCsv(ctx, a.spectra, plan.range), force_);
 }
 
 // One input from its samples to its band vectors; false after the reason is on the error stream.
@@ -352,6 +357,14 @@ int IntensityCommand::run(const Context& ctx, const CommandLine& line)
     Plan plan;
     if (!makePlan(ctx, line, plan))
         return kExitUsage;
+    // A spectra file over an input would destroy it before its turn comes.
+    if (spectraCsv_ && !plan.demo)
+        for (const std::string& name : plan.inputs)
+            if (const std::string problem = SameFileProblem(spectraCsvName(name), plan.inputs);
+                !problem.empty()) {
+                ctx.fail(spectraCsvName(name), problem);
+                return kExitUsage;
+            }
     QStringList csv{csvHeader(ctx)};
     std::vector<std::string> objects;
     bool anyFailed = false;

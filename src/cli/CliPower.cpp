@@ -298,6 +298,16 @@ int PowerCommand::run(const Context& ctx, const CommandLine& line)
     }
     if (windows1251)
         ctx.fail(survey, "warning: the survey is not UTF-8 text; read as Windows-1251");
+    if (report_) {
+        // The report replaces its file: never the survey or a recording of it.
+        std::vector<std::string> inputs{survey};
+        for (const SurveyPoint& point : points)
+            inputs.push_back(pointPath(survey, point.file));
+        if (const std::string problem = SameFileProblem(*report_, inputs); !problem.empty()) {
+            ctx.fail(*report_, problem);
+            return kExitUsage;
+        }
+    }
 
     std::vector<std::optional<BandAnalysis>> analyses(points.size());
     std::vector<RecordingScale> pascals(points.size());

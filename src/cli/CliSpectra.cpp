@@ -123,6 +123,10 @@ int SpectraCommand::run(const Context& ctx, const CommandLine& line)
     if (signal)
         ctx.settings.impuls = *signal;
     const std::string& path = line.files[0];
+    if (const std::string problem = SameFileProblem(*target_, {path}); !problem.empty()) {
+        ctx.fail(*target_, problem);
+        return kExitUsage;
+    }
     if (const std::string problem = OutputTargetProblem(*target_, force_); !problem.empty()) {
         ctx.fail(*target_, problem);
         return kExitSomeFailed;

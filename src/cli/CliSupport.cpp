@@ -480,6 +480,19 @@ std::string OutputTargetProblem(const std::string& path, bool replace)
     return {};
 }
 
+std::string SameFileProblem(const std::string& output, const std::vector<std::string>& inputs)
+{
+    struct stat target {};
+    if (::stat(output.c_str(), &target) != 0)
+        return {};
+    for (const std::string& input : inputs) {
+        struct stat st {};
+        if (::stat(input.c_str(), &st) == 0 && st.st_dev == target.st_dev && st.st_ino == target.st_ino)
+            return "is the same file as the input " + input + "; it would be destroyed: name another output";
+    }
+    return {};
+}
+
 std::string WriteOutputFile(const std::string& path, const std::string& bytes, bool replace)
 {
     if (const std::string problem = OutputTargetProblem(path, replace); !problem.empty())

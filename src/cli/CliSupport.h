@@ -73,6 +73,11 @@ QString LocaleNumber(double value);
 // set. Empty when the write may go ahead.
 std::string OutputTargetProblem(const std::string& path, bool replace);
 
+// An output that is the same file as one of the inputs (the same device and inode, so a hard or
+// symbolic link and any spelling of the path count): replacing it would destroy the input,
+// whatever --force says. Empty when the output is none of them or does not exist yet.
+std::string SameFileProblem(const std::string& output, const std::vector<std::string>& inputs);
+
 // Writes bytes to a new file, or over an existing one only when replace is set; the bytes go
 // beside the target first, so a failed write leaves an old file as it was. The error text
 // names the file and the system's reason.

@@ -1,5 +1,6 @@
 #include "StderrPresenter.h"
 
+#include "CliLanguage.h"
 #include "CliSupport.h"
 
 StderrPresenter::StderrPresenter(std::ostream& err) : err_(err), previous_(SetMessagePresenter(this)) {}
@@ -18,15 +19,16 @@ int StderrPresenter::present(MessageKind kind, const std::string& caption, const
             captured_ += "; ";
         captured_ += text;
     } else if (!muted_) {
+        endProgressLine();
         // A file name or a text from a file reaches a terminal: its control characters are escaped.
         err_ << "sonorix-cli: ";
         if (!file_.empty())
             err_ << PrintableText(file_) << ": ";
         if (systemError)
-            err_ << systemAction_ << ": ";
+            err_ << LocalizedMessage(systemAction_) << ": ";
         else if (kind == MessageKind::Box && !caption.empty())
-            err_ << caption << ": ";
-        err_ << PrintableText(text, true) << '\n';
+            err_ << LocalizedMessage(caption) << ": ";
+        err_ << PrintableText(LocalizedMessage(text), true) << '\n';
     }
     return (flags & 0xF) == MB_YESNO ? IDNO : IDOK;
 }
@@ -43,4 +45,11 @@ std::string StderrPresenter::takeCaptured()
     std::string text;
     text.swap(captured_);
     return text;
+}
+
+void StderrPresenter::endProgressLine()
+{
+    if (progressShown_)
+        err_ << "\r\033[K" << std::flush;
+    progressShown_ = false;
 }

@@ -25,6 +25,11 @@ public:
     void setMuted(bool muted) { muted_ = muted; }
     int messageCount() const { return count_; }
 
+    // A progress line stands on the terminal without its line's end; it is wiped before any
+    // message, so a message never runs on after it.
+    void setProgressShown() { progressShown_ = true; }
+    void endProgressLine();
+
     // The readers and writers report a failure of the file system in a box captioned
     // "GetLastError" that holds the system's reason; the tool says instead what it was doing
     // ("cannot read", "cannot write"), default "system error".
@@ -42,5 +47,6 @@ private:
     std::string captured_;
     bool capturing_ = false;
     bool muted_ = false;
+    bool progressShown_ = false;
     int count_ = 0;
 };

@@ -257,7 +257,7 @@ TEST_F(CliTest, CutRefusesAStretchTooShortAndAnExistingTarget)
     const CliRun shortCut =
         run({"cut", path("rec.dat"), "--from", "1", "--to", "1.02", "-o", path("a.kvnb")});
     EXPECT_EQ(shortCut.code, kExitSomeFailed);
-    EXPECT_NE(shortCut.err.find("Слишком малый временной интервал"), std::string::npos) << shortCut.err;
+    EXPECT_NE(shortCut.err.find("The time interval is too short"), std::string::npos) << shortCut.err;
     EXPECT_FALSE(fs::exists(path("a.kvnb")));
 
     ASSERT_TRUE(WriteBytes(path("b.kvnb"), {1, 2, 3}, &error));
@@ -974,7 +974,7 @@ TEST_F(CliTest, InputsThatAreNotRegularFilesFailCleanly)
             args.insert(args.end(), {"-o", path("out.csv")});
         const CliRun r = runProcess(args);
         EXPECT_EQ(r.code, kExitSomeFailed) << r.err;
-        EXPECT_NE(r.err.find("в канале 3 отсчет 7"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("sample 7 of channel 3"), std::string::npos) << r.err;
     }
     EXPECT_FALSE(fs::exists(path("out.kvnb")));
     EXPECT_FALSE(fs::exists(path("out.csv")));

@@ -176,7 +176,7 @@ TEST_F(CliAudioTest, AWavGivesTheIntensityOfTheSameSamplesInASegment)
     const CliRun stretchOfSegment = run(segmentArgs);
     EXPECT_EQ(stretchOfSegment.code, kExitOk) << stretchOfSegment.err;
     EXPECT_EQ(stretchOfSegment.out, segment.out);
-    EXPECT_NE(stretchOfSegment.err.find("сегмент прочитан целиком"), std::string::npos)
+    EXPECT_NE(stretchOfSegment.err.find("the segment was read whole"), std::string::npos)
         << stretchOfSegment.err;
 
     // The loudest channel reaches 6.1 V; 8 V at full scale. The tolerance is the quantisation's:
@@ -273,8 +273,8 @@ TEST_F(CliAudioTest, AFileOfFewerThanSixChannelsIsRefusedWithItsCount)
         SCOPED_TRACE(args[0]);
         const CliRun r = run(args);
         EXPECT_EQ(r.code, kExitSomeFailed);
-        EXPECT_NE(r.err.find("5 канал"), std::string::npos) << r.err;
-        EXPECT_NE(r.err.find("шести"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("has 5 channel"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("six channels"), std::string::npos) << r.err;
     }
     EXPECT_FALSE(fs::exists(path("five.csv")));
 }
@@ -305,7 +305,7 @@ TEST_F(CliAudioTest, FromAndToReadOnlyTheirStretch)
 
     const CliRun pastEnd = run({"intensity", path("whole.wav"), "--from", "2", "--to", "4"});
     EXPECT_EQ(pastEnd.code, kExitSomeFailed);
-    EXPECT_NE(pastEnd.err.find("за концом записи (3 с)"), std::string::npos) << pastEnd.err;
+    EXPECT_NE(pastEnd.err.find("past the end of the recording (3 s)"), std::string::npos) << pastEnd.err;
     const CliRun startPastEnd = run({"intensity", path("whole.wav"), "--from", "3"});
     EXPECT_EQ(startPastEnd.code, kExitSomeFailed);
 }
@@ -322,7 +322,7 @@ TEST_F(CliAudioTest, InfoTellsTheFormatOfAnAudioFileByItsExtensionOrItsContent)
     const auto lines = splitLines(r.out);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], path("take.wav") +
-                            ": audio, WAV (Microsoft), 24 бит, 8 channels, rate 48000 Hz, 24000 frames, "
+                            ": audio, WAV (Microsoft), 24-bit, 8 channels, rate 48000 Hz, 24000 frames, "
                             "duration 0.5 s");
     EXPECT_NE(lines[1].find("FLAC"), std::string::npos) << lines[1];
     EXPECT_NE(lines[1].find("44100 frames, duration 1 s"), std::string::npos) << lines[1];
@@ -471,8 +471,8 @@ TEST_F(CliAudioTest, ACalibratorToneGivesTheMicrophonesSensitivities)
     const auto fields = splitFields(lines[1]);
     EXPECT_EQ(fields[1], "6");
     EXPECT_NEAR(std::stod(fields[5]), 5.0, 5.0 * 0.003);
-    EXPECT_NE(lines[1].find("Чувствительность изменилась"), std::string::npos) << lines[1];
-    EXPECT_NE(csv.err.find("микрофон 6: Чувствительность изменилась"), std::string::npos) << csv.err;
+    EXPECT_NE(lines[1].find("The sensitivity changed by"), std::string::npos) << lines[1];
+    EXPECT_NE(csv.err.find("microphone 6: The sensitivity changed by"), std::string::npos) << csv.err;
 }
 
 TEST_F(CliAudioTest, ASegmentIsCalibratedInVoltsOfItsAdcSteps)
@@ -507,14 +507,14 @@ TEST_F(CliAudioTest, AMicrophoneWithoutItsToneFailsTheRun)
                calibratorTone(94, 1000, 16000, 3.0, sensitivities));
     const CliRun r = run({"calibrate", path("cal.wav"), "--level", "94", "--freq", "1000"});
     EXPECT_EQ(r.code, kExitSomeFailed);
-    EXPECT_NE(r.err.find("микрофон 3: тон не найден"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("microphone 3: tone not found"), std::string::npos) << r.err;
     EXPECT_EQ(splitLines(r.out).size(), 6u) << r.out;   // the header and the five others
 
     // A calibrator of another frequency than stated is no tone of this one.
     const CliRun elsewhere =
         run({"calibrate", path("cal.wav"), "--level", "94", "--freq", "250", "--channel", "1"});
     EXPECT_EQ(elsewhere.code, kExitSomeFailed);
-    EXPECT_NE(elsewhere.err.find("Сильнейшая составляющая"), std::string::npos) << elsewhere.err;
+    EXPECT_NE(elsewhere.err.find("The strongest component"), std::string::npos) << elsewhere.err;
 
     const CliRun one =
         run({"calibrate", path("cal.wav"), "--level", "94", "--freq", "1000", "--channel", "2"});
@@ -524,7 +524,7 @@ TEST_F(CliAudioTest, AMicrophoneWithoutItsToneFailsTheRun)
     const CliRun tooShort =
         run({"calibrate", path("cal.wav"), "--level", "94", "--freq", "1000", "--to", "0.2"});
     EXPECT_EQ(tooShort.code, kExitSomeFailed);
-    EXPECT_NE(tooShort.err.find("слишком коротка"), std::string::npos) << tooShort.err;
+    EXPECT_NE(tooShort.err.find("too short"), std::string::npos) << tooShort.err;
 }
 
 TEST_F(CliAudioTest, CalibrateRefusesACommandLineItCannotRun)
@@ -567,7 +567,7 @@ TEST_F(CliAudioTest, WriteKeepsTheNewSensitivitiesWithTheirMicrophones)
     const CliRun one = run({"calibrate", path("cal.wav"), "--level", "94", "--freq", "1000", "--channel", "2",
                             "--json", "--write", "--rho", "1.5"});
     ASSERT_EQ(one.code, kExitOk) << one.err;
-    EXPECT_NE(one.err.find("записаны"), std::string::npos) << one.err;
+    EXPECT_NE(one.err.find("written to the settings store"), std::string::npos) << one.err;
     const QJsonArray oneRow = jsonArray(one);
     ASSERT_EQ(oneRow.size(), 1);
     EXPECT_EQ(oneRow[0].toObject().value("old_sensitivity").toDouble(), old[1]);
@@ -603,7 +603,7 @@ TEST_F(CliAudioTest, WriteKeepsTheNewSensitivitiesWithTheirMicrophones)
     const CliRun refused =
         run({"calibrate", path("silent.wav"), "--level", "94", "--freq", "1000", "--write"});
     EXPECT_EQ(refused.code, kExitSomeFailed);
-    EXPECT_NE(refused.err.find("не записаны"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("not written"), std::string::npos) << refused.err;
     EXPECT_EQ(readFile(path("store.ini")), stored);
 }
 
@@ -721,7 +721,7 @@ TEST_F(CliAudioTest, CutOfAnAudioFileKeepsItsStretchInEitherForm)
     const CliRun tooShort =
         run({"cut", path("take.wav"), "--from", "0", "--to", "0.01", "-o", path("s.wav")});
     EXPECT_EQ(tooShort.code, kExitSomeFailed);
-    EXPECT_NE(tooShort.err.find("Слишком малый временной интервал"), std::string::npos) << tooShort.err;
+    EXPECT_NE(tooShort.err.find("The time interval is too short"), std::string::npos) << tooShort.err;
 }
 
 // A plane wave of 1 Pa (rms) at 250 Hz travelling along +x, recorded through microphones of

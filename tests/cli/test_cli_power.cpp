@@ -321,7 +321,7 @@ TEST_F(CliPowerTest, AReportIsWrittenBesideTheTable)
     for (const std::string& target : {path("absent/report.pdf"), dir_.string()}) {
         const PowerRun failed = run({"power", survey, "--band", "50:200", "--report", target});
         EXPECT_EQ(failed.code, kExitSomeFailed) << target;
-        EXPECT_NE(failed.err.find("Не удалось записать файл «" + target + "»"), std::string::npos)
+        EXPECT_NE(failed.err.find("Could not write the file “" + target + "”"), std::string::npos)
             << failed.err;
         EXPECT_EQ(failed.out, plain.out);
     }
