@@ -385,8 +385,9 @@ TEST_P(UnwritableStoreFile, EverySaveReportsItsFailureWithTheReason)
     EXPECT_EQ(::lstat(store.c_str(), &after) == 0, existed);
     if (existed) {
         EXPECT_EQ(after.st_mode, before.st_mode);
-        if (S_ISREG(after.st_mode))
+        if (S_ISREG(after.st_mode)) {
             EXPECT_EQ(ContentsOf(store), contents);
+        }
     }
     ::chmod(folder.c_str(), 0700);   // so that the folder can be removed
 }

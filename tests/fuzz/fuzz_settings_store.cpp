@@ -92,8 +92,8 @@ void saveEverything(const Settings& s, int chart)
     (void)SaveChartAppearance(s, chart);
 }
 
-// A new name for every file: the store caches files by name, size and modification time,
-// and two inputs of one size can be written within the same clock tick.
+// A new name for every file, so that no input meets what an earlier one left beside its store
+// (a kept-aside file, a lock).
 std::string newStore(const uint8_t* data, size_t size)
 {
     static unsigned long serial = 0;
