@@ -55,6 +55,10 @@
         <source>Не удалось загрузить английский перевод.</source>
         <translation>The English translation could not be loaded.</translation>
     </message>
+    <message>
+        <source>Закрыть программу без сохранения?</source>
+        <translation>Close the program without saving?</translation>
+    </message>
 </context>
 <context>
     <name>WindowLauncher</name>

@@ -240,10 +240,6 @@
         <source>Нет новых чувствительностей: ни у одного микрофона не найден тон калибратора</source>
         <translation>No new sensitivities: the calibrator tone was found for no microphone</translation>
     </message>
-    <message>
-        <source>Новые чувствительности действуют до выхода из программы, но не записаны в хранилище настроек %1</source>
-        <translation>The new sensitivities hold until the program exits, but were not written to the settings store %1</translation>
-    </message>
 </context>
 <context>
     <name>TChans</name>

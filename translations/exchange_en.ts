@@ -208,5 +208,41 @@ could not be read (%2) nor renamed%3. The program runs with the default settings
 %1
 holds invalid values of the keys %2. The default values are used instead.</translation>
     </message>
+    <message>
+        <source>папка %1 не создается: %2</source>
+        <translation>the folder %1 cannot be created: %2</translation>
+    </message>
+    <message>
+        <source>файл настроек записывает другая программа: %1 (процесс %2 на компьютере %3) держит блокировку %4 дольше %5 с</source>
+        <translation>another program is writing the settings file: %1 (process %2 on computer %3) has held the lock %4 for more than %5 s</translation>
+    </message>
+    <message>
+        <source>файл настроек записывает другая программа: блокировка %1</source>
+        <translation>another program is writing the settings file: lock %1</translation>
+    </message>
+    <message>
+        <source>файл блокировки %1 не создается: %2</source>
+        <translation>the lock file %1 cannot be created: %2</translation>
+    </message>
+    <message>
+        <source>файл настроек не удалось прочитать (%1), и программа его не изменяет</source>
+        <translation>the settings file could not be read (%1), and the program leaves it unchanged</translation>
+    </message>
+    <message>
+        <source>порядок каналов в файле настроек недопустим (Chs1 ... Chs6)</source>
+        <translation>the channel order in the settings file is invalid (Chs1 ... Chs6)</translation>
+    </message>
+    <message>
+        <source>Настройки не записаны в файл
+%1
+Причина: %2.</source>
+        <translation>The settings were not written to the file
+%1
+Reason: %2.</translation>
+    </message>
+    <message>
+        <source>Применить значения без сохранения, до выхода из программы? «Нет» оставляет окно открытым с введенными значениями.</source>
+        <translation>Apply the values without saving them, until the program exits? "No" keeps the window open with the values entered.</translation>
+    </message>
 </context>
 </TS>

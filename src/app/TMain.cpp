@@ -127,8 +127,26 @@ void TMain::FormCreate()
 
 void TMain::closeEvent(QCloseEvent* event)
 {
-    SaveMainCloseSettings(Settings_);
+    // A store that took nothing leaves the choice to the user: the window stays open with the
+    // session's settings until the cause is put right, or closes without them.
+    if (const StoreStatus saved = SaveMainCloseSettings(Settings_); !saved.ok()) {
+        const int answer = ShowMessageBox(
+            "ВНИМАНИЕ",
+            (StoreWriteFailureText(saved) + QLatin1Char('\n') + tr("Закрыть программу без сохранения?"))
+                .toStdString(),
+            MB_YESNO | MB_ICONWARNING);
+        if (answer != IDYES) {
+            event->ignore();
+            return;
+        }
+    }
     QMainWindow::closeEvent(event);
+}
+
+void TMain::reportStoreWrite(const StoreStatus& status)
+{
+    if (!status.ok())
+        ShowMessageBox("ВНИМАНИЕ", StoreWriteFailureText(status).toStdString(), MB_OK | MB_ICONWARNING);
 }
 
 namespace {
@@ -190,14 +208,14 @@ void TMain::SpeedButton1Click()
 {
     if (launcher_.runSettingsDialog)
         launcher_.runSettingsDialog(this);
-    SaveSettingsDialogKeys(Settings_);
+    reportStoreWrite(SaveSettingsDialogKeys(Settings_));
 }
 
 void TMain::SpeedButton3Click()
 {
     if (launcher_.runChannelDialog)
         launcher_.runChannelDialog(this);
-    SaveChannelOrderKeys(Settings_);
+    reportStoreWrite(SaveChannelOrderKeys(Settings_));
 }
 
 void TMain::N9Click()

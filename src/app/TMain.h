@@ -11,6 +11,7 @@
 namespace Ui {
 class TMain;
 }
+struct StoreStatus;
 class QToolButton;
 class Twww;
 
@@ -50,6 +51,7 @@ public:
 private:
     void FormCreate();
     void retranslateCodeTexts();
+    static void reportStoreWrite(const StoreStatus& status);
 
     Ui::TMain* ui;
     Settings Settings_;

@@ -119,9 +119,10 @@ std::string jsonObject(const std::string& path, const Row& row)
 }
 
 // Files each new sensitivity under its microphone in the store, through the store's own rule
-// for the channel order, and reads the store back: a write the store ignored (a file it cannot
-// read, a folder it cannot write) is reported, never taken for done. Only the store's own
-// values go back with them, so options of this run (--sens, --chs, ...) are not stored.
+// for the channel order, changing no other key: another program writing the store at the same
+// time (a second calibrate run, the desktop program) keeps its keys, and a write the store
+// could not make (a read-only file system, a full disk, a lock held too long) is reported with
+// its reason, never taken for done. Options of this run (--sens, --chs, ...) are not stored.
 std::string storeSensitivities(const std::vector<Row>& rows)
 {
     const std::string store = SettingsStore::FileName().toStdString();
@@ -130,16 +131,12 @@ std::string storeSensitivities(const std::vector<Row>& rows)
     if (!report.unreadable.isEmpty() || !report.refused.empty())
         return "хранилище настроек " + store +
                " содержит значения, которые программа не может использовать; чувствительности не записаны";
+    std::vector<MicrophoneSensitivity> values;
     for (const Row& row : rows)
-        stored.Chuv[static_cast<size_t>(stored.Chs[static_cast<size_t>(row.microphone)])] =
-            row.result.sensitivity;
-    SaveChannelOrderKeys(stored);
-    Settings check = DefaultSettings();
-    LoadSettings(check);
-    const std::array<double, 6> written = ChannelSensitivities(check);
-    for (const Row& row : rows)
-        if (written[static_cast<size_t>(row.microphone)] != row.result.sensitivity)
-            return "чувствительности не записаны в хранилище настроек " + store;
+        values.push_back({row.microphone, row.result.sensitivity});
+    if (const StoreStatus status = SaveMicrophoneSensitivities(values); !status.ok())
+        return "чувствительности не записаны в хранилище настроек " + store + ": " +
+               status.error.toStdString();
     return {};
 }
 

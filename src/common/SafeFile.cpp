@@ -100,47 +100,53 @@ bool parseNumber(std::string_view text, unsigned long long& value)
     return true;
 }
 
-// True for "<targetName>.part-<pid>-<n>.<host>" written on this machine by a writer that can
-// no longer finish it: its process is gone, or it is this process and the writer is not open.
-// A process id reused since then keeps the file until that process ends too: a leftover may
-// wait, but a write in progress is never removed.
-bool isStaleTemp(const std::string& entry, const std::string& targetName, const std::string& folder)
+// True for "<name>.part-<pid>-<n>.<host>", the temporary file of a write of any file in the
+// folder, written on this machine by a writer that can no longer finish it: its process is
+// gone, or it is this process and the writer is not open. A process id reused since then keeps
+// the file until that process ends too: a leftover may wait, but a write in progress is never
+// removed.
+bool isStaleTemp(const std::string& entry, const std::string& folder)
 {
-    const std::string prefix = targetName + kTempInfix;
-    if (entry.size() <= prefix.size() || entry.compare(0, prefix.size(), prefix) != 0)
-        return false;
-    const std::string_view rest = std::string_view(entry).substr(prefix.size());
-    const auto dash = rest.find('-');
-    if (dash == std::string_view::npos)
-        return false;
-    const auto dot = rest.find('.', dash);
-    if (dot == std::string_view::npos)
-        return false;
-    unsigned long long pid = 0;
-    unsigned long long serial = 0;
-    if (!parseNumber(rest.substr(0, dash), pid) ||
-        !parseNumber(rest.substr(dash + 1, dot - dash - 1), serial))
-        return false;
-    if (rest.substr(dot + 1) != hostTag() || pid == 0 || pid > static_cast<unsigned long long>(INT32_MAX))
-        return false;
-    if (static_cast<pid_t>(pid) == ::getpid()) {
-        const std::lock_guard<std::mutex> lock(liveMutex);
-        return liveTemps().count(folder + "/" + entry) == 0;
+    const std::string_view infix(kTempInfix);
+    // The file's own name may hold the infix too: each place it occurs is tried.
+    for (auto at = entry.find(infix); at != std::string::npos; at = entry.find(infix, at + 1)) {
+        if (at == 0)
+            continue;   // no file's name before it
+        const std::string_view rest = std::string_view(entry).substr(at + infix.size());
+        const auto dash = rest.find('-');
+        if (dash == std::string_view::npos)
+            continue;
+        const auto dot = rest.find('.', dash);
+        if (dot == std::string_view::npos)
+            continue;
+        unsigned long long pid = 0;
+        unsigned long long serial = 0;
+        if (!parseNumber(rest.substr(0, dash), pid) ||
+            !parseNumber(rest.substr(dash + 1, dot - dash - 1), serial))
+            continue;
+        if (rest.substr(dot + 1) != hostTag() || pid == 0 || pid > static_cast<unsigned long long>(INT32_MAX))
+            continue;
+        if (static_cast<pid_t>(pid) == ::getpid()) {
+            const std::lock_guard<std::mutex> lock(liveMutex);
+            return liveTemps().count(folder + "/" + entry) == 0;
+        }
+        return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
     }
-    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+    return false;
 }
 
-// Removes the temporary files that earlier, killed writes of this target left beside it.
+// Removes the temporary files that earlier, killed writes left in the folder of destination,
+// whichever file they were writing: a killed write of a file that is never written again
+// would otherwise stay for good.
 void removeStaleTemps(const std::string& destination)
 {
     const std::string folder = folderOf(destination);
-    const std::string targetName = nameOf(destination);
     DIR* dir = ::opendir(folder.c_str());
     if (!dir)
         return;   // the write itself will say what is wrong with the folder
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
-        if (!isStaleTemp(name, targetName, folder))
+        if (!isStaleTemp(name, folder))
             continue;
         // Only a regular file is a leftover of ours, whatever its name.
         struct stat st {};

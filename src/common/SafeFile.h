@@ -41,10 +41,10 @@ int OpenRegularFileForReading(const std::string& path, std::error_code& error);
 //
 // The temporary file is "<target>.part-<pid>-<n>.<host>": unique per process and per writer,
 // so two writers never share one. A write killed before its commit (kill -9, SIGXFSZ, a
-// crash) leaves its temporary file behind; the next Open of the same target removes every
-// such file written on this machine by a process that no longer runs (or by this process,
-// by a writer that no longer exists). Files of any other name, and those of live processes or
-// other machines sharing the folder, are never touched.
+// crash) leaves its temporary file behind; the next Open of any target in the same folder
+// removes every such file there written on this machine by a process that no longer runs (or
+// by this process, by a writer that no longer exists). Files of any other name, and those of
+// live processes or other machines sharing the folder, are never touched.
 class SafeFileWriter {
 public:
     // replaceExisting = false: an existing target is refused (TargetExists() tells), also

@@ -390,24 +390,13 @@ bool TCalib::Apply()
             utf8(tr("Нет новых чувствительностей: ни у одного микрофона не найден тон калибратора")), MB_OK);
         return false;
     }
+    // Filed through the channel order, as the channel-order dialog files them; a store that
+    // takes nothing leaves them in the dialog unless the user applies them for this session only.
+    if (const StoreStatus saved = SaveChannelOrderKeys(updated);
+        !saved.ok() && ShowMessageBox("ВНИМАНИЕ", utf8(StoreApplyUnsavedQuestion(saved)),
+                                      MB_YESNO | MB_ICONWARNING) != IDYES)
+        return false;
     s = updated;
-    // Filed through the channel order, as the channel-order dialog files them, and read back:
-    // a store that ignored the write is said, never taken for written.
-    SaveChannelOrderKeys(s);
-    Settings check = DefaultSettings();
-    LoadSettings(check);
-    const std::array<double, 6> stored = ChannelSensitivities(check);
-    for (const MicrophoneCalibration* row : applied) {
-        if (stored[static_cast<size_t>(row->microphone)] != row->result.sensitivity) {
-            ShowMessageBox(
-                "ВНИМАНИЕ",
-                utf8(tr("Новые чувствительности действуют до выхода из программы, но не записаны в "
-                        "хранилище настроек %1")
-                         .arg(QDir::toNativeSeparators(SettingsStore::FileName()))),
-                MB_OK | MB_ICONWARNING);
-            break;
-        }
-    }
     accept();
     return true;
 }

@@ -3,6 +3,7 @@
 
 #include "MessageBox.h"
 #include "Settings.h"
+#include "SettingsStore.h"
 
 TChans::TChans(QWidget* owner) : QDialog(owner), ui(new Ui::TChans)
 {
@@ -43,8 +44,15 @@ void TChans::Button1Click()
             }
         }
     }
-    Settings& s = CurrentSettings();
+    Settings updated = CurrentSettings();
     for (size_t slot = 0; slot < spins_.size(); ++slot)
-        s.Chs[slot] = spins_[slot]->value() - 1;
+        updated.Chs[slot] = spins_[slot]->value() - 1;
+    // Stored before the dialog closes: a store that takes nothing leaves the user's order in
+    // the dialog unless the user applies it for this session only.
+    if (const StoreStatus saved = SaveChannelOrderKeys(updated);
+        !saved.ok() && ShowMessageBox("ВНИМАНИЕ", StoreApplyUnsavedQuestion(saved).toStdString(),
+                                      MB_YESNO | MB_ICONWARNING) != IDYES)
+        return;
+    CurrentSettings() = updated;
     accept();
 }

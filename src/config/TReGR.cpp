@@ -93,6 +93,7 @@ void TReGR::Button1Click()
     s.G_Color[k] = WordFromColor(ui->ButtonColor1->color());
     s.G_Tol[k] = ui->CSpinEdit1->value();
     s.applyAxisToAll = ui->CheckBox1->isChecked();
-    SaveChartAppearance(s, k);
+    if (const StoreStatus saved = SaveChartAppearance(s, k); !saved.ok())
+        ShowMessageBox("ВНИМАНИЕ", StoreWriteFailureText(saved).toStdString(), MB_OK | MB_ICONWARNING);
     accept();
 }

@@ -7,6 +7,7 @@
 #include "SafeFile.h"
 #include "SettingLimits.h"
 #include "Settings.h"
+#include "SettingsStore.h"
 #include "WrittenNote.h"
 
 #include <QCoreApplication>
@@ -301,16 +302,23 @@ void TUst::Button1Click()
         }
     }
 
-    Settings& s = CurrentSettings();
-    s.plotnost = values[0];
-    s.skorost = values[1];
-    s.lmic = {values[2], values[3], values[4]};
-    s.VOLT = values[5];
-    s.Chuv = sensitivities;
-    s.LCADR = ui->CSpinEdit1->value();
-    s.prorezM = ui->CSpinEdit2->value();
-    s.NULL_ADC = ui->CSpinEdit4->value();
-    s.I_PO_CHUV = ui->CheckBox1->isChecked();
+    Settings updated = CurrentSettings();
+    updated.plotnost = values[0];
+    updated.skorost = values[1];
+    updated.lmic = {values[2], values[3], values[4]};
+    updated.VOLT = values[5];
+    updated.Chuv = sensitivities;
+    updated.LCADR = ui->CSpinEdit1->value();
+    updated.prorezM = ui->CSpinEdit2->value();
+    updated.NULL_ADC = ui->CSpinEdit4->value();
+    updated.I_PO_CHUV = ui->CheckBox1->isChecked();
+    // Stored before the dialog closes: a store that takes nothing leaves the user's values in
+    // the dialog unless the user applies them for this session only.
+    if (const StoreStatus saved = SaveSettingsDialogKeys(updated);
+        !saved.ok() && ShowMessageBox("ВНИМАНИЕ", utf8(StoreApplyUnsavedQuestion(saved)),
+                                      MB_YESNO | MB_ICONWARNING) != IDYES)
+        return;
+    CurrentSettings() = updated;
     accept();
 }
 

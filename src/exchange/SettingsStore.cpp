@@ -5,20 +5,31 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QIODevice>
+#include <QLockFile>
+#include <QMap>
 #include <QRegularExpression>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QStringDecoder>
 
+#include "SafeFile.h"
 #include "SettingLimits.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
 #include <limits>
+#include <memory>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 QString g_fileName;
+int g_lockTimeoutMs = 10000;
+
+// Keys ("Section/key", or a bare key outside any section) and their values as the file has them.
+using StoreMap = QMap<QString, QString>;
 
 QString defaultFileName()
 {
@@ -31,30 +42,12 @@ QString keyOf(const QString& section, const QString& key)
     return section + QLatin1Char('/') + key;
 }
 
-// Values are kept as text we control, so that a value written by any other program in
-// the INI form ("1", "true", "0.5") reads the same, and anything else reads as missing.
-bool textOf(const QSettings& st, const QString& path, QString& out)
-{
-    const QVariant v = st.value(path);
-    if (!v.isValid())
-        return false;
-    if (v.typeId() == QMetaType::QString) {
-        out = v.toString().trimmed();
-        return true;
-    }
-    if (v.canConvert<double>() && v.typeId() != QMetaType::QStringList) {
-        out = v.toString();
-        return true;
-    }
-    return false;
-}
-
-// The store's file is read and written here rather than by QSettings' own INI format, which
+// The store's file is read and written here rather than by the toolkit's own INI format, which
 // turns values of the form "@Variant(...)" into objects by deserialising their bytes: a few
 // bytes of a damaged or foreign file could then ask for gigabytes before a single key was
 // read. Here every value is the text after "=", so anything the program does not write reads
 // as missing. The layout is the same as before ("[Section]" lines, "key=value" lines, keys
-// percent-encoded as QSettings writes them), so existing stores read as they did.
+// percent-encoded as the toolkit writes them), so existing stores read as they did.
 
 // A store file is a few KB; anything far larger is not one.
 constexpr qint64 kMaxStoreBytes = 1 << 20;
@@ -68,7 +61,7 @@ bool isQuote(QChar c)
 // read fully (in words for the user's message), or an empty text when every line was read.
 // A file that is not read fully is not read at all: half a store would mix the user's values
 // with defaults and then be written back as if it were the user's.
-QString parseStore(const QByteArray& bytes, QSettings::SettingsMap& map)
+QString parseStore(const QByteArray& bytes, StoreMap& map)
 {
     map.clear();
     if (bytes.size() > kMaxStoreBytes)
@@ -122,31 +115,56 @@ QString parseStore(const QByteArray& bytes, QSettings::SettingsMap& map)
     return QString();
 }
 
-bool readStore(QIODevice& device, QSettings::SettingsMap& map)
+std::string localName(const QString& path)
 {
-    if (device.size() > kMaxStoreBytes) {
-        map.clear();
-        return false;
+    return QFile::encodeName(path).toStdString();
+}
+
+QString systemText(int error)
+{
+    return QString::fromStdString(std::generic_category().message(error == 0 ? EIO : error));
+}
+
+// Reads the store file at path into map. Returns why the file is not one the program can read
+// fully, or an empty text; a file that is not there reads as empty. Only a regular file is
+// opened, and never so that the open could wait: a named pipe or a device in the store's place
+// is refused at once, as a file of another program's making would be.
+QString readStoreFile(const QString& path, StoreMap& map)
+{
+    map.clear();
+    const std::string name = localName(path);
+    struct stat st {};
+    if (::stat(name.c_str(), &st) != 0)
+        return QString();
+    std::error_code refused;
+    const int fd = OpenRegularFileForReading(name, refused);
+    if (fd < 0)
+        return QCoreApplication::translate("SettingsStore", "файл не открывается для чтения: %1")
+            .arg(QString::fromStdString(refused.message()));
+    QByteArray bytes;
+    char block[65536];
+    int readError = 0;
+    while (bytes.size() <= kMaxStoreBytes) {
+        const ssize_t n = ::read(fd, block, sizeof block);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            readError = errno;
+        if (n <= 0)
+            break;
+        bytes.append(block, static_cast<qsizetype>(n));
     }
-    return parseStore(device.read(kMaxStoreBytes + 1), map).isEmpty();
+    ::close(fd);
+    if (readError != 0)
+        return QCoreApplication::translate("SettingsStore", "ошибка чтения: %1").arg(systemText(readError));
+    return parseStore(bytes, map);
 }
 
 // Why the store file at path cannot be read fully; empty when it can, or when there is none.
 QString storeFileProblem(const QString& path)
 {
-    QFile file(path);
-    if (!file.exists())
-        return QString();
-    if (!file.open(QIODevice::ReadOnly))
-        return QCoreApplication::translate("SettingsStore", "файл не открывается для чтения: %1")
-            .arg(file.errorString());
-    if (file.size() > kMaxStoreBytes)
-        return QCoreApplication::translate("SettingsStore", "файл больше 1 МБ");
-    const QByteArray bytes = file.read(kMaxStoreBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        return QCoreApplication::translate("SettingsStore", "ошибка чтения: %1").arg(file.errorString());
-    QSettings::SettingsMap ignored;
-    return parseStore(bytes, ignored);
+    StoreMap ignored;
+    return readStoreFile(path, ignored);
 }
 
 QByteArray encodedName(const QString& name)
@@ -154,7 +172,7 @@ QByteArray encodedName(const QString& name)
     return name.toUtf8().toPercentEncoding();
 }
 
-bool writeStore(QIODevice& device, const QSettings::SettingsMap& map)
+QByteArray storeBytes(const StoreMap& map)
 {
     // The map is ordered by path, so each section's keys come together.
     QByteArray out;
@@ -174,7 +192,7 @@ bool writeStore(QIODevice& device, const QSettings::SettingsMap& map)
             section = keySection;
             first = false;
         }
-        QString value = it.value().toString();
+        QString value = it.value();
         value.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
         // Quotes keep outer blanks and outer quotes, which the reader would otherwise drop.
         if (!value.isEmpty() && (value.front().isSpace() || value.back().isSpace() ||
@@ -182,37 +200,127 @@ bool writeStore(QIODevice& device, const QSettings::SettingsMap& map)
             value = QLatin1Char('"') + value + QLatin1Char('"');
         out += encodedName(it.key().mid(slash + 1)) + '=' + value.toUtf8() + '\n';
     }
-    return device.write(out) == out.size();
+    return out;
 }
 
-QSettings::Format storeFormat()
+// Takes the store's lock, making its folder first (a first start has none). Returns why it
+// could not, naming the program that holds it when another one does; empty when taken.
+QString takeLock(const QString& file, std::unique_ptr<QLockFile>& lock)
 {
-    static const QSettings::Format format =
-        QSettings::registerFormat(QStringLiteral("ini"), readStore, writeStore);
-    return format;
+    const std::filesystem::path folder = std::filesystem::path(localName(file)).parent_path();
+    std::error_code made;
+    if (!folder.empty())
+        std::filesystem::create_directories(folder, made);
+    if (made)
+        return QCoreApplication::translate("SettingsStore", "папка %1 не создается: %2")
+            .arg(QDir::toNativeSeparators(QFile::decodeName(folder.c_str())),
+                 QString::fromStdString(made.message()));
+    const QString lockName = file + QStringLiteral(".lock");
+    lock = std::make_unique<QLockFile>(lockName);
+    errno = 0;
+    if (lock->tryLock(g_lockTimeoutMs))
+        return QString();
+    const int error = errno;
+    const QString shown = QDir::toNativeSeparators(lockName);
+    if (lock->error() == QLockFile::LockFailedError) {
+        qint64 pid = 0;
+        QString host, program;
+        if (lock->getLockInfo(&pid, &host, &program))
+            return QCoreApplication::translate("SettingsStore",
+                                               "файл настроек записывает другая программа: %1 (процесс %2 "
+                                               "на компьютере %3) держит блокировку %4 дольше %5 с")
+                .arg(program.isEmpty() ? QStringLiteral("?") : program)
+                .arg(pid)
+                .arg(host.isEmpty() ? QStringLiteral("?") : host, shown)
+                .arg(g_lockTimeoutMs / 1000.0);
+        return QCoreApplication::translate("SettingsStore",
+                                           "файл настроек записывает другая программа: блокировка %1")
+            .arg(shown);
+    }
+    return QCoreApplication::translate("SettingsStore", "файл блокировки %1 не создается: %2")
+        .arg(shown, systemText(error == 0 ? EACCES : error));
 }
 }   // namespace
 
 struct SettingsStore::Impl {
-    // Not opened while the file is one the program cannot read fully: such a store reads as
-    // empty and takes no writes, so the user's file is never replaced by the program's
-    // defaults, whoever writes a key.
-    std::optional<QSettings> settings;
+    QString file;
+    StoreMap values;    // as the file had them when read
+    StoreMap changes;   // written through this store, not yet saved
+    // Why the file cannot be read fully, or empty. Such a store reads as empty and writes
+    // nothing, so the user's file is never replaced by the program's defaults.
     QString problem;
-    Impl() : problem(storeFileProblem(FileName()))
+    std::unique_ptr<QLockFile> lock;   // held from construction (LockNow)
+    QString lockProblem;
+
+    const QString* find(const QString& path) const
     {
-        if (problem.isEmpty())
-            settings.emplace(FileName(), storeFormat());
+        if (auto it = changes.constFind(path); it != changes.constEnd())
+            return &*it;
+        if (auto it = values.constFind(path); it != values.constEnd())
+            return &*it;
+        return nullptr;
     }
 };
 
-SettingsStore::SettingsStore() : d_(new Impl) {}
+SettingsStore::SettingsStore() : d_(new Impl)
+{
+    d_->file = FileName();
+    d_->problem = readStoreFile(d_->file, d_->values);
+}
+
+SettingsStore::SettingsStore(LockNow) : d_(new Impl)
+{
+    d_->file = FileName();
+    d_->lockProblem = takeLock(d_->file, d_->lock);
+    d_->problem = readStoreFile(d_->file, d_->values);
+}
 
 SettingsStore::~SettingsStore()
 {
-    if (d_->settings)
-        d_->settings->sync();
+    (void)Save();
     delete d_;
+}
+
+void SettingsStore::SetLockTimeout(int milliseconds)
+{
+    g_lockTimeoutMs = milliseconds;
+}
+
+StoreStatus SettingsStore::Save()
+{
+    if (d_->changes.isEmpty())
+        return {};
+    StoreMap changes;
+    changes.swap(d_->changes);
+    const auto unreadable = [](const QString& why) {
+        return StoreStatus{
+            QCoreApplication::translate(
+                "SettingsStore", "файл настроек не удалось прочитать (%1), и программа его не изменяет")
+                .arg(why)};
+    };
+    if (!d_->problem.isEmpty())
+        return unreadable(d_->problem);
+    if (!d_->lockProblem.isEmpty())
+        return {d_->lockProblem};
+    std::unique_ptr<QLockFile> lock;
+    if (!d_->lock) {
+        if (const QString why = takeLock(d_->file, lock); !why.isEmpty())
+            return {why};
+    }
+    // Another writer may have changed the file since it was read: only this store's own keys
+    // go over what is there now.
+    StoreMap current;
+    if (const QString why = readStoreFile(d_->file, current); !why.isEmpty())
+        return unreadable(why);
+    for (auto it = changes.constBegin(); it != changes.constEnd(); ++it)
+        current.insert(it.key(), it.value());
+    const QByteArray bytes = storeBytes(current);
+    const SafeWriteResult written = WriteFileSafely(
+        localName(d_->file), std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), true);
+    if (!written.ok)
+        return {QString::fromStdString(written.errorText)};
+    d_->values = current;
+    return {};
 }
 
 void SettingsStore::SetFileName(const QString& path)
@@ -232,13 +340,25 @@ QString SettingsStore::UnreadableReason() const
 
 bool SettingsStore::Contains(const QString& section, const QString& key) const
 {
-    return d_->settings && d_->settings->contains(keyOf(section, key));
+    return d_->find(keyOf(section, key)) != nullptr;
 }
+
+namespace {
+// Values are kept as text we control, so that a value written by any other program in the
+// INI form ("1", "true", "0.5") reads the same, and anything else reads as missing.
+bool textOf(const QString* value, QString& out)
+{
+    if (!value)
+        return false;
+    out = value->trimmed();
+    return true;
+}
+}   // namespace
 
 int SettingsStore::ReadInteger(const QString& section, const QString& key, int def) const
 {
     QString t;
-    if (!d_->settings || !textOf(*d_->settings, keyOf(section, key), t))
+    if (!textOf(d_->find(keyOf(section, key)), t))
         return def;
     bool ok = false;
     const int v = t.toInt(&ok);
@@ -248,7 +368,7 @@ int SettingsStore::ReadInteger(const QString& section, const QString& key, int d
 bool SettingsStore::ReadBool(const QString& section, const QString& key, bool def) const
 {
     QString t;
-    if (!d_->settings || !textOf(*d_->settings, keyOf(section, key), t))
+    if (!textOf(d_->find(keyOf(section, key)), t))
         return def;
     if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
         return true;
@@ -262,7 +382,7 @@ bool SettingsStore::ReadBool(const QString& section, const QString& key, bool de
 double SettingsStore::ReadFloat(const QString& section, const QString& key, double def) const
 {
     QString t;
-    if (!d_->settings || !textOf(*d_->settings, keyOf(section, key), t))
+    if (!textOf(d_->find(keyOf(section, key)), t))
         return def;
     bool ok = false;
     const double v = t.toDouble(&ok);
@@ -271,36 +391,29 @@ double SettingsStore::ReadFloat(const QString& section, const QString& key, doub
 
 void SettingsStore::WriteInteger(const QString& section, const QString& key, int value)
 {
-    if (d_->settings)
-        d_->settings->setValue(keyOf(section, key), QString::number(value));
+    d_->changes.insert(keyOf(section, key), QString::number(value));
 }
 
 void SettingsStore::WriteBool(const QString& section, const QString& key, bool value)
 {
-    if (d_->settings)
-        d_->settings->setValue(keyOf(section, key), value ? QStringLiteral("1") : QStringLiteral("0"));
+    d_->changes.insert(keyOf(section, key), value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void SettingsStore::WriteFloat(const QString& section, const QString& key, double value)
 {
     // Shortest text that reads back as the same double.
-    if (d_->settings)
-        d_->settings->setValue(keyOf(section, key),
-                               QString::number(value, 'g', QLocale::FloatingPointShortest));
+    d_->changes.insert(keyOf(section, key), QString::number(value, 'g', QLocale::FloatingPointShortest));
 }
 
 QString SettingsStore::ReadText(const QString& section, const QString& key, const QString& def) const
 {
-    if (!d_->settings)
-        return def;
-    const QVariant v = d_->settings->value(keyOf(section, key));
-    return v.typeId() == QMetaType::QString ? v.toString() : def;
+    const QString* value = d_->find(keyOf(section, key));
+    return value ? *value : def;
 }
 
 void SettingsStore::WriteText(const QString& section, const QString& key, const QString& value)
 {
-    if (d_->settings)
-        d_->settings->setValue(keyOf(section, key), value);
+    d_->changes.insert(keyOf(section, key), value);
 }
 
 namespace {
@@ -329,6 +442,19 @@ bool isPermutation(const std::array<int32_t, 6>& order)
         seen[static_cast<size_t>(channel)] = true;
     }
     return true;
+}
+
+// The stored channel order; a key that is there but holds no integer (a word, a number too
+// large for one) reads as -1, an impossible channel, so that it is refused and named like an
+// out-of-range one rather than silently taken for its default.
+std::array<int32_t, 6> storedChannelOrder(const SettingsStore& st)
+{
+    std::array<int32_t, 6> order{};
+    for (int n = 1; n <= 6; ++n) {
+        const QString key = indexed("Chs", n);
+        order[static_cast<size_t>(n - 1)] = st.Contains(kChs, key) ? st.ReadInteger(kChs, key, -1) : n - 1;
+    }
+    return order;
 }
 }   // namespace
 
@@ -364,8 +490,7 @@ StoreLoadReport LoadSettings(Settings& s)
     s.zader = st.ReadInteger(kMag, "zader", def.zader);
     s.NULL_ADC = st.Contains(kMag, "NULL_ADC") ? st.ReadInteger(kMag, "NULL_ADC", -1) : def.NULL_ADC;
 
-    for (int n = 1; n <= 6; ++n)
-        s.Chs[n - 1] = st.ReadInteger(kChs, indexed("Chs", n), n - 1);
+    s.Chs = storedChannelOrder(st);
     // The reader indexes its channels through the map, and the sensitivity keys are numbered
     // through it: anything but a permutation of 0 ... 5 gives way to the default order.
     if (!isPermutation(s.Chs)) {
@@ -409,7 +534,7 @@ StoreLoadReport LoadSettings(Settings& s)
     return report;
 }
 
-void SaveMainCloseSettings(const Settings& s)
+StoreStatus SaveMainCloseSettings(const Settings& s)
 {
     SettingsStore st;
     st.WriteInteger(kMag, "LCADR", s.LCADR);
@@ -436,9 +561,10 @@ void SaveMainCloseSettings(const Settings& s)
     st.WriteInteger(kDemo, "ampl_noise_sig", s.ampl_noise_sig);
     st.WriteInteger(kDemo, "freq_ocifr", s.freq_ocifr);
     st.WriteInteger(kDemo, "dlit", s.dlit);
+    return st.Save();
 }
 
-void SaveSettingsDialogKeys(const Settings& s)
+StoreStatus SaveSettingsDialogKeys(const Settings& s)
 {
     SettingsStore st;
     st.WriteFloat(kSav, "plotnost", s.plotnost);
@@ -452,9 +578,10 @@ void SaveSettingsDialogKeys(const Settings& s)
         st.WriteFloat(kMag, chuvKey(s, j), s.Chuv[j]);
     st.WriteInteger(kMag, "NULL_ADC", s.NULL_ADC);
     st.WriteBool(kSav, "I_PO_CHUV", s.I_PO_CHUV);
+    return st.Save();
 }
 
-void SaveChannelOrderKeys(const Settings& s)
+StoreStatus SaveChannelOrderKeys(const Settings& s)
 {
     // The sensitivity keys are numbered through the order, so they are filed again under the
     // new numbers in the same write: each sensitivity stays with the element the user gave it
@@ -464,12 +591,13 @@ void SaveChannelOrderKeys(const Settings& s)
         st.WriteInteger(kChs, indexed("Chs", n), s.Chs[n - 1]);
     for (int j = 0; j < 6; ++j)
         st.WriteFloat(kMag, chuvKey(s, j), s.Chuv[j]);
+    return st.Save();
 }
 
-void SaveChartAppearance(const Settings& s, int chart)
+StoreStatus SaveChartAppearance(const Settings& s, int chart)
 {
     if (chart < 0 || chart > 5)
-        return;
+        return {};
     const int j = chart + 1;
     SettingsStore st;
     st.WriteBool(kMag, indexed("G_Auto", j), s.G_Auto[chart]);
@@ -479,6 +607,40 @@ void SaveChartAppearance(const Settings& s, int chart)
     st.WriteBool(kMag, indexed("G_Setka", j), s.G_Setka[chart]);
     st.WriteInteger(kMag, indexed("G_Color", j), s.G_Color[chart]);
     st.WriteInteger(kMag, indexed("G_Tol", j), s.G_Tol[chart]);
+    return st.Save();
+}
+
+StoreStatus SaveMicrophoneSensitivities(const std::vector<MicrophoneSensitivity>& values)
+{
+    // The key numbers go through the channel order, which another program may change: it is
+    // read under the lock the write holds.
+    SettingsStore st(SettingsStore::LockNow::Yes);
+    Settings s = DefaultSettings();
+    s.Chs = storedChannelOrder(st);
+    if (!isPermutation(s.Chs))
+        return {QCoreApplication::translate("SettingsStore",
+                                            "порядок каналов в файле настроек недопустим (Chs1 ... Chs6)")};
+    for (const MicrophoneSensitivity& v : values) {
+        if (v.microphone < 0 || v.microphone > 5)
+            continue;
+        const int element = s.Chs[static_cast<size_t>(v.microphone)];
+        st.WriteFloat(kMag, chuvKey(s, element), v.sensitivity);
+    }
+    return st.Save();
+}
+
+QString StoreWriteFailureText(const StoreStatus& status)
+{
+    return QCoreApplication::translate("SettingsStore", "Настройки не записаны в файл\n%1\nПричина: %2.")
+        .arg(QDir::toNativeSeparators(SettingsStore::FileName()), status.error);
+}
+
+QString StoreApplyUnsavedQuestion(const StoreStatus& status)
+{
+    return StoreWriteFailureText(status) + QLatin1Char('\n') +
+           QCoreApplication::translate("SettingsStore",
+                                       "Применить значения без сохранения, до выхода из программы? "
+                                       "«Нет» оставляет окно открытым с введенными значениями.");
 }
 
 std::optional<KeptStore> KeepUnreadableStoreAside(const QDate& today)

@@ -1,7 +1,12 @@
-// The per-user settings store: sections and typed values on QSettings (an INI file under the
-// user's configuration folder, "Sonorix/Sonorix.ini", read and written as plain text by the
-// store itself, so no value in the file is ever deserialised). Every load or save opens the
-// store, does its reads or writes and releases it, so each write is on disk when the call returns.
+// The per-user settings store: sections and typed values in an INI file under the user's
+// configuration folder, "Sonorix/Sonorix.ini", read and written as plain text by the store
+// itself, so no value in the file is ever deserialised. Every load or save opens the store,
+// does its reads or writes and releases it, so each write is on disk when the call returns.
+//
+// Several programs may write the store at once (the desktop program, any number of batch
+// runs): a write takes the lock file "<store>.lock" beside it, reads the file again under the
+// lock and changes only the keys it was given, so no writer loses another's keys. The file is
+// replaced through SafeFileWriter, so a failed write leaves it as it was and says why.
 #pragma once
 
 #include "Settings.h"
@@ -13,9 +18,24 @@
 #include <string>
 #include <vector>
 
+// The outcome of a write to the store: empty when the file holds what was written, else why
+// not, in the system's words where the system gave them (a read-only file system, a full disk,
+// a lock another program holds).
+struct [[nodiscard]] StoreStatus {
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+
 class SettingsStore {
 public:
+    // Reads the store now; writes go to the file at Save() (or at destruction).
     SettingsStore();
+    // Takes the lock first and holds it until destruction, so what is read is what the writes
+    // change: for a write whose keys depend on other stored keys (the channel order).
+    enum class LockNow { Yes };
+    explicit SettingsStore(LockNow);
+    // Writes what Save() has not written, and ignores a failure: callers that must tell the
+    // user call Save() themselves.
     ~SettingsStore();
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
@@ -31,6 +51,11 @@ public:
     QString ReadText(const QString& section, const QString& key, const QString& def) const;
     void WriteText(const QString& section, const QString& key, const QString& value);
 
+    // Writes the keys given since the last Save into the file as it is now, under the lock.
+    // Nothing to write is success. Every key given is attempted once: a failed Save is not
+    // retried by the destructor.
+    StoreStatus Save();
+
     // Why the file cannot be read fully (too large, not UTF-8 text, a line that is neither a
     // section nor a key), or empty. Such a store reads as empty and ignores every write, so
     // the file stays as it is.
@@ -41,6 +66,8 @@ public:
     // returns to the user's own store.
     static void SetFileName(const QString& path);
     static QString FileName();
+    // How long a write waits for another writer's lock (10 s unless a test changes it).
+    static void SetLockTimeout(int milliseconds);
 
 private:
     struct Impl;
@@ -59,14 +86,29 @@ struct StoreLoadReport {
 // by their keys in the file.
 StoreLoadReport LoadSettings(Settings& s);
 // The part of the record the main window writes when it is closed.
-void SaveMainCloseSettings(const Settings& s);
+StoreStatus SaveMainCloseSettings(const Settings& s);
 // Constants, calibration and frame settings, after the settings dialog.
-void SaveSettingsDialogKeys(const Settings& s);
+StoreStatus SaveSettingsDialogKeys(const Settings& s);
 // The channel order, after the channel-order dialog, with the sensitivities filed under
 // the key numbers of the new order.
-void SaveChannelOrderKeys(const Settings& s);
+StoreStatus SaveChannelOrderKeys(const Settings& s);
 // The six appearance keys of one chart (0-based), written at once by the chart-axis dialog.
-void SaveChartAppearance(const Settings& s, int chart);
+StoreStatus SaveChartAppearance(const Settings& s, int chart);
+// New sensitivities of some microphones (0-based), each filed under its key through the
+// channel order the store holds at the moment of the write; no other key changes. A stored
+// channel order that is no permutation is refused, and nothing is written.
+struct MicrophoneSensitivity {
+    int microphone = 0;
+    double sensitivity = 0.0;
+};
+StoreStatus SaveMicrophoneSensitivities(const std::vector<MicrophoneSensitivity>& values);
+
+// The first lines of every window's message about a failed write: the store's file and the
+// reason. The window adds what happens to the values.
+QString StoreWriteFailureText(const StoreStatus& status);
+// The same with the question a dialog asks then: apply the values without saving them (until
+// the program ends), or stay open with them.
+QString StoreApplyUnsavedQuestion(const StoreStatus& status);
 
 // At start-up, before the load: a store file the program cannot read fully is renamed to
 // "<name>.unreadable-<yyyy-MM-dd>" beside it (with "-2", "-3", ... when that name is taken),

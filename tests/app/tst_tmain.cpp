@@ -24,6 +24,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <sys/stat.h>
 
 class TestTMain : public QObject {
     Q_OBJECT
@@ -104,7 +105,7 @@ private slots:
         QCOMPARE(s.Chuv[4], 10.0);
         QCOMPARE(s.Chuv[2], 30.0);
         s.Chuv[0] = 55.5;
-        SaveSettingsDialogKeys(s);
+        QVERIFY(SaveSettingsDialogKeys(s).ok());
         QSettings st = raw();
         QCOMPARE(st.value("Mag/Chuv5").toDouble(), 55.5);
         QCOMPARE(st.value("Mag/Chuv1").toDouble(), 10.0);
@@ -169,7 +170,7 @@ private slots:
         Settings s;
         LoadSettings(s);
         QCOMPARE(s.G_Max[0], 0.1f);
-        SaveChartAppearance(s, 0);
+        QVERIFY(SaveChartAppearance(s, 0).ok());
         QCOMPARE(raw().value("Mag/G_Max1").toDouble(), static_cast<double>(0.1f));
     }
 
@@ -276,6 +277,57 @@ private slots:
         TMain again;
         QCOMPARE(presenter.messages.size(), size_t{1});
         QVERIFY(QFile::remove(kept));
+    }
+
+    // A named pipe in the store's place is refused at once and kept aside like any store the
+    // program cannot read; nothing waits for a writer to the pipe.
+    void aPipeInTheStoresPlaceIsRefusedAtStartUp()
+    {
+        QVERIFY(::mkfifo(QFile::encodeName(storeFile_).constData(), 0600) == 0);
+        const QString kept = storeFile_ + ".unreadable-" + QDate::currentDate().toString("yyyy-MM-dd");
+        RecordingPresenter presenter;
+        {
+            TMain w;
+            QCOMPARE(presenter.messages.size(), size_t{1});
+            const QString text = QString::fromStdString(presenter.messages[0].text);
+            QVERIFY2(text.contains("именованный канал") && text.contains(kept), qPrintable(text));
+            QCOMPARE(w.settings().NULL_ADC, 1120);
+            w.close();
+        }
+        QVERIFY(QFileInfo(kept).exists() && !QFileInfo(kept).isFile());
+        QVERIFY(QFile::remove(kept));
+        QCOMPARE(raw().value("Mag/NULL_ADC").toInt(), 1120);   // the new store in its place
+    }
+
+    // Every save of the main window that the store does not take is said, with the reason;
+    // closing then asks, and "No" keeps the window (and the session's settings) open.
+    void aStoreThatCannotBeWrittenIsReportedAndClosingAsks()
+    {
+        QFile blocker(dir_.filePath("blocker"));   // a file where the store's folder would be
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString store = dir_.filePath("blocker/store.ini");
+        SettingsStore::SetFileName(store);
+        RecordingPresenter presenter;
+        presenter.answers = {IDOK, IDNO, IDYES};
+        {
+            TMain w;
+            w.launcher().runSettingsDialog = [](QWidget*) {};
+            w.show();
+            w.SpeedButton1->click();
+            QCOMPARE(presenter.messages.size(), size_t{1});
+            QString text = QString::fromStdString(presenter.messages[0].text);
+            QVERIFY2(text.contains(store) && text.contains("Not a directory"), qPrintable(text));
+            QVERIFY(!w.close());
+            QVERIFY(w.isVisible());
+            QCOMPARE(presenter.messages.size(), size_t{2});
+            QCOMPARE(presenter.messages[1].flags, int(MB_YESNO | MB_ICONWARNING));
+            text = QString::fromStdString(presenter.messages[1].text);
+            QVERIFY2(text.contains(store) && text.contains("Not a directory"), qPrintable(text));
+            QVERIFY(w.close());
+        }
+        SettingsStore::SetFileName(storeFile_);
+        QVERIFY(QFileInfo(dir_.filePath("blocker")).isFile());
     }
 
     void impossibleConstantsAreNamedInOneMessage()

@@ -21,6 +21,12 @@
 
 #include <sndfile.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -42,6 +48,26 @@ using Channels = std::vector<std::vector<double>>;
 class CliAudioTest : public CliFixture {
 protected:
     CliAudioTest() : CliFixture("cli_audio_") {}
+
+    // A run with its settings from the store file named.
+    static CliRun runWithStore(const std::string& store, std::vector<std::string> args)
+    {
+        args.insert(args.begin() + 1, {"--store", store});
+        std::ostringstream out, err;
+        CliRun r;
+        r.code = RunCli(args, out, err);
+        r.out = out.str();
+        r.err = err.str();
+        return r;
+    }
+
+    // The shell's exit code of a script run from the test's folder.
+    int runScript(const std::string& lines) const
+    {
+        std::ofstream(path("run.sh")) << lines;
+        const int status = std::system(("cd '" + dir_.string() + "' && sh run.sh").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
 
     // An audio file of the channels (volts) with fullScale volts at ±1.0.
     void writeAudio(const std::string& name, int format, int rate, const Channels& channels,
@@ -420,7 +446,7 @@ void saveStore(const std::string& file, const Settings& s)
 {
     const QString previous = SettingsStore::FileName();
     SettingsStore::SetFileName(QString::fromStdString(file));
-    SaveChannelOrderKeys(s);
+    EXPECT_TRUE(SaveChannelOrderKeys(s).ok());
     SettingsStore::SetFileName(previous);
 }
 
@@ -827,3 +853,89 @@ TEST_F(CliAudioTest, AnAudioFilesPascalsFollowOneRule)
         }
     EXPECT_TRUE(seen) << power.out;
 }
+
+// A store that cannot take the write is never reported as written: the run fails with the
+// system's reason, and the file stays as it was.
+TEST_F(CliAudioTest, WriteToAStoreThatCannotBeWrittenSaysWhy)
+{
+    writeAudio("cal.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 16000,
+               calibratorTone(94, 1000, 16000, 2.0, kSensitivities));
+    struct Case {
+        std::string store;
+        const char* says;
+    };
+    std::vector<Case> cases;
+    // A folder in the store's path that is a file stops the superuser too.
+    std::ofstream(path("folder")) << "a file";
+    cases.push_back({path("folder/store.ini"), "Not a directory"});
+    if (::geteuid() != 0) {
+        fs::create_directory(path("locked"));
+        std::ofstream(path("locked/store.ini")) << "[Mag]\nLCADR=3\n";
+        ::chmod(path("locked").c_str(), 0500);
+        cases.push_back({path("locked/store.ini"), "Permission denied"});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.store);
+        const std::string before = readFile(c.store);
+        const CliRun r = runWithStore(c.store, {"calibrate", path("cal.wav"), "--level", "94", "--freq",
+                                                "1000", "--channel", "1", "--write"});
+        EXPECT_EQ(r.code, kExitSomeFailed) << r.err;
+        EXPECT_NE(r.err.find("чувствительности не записаны в хранилище настроек " + c.store + ": "),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("записаны в хранилище настроек " + c.store + "\n"), std::string::npos) << r.err;
+        EXPECT_EQ(readFile(c.store), before);
+    }
+    ::chmod(path("locked").c_str(), 0700);
+}
+
+#ifdef SONORIX_CLI_PATH
+// Two runs writing one store at the same time, microphone 1 and microphone 2: each takes the
+// store's lock, reads the file again under it and changes only its own key, so both stay.
+// Thirty rounds, each from a store that does not exist yet, so the two also race to make it.
+TEST_F(CliAudioTest, TwoCalibrationsWritingOneStoreAtOnceKeepBothMicrophones)
+{
+    writeAudio("cal.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 16000,
+               calibratorTone(94, 1000, 16000, 2.0, kSensitivities));
+    std::string script;
+    for (int m : {1, 2})
+        script += std::string("(timeout 60 '") + SONORIX_CLI_PATH +
+                  "' calibrate --store store.ini cal.wav --level 94 --freq 1000 --channel " +
+                  std::to_string(m) + " --write > out" + std::to_string(m) + ".txt 2> err" +
+                  std::to_string(m) + ".txt; echo $? > code" + std::to_string(m) + ".txt) &\n";
+    script += "wait\n";
+    for (int round = 0; round < 30; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        fs::remove(path("store.ini"));
+        ASSERT_EQ(runScript(script), 0);
+        for (int m : {1, 2}) {
+            EXPECT_EQ(readFile(path("code" + std::to_string(m) + ".txt")), "0\n")
+                << readFile(path("err" + std::to_string(m) + ".txt"));
+        }
+        const std::array<double, 6> stored = ChannelSensitivities(loadStore(path("store.ini")));
+        ASSERT_NEAR(20 * std::log10(stored[0] / kSensitivities[0]), 0.0, 0.02) << readFile(path("store.ini"));
+        ASSERT_NEAR(20 * std::log10(stored[1] / kSensitivities[1]), 0.0, 0.02) << readFile(path("store.ini"));
+    }
+    EXPECT_FALSE(fs::exists(path("store.ini.lock")));
+}
+
+// A named pipe at the user's own store path (no --store) is refused at once, not waited on.
+TEST_F(CliAudioTest, APipeInTheStoresPlaceIsRefusedWithoutWaiting)
+{
+    writeAudio("cal.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 16000,
+               calibratorTone(94, 1000, 16000, 2.0, kSensitivities));
+    fs::create_directories(path("config/Sonorix"));
+    ASSERT_EQ(::mkfifo(path("config/Sonorix/Sonorix.ini").c_str(), 0600), 0);
+    const int code = runScript(
+        std::string("HOME=\"$PWD\" XDG_CONFIG_HOME=\"$PWD/config\" timeout 60 '") + SONORIX_CLI_PATH +
+        "' calibrate cal.wav --level 94 --freq 1000 --channel 1 --write > out.txt 2> err.txt\n");
+    EXPECT_NE(code, 0);
+    EXPECT_NE(code, 124) << "the run waited on the pipe";
+    const std::string err = readFile(path("err.txt"));
+    EXPECT_TRUE(err.find("named pipe") != std::string::npos ||
+                err.find("именованный канал") != std::string::npos)
+        << err;
+    EXPECT_TRUE(fs::is_fifo(path("config/Sonorix/Sonorix.ini")));
+}
+#endif

@@ -170,8 +170,9 @@ TEST_F(SafeFileTest, TemporaryFilesThatAreNotLeftoversAreLeftAlone)
     EXPECT_TRUE(strays(dir, expected).empty());
 }
 
-// A write killed before its commit leaves its temporary file; the next write of the same
-// target removes it. The write runs in a child process that dies the way the case says.
+// A write killed before its commit leaves its temporary file; the next write of any file in
+// the same folder removes it (a file that is never written again would otherwise keep it for
+// good). The write runs in a child process that dies the way the case says.
 struct KilledWriteCase {
     const char* name;
     bool fileSizeLimit;   // killed by SIGXFSZ on passing the limit; otherwise by SIGKILL
@@ -224,9 +225,12 @@ TEST_P(KilledWrite, ItsTemporaryFileIsRemovedByTheNextWrite)
     EXPECT_EQ(readText(target), "old");
 
     std::string error;
+    ASSERT_TRUE(WriteFileSafely((dir / "other.csv").string(), "other", error)) << error;
+    EXPECT_TRUE(strays(dir, {"table.csv", "other.csv"}).empty());
+    EXPECT_EQ(readText(target), "old");
     ASSERT_TRUE(WriteFileSafely(target.string(), "new", error)) << error;
     EXPECT_EQ(readText(target), "new");
-    EXPECT_TRUE(strays(dir, {"table.csv"}).empty());
+    EXPECT_TRUE(strays(dir, {"table.csv", "other.csv"}).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, KilledWrite,

@@ -228,6 +228,36 @@ private slots:
         QVERIFY(!QFile::exists(store_));
     }
 
+    // A store that takes nothing: the user is told why and chooses; "No" keeps the dialog open
+    // with its results and the record as it was, "Yes" applies them for the session.
+    void aStoreThatCannotBeWrittenLeavesTheChoiceToTheUser()
+    {
+        QVERIFY(writeWav(path("tone.wav"), calibratorVolts(94.0, 1000.0, kSensitivities)));
+        QFile blocker(path("blocker"));   // a file where the store's folder would be
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString store = path("blocker/store.ini");
+        SettingsStore::SetFileName(store);
+        RecordingPresenter presenter;
+        presenter.answers = {IDNO, IDYES};
+        const Settings before = record_;
+        TCalib dlg(nullptr);
+        QVERIFY(dlg.OpenRecording(path("tone.wav")));
+        QVERIFY(dlg.Compute());
+        QVERIFY(!dlg.Apply());
+        QCOMPARE(presenter.messages.size(), size_t{1});
+        const QString text = QString::fromStdString(presenter.messages[0].text);
+        QVERIFY2(text.contains(store) && text.contains("Not a directory"), qPrintable(text));
+        QCOMPARE(presenter.messages[0].flags, int(MB_YESNO | MB_ICONWARNING));
+        QCOMPARE(record_.Chuv, before.Chuv);
+        QCOMPARE(dlg.results().size(), size_t{6});
+
+        QVERIFY(dlg.Apply());
+        SettingsStore::SetFileName(store_);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(ChannelSensitivities(record_)[0], dlg.results()[0].result.sensitivity);
+    }
+
     void theWorkRunsBehindANoticeThatCanCancelIt()
     {
         QVERIFY(writeWav(path("tone.wav"), calibratorVolts(94.0, 1000.0, kSensitivities)));

@@ -7,9 +7,12 @@
 #include "ModalDriver.h"
 #include "RecordingPresenter.h"
 #include "Settings.h"
+#include "WindowTestSupport.h"
 
+#include <QFile>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <array>
@@ -30,17 +33,19 @@ class TestTChans : public QObject {
     Q_OBJECT
 
     Settings record_;
+    QTemporaryDir dir_;
 
 private slots:
     void init()
     {
+        UseFreshStore(dir_);
         record_ = DefaultSettings();
         PublishSettings(&record_);
     }
 
     void cleanup()
     {
-        PublishSettings(nullptr);
+        ReleaseSettingsAndStore();
         InstallLanguage(UiLanguage::Russian);
     }
 
@@ -119,6 +124,40 @@ private slots:
         QCOMPARE(dlg.exec(), int(QDialog::Accepted));
         QVERIFY(presenter.messages.empty());
         QCOMPARE(record_.Chs, (ChannelMap{4, 5, 2, 3, 0, 1}));
+        Settings stored;
+        LoadSettings(stored);
+        QCOMPARE(stored.Chs, (ChannelMap{4, 5, 2, 3, 0, 1}));
+    }
+
+    // A store that takes nothing: the user is told why and chooses; "No" keeps the dialog open
+    // with the order entered and the record as it was, "Yes" applies it for the session.
+    void aStoreThatCannotBeWrittenLeavesTheChoiceToTheUser()
+    {
+        QFile blocker(dir_.filePath("blocker"));   // a file where the store's folder would be
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString store = dir_.filePath("blocker/store.ini");
+        SettingsStore::SetFileName(store);
+        RecordingPresenter presenter;
+        presenter.answers = {IDNO, IDYES};
+        TChans dlg(nullptr);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        slot(dlg, 1)->setValue(2);
+        slot(dlg, 2)->setValue(1);
+        QTest::mouseClick(dlg.findChild<QPushButton*>("Button1"), Qt::LeftButton);
+        QCOMPARE(presenter.messages.size(), size_t{1});
+        const QString text = QString::fromStdString(presenter.messages[0].text);
+        QVERIFY2(text.contains(store) && text.contains("Not a directory"), qPrintable(text));
+        QCOMPARE(presenter.messages[0].flags, int(MB_YESNO | MB_ICONWARNING));
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(slot(dlg, 1)->value(), 2);
+        QCOMPARE(record_.Chs, (ChannelMap{0, 1, 2, 3, 4, 5}));
+
+        QTest::mouseClick(dlg.findChild<QPushButton*>("Button1"), Qt::LeftButton);
+        QCOMPARE(presenter.messages.size(), size_t{2});
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(record_.Chs, (ChannelMap{1, 0, 2, 3, 4, 5}));
     }
 
     void closingWithoutSavingKeepsTheMap()

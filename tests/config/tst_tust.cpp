@@ -356,6 +356,38 @@ private slots:
         QVERIFY(presenter.messages.empty());
     }
 
+    // A store that takes nothing: the user is told why and chooses; "No" keeps the dialog open
+    // with what was typed and the record as it was, "Yes" applies the values for the session.
+    void aStoreThatCannotBeWrittenLeavesTheChoiceToTheUser()
+    {
+        QFile blocker(path("blocker"));   // a file where the store's folder would be
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString store = path("blocker/store.ini");
+        SettingsStore::SetFileName(store);
+        RecordingPresenter presenter;
+        presenter.answers = {IDNO, IDYES};
+        const Settings before = record_;
+        TUst dlg(nullptr);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        edit(dlg, "Edit1")->setText("1,2");
+        clickSave(dlg);
+        QCOMPARE(presenter.messages.size(), size_t{1});
+        const QString text = QString::fromStdString(presenter.messages[0].text);
+        QVERIFY2(text.contains(store) && text.contains("Not a directory"), qPrintable(text));
+        QCOMPARE(presenter.messages[0].flags, int(MB_YESNO | MB_ICONWARNING));
+        QVERIFY(sameRecord(record_, before));
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(edit(dlg, "Edit1")->text(), QString("1,2"));
+
+        clickSave(dlg);
+        SettingsStore::SetFileName(path("store.ini"));
+        QCOMPARE(presenter.messages.size(), size_t{2});
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(record_.plotnost, 1.2);
+    }
+
     void savingWithoutAnEditMovesNoSensitivity()
     {
         record_.Chs = {4, 5, 2, 3, 0, 1};
@@ -379,8 +411,8 @@ private slots:
         edit(dlg, "Edit6")->setText("0,0042");
         clickSave(dlg);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        SaveChannelOrderKeys(record_);
-        SaveSettingsDialogKeys(record_);
+        QVERIFY(SaveChannelOrderKeys(record_).ok());
+        QVERIFY(SaveSettingsDialogKeys(record_).ok());
 
         Settings loaded = DefaultSettings();
         LoadSettings(loaded);

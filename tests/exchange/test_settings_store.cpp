@@ -3,6 +3,7 @@
 // make loading allocate more than the file holds, and what the program writes reads back.
 // A file it cannot read fully is never written over; impossible constants are refused one by
 // one; sensitivities stay with their channels whatever the channel order.
+#include "PlaybackFrame.h"
 #include "Settings.h"
 #include "SettingsStore.h"
 
@@ -13,9 +14,14 @@
 
 #include <QDate>
 #include <QFile>
+#include <QLockFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -43,11 +49,25 @@ protected:
         Settings s = DefaultSettings();
         s.NULL_ADC = 2000;
         s.Chs = {1, 0, 2, 3, 4, 5};
-        SaveMainCloseSettings(s);
-        SaveSettingsDialogKeys(s);
-        SaveChannelOrderKeys(s);
-        SaveChartAppearance(s, 0);
+        (void)SaveMainCloseSettings(s);
+        (void)SaveSettingsDialogKeys(s);
+        (void)SaveChannelOrderKeys(s);
+        (void)SaveChartAppearance(s, 0);
         SettingsStore().WriteInteger("D3D", "tgrad", 5);
+    }
+    // Every save the program makes, each with its status.
+    static std::vector<StoreStatus> SaveEachWithItsStatus()
+    {
+        Settings s = DefaultSettings();
+        s.NULL_ADC = 2000;
+        SettingsStore extra;
+        extra.WriteInteger("D3D", "tgrad", 5);
+        return {SaveMainCloseSettings(s),
+                SaveSettingsDialogKeys(s),
+                SaveChannelOrderKeys(s),
+                SaveChartAppearance(s, 0),
+                SaveMicrophoneSensitivities({{1, 42.0}}),
+                extra.Save()};
     }
 
     QTemporaryDir dir;
@@ -120,8 +140,8 @@ TEST_F(SettingsStoreFile, ReadsWhatTheToolkitsOwnFormatWroteAndWritesItBackReada
 
     s.VOLT = 0.1 + 0.2;   // a double that needs all its digits
     s.NULL_ADC = 0;       // the lowest code the recording format has
-    SaveSettingsDialogKeys(s);
-    SaveMainCloseSettings(s);
+    ASSERT_TRUE(SaveSettingsDialogKeys(s).ok());
+    ASSERT_TRUE(SaveMainCloseSettings(s).ok());
     Settings again;
     LoadSettings(again);
     EXPECT_EQ(again.VOLT, 0.1 + 0.2);
@@ -259,12 +279,12 @@ TEST_F(SettingsStoreFile, SensitivitiesStayWithTheirChannelsThroughOrderChanges)
 {
     Settings s = DefaultSettings();
     s.Chuv = {10, 20, 30, 40, 50, 60};
-    SaveSettingsDialogKeys(s);
+    ASSERT_TRUE(SaveSettingsDialogKeys(s).ok());
     const std::array<std::array<int32_t, 6>, 4> orders{
         {{1, 0, 2, 3, 4, 5}, {4, 5, 2, 3, 0, 1}, {2, 0, 1, 5, 3, 4}, {0, 1, 2, 3, 4, 5}}};
     for (const auto& order : orders) {
         s.Chs = order;
-        SaveChannelOrderKeys(s);
+        ASSERT_TRUE(SaveChannelOrderKeys(s).ok());
         Settings loaded;
         LoadSettings(loaded);
         EXPECT_EQ(loaded.Chs, order);
@@ -295,7 +315,7 @@ TEST_F(SettingsStoreFile, IntensityBySensitivitiesIsOffUntilTheUserTurnsItOn)
     EXPECT_FALSE(s.I_PO_CHUV);
     for (bool on : {true, false}) {
         s.I_PO_CHUV = on;
-        SaveSettingsDialogKeys(s);
+        ASSERT_TRUE(SaveSettingsDialogKeys(s).ok());
         Settings loaded;
         LoadSettings(loaded);
         EXPECT_EQ(loaded.I_PO_CHUV, on);
@@ -304,4 +324,158 @@ TEST_F(SettingsStoreFile, IntensityBySensitivitiesIsOffUntilTheUserTurnsItOn)
     Put("[Sav]\nI_PO_CHUV=maybe\n");
     LoadSettings(s);
     EXPECT_FALSE(s.I_PO_CHUV);
+}
+
+// A store key that is there but holds no channel number (a word, a number too large for an
+// integer) is refused and named like an out-of-range one, not silently read as its default.
+TEST_F(SettingsStoreFile, EveryRefusedChannelOrderKeyIsNamed)
+{
+    Put("[Chs]\nChs1=1\nChs2=0\nChs3=abc\nChs5=5\nChs6=99999999999\n");
+    Settings s;
+    const StoreLoadReport report = LoadSettings(s);
+    EXPECT_EQ(s.Chs, DefaultSettings().Chs);
+    EXPECT_EQ(report.refused, (std::vector<std::string>{"Chs1", "Chs2", "Chs3", "Chs5", "Chs6"}));
+    const std::string message = StoreStartMessage(std::nullopt, report);
+    EXPECT_NE(message.find("Chs1, Chs2, Chs3, Chs5, Chs6"), std::string::npos) << message;
+
+    // A word alone in an order that is otherwise the default is refused all the same.
+    Put("[Chs]\nChs4=four\n");
+    EXPECT_EQ(LoadSettings(s).refused, (std::vector<std::string>{"Chs4"}));
+}
+
+namespace {
+
+struct UnwritableStore {
+    const char* name;
+    std::function<std::string(const std::string& dir)> make;   // returns the store's path
+    const char* says;                                          // a part of the reason
+};
+
+void PrintTo(const UnwritableStore& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class UnwritableStoreFile : public SettingsStoreFile, public testing::WithParamInterface<UnwritableStore> {};
+
+}   // namespace
+
+// Every save says that it failed and why, and the file (or whatever is in its place) stays
+// as it was. A named pipe in the store's place is refused at once, never waited on.
+TEST_P(UnwritableStoreFile, EverySaveReportsItsFailureWithTheReason)
+{
+    const std::string folder = dir.path().toStdString();
+    const std::string store = GetParam().make(folder);
+    if (store.empty())
+        GTEST_SKIP() << "a folder's mode does not stop the superuser";
+    SettingsStore::SetFileName(QString::fromStdString(store));
+    Settings s;
+    (void)LoadSettings(s);
+    struct stat before {};
+    const bool existed = ::lstat(store.c_str(), &before) == 0;
+    const std::string contents = existed && S_ISREG(before.st_mode) ? ContentsOf(store) : std::string();
+    for (const StoreStatus& status : SaveEachWithItsStatus()) {
+        EXPECT_FALSE(status.ok());
+        EXPECT_NE(status.error.toStdString().find(GetParam().says), std::string::npos)
+            << status.error.toStdString();
+        const std::string text = StoreWriteFailureText(status).toStdString();
+        EXPECT_NE(text.find(store), std::string::npos) << text;
+    }
+    struct stat after {};
+    EXPECT_EQ(::lstat(store.c_str(), &after) == 0, existed);
+    if (existed) {
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        if (S_ISREG(after.st_mode)) {
+            EXPECT_EQ(ContentsOf(store), contents);
+        }
+    }
+    ::chmod(folder.c_str(), 0700);   // so that the folder can be removed
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnwritableStoreFile,
+    testing::Values(
+        // A folder in the path that is a file: no one, the superuser included, can write there.
+        UnwritableStore{"FolderIsAFile",
+                        [](const std::string& dir) {
+                            std::ofstream(dir + "/Sonorix") << "a file";
+                            return dir + "/Sonorix/Sonorix.ini";
+                        },
+                        "Not a directory"},
+        UnwritableStore{"ReadOnlyFolder",
+                        [](const std::string& dir) {
+                            if (::geteuid() == 0)
+                                return std::string();
+                            const std::string store = dir + "/Sonorix.ini";
+                            std::ofstream(store) << "[Mag]\nLCADR=3\n";
+                            ::chmod(dir.c_str(), 0500);
+                            return store;
+                        },
+                        "Permission denied"},
+        UnwritableStore{"NamedPipe",
+                        [](const std::string& dir) {
+                            const std::string store = dir + "/Sonorix.ini";
+                            (void)::mkfifo(store.c_str(), 0600);
+                            return store;
+                        },
+                        "именованный канал"}));
+
+TEST_F(SettingsStoreFile, APipeInTheStoresPlaceIsRefusedAtOnce)
+{
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    Settings s;
+    const StoreLoadReport report = LoadSettings(s);
+    EXPECT_NE(report.unreadable.toStdString().find("именованный канал"), std::string::npos)
+        << report.unreadable.toStdString();
+    EXPECT_EQ(SettingsStore().ReadInteger("Mag", "LCADR", 7), 7);
+}
+
+// Each writer re-reads the file under the lock and changes only its own keys: two stores
+// opened before either saves both keep their keys, and the calibrated microphones keep theirs
+// whatever another writer changed in between.
+TEST_F(SettingsStoreFile, WritersChangeOnlyTheirOwnKeys)
+{
+    Put("[Chs]\nChs1=2\nChs2=0\nChs3=1\nChs4=3\nChs5=4\nChs6=5\n[Mag]\nLCADR=3\n");
+    SettingsStore first;
+    SettingsStore second;
+    first.WriteInteger("D3D", "tgrad", 5);
+    second.WriteText("Folders", "Csv", "/data");
+    ASSERT_TRUE(first.Save().ok());
+    ASSERT_TRUE(second.Save().ok());
+    ASSERT_TRUE(SaveMicrophoneSensitivities({{0, 11.5}}).ok());
+    ASSERT_TRUE(SaveMicrophoneSensitivities({{1, 22.5}}).ok());
+    Settings s;
+    ASSERT_TRUE(LoadSettings(s).refused.empty());
+    EXPECT_EQ(ChannelSensitivities(s)[0], 11.5);
+    EXPECT_EQ(ChannelSensitivities(s)[1], 22.5);
+    EXPECT_EQ(s.LCADR, 3);
+    EXPECT_EQ(SettingsStore().ReadInteger("D3D", "tgrad", 0), 5);
+    EXPECT_EQ(SettingsStore().ReadText("Folders", "Csv", QString()), QString("/data"));
+    // Filed through the stored order: microphone 1 feeds element 3, which is filed under Chuv2.
+    EXPECT_EQ(SettingsStore().ReadFloat("Mag", "Chuv2", 0), 11.5);
+
+    // An order that is no permutation takes no sensitivity.
+    Put("[Chs]\nChs1=1\n");
+    const StoreStatus refused = SaveMicrophoneSensitivities({{0, 11.5}});
+    EXPECT_FALSE(refused.ok());
+    EXPECT_EQ(Contents(), "[Chs]\nChs1=1\n");
+}
+
+// A lock another program holds makes a save wait, then fail naming the holder; the file stays.
+TEST_F(SettingsStoreFile, ALockHeldTooLongIsReportedWithItsHolder)
+{
+    Put("[Mag]\nLCADR=3\n");
+    QLockFile held(QString::fromStdString(path) + ".lock");
+    ASSERT_TRUE(held.tryLock(0));
+    SettingsStore::SetLockTimeout(0);
+    const StoreStatus status = SaveMainCloseSettings(DefaultSettings());
+    SettingsStore::SetLockTimeout(10000);
+    EXPECT_FALSE(status.ok());
+    const std::string error = status.error.toStdString();
+    EXPECT_NE(error.find(std::to_string(::getpid())), std::string::npos) << error;
+    EXPECT_NE(error.find(path + ".lock"), std::string::npos) << error;
+    EXPECT_EQ(Contents(), "[Mag]\nLCADR=3\n");
+    held.unlock();
+    EXPECT_TRUE(SaveMainCloseSettings(DefaultSettings()).ok());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path) + ".lock"));
 }
