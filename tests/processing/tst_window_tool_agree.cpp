@@ -107,8 +107,8 @@ private slots:
         settings_.VOLT = 0.004;
         UseFreshStore(dir_);
         // The batch tool reads the same constants from the same store.
-        SaveSettingsDialogKeys(settings_);
-        SaveChannelOrderKeys(settings_);
+        QVERIFY(SaveSettingsDialogKeys(settings_).ok());
+        QVERIFY(SaveChannelOrderKeys(settings_).ok());
     }
 
     void cleanup() { ReleaseSettingsAndStore(); }
