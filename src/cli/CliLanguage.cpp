@@ -187,6 +187,16 @@ const MessagePair kMessages[] = {
      "хранилище настроек %1 содержит значения, которые программа не может использовать; чувствительности не "
      "записаны"},
     {"Could not write the file “%1”: %2", "Не удалось записать файл «%1»: %2"},
+    {"the survey is not UTF-8 text; read as Windows-1251",
+     "обзор записан не в UTF-8; прочитан как Windows-1251"},
+    {"the result holds a number that is not finite (the input is beyond what the arithmetic can take); "
+     "nothing is written for it",
+     "в результате есть число, которое не конечно (входные данные за пределами возможностей арифметики); "
+     "он не записан"},
+    {"not enough memory: the system refused the work arrays%1; read a shorter stretch (--from, --to) or free "
+     "memory",
+     "недостаточно памяти: система отказала в рабочих массивах%1; прочитайте участок короче (--from, --to) "
+     "или освободите память"},
     // Frames around a message of its own, last, so the messages they hold are found first.
     {"%1 (see %2 --help)", "%1 (см. %2 --help)"},
     {"%1 (use --force to replace it)", "%1 (заменить его: --force)"},
