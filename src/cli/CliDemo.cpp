@@ -99,28 +99,3 @@ std::string ApplyDemoOptions(const DemoOptions& options, Settings& s)
                " Hz); a higher rate or a lower frequency is needed";
     return {};
 }
-
-std::string SynthesizeDemoSegment(const Settings& s, Segment& segment)
-{
-    uint32_t rate = 0;
-    double duration = 0.0;
-    TReadWriteMyFile::TestSignalHeader(s, rate, duration);
-    const uint32_t evenRate = SegmentEvenRate(rate);
-    if (s.freq_ocifr <= 0 || !(duration > 0.0))
-        return "the test signal needs a positive sampling rate and duration";
-    const int64_t n = TestSignalSampleCount(evenRate, duration);
-    if (n < 4 || n > INT32_MAX)
-        return "the test signal would hold " + std::to_string(n) +
-               " samples per channel; 4 to 2147483647 can be analysed";
-    const int64_t need = ProcessingBytesNeeded(n);
-    const int64_t available = AvailableMemoryBytes();
-    if (available >= 0 && need > available)
-        return MemoryRefusalText(n, need, available);
-    segment.Allocate(static_cast<int32_t>(n));
-    segment.sampleRate = evenRate;
-    double* channels[6];
-    for (int c = 0; c < 6; ++c)
-        channels[c] = segment.channels[c].data();
-    SynthesizeTestSignal(TestSignalParams::FromSettings(s), n, channels, segment.time.data());
-    return {};
-}

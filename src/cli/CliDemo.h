@@ -23,7 +23,3 @@ void AddDemoOptions(CLI::App& app, DemoOptions& options);
 // dialog would not have let through is refused unless an option replaces it. Empty text on
 // success.
 std::string ApplyDemoOptions(const DemoOptions& options, Settings& s);
-
-// The test signal the processing window opens on "Демосигнал": rate freq_ocifr with its
-// lowest bit cleared, duration dlit, parameters from the record. Empty text on success.
-std::string SynthesizeDemoSegment(const Settings& s, Segment& segment);

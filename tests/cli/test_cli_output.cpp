@@ -1,6 +1,7 @@
 // The batch tool's output plumbing: a standard output that cannot be written fails the run with
 // the system's reason, an output never replaces one of its own inputs, bands writes each input
 // as it is done, and the messages speak the system's language, one language per run.
+#include "CliFixture.h"
 #include "CliCommands.h"
 #include "SampleGen.h"
 #include "Segment.h"
@@ -30,11 +31,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct ToolRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
+using ToolRun = CliRun;
 
 bool hasCyrillic(const std::string& text)
 {
@@ -71,32 +68,12 @@ private:
     std::vector<std::optional<std::string>> saved_;
 };
 
-class CliOutputTest : public ::testing::Test {
+class CliOutputTest : public CliFixture {
 protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::path(::testing::TempDir()) / (std::string("cli_output_") + info->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
-    ToolRun run(std::vector<std::string> args) const
-    {
-        args.insert(args.begin() + 1, {"--store", path("store.ini")});
-        std::ostringstream out, err;
-        ToolRun r;
-        r.code = RunCli(args, out, err);
-        r.out = out.str();
-        r.err = err.str();
-        return r;
-    }
+    CliOutputTest() : CliFixture("cli_output_") {}
 
     // The executable, its standard output sent where `redirect` says (a shell redirection).
-    ToolRun runProcess(std::vector<std::string> args, const std::string& redirect) const
+    ToolRun runRedirected(std::vector<std::string> args, const std::string& redirect) const
     {
         ToolRun r;
 #ifdef SONORIX_CLI_PATH
@@ -107,18 +84,12 @@ protected:
         command += " " + redirect + " 2> '" + path("stderr.txt") + "'";
         const int status = std::system(command.c_str());
         r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        r.err = readFile(path("stderr.txt"));
+        r.err = fileText(path("stderr.txt"));
 #else
         (void)args;
         (void)redirect;
 #endif
         return r;
-    }
-
-    static std::string readFile(const std::string& name)
-    {
-        std::ifstream in(name, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     }
 
     // One second of a slow plane wave, with the default sensitivities.
@@ -134,8 +105,6 @@ protected:
             WriteBytes(path(name), SegmentFileContents(rate, 1.0, DefaultSettings().Chuv, channels), &error))
             << error;
     }
-
-    fs::path dir_;
 };
 
 // The header of a six-channel 16-bit WAV file without a single frame.
@@ -188,15 +157,15 @@ TEST_F(CliOutputTest, AStandardOutputThatCannotBeWrittenFailsTheRunWithTheSystem
         std::string shown;
         for (const std::string& a : args)
             shown += a + " ";
-        const ToolRun full = runProcess(args, "> /dev/full");
+        const ToolRun full = runRedirected(args, "> /dev/full");
         EXPECT_EQ(full.code, kExitSomeFailed) << shown << full.err;
         EXPECT_NE(full.err.find("sonorix-cli: cannot write the standard output: No space left on device"),
                   std::string::npos)
             << shown << full.err;
         // The same run to a file succeeds as before (calibrate fails its microphones anyway).
-        const ToolRun file = runProcess(args, "> '" + path("out.txt") + "'");
+        const ToolRun file = runRedirected(args, "> '" + path("out.txt") + "'");
         EXPECT_EQ(file.err.find("standard output"), std::string::npos) << shown << file.err;
-        EXPECT_FALSE(readFile(path("out.txt")).empty()) << shown;
+        EXPECT_FALSE(fileText(path("out.txt")).empty()) << shown;
     }
 }
 #endif
@@ -214,9 +183,9 @@ TEST_F(CliOutputTest, AnOutputThatIsItsOwnInputIsRefusedAndTheInputKept)
     fs::create_symlink(path("rec.dat"), path("soft.dat"));
     fs::create_symlink(path("seg.kvnb"), path("soft.kvnb"));
     std::ofstream(path("survey.csv")) << "file,area,face\nseg.kvnb,0.25,+x\n";
-    const std::string recording = readFile(path("rec.dat"));
-    const std::string segment = readFile(path("seg.kvnb"));
-    const std::string survey = readFile(path("survey.csv"));
+    const std::string recording = fileText(path("rec.dat"));
+    const std::string segment = fileText(path("seg.kvnb"));
+    const std::string survey = fileText(path("survey.csv"));
     const std::string dotted = (dir_ / "." / "rec.dat").string();
 
     const std::vector<std::vector<std::string>> commands = {
@@ -235,9 +204,9 @@ TEST_F(CliOutputTest, AnOutputThatIsItsOwnInputIsRefusedAndTheInputKept)
         EXPECT_EQ(r.code, kExitUsage) << args[0] << " " << args.back() << r.err;
         EXPECT_NE(r.err.find("is the same file as the input"), std::string::npos) << r.err;
         EXPECT_TRUE(r.out.empty()) << r.out;
-        EXPECT_EQ(readFile(path("rec.dat")), recording);
-        EXPECT_EQ(readFile(path("seg.kvnb")), segment);
-        EXPECT_EQ(readFile(path("survey.csv")), survey);
+        EXPECT_EQ(fileText(path("rec.dat")), recording);
+        EXPECT_EQ(fileText(path("seg.kvnb")), segment);
+        EXPECT_EQ(fileText(path("survey.csv")), survey);
     }
     // Another file is written as before.
     EXPECT_EQ(run({"cut", path("rec.dat"), "--from", "0", "--to", "1", "-o", path("cut.kvnb")}).code,
