@@ -4,6 +4,7 @@
 // A file it cannot read fully is never written over; impossible constants are refused one by
 // one; sensitivities stay with their channels whatever the channel order.
 #include "PlaybackFrame.h"
+#include "Recording.h"
 #include "Settings.h"
 #include "SettingsStore.h"
 
