@@ -3,7 +3,6 @@
 // make loading allocate more than the file holds, and what the program writes reads back.
 // A file it cannot read fully is never written over; impossible constants are refused one by
 // one; sensitivities stay with their channels whatever the channel order.
-#include "PlaybackFrame.h"
 #include "Recording.h"
 #include "Settings.h"
 #include "SettingsStore.h"
