@@ -87,7 +87,7 @@ TEST(Recording, OneRuleDecidesEveryChannelsPascals)
             EXPECT_EQ(scale.pascalSource[k], c.source) << c.name << ", channel " << k + 1;
         }
         EXPECT_EQ(scale.uniform(),
-                  c.factor == fixed || c.kind == K::TestSignal || c.fileSensitivities && !c.typed)
+                  c.factor == fixed || c.kind == K::TestSignal || (c.fileSensitivities && !c.typed))
             << c.name;
     }
 }

@@ -111,7 +111,10 @@ protected:
 std::vector<uint8_t> emptyWav()
 {
     std::vector<uint8_t> bytes;
-    auto text = [&](const char* t) { bytes.insert(bytes.end(), t, t + 4); };
+    auto text = [&](const char* t) {
+        for (int i = 0; i < 4; ++i)
+            bytes.push_back(static_cast<uint8_t>(t[i]));
+    };
     auto word = [&](uint32_t v, int size) {
         for (int i = 0; i < size; ++i)
             bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
